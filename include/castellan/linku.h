@@ -1,0 +1,121 @@
+#ifndef CASTELLAN_LINKU_H
+#define CASTELLAN_LINKU_H
+
+/*
+ * The context record that the desktop hands to every module library.
+ *
+ * A module library exports
+ *
+ *     int32_t ShowDllForm(TLinkSection link);
+ *
+ * and receives this record by value: the logged-in user, the current company,
+ * the language, the printer and the directories. It returns 0 to refuse
+ * ("Access denied...") and anything else otherwise.
+ *
+ * Strings. Every `OrbaString` field points at NUL-terminated 8-bit text
+ * (UTF-8 on this platform). The 32-bit byte length of the text is stored
+ * immediately before its first character, and a 32-bit reference count
+ * before that:
+ *
+ *     [int32 refcount][int32 length][text ...][NUL]
+ *                                    ^ the field points here
+ *
+ * A null pointer is the empty string. The strings belong to the desktop and
+ * are lent for the duration of the call: a module reads them, copies what it
+ * wants to keep, and never frees or changes them.
+ *
+ * Layout. The fields keep their order and types on every target. On a 32-bit
+ * target the record is 80 bytes with the offsets noted below; on x86-64 the
+ * string slots are pointer-sized and the offsets are the second column. Both
+ * are checked at compile time below.
+ */
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef const char* OrbaString;
+
+/* The stored length of a string field, 0 for a null pointer. */
+static inline int32_t OrbaStringLength(OrbaString s) {
+  return s ? ((const int32_t*)(const void*)s)[-1] : 0;
+}
+
+/* A Pascal-style short string of at most two characters: "en", "fr" or "". */
+typedef struct OrbaLanguageCode {
+  uint8_t length;
+  char chars[2];
+} OrbaLanguageCode;
+
+typedef struct TLinkSection {
+  OrbaString LoginName;      /*  0 /   0: the user's name, set at login    */
+  OrbaString UserName;       /*  4 /   8: the user's name                  */
+  OrbaString Reserved1;      /*  8 /  16                                   */
+  OrbaString CompanyNumber;  /* 12 /  24: current company code, decimal    */
+  OrbaString CompanyName;    /* 16 /  32                                   */
+  int32_t Language;          /* 20 /  40: 1 English, 2 French              */
+  OrbaLanguageCode LanguageCode; /* 24 / 44                                */
+  /* one byte of padding */
+  OrbaString PrinterIndex;   /* 28 /  48: index in the printer list        */
+  OrbaString Reserved2;      /* 32 /  56                                   */
+  OrbaString Customer;       /* 36 /  64: the installation's customer text */
+  OrbaString ProgramDir;     /* 40 /  72                                   */
+  OrbaString DataDir;        /* 44 /  80: the system tables' directory     */
+  OrbaString Reserved3;      /* 48 /  88                                   */
+  OrbaString Reserved4;      /* 52 /  96                                   */
+  uint8_t ReservedFlag;      /* 56 / 104                                   */
+  /* padding */
+  OrbaString Reserved5;      /* 60 / 112                                   */
+  int32_t Reserved6;         /* 64 / 120                                   */
+  int32_t Reserved7;         /* 68 / 124                                   */
+  int32_t UserDetail;        /* 72 / 128: the user's detail number         */
+  /* padding on 64-bit targets */
+  OrbaString OptionContext;  /* 76 / 136: ledger prefix or tracker account */
+} TLinkSection;
+
+/* The module entry point. */
+typedef int32_t (*OrbaShowDllForm)(TLinkSection link);
+
+#ifdef __cplusplus
+#define ORBA_LINK_STATIC_ASSERT static_assert
+#else
+#define ORBA_LINK_STATIC_ASSERT _Static_assert
+#endif
+
+#define ORBA_LINK_OFFSET_CHECK(field, off32, off64) \
+  ORBA_LINK_STATIC_ASSERT(offsetof(TLinkSection, field) == (sizeof(void*) == 4 ? (off32) : (off64)), \
+                 "TLinkSection." #field " is out of place")
+
+ORBA_LINK_OFFSET_CHECK(LoginName, 0, 0);
+ORBA_LINK_OFFSET_CHECK(UserName, 4, 8);
+ORBA_LINK_OFFSET_CHECK(Reserved1, 8, 16);
+ORBA_LINK_OFFSET_CHECK(CompanyNumber, 12, 24);
+ORBA_LINK_OFFSET_CHECK(CompanyName, 16, 32);
+ORBA_LINK_OFFSET_CHECK(Language, 20, 40);
+ORBA_LINK_OFFSET_CHECK(LanguageCode, 24, 44);
+ORBA_LINK_OFFSET_CHECK(PrinterIndex, 28, 48);
+ORBA_LINK_OFFSET_CHECK(Reserved2, 32, 56);
+ORBA_LINK_OFFSET_CHECK(Customer, 36, 64);
+ORBA_LINK_OFFSET_CHECK(ProgramDir, 40, 72);
+ORBA_LINK_OFFSET_CHECK(DataDir, 44, 80);
+ORBA_LINK_OFFSET_CHECK(Reserved3, 48, 88);
+ORBA_LINK_OFFSET_CHECK(Reserved4, 52, 96);
+ORBA_LINK_OFFSET_CHECK(ReservedFlag, 56, 104);
+ORBA_LINK_OFFSET_CHECK(Reserved5, 60, 112);
+ORBA_LINK_OFFSET_CHECK(Reserved6, 64, 120);
+ORBA_LINK_OFFSET_CHECK(Reserved7, 68, 124);
+ORBA_LINK_OFFSET_CHECK(UserDetail, 72, 128);
+ORBA_LINK_OFFSET_CHECK(OptionContext, 76, 136);
+ORBA_LINK_STATIC_ASSERT(sizeof(TLinkSection) == (sizeof(void*) == 4 ? 80 : 144), "TLinkSection size");
+
+#undef ORBA_LINK_OFFSET_CHECK
+#undef ORBA_LINK_STATIC_ASSERT
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "MenuItem.h"
+
+#include <QObject>
+#include <unordered_map>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace orba::controls {
+
+// Shows a menu tree on a QMenuBar and keeps it up to date: an item with
+// children becomes a QMenu, any other item a QAction whose trigger clicks the
+// item. Changes of caption, state or children show at once.
+class MenuBarMirror : public QObject {
+  Q_OBJECT
+ public:
+  MenuBarMirror(MenuItem* root, QMenuBar* bar, QObject* parent = nullptr);
+
+  QAction* actionFor(MenuItem* item) const;
+  QMenu* menuFor(MenuItem* item) const;
+
+ private slots:
+  void onChanged(orba::controls::MenuItem* item);
+  void onItemsChanged(orba::controls::MenuItem* item);
+
+ private:
+  void populate(QWidget* container, MenuItem* parent);
+  void clearContainer(QWidget* container);
+  void applyState(MenuItem* item, QAction* action);
+  void watch(MenuItem* item);
+
+  MenuItem* root_;
+  QMenuBar* bar_;
+  std::unordered_map<MenuItem*, QAction*> actions_;
+  std::unordered_map<MenuItem*, QMenu*> menus_;
+};
+
+}  // namespace orba::controls

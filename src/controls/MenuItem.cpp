@@ -1,0 +1,117 @@
+#include "MenuItem.h"
+
+#include <algorithm>
+
+namespace orba::controls {
+
+MenuItem::MenuItem(const QString& name, const QString& caption, MenuItem* parent)
+    : QObject(nullptr), caption_(caption) {
+  setObjectName(name);
+  if (parent) parent->insert(-1, this);
+}
+
+MenuItem* MenuItem::separator(const QString& name, MenuItem* parent) {
+  auto* item = new MenuItem(name, QStringLiteral("-"), parent);
+  item->separator_ = true;
+  return item;
+}
+
+bool MenuItem::setName(const QString& name) {
+  if (parent_) {
+    for (MenuItem* sibling : parent_->items_)
+      if (sibling != this && sibling->objectName() == name) return false;
+  }
+  setObjectName(name);
+  return true;
+}
+
+void MenuItem::setCaption(const QString& caption) {
+  if (caption_ == caption) return;
+  caption_ = caption;
+  emit changed(this);
+}
+
+void MenuItem::setEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  emit changed(this);
+}
+
+void MenuItem::setVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  emit changed(this);
+}
+
+void MenuItem::setChecked(bool checked) {
+  if (checked_ == checked) return;
+  checked_ = checked;
+  emit changed(this);
+}
+
+void MenuItem::click() {
+  if (onClick_) onClick_(*this);
+}
+
+MenuItem* MenuItem::item(int index) const {
+  return index >= 0 && index < count() ? items_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+int MenuItem::menuIndex() const {
+  if (!parent_) return -1;
+  const auto& siblings = parent_->items_;
+  return static_cast<int>(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
+}
+
+MenuItem* MenuItem::add(const QString& name, const QString& caption, int index) {
+  auto* child = new MenuItem(name, caption);
+  insert(index, child);
+  return child;
+}
+
+void MenuItem::insert(int index, MenuItem* child) {
+  if (child->parent_) {
+    auto& old = child->parent_->items_;
+    old.erase(std::remove(old.begin(), old.end(), child), old.end());
+    emit child->parent_->itemsChanged(child->parent_);
+  }
+  child->parent_ = this;
+  child->setParent(this);
+  if (index < 0 || index > count()) index = count();
+  items_.insert(items_.begin() + index, child);
+  emit itemsChanged(this);
+}
+
+void MenuItem::remove(MenuItem* child) {
+  const auto it = std::find(items_.begin(), items_.end(), child);
+  if (it == items_.end()) return;
+  items_.erase(it);
+  child->parent_ = nullptr;
+  delete child;
+  emit itemsChanged(this);
+}
+
+void MenuItem::clear() {
+  if (items_.empty()) return;
+  std::vector<MenuItem*> old;
+  old.swap(items_);
+  for (MenuItem* child : old) {
+    child->parent_ = nullptr;
+    delete child;
+  }
+  emit itemsChanged(this);
+}
+
+MenuItem* MenuItem::find(const QString& name) {
+  if (objectName() == name) return this;
+  for (MenuItem* child : items_)
+    if (MenuItem* found = child->find(name)) return found;
+  return nullptr;
+}
+
+void MenuItem::forEach(const std::function<void(MenuItem&)>& visit) {
+  visit(*this);
+  for (MenuItem* child : items_) child->forEach(visit);
+}
+
+}  // namespace orba::controls

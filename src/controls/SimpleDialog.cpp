@@ -1,0 +1,13 @@
+#include "SimpleDialog.h"
+
+namespace orba::controls {
+
+SimpleDialog::SimpleDialog(const QString& name, const QString& caption, QSize clientSize,
+                           QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(name);
+  setWindowTitle(caption);
+  setFixedSize(clientSize);
+}
+
+}  // namespace orba::controls

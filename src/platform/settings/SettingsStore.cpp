@@ -1,0 +1,94 @@
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace orba::settings {
+
+namespace {
+
+IniDocument readDocument(const QString& path) {
+  if (path.isEmpty()) return {};
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return IniDocument::parse(QString::fromUtf8(file.readAll()));
+}
+
+QString envOr(const char* name, const QString& fallback) {
+  const QString value = qEnvironmentVariable(name);
+  return value.isEmpty() ? fallback : value;
+}
+
+}  // namespace
+
+SettingsStore::Paths SettingsStore::defaultPaths() {
+  QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (configHome.isEmpty()) configHome = QDir::homePath() + QStringLiteral("/.config");
+  return Paths{envOr("ORBA_SETTINGS", QStringLiteral("/etc/castellan/orba.ini")),
+               envOr("ORBA_USER_SETTINGS", configHome + QStringLiteral("/castellan/orba.ini"))};
+}
+
+SettingsStore::SettingsStore(Paths paths) : paths_(std::move(paths)) { reload(); }
+
+void SettingsStore::reload() {
+  machine_ = readDocument(paths_.machineFile);
+  user_ = readDocument(paths_.userFile);
+}
+
+std::optional<QString> SettingsStore::value(const QString& section, const QString& name) const {
+  if (auto v = user_.value(section, name)) return v;
+  return machine_.value(section, name);
+}
+
+QString SettingsStore::value(const QString& section, const QString& name,
+                             const QString& fallback) const {
+  return value(section, name).value_or(fallback);
+}
+
+bool SettingsStore::writeValue(const QString& path, const QString& section, const QString& name,
+                               const QString& value, QString* error) {
+  if (path.isEmpty()) return false;
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QLockFile lock(path + QStringLiteral(".lock"));
+  lock.setStaleLockTime(10000);
+  if (!lock.tryLock(5000)) {
+    if (error) *error = QStringLiteral("%1: cannot lock the settings file").arg(path);
+    return false;
+  }
+  // Re-read under the lock: another process may have written since we loaded.
+  IniDocument doc = readDocument(path);
+  doc.setValue(section, name, value);
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly) || out.write(doc.serialize().toUtf8()) < 0 || !out.commit()) {
+    if (error) *error = QStringLiteral("%1: %2").arg(path, out.errorString());
+    return false;
+  }
+  return true;
+}
+
+bool SettingsStore::setValue(const QString& section, const QString& name, const QString& value,
+                             QString* error) {
+  if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+    if (error) *error = QStringLiteral("a settings value cannot hold a line break");
+    return false;
+  }
+  QString machineError;
+  // A value already in the per-user file would hide a machine-wide write.
+  if (!user_.value(section, name) && writeValue(paths_.machineFile, section, name, value, &machineError)) {
+    machine_.setValue(section, name, value);
+    return true;
+  }
+  QString userError;
+  if (writeValue(paths_.userFile, section, name, value, &userError)) {
+    user_.setValue(section, name, value);
+    return true;
+  }
+  if (error) *error = userError.isEmpty() ? machineError : userError;
+  return false;
+}
+
+}  // namespace orba::settings

@@ -1,0 +1,219 @@
+#include "LogoAppForm.h"
+
+#include "LinkRecord.h"
+#include "MainMenuBuilder.h"
+#include "Messages.h"
+#include "PrinterCatalog.h"
+#include "DatabaseSession.h"
+#include "Wallpaper.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace orba::shell {
+
+using controls::MenuItem;
+
+namespace {
+
+// The messages in English until a language table replaces them.
+const QStringList& designMessages() {
+  static const QStringList lines = {
+      QStringLiteral("The picture could not be loaded."),                    // 0
+      QStringLiteral("A shortcut for this option already exists."),          // 1
+      QString(),                                                             // 2
+      QStringLiteral(" (General ledger)"),                                   // 3
+      QStringLiteral(" (Accounts receivable)"),                              // 4
+      QStringLiteral(" (Accounts payable)"),                                 // 5
+      QStringLiteral(" (Invoicing)"),                                        // 6
+      QStringLiteral(" (System)"),                                           // 7
+      QStringLiteral(" (Inventory)"),                                        // 8
+      QStringLiteral(" (Purchase orders)"),                                  // 9
+      QStringLiteral(" (Payroll)"),                                          // 10
+      QStringLiteral(" (Tracker)"),                                          // 11
+      QStringLiteral(" (Job cost)"),                                         // 12
+      QStringLiteral("Please open a tracker account first."),                // 13
+      QStringLiteral("A library needed by the payroll module is missing."),  // 14
+      QStringLiteral("The payroll files of this company are not set up."),   // 15
+      QStringLiteral("Castellan/Orba"),                                      // 16
+      QStringLiteral("You are not allowed to run this option."),             // 17
+      QString(),                                                             // 18
+      QStringLiteral("The job-cost files of this company are not set up."),  // 19
+  };
+  return lines;
+}
+
+}  // namespace
+
+TLogoAppForm::TLogoAppForm(settings::SettingsStore& settings, Translator translator, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), translator_(std::move(translator)) {
+  setObjectName(QStringLiteral("LogoAppForm"));
+  setWindowTitle(QStringLiteral("Castellan/Orba"));
+  setPalette(QPalette(Qt::white));
+  resize(750, 520);
+  move(20, 27);
+  createComponents();
+  FormCreate();
+}
+
+TLogoAppForm::~TLogoAppForm() = default;
+
+void TLogoAppForm::createComponents() {
+  MainMenu = components_.own(buildMainMenu([this](MenuItem& item) { ExecuteOption(item); }));
+  MainMenu->setParent(this);
+  MainMenu->forEach([this](MenuItem& item) {
+    if (&item != MainMenu) components_.own(&item);
+  });
+  MainMenu->find(QStringLiteral("Quit1"))->setOnClick([this](MenuItem&) { Quit1Click(); });
+  mirror_ = new controls::MenuBarMirror(MainMenu, menuBar(), this);
+
+  StatusBar = components_.own(new QStatusBar(this));
+  StatusBar->setObjectName(QStringLiteral("StatusBar"));
+  const int widths[4] = {250, 275, 100, 150};
+  for (int i = 0; i < 4; ++i) {
+    StatusPanels[i] = new QLabel(StatusBar);
+    StatusPanels[i]->setFixedWidth(widths[i]);
+    StatusBar->addWidget(StatusPanels[i]);
+  }
+  StatusPanels[3]->setText(QStringLiteral("Version "));
+  setStatusBar(StatusBar);
+  StatusBar->hide();
+
+  Wallpaper1 = components_.own(new desktop::TWallpaper(this));
+  Wallpaper1->setObjectName(QStringLiteral("Wallpaper1"));
+  setCentralWidget(Wallpaper1);
+
+  Error_Messages = components_.own(new controls::MessageList(QStringLiteral("Error_Messages"),
+                                                             designMessages(), this));
+
+  PrinterListBox = components_.own(new QListWidget(Wallpaper1));
+  PrinterListBox->setObjectName(QStringLiteral("PrinterListBox"));
+  PrinterListBox->hide();
+  CompanyListBox = components_.own(new QListWidget(Wallpaper1));
+  CompanyListBox->setObjectName(QStringLiteral("CompanyListBox"));
+  CompanyListBox->hide();
+
+  PopupMenu = components_.own(new MenuItem(QStringLiteral("PopupMenu")));
+  PopupMenu->setParent(this);
+}
+
+void TLogoAppForm::FormCreate() {
+  if (QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->geometry().width() == 640)
+    setWindowState(windowState() | Qt::WindowMaximized);
+
+  LinkRecord::instance().set(LinkRecord::Field::OptionContext, QString());
+  ReadSettings();
+
+  const QString picture = WallpaperPath(LinkRecord::instance().get(LinkRecord::Field::ProgramDir));
+  if (!Wallpaper1->loadFromFile(picture)) controls::Messages::show(Error_Messages->line(0), this);
+
+  if (!shell_.trackerInstalled()) MainMenu->find(QStringLiteral("Tracker1"))->setVisible(false);
+  if (!shell_.jobCostInstalled()) {
+    MainMenu->find(QStringLiteral("Jobcost1"))->setVisible(false);
+    MainMenu->find(QStringLiteral("ar16"))->setVisible(false);
+  }
+
+  translate(QStringLiteral("MainMenu") + LinkRecord::instance().languageCode());
+  buildPrinterMenu();
+  // Wallpaper1's context menu is PopupMenu; its items come with the shortcut icons.
+
+  savedPosition_ = placement_.useSavedPosition();
+}
+
+void TLogoAppForm::ReadSettings() {
+  const SettingsReading reading = readShellSettings(settings_);
+  shell_ = reading.shell;
+  applySettingsToLink(reading, LinkRecord::instance());
+  if (reading.language == 1 || reading.language == 2) translate(QStringLiteral("MainMenu") + reading.languageCode);
+  rawDataDrive_ = reading.rawDataDrive;
+  session::setSharedLockDirectory(reading.rawDataDrive.toStdString());
+  placement_ = WindowPlacement::parse(shell_.Form);
+  Internationalize();
+}
+
+void TLogoAppForm::translate(const QString& table) {
+  if (translator_) translator_(*this, table);
+}
+
+void TLogoAppForm::Internationalize() {
+  // The international wording of a few English menu entries comes with the
+  // language tables; until they are installed the design captions stay.
+}
+
+void TLogoAppForm::buildPrinterMenu() {
+  printers::PrinterCatalog& catalog = printers::PrinterCatalog::instance();
+  MenuItem* menu = MainMenu->find(QStringLiteral("Selectprinter1"));
+  const QStringList names = catalog.printerNames();
+  PrinterListBox->clear();
+  PrinterListBox->addItems(names);
+  for (const QString& name : names) {
+    MenuItem* item = menu->add(QString(), name);
+    item->setOnClick([this](MenuItem& clicked) { PrinterClick(clicked); });
+  }
+  const int current = catalog.currentIndex();
+  if (MenuItem* item = menu->item(current)) item->setChecked(true);
+  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex, current >= 0 ? QString::number(current) : QString());
+}
+
+void TLogoAppForm::PrinterClick(MenuItem& item) {
+  MenuItem* menu = item.parentItem();
+  for (MenuItem* other : menu->items()) other->setChecked(false);
+  const int index = item.menuIndex();
+  printers::PrinterCatalog::instance().setCurrentIndex(index);
+  item.setChecked(true);
+  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex, QString::number(index));
+  StatusPanels[1]->setText(item.caption());
+}
+
+void TLogoAppForm::ExecuteOption(MenuItem& item) {
+  if (optionRunner_) optionRunner_(item.name());
+}
+
+void TLogoAppForm::setVisible(bool visible) {
+  if (visible && !isVisible()) FormShow();
+  QMainWindow::setVisible(visible);
+}
+
+void TLogoAppForm::FormShow() {
+  if (windowState() & Qt::WindowMaximized) return;
+  resize(placement_.width, placement_.height);
+  if (savedPosition_) {
+    move(placement_.left, placement_.top);
+  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.x() + (area.width() - placement_.width) / 2, area.y() + (area.height() - placement_.height) / 2);
+  }
+}
+
+void TLogoAppForm::closeEvent(QCloseEvent* event) {
+  Exit_app();
+  QMainWindow::closeEvent(event);
+  emit closed();
+}
+
+void TLogoAppForm::Exit_app() {
+  // Saving the desktop (when DesktopChanged and SaveOnClose) joins here with
+  // the desktop layer.
+  WindowPlacement now;
+  now.height = height();
+  now.left = x();
+  now.top = y();
+  now.width = width();
+  QString error;
+  if (!settings_.setValue(kOrbaSection, QStringLiteral("Form"), now.toSavedText(), &error))
+    controls::Messages::error(QStringLiteral("The window position could not be saved: %1").arg(error), this);
+}
+
+void TLogoAppForm::Quit1Click() {
+  SaveOnClose = true;
+  close();
+}
+
+void TLogoAppForm::ExitApp() { close(); }
+
+}  // namespace orba::shell

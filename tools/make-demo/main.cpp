@@ -1,0 +1,57 @@
+// Prepares a demo installation in a folder:
+//
+//   orba-make-demo DIR
+//
+// DIR/orba.ini          the settings, with the program and data roots in DIR
+// DIR/Orba/bin          the program folder: wallpaper and shortcut pictures
+// DIR/Orba/data         the system tables' folder
+// DIR/Orba/languages    the language tables' folder
+//
+// An existing settings file keeps its values; pictures are rewritten.
+
+#include "DemoPictures.h"
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: orba-make-demo DIR\n");
+    return 2;
+  }
+  const QString root = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  const QString programDir = root + QStringLiteral("/Orba/bin");
+  for (const QString& dir : {programDir, root + QStringLiteral("/Orba/data"), root + QStringLiteral("/Orba/languages")}) {
+    if (!QDir().mkpath(dir)) {
+      std::fprintf(stderr, "orba-make-demo: cannot create %s\n", qPrintable(dir));
+      return 1;
+    }
+  }
+
+  if (!orba::demo::wallpaperTile().save(programDir + QStringLiteral("/Cast32.jpg"), "JPG", 90) ||
+      !orba::demo::shortcutPicture().save(programDir + QStringLiteral("/sysedit.bmp"), "BMP")) {
+    std::fprintf(stderr, "orba-make-demo: cannot write the pictures in %s\n", qPrintable(programDir));
+    return 1;
+  }
+
+  orba::settings::SettingsStore settings({root + QStringLiteral("/orba.ini"), QString()});
+  const QString section = QStringLiteral("Orba");
+  const struct { const char* name; QString value; } defaults[] = {
+      {"pgmdrive", root}, {"datadrive", root}, {"language", QStringLiteral("1")},
+      {"customer", QStringLiteral("Demo")},
+  };
+  for (const auto& d : defaults) {
+    const QString name = QString::fromLatin1(d.name);
+    QString error;
+    if (!settings.value(section, name) && !settings.setValue(section, name, d.value, &error)) {
+      std::fprintf(stderr, "orba-make-demo: %s\n", qPrintable(error));
+      return 1;
+    }
+  }
+  std::printf("demo installation ready in %s\n", qPrintable(root));
+  return 0;
+}
