@@ -36,7 +36,6 @@ void OrbaApplication::start() {
   progress_.open();
   progress_.setCaption(0);
   QApplication::setApplicationDisplayName(QStringLiteral("Castellan/Orba"));
-  QApplication::setApplicationName(QStringLiteral("Castellan/Orba"));
   progress_.step();
   progress_.setCaption(1);
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Messages.h"
+#include "OrbaApplication.h"
+#include "PrinterCatalog.h"
+
+#include <QFile>
+#include <QImage>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// An installation in a temporary folder: a settings file whose program root
+// holds a wallpaper picture, a fixed printer list, and message boxes recorded
+// instead of shown.
+class ShellFixture : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  QStringList messages;
+
+  void SetUp() override {
+    orba::controls::Messages::setInterceptor(
+        [this](orba::controls::Messages::Kind, const QString& text) { messages << text; });
+    orba::printers::PrinterCatalog::setInstance(std::make_unique<orba::printers::FixedPrinterCatalog>(
+        QStringList{"Laser", "Cheques", "PDF"}, 1));
+    withPicture();
+  }
+  void TearDown() override { orba::controls::Messages::setInterceptor({}); }
+
+  QString programDir() const { return dir.path() + "/Orba/bin"; }
+  void withPicture() {
+    QDir().mkpath(programDir());
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(Qt::darkBlue);
+    ASSERT_TRUE(tile.save(programDir() + "/Cast32.jpg", "JPG"));
+  }
+  // Writes the machine-wide settings; pgmdrive and datadrive point into dir.
+  void writeSettings(const QString& extraOrbaLines = {}) {
+    QFile f(dir.filePath("orba.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QString("[Orba]\npgmdrive=%1\ndatadrive=%1\n%2").arg(dir.path(), extraOrbaLines).toUtf8());
+  }
+  orba::shell::OrbaApplication::Options options(std::vector<std::string> progress = {}) const {
+    orba::shell::OrbaApplication::Options o;
+    o.settings = {dir.filePath("orba.ini"), dir.filePath("user.ini")};
+    o.progressLibraries = std::move(progress);
+    return o;
+  }
+  QString readSettingsFile() const {
+    QFile f(dir.filePath("orba.ini"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+  }
+};

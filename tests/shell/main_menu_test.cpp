@@ -1,0 +1,202 @@
+#include "LinkRecord.h"
+#include "RightsMap.h"
+#include "ShellFixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSet>
+
+using orba::controls::MenuItem;
+using orba::dispatch::moduleMenus;
+using orba::dispatch::rightsBit;
+using orba::shell::LinkRecord;
+using orba::shell::OrbaApplication;
+
+class MainMenuTest : public ShellFixture {
+ protected:
+  std::unique_ptr<OrbaApplication> app;
+  MenuItem* menu = nullptr;
+  void start(const QString& extra = {}) {
+    writeSettings(extra);
+    app = std::make_unique<OrbaApplication>(options());
+    app->start();
+    menu = app->mainWindow()->MainMenu;
+  }
+  // The bit an option's right uses, from where the option actually sits in
+  // the menu tree.
+  int bitOf(const QString& code) {
+    MenuItem* option = menu->find(code);
+    MenuItem* group = option->parentItem();
+    MenuItem* top = group->parentItem();
+    const int first = moduleMenus()[top->menuIndex()].firstSubmenu;
+    return rightsBit(top->tag(), group->menuIndex() - first, option->menuIndex());
+  }
+};
+
+TEST_F(MainMenuTest, TopLevelItemsInOrder) {
+  start();
+  QStringList names;
+  for (MenuItem* item : menu->items()) names << item->name();
+  EXPECT_EQ(names, (QStringList{"Generalledger1", "Accountsreceivable1", "Accountspayable1", "Invoicing1",
+                                "Systemmanager1", "Payroll1", "Inventory1", "Purchaseorders1", "Tracker1",
+                                "Jobcost1", "Settings1", "Accessories1", "Help1", "Quit1"}));
+  const int tags[] = {0, 1, 2, 3, 4, 7, 5, 6, 8, 9};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(menu->item(i)->tag(), tags[i]) << i;
+  EXPECT_EQ(menu->item(0)->caption(), "Grand livre");
+  EXPECT_EQ(menu->item(13)->caption(), "Quitter");
+}
+
+TEST_F(MainMenuTest, EveryOptionCodeOnceInItsGroupAtItsIndex) {
+  start();
+  QSet<QString> seen;
+  int options = 0;
+  for (const auto& module : moduleMenus()) {
+    MenuItem* top = menu->item(module.position);
+    ASSERT_EQ(top->name(), module.name);
+    ASSERT_EQ(top->count(), module.firstSubmenu + 4) << module.name.toStdString();
+    for (int g = 0; g < 4; ++g) {
+      MenuItem* group = top->item(module.firstSubmenu + g);
+      EXPECT_EQ(group->name(), module.groupNames[g]);
+      ASSERT_EQ(group->count(), module.groups[g].size()) << group->name().toStdString();
+      for (int i = 0; i < group->count(); ++i) {
+        MenuItem* option = group->item(i);
+        EXPECT_EQ(option->name(), module.groups[g][i]);
+        EXPECT_TRUE(option->hasClickHandler());
+        EXPECT_FALSE(seen.contains(option->name())) << option->name().toStdString();
+        seen.insert(option->name());
+        ++options;
+      }
+    }
+  }
+  EXPECT_EQ(options, 184);
+  // Every option name occurs exactly once in the whole tree.
+  QMap<QString, int> count;
+  menu->forEach([&](MenuItem& item) { ++count[item.name()]; });
+  for (const QString& code : seen) EXPECT_EQ(count[code], 1) << code.toStdString();
+}
+
+TEST_F(MainMenuTest, QuickEntriesSeparatorsAndGroupIndexes) {
+  start();
+  QStringList separators;
+  for (const auto& module : moduleMenus()) {
+    MenuItem* top = menu->item(module.position);
+    int quick = 0;
+    for (int i = 0; i < module.firstSubmenu; ++i) {
+      MenuItem* child = top->item(i);
+      if (child->isSeparator()) {
+        EXPECT_EQ(i, module.firstSubmenu - 1) << "the separator comes just before the first group";
+        EXPECT_EQ(child->groupIndex(), module.submenuGroupIndex);
+        separators << child->name();
+      } else if (child->name().endsWith('f')) {
+        EXPECT_EQ(child->groupIndex(), 0);
+        EXPECT_NE(menu->find(child->name().chopped(1)), nullptr) << "a quick entry duplicates an option";
+        ++quick;
+      }
+    }
+    EXPECT_EQ(quick, module.quickEntries.size()) << module.name.toStdString();
+    for (int g = 0; g < 4; ++g)
+      EXPECT_EQ(top->item(module.firstSubmenu + g)->groupIndex(), module.submenuGroupIndex);
+  }
+  EXPECT_EQ(separators, (QStringList{"N1", "N2", "N3", "N4", "N5", "N6", "N7", "N8", "N9"}));
+  EXPECT_EQ(menu->find("Generalledger1")->item(0)->name(), "gl03f");
+  EXPECT_EQ(menu->find("Inventory1")->item(4)->groupIndex(), 0) << "inventory groups share index 0";
+  EXPECT_EQ(menu->find("Tracker1")->item(0)->name(), "trkopen");
+  EXPECT_EQ(menu->find("Tracker1")->item(1)->name(), "Createdatabase1");
+}
+
+TEST_F(MainMenuTest, RightsBitsFollowTheMenuPositions) {
+  start();
+  EXPECT_EQ(bitOf("gl01"), 0);
+  EXPECT_EQ(bitOf("gl03"), 15);
+  EXPECT_EQ(bitOf("ar01"), 105);
+  EXPECT_EQ(bitOf("pa101"), 735) << "payroll sits at position 5 but is module 7";
+  EXPECT_EQ(bitOf("iv01"), 525) << "inventory sits at position 6 but is module 5";
+  EXPECT_EQ(bitOf("ut07"), 450) << "an empty group still takes its number";
+  EXPECT_EQ(bitOf("jc22"), 993);
+}
+
+TEST_F(MainMenuTest, SettingsHelpAndUninstalledModules) {
+  start();
+  QStringList settings;
+  for (MenuItem* item : menu->find("Settings1")->items()) settings << item->name();
+  EXPECT_EQ(settings, (QStringList{"Changecompanies1", "Selectprinter1", "Setlanguage1", "Setdesktop1"}));
+  EXPECT_NE(menu->find("Setdesktop1")->find("Changeproperties1"), nullptr);
+  EXPECT_NE(menu->find("Setdesktop1")->find("Addshortcut1"), nullptr);
+  QStringList help;
+  for (MenuItem* item : menu->find("Help1")->items()) help << item->name();
+  EXPECT_EQ(help, (QStringList{"Helptopics1", "About1", "Contactus1"}));
+
+  EXPECT_FALSE(menu->find("Tracker1")->isVisible());
+  EXPECT_FALSE(menu->find("Jobcost1")->isVisible());
+  EXPECT_FALSE(menu->find("ar16")->isVisible());
+  QMenuBar* bar = app->mainWindow()->menuBar();
+  EXPECT_EQ(bar->actions().size(), 14);
+  EXPECT_FALSE(bar->actions()[8]->isVisible());
+  EXPECT_TRUE(bar->actions()[0]->isVisible());
+}
+
+TEST_F(MainMenuTest, InstalledTrackerAndJobCostStayVisible) {
+  start("tracker=y\nJobCost=Y\n");
+  EXPECT_TRUE(menu->find("Tracker1")->isVisible());
+  EXPECT_TRUE(menu->find("Jobcost1")->isVisible());
+  EXPECT_TRUE(menu->find("ar16")->isVisible());
+}
+
+TEST_F(MainMenuTest, PrinterMenuListsThePrintersWithTheCurrentOneChecked) {
+  start();
+  MenuItem* printers = menu->find("Selectprinter1");
+  ASSERT_EQ(printers->count(), 3);
+  EXPECT_EQ(printers->item(0)->caption(), "Laser");
+  EXPECT_EQ(printers->item(2)->caption(), "PDF");
+  EXPECT_FALSE(printers->item(0)->isChecked());
+  EXPECT_TRUE(printers->item(1)->isChecked());
+  EXPECT_EQ(app->mainWindow()->PrinterListBox->count(), 3);
+  EXPECT_EQ(LinkRecord::instance().get(LinkRecord::Field::PrinterIndex), "1");
+
+  // Chosen through the menu bar, as a user would.
+  QMenu* shown = app->mainWindow()->menuMirror()->menuFor(printers);
+  ASSERT_NE(shown, nullptr);
+  shown->actions()[2]->trigger();
+  EXPECT_TRUE(printers->item(2)->isChecked());
+  EXPECT_FALSE(printers->item(1)->isChecked());
+  EXPECT_TRUE(shown->actions()[2]->isChecked());
+  EXPECT_FALSE(shown->actions()[1]->isChecked());
+  EXPECT_EQ(orba::printers::PrinterCatalog::instance().currentIndex(), 2);
+  EXPECT_EQ(LinkRecord::instance().get(LinkRecord::Field::PrinterIndex), "2");
+}
+
+TEST_F(MainMenuTest, NoPrinterAtAllGivesAnEmptyMenu) {
+  orba::printers::PrinterCatalog::setInstance(std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{}));
+  start();
+  EXPECT_EQ(menu->find("Selectprinter1")->count(), 0);
+  EXPECT_EQ(LinkRecord::instance().get(LinkRecord::Field::PrinterIndex), "");
+}
+
+TEST_F(MainMenuTest, MenuBarFollowsTheTree) {
+  start();
+  auto* window = app->mainWindow();
+  QStringList ran;
+  window->setOptionRunner([&](const QString& code) { ran << code; });
+  QAction* gl03 = window->menuMirror()->actionFor(menu->find("gl03"));
+  ASSERT_NE(gl03, nullptr);
+  gl03->trigger();
+  window->menuMirror()->actionFor(menu->find("gl03f"))->trigger();
+  EXPECT_EQ(ran, (QStringList{"gl03", "gl03f"}));
+
+  menu->find("gl03")->setEnabled(false);
+  menu->find("gl03")->setCaption("Saisie des transactions");
+  EXPECT_FALSE(gl03->isEnabled());
+  EXPECT_EQ(gl03->text(), "Saisie des transactions");
+
+  // Items added later (the company menu is filled at login) show up too.
+  MenuItem* companies = menu->find("Changecompanies1");
+  companies->add(QString(), "Demo Inc.");
+  QMenu* shown = window->menuMirror()->menuFor(companies);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->actions().size(), 1);
+  companies->clear();
+  EXPECT_EQ(window->menuMirror()->menuFor(companies), nullptr);
+  EXPECT_NE(window->menuMirror()->actionFor(companies), nullptr);
+}
