@@ -28,7 +28,7 @@ void MenuBarMirror::watch(MenuItem* item) {
 }
 
 void MenuBarMirror::applyState(MenuItem* item, QAction* action) {
-  action->setText(item->caption());
+  if (!item->isSeparator()) action->setText(item->caption());
   action->setEnabled(item->isEnabled());
   action->setVisible(item->isVisible());
   if (!item->isSeparator() && !menuFor(item)) {
