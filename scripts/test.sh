@@ -3,5 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
+# The Paradox reader under libFuzzer, for a bounded time, before the suite.
+bash scripts/fuzz.sh 30
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600
