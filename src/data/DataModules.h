@@ -1,6 +1,9 @@
 #pragma once
 
+#include "DataSource.h"
+#include "Database.h"
 #include "Form.h"
+#include "Table.h"
 
 #include <QObject>
 
@@ -11,58 +14,96 @@ namespace orba::data {
 class DataModule : public QObject, public controls::Form {
   Q_OBJECT
  public:
-  explicit DataModule(const QString& name, QObject* parent = nullptr) : QObject(parent) {
-    setObjectName(name);
-  }
+  explicit DataModule(const QString& name, QObject* parent = nullptr);
+
+ protected:
+  Table* table(const QString& component, const TableSpec& spec, const QString& database = {},
+               bool readOnly = false);
+  DataSource* source(const QString& component, Table* table);
 };
 
-// Users, desktops and languages.
+// Users, their desktops and the languages, in the data directory.
 class TUserDataModule : public DataModule {
   Q_OBJECT
  public:
-  TUserDataModule() : DataModule(QStringLiteral("UserDataModule")) {}
+  TUserDataModule();
+  Table* User_table;
+  Table* Desktop_table;  // the current user's rows only
+  Table* tblLanguage;
+  DataSource* User_datasource;
+  DataSource* DataSource1;
 };
 
-// General-ledger accounts.
+// General-ledger accounts, the control record, the tracker accounts.
 class TGl_DataModule : public DataModule {
   Q_OBJECT
  public:
-  TGl_DataModule() : DataModule(QStringLiteral("Gl_DataModule")) {}
+  TGl_DataModule();
+  Table* Gl_Table;
+  Table* Ctrl_table;
+  Table* trkdb_table;
+  DataSource* Gl_DataSource;
+  DataSource* Ctrl_Datasource;
+  DataSource* DataSource1;
 };
 
 // Clients.
 class TAr_DataModule : public DataModule {
   Q_OBJECT
  public:
-  TAr_DataModule() : DataModule(QStringLiteral("Ar_DataModule")) {}
+  TAr_DataModule();
+  Table* Ar_Table;
+  DataSource* Ar_DataSource;
 };
 
 // Suppliers.
 class TAp_DataModule : public DataModule {
   Q_OBJECT
  public:
-  TAp_DataModule() : DataModule(QStringLiteral("Ap_DataModule")) {}
+  TAp_DataModule();
+  Table* Ap_Table;
+  DataSource* Ap_DataSource;
 };
 
-// Companies, control and applications tables, and the two databases.
+// Companies, the control and applications tables, and the two databases:
+// Database1 "menudata" (the current company) and Database2 "menumydb" (the
+// system tables).
 class TCo_DataModule : public DataModule {
   Q_OBJECT
  public:
-  TCo_DataModule() : DataModule(QStringLiteral("Co_DataModule")) {}
+  TCo_DataModule();
+  Database* Database1;
+  Database* Database2;
+  Table* Co_Table;
+  Table* Ctrl_table;
+  Table* Applications_table;
+  DataSource* Co_DataSource;
+  DataSource* DataSource2;
+  DataSource* DataSource3;
 };
 
 // Employees.
 class TEmp_DataModule : public DataModule {
   Q_OBJECT
  public:
-  TEmp_DataModule() : DataModule(QStringLiteral("Emp_DataModule")) {}
+  TEmp_DataModule();
+  Table* Emp_Table;
+  DataSource* Emp_DataSource;
 };
 
-// Products and inventory.
+// Products and inventory; a product's quantity on hand is the sum of its five
+// quantities.
 class TInvDataModule : public DataModule {
   Q_OBJECT
  public:
-  TInvDataModule() : DataModule(QStringLiteral("InvDataModule")) {}
+  TInvDataModule();
+  Table* IvprodTable;
+  Table* IvinvTable;
+  DataSource* DataSource1;
+  DataSource* DataSource2;
 };
+
+inline const QString kCompanyDatabase = QStringLiteral("menudata");
+inline const QString kSystemDatabase = QStringLiteral("menumydb");
 
 }  // namespace orba::data

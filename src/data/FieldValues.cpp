@@ -1,0 +1,105 @@
+#include "FieldValues.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+namespace orba::data {
+
+namespace {
+
+// The engine counts days with 0001-01-01 as day 1.
+constexpr qint64 kJulianDayOfDayZero = 1721425;
+
+QDate toQDate(pdx::Date d) { return QDate::fromJulianDay(kJulianDayOfDayZero + d.days); }
+pdx::Date fromQDate(const QDate& d) { return pdx::Date::FromYmd(d.year(), d.month(), d.day()); }
+
+}  // namespace
+
+QVariant toVariant(const pdx::Value& v, pdx::FieldType type) {
+  using K = pdx::Value::Kind;
+  switch (v.kind()) {
+    case K::kNull: return {};
+    case K::kText: return QString::fromUtf8(v.text());
+    case K::kInt:
+      if (type == pdx::FieldType::kShort || type == pdx::FieldType::kLong || type == pdx::FieldType::kAutoInc)
+        return static_cast<int>(v.int_value());
+      return static_cast<qint64>(v.int_value());
+    case K::kDouble: return v.double_value();
+    case K::kBool: return v.bool_value();
+    case K::kDate: return toQDate(v.date());
+    case K::kTime: return QTime::fromMSecsSinceStartOfDay(v.time().ms);
+    case K::kTimestamp: {
+      const qint64 ms = v.timestamp().ms;
+      const qint64 days = ms / 86400000;
+      return QDateTime(toQDate(pdx::Date{static_cast<int32_t>(days)}),
+                       QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % 86400000)));
+    }
+    case K::kBytes:
+      if (type == pdx::FieldType::kMemo || type == pdx::FieldType::kFmtMemo)
+        return QString::fromUtf8(v.bytes().data);
+      return QByteArray::fromStdString(v.bytes().data);
+  }
+  return {};
+}
+
+bool fromVariant(const QVariant& value, pdx::FieldType type, pdx::Value* out, QString* error) {
+  using T = pdx::FieldType;
+  if (!value.isValid() || value.isNull()) {
+    *out = pdx::Value::Null();
+    return true;
+  }
+  bool ok = true;
+  switch (type) {
+    case T::kAlpha: *out = pdx::Value::Text(value.toString().toStdString()); return true;
+    case T::kMemo:
+    case T::kFmtMemo:
+      *out = pdx::Value::Text(value.toString().toStdString());
+      return true;
+    case T::kBlob:
+    case T::kGraphic:
+    case T::kOle:
+    case T::kBytes:
+      *out = pdx::Value::Blob(value.toByteArray().toStdString());
+      return true;
+    case T::kShort:
+    case T::kLong:
+    case T::kAutoInc: {
+      const qlonglong n = value.toLongLong(&ok);
+      if (ok) *out = pdx::Value::Int(n);
+      break;
+    }
+    case T::kNumber:
+    case T::kMoney:
+    case T::kBcd: {
+      const double d = value.toDouble(&ok);
+      if (ok) *out = pdx::Value::Double(d);
+      break;
+    }
+    case T::kLogical: *out = pdx::Value::Bool(value.toBool()); return true;
+    case T::kDate: {
+      const QDate d = value.toDate();
+      ok = d.isValid();
+      if (ok) *out = pdx::Value::Of(fromQDate(d));
+      break;
+    }
+    case T::kTime: {
+      const QTime t = value.toTime();
+      ok = t.isValid();
+      if (ok) *out = pdx::Value::Of(pdx::Time{t.msecsSinceStartOfDay()});
+      break;
+    }
+    case T::kTimestamp: {
+      const QDateTime dt = value.toDateTime();
+      ok = dt.isValid();
+      if (ok)
+        *out = pdx::Value::Of(pdx::Timestamp{static_cast<int64_t>(fromQDate(dt.date()).days) * 86400000 +
+                                             dt.time().msecsSinceStartOfDay()});
+      break;
+    }
+  }
+  if (!ok && error) *error = QStringLiteral("'%1' is not a valid value").arg(value.toString());
+  return ok;
+}
+
+}  // namespace orba::data

@@ -1,0 +1,491 @@
+#include "Table.h"
+
+#include "Database.h"
+#include "DatabaseError.h"
+#include "FieldValues.h"
+#include "paradox/table_writer.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace orba::data {
+
+namespace {
+
+QString qstr(const std::string& s) { return QString::fromUtf8(s); }
+QString qstr(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The file of a table in a directory, whatever the letter case on disk; a
+// name without extension is a ".db" table.
+QString resolveFile(const QString& directory, const QString& tableName) {
+  QString name = tableName;
+  if (!name.contains(QLatin1Char('.'))) name += QStringLiteral(".db");
+  const QDir dir(directory);
+  if (dir.exists(name)) return dir.filePath(name);
+  const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden);
+  for (const QString& entry : entries)
+    if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+  return dir.filePath(name);
+}
+
+pdx::FieldDef toFieldDef(const FieldSpec& f) {
+  const std::string name(f.name);
+  const auto size = static_cast<uint8_t>(f.size);
+  switch (f.type) {
+    case 'A': return pdx::FieldDef::Alpha(name, size);
+    case 'I': return pdx::FieldDef::Long(name);
+    case 'S': return pdx::FieldDef::Short(name);
+    case 'N': return pdx::FieldDef::Number(name);
+    case '$': return pdx::FieldDef::Money(name);
+    case 'D': return pdx::FieldDef::Date(name);
+    case 'T': return pdx::FieldDef::Time(name);
+    case '@': return pdx::FieldDef::Timestamp(name);
+    case 'L': return pdx::FieldDef::Logical(name);
+    case '+': return pdx::FieldDef::AutoInc(name);
+    case 'Y': return pdx::FieldDef::Bytes(name, size);
+    case 'M': return pdx::FieldDef::Memo(name, size);
+    case 'B': return pdx::FieldDef::Binary(name, size);
+    case 'G': return pdx::FieldDef::Graphic(name, size);
+    default: throw DatabaseError(QStringLiteral("Field %1: type %2 cannot be created").arg(qstr(f.name)).arg(QChar(f.type)));
+  }
+}
+
+}  // namespace
+
+Table::Table(const QString& componentName, QObject* parent) : QObject(parent) { setObjectName(componentName); }
+
+Table::~Table() = default;
+
+void Table::declare(const TableSpec& spec) {
+  spec_ = &spec;
+  tableName_ = qstr(spec.file);
+  calculatedNames_.clear();
+  for (const FieldSpec& f : spec.fields)
+    if (f.calculated) calculatedNames_ << qstr(f.name);
+}
+
+void Table::setDatabaseName(const QString& aliasOrDirectory) {
+  if (isActive()) fail(QStringLiteral("cannot change the database of an open table"));
+  databaseName_ = aliasOrDirectory;
+}
+
+void Table::setTableName(const QString& name) {
+  if (isActive()) fail(QStringLiteral("cannot change the name of an open table"));
+  tableName_ = name;
+}
+
+void Table::setReadOnly(bool readOnly) {
+  if (isActive()) fail(QStringLiteral("cannot change an open table to read-only or back"));
+  readOnly_ = readOnly;
+}
+
+QString Table::directory() const {
+  if (Database* db = Database::byAlias(databaseName_)) return db->directory();
+  return databaseName_;
+}
+
+QString Table::filePath() const { return resolveFile(directory(), tableName_); }
+
+bool Table::exists() const { return QFileInfo::exists(filePath()); }
+
+void Table::fail(const QString& what) const {
+  throw DatabaseError(QStringLiteral("%1: %2").arg(tableName_.isEmpty() ? objectName() : tableName_, what));
+}
+
+void Table::setMaster(Table* master, const QString& masterField, const QString& detailField) {
+  if (masterConnection_) disconnect(masterConnection_);
+  master_ = master;
+  masterField_ = masterField;
+  detailField_ = detailField;
+  if (master_)
+    masterConnection_ = connect(master_, &Table::afterScroll, this, [this] {
+      if (isActive() && state_ == State::Browse) {
+        rebuildView();
+        first();
+      }
+    });
+}
+
+void Table::createTable() {
+  if (!spec_) fail(QStringLiteral("no fields are declared"));
+  std::vector<pdx::FieldDef> fields;
+  for (const FieldSpec& f : spec_->fields)
+    if (!f.calculated) fields.push_back(toFieldDef(f));
+  pdx::CreateOptions options;
+  options.key_field_count = static_cast<unsigned>(spec_->keyFields);
+  QDir().mkpath(directory());
+  const pdx::Status s = pdx::CreateTable(filePath().toStdString(), fields, options);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+}
+
+void Table::checkDeclaredFields() {
+  if (!spec_) return;
+  for (const FieldSpec& f : spec_->fields) {
+    if (f.calculated) continue;
+    const int i = reader_->FieldIndex(f.name);
+    if (i < 0) fail(QStringLiteral("field %1 not found").arg(qstr(f.name)));
+    const char actual = pdx::FieldTypeLetter(reader_->fields()[static_cast<size_t>(i)].type);
+    if (actual != f.type)
+      fail(QStringLiteral("field %1 has type %2, expected %3").arg(qstr(f.name)).arg(QChar(actual)).arg(QChar(f.type)));
+  }
+}
+
+void Table::open() {
+  if (isActive()) return;
+  const QString path = filePath();
+  std::unique_ptr<pdx::Table> reader;
+  const pdx::Status s = pdx::Table::Open(path.toStdString(), {}, &reader);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  reader_ = std::move(reader);
+  try {
+    checkDeclaredFields();
+  } catch (...) {
+    reader_.reset();
+    throw;
+  }
+  state_ = State::Browse;
+  rebuildView();
+  emit afterOpen();
+  first();
+}
+
+void Table::close() {
+  if (!isActive()) return;
+  reader_.reset();
+  view_.clear();
+  current_.clear();
+  calculated_.clear();
+  state_ = State::Inactive;
+  cursor_ = -1;
+  eof_ = bof_ = true;
+  emit afterClose();
+}
+
+void Table::refresh() {
+  requireBrowse("refresh");
+  const int at = cursor_;
+  std::unique_ptr<pdx::Table> reader;
+  const pdx::Status s = pdx::Table::Open(filePath().toStdString(), {}, &reader);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  reader_ = std::move(reader);
+  rebuildView();
+  moveTo(std::min(at, recordCount() - 1));
+}
+
+void Table::rebuildView() {
+  view_.clear();
+  filtered_ = false;
+  if (!master_ || !master_->isActive()) return;
+  filtered_ = true;
+  const int field = reader_->FieldIndex(detailField_.toStdString());
+  if (field < 0) fail(QStringLiteral("field %1 not found").arg(detailField_));
+  const QVariant key = master_->value(masterField_);
+  if (!key.isValid()) return;
+  pdx::Record record;
+  for (uint32_t i = 0; i < reader_->record_count(); ++i) {
+    const pdx::Status s = reader_->ReadRecord(i, &record);
+    if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+    const QVariant v = toVariant(record[static_cast<size_t>(field)], reader_->fields()[static_cast<size_t>(field)].type);
+    if (v == key) view_.push_back(i);
+  }
+}
+
+int Table::recordCount() const {
+  if (!isActive()) return 0;
+  return filtered_ ? static_cast<int>(view_.size()) : static_cast<int>(reader_->record_count());
+}
+
+void Table::readRecord(int position, pdx::Record* record) {
+  const uint32_t physical = filtered_ ? view_[static_cast<size_t>(position)] : static_cast<uint32_t>(position);
+  const pdx::Status s = reader_->ReadRecord(physical, record);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+}
+
+void Table::loadCurrent() {
+  current_.clear();
+  calculated_.assign(static_cast<size_t>(calculatedNames_.size()), QVariant());
+  if (cursor_ >= 0) {
+    readRecord(cursor_, &current_);
+    if (onCalc_) onCalc_(*this);
+  }
+  emit afterScroll();
+}
+
+void Table::moveTo(int position) {
+  requireActive();
+  const int count = recordCount();
+  if (count == 0) {
+    cursor_ = -1;
+    eof_ = bof_ = true;
+  } else {
+    cursor_ = std::clamp(position, 0, count - 1);
+    bof_ = position <= 0;
+    eof_ = position >= count;
+  }
+  loadCurrent();
+}
+
+void Table::first() { moveTo(0); }
+void Table::last() { moveTo(recordCount() - 1); }
+
+void Table::next() {
+  requireActive();
+  if (cursor_ + 1 >= recordCount()) {
+    eof_ = true;
+    return;
+  }
+  ++cursor_;
+  bof_ = false;
+  loadCurrent();
+}
+
+void Table::prior() {
+  requireActive();
+  if (cursor_ <= 0) {
+    bof_ = true;
+    return;
+  }
+  --cursor_;
+  eof_ = false;
+  loadCurrent();
+}
+
+int Table::physicalIndex(const QString& field) const {
+  return reader_ ? reader_->FieldIndex(field.toStdString()) : -1;
+}
+
+int Table::calculatedIndex(const QString& field) const {
+  for (int i = 0; i < calculatedNames_.size(); ++i)
+    if (calculatedNames_[i].compare(field, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+QStringList Table::fieldNames() const {
+  QStringList names;
+  if (reader_)
+    for (const auto& f : reader_->fields()) names << qstr(f.name);
+  names << calculatedNames_;
+  return names;
+}
+
+bool Table::hasField(const QString& name) const { return physicalIndex(name) >= 0 || calculatedIndex(name) >= 0; }
+
+QVariant Table::value(const QString& field) const {
+  requireActive();
+  if (const int c = calculatedIndex(field); c >= 0) return calculated_.empty() ? QVariant() : calculated_[static_cast<size_t>(c)];
+  const int i = physicalIndex(field);
+  if (i < 0) fail(QStringLiteral("field %1 not found").arg(field));
+  const pdx::Record& record = state_ == State::Browse ? current_ : editing_;
+  if (record.empty()) return {};
+  return toVariant(record[static_cast<size_t>(i)], reader_->fields()[static_cast<size_t>(i)].type);
+}
+
+QVariant Table::valueAt(int position, const QString& field) {
+  requireActive();
+  const int i = physicalIndex(field);
+  if (i < 0) fail(QStringLiteral("field %1 not found").arg(field));
+  if (position < 0 || position >= recordCount()) return {};
+  pdx::Record record;
+  readRecord(position, &record);
+  return toVariant(record[static_cast<size_t>(i)], reader_->fields()[static_cast<size_t>(i)].type);
+}
+
+void Table::setCalculated(const QString& field, const QVariant& value) {
+  const int c = calculatedIndex(field);
+  if (c < 0) fail(QStringLiteral("field %1 is not a calculated field").arg(field));
+  calculated_[static_cast<size_t>(c)] = value;
+}
+
+bool Table::findKey(const QVariantList& key) {
+  requireBrowse("find a key");
+  const unsigned keyFields = reader_->key_field_count();
+  if (keyFields == 0) fail(QStringLiteral("the table has no primary index"));
+  if (key.isEmpty() || static_cast<unsigned>(key.size()) > keyFields)
+    fail(QStringLiteral("a key of %1 values does not fit the primary index").arg(key.size()));
+  std::vector<pdx::Value> values;
+  for (int k = 0; k < key.size(); ++k) {
+    pdx::Value v;
+    QString error;
+    if (!fromVariant(key[k], reader_->fields()[static_cast<size_t>(k)].type, &v, &error)) fail(error);
+    values.push_back(std::move(v));
+  }
+  if (values.size() < keyFields) {
+    // A partial key is matched on its leading fields by a scan.
+    for (int p = 0; p < recordCount(); ++p) {
+      pdx::Record record;
+      readRecord(p, &record);
+      if (std::equal(values.begin(), values.end(), record.begin())) {
+        moveTo(p);
+        return true;
+      }
+    }
+    return false;
+  }
+  uint32_t index = 0;
+  bool found = false;
+  const pdx::Status s = reader_->Find(values, &index, &found);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!found) return false;
+  if (!filtered_) {
+    moveTo(static_cast<int>(index));
+    return true;
+  }
+  const auto it = std::find(view_.begin(), view_.end(), index);
+  if (it == view_.end()) return false;
+  moveTo(static_cast<int>(it - view_.begin()));
+  return true;
+}
+
+bool Table::locate(const QString& field, const QVariant& wanted, bool caseInsensitive) {
+  requireBrowse("locate a record");
+  if (physicalIndex(field) < 0) fail(QStringLiteral("field %1 not found").arg(field));
+  const int count = recordCount();
+  for (int p = 0; p < count; ++p) {
+    const QVariant v = valueAt(p, field);
+    const bool match = caseInsensitive && v.typeId() == QMetaType::QString
+                           ? v.toString().compare(wanted.toString(), Qt::CaseInsensitive) == 0
+                           : v == wanted || (v.isValid() && wanted.isValid() && v.toString() == wanted.toString());
+    if (match) {
+      moveTo(p);
+      return true;
+    }
+  }
+  return false;
+}
+
+void Table::requireActive() const {
+  if (!isActive()) const_cast<Table*>(this)->fail(QStringLiteral("the table is not open"));
+}
+
+void Table::requireBrowse(const char* what) const {
+  requireActive();
+  if (state_ != State::Browse)
+    const_cast<Table*>(this)->fail(QStringLiteral("cannot %1 while a record is being edited").arg(QLatin1String(what)));
+}
+
+void Table::edit() {
+  requireBrowse("edit");
+  if (readOnly_) fail(QStringLiteral("the table is read-only"));
+  if (cursor_ < 0) fail(QStringLiteral("there is no record to edit"));
+  original_ = current_;
+  editing_ = current_;
+  state_ = State::Edit;
+}
+
+void Table::append() {
+  requireBrowse("add a record");
+  if (readOnly_) fail(QStringLiteral("the table is read-only"));
+  original_.clear();
+  editing_.assign(reader_->fields().size(), pdx::Value::Null());
+  state_ = State::Insert;
+}
+
+void Table::setValue(const QString& field, const QVariant& value) {
+  if (state_ != State::Edit && state_ != State::Insert) fail(QStringLiteral("the table is not in edit mode"));
+  const int i = physicalIndex(field);
+  if (i < 0) fail(QStringLiteral("field %1 not found").arg(field));
+  pdx::Value v;
+  QString error;
+  if (!fromVariant(value, reader_->fields()[static_cast<size_t>(i)].type, &v, &error))
+    fail(QStringLiteral("field %1: %2").arg(field, error));
+  editing_[static_cast<size_t>(i)] = std::move(v);
+}
+
+void Table::cancel() {
+  if (state_ != State::Edit && state_ != State::Insert) return;
+  editing_.clear();
+  original_.clear();
+  state_ = State::Browse;
+  loadCurrent();
+}
+
+namespace {
+
+// The writer's position of the record that was read as `original`: where it
+// was when read, unless the table changed since; then wherever it is now.
+bool findRecord(pdx::TableWriter& writer, uint32_t hint, const pdx::Record& original, uint32_t* index) {
+  pdx::Record record;
+  if (hint < writer.record_count() && writer.Get(hint, &record).ok() && record == original) {
+    *index = hint;
+    return true;
+  }
+  for (uint32_t i = 0; i < writer.record_count(); ++i)
+    if (writer.Get(i, &record).ok() && record == original) {
+      *index = i;
+      return true;
+    }
+  return false;
+}
+
+}  // namespace
+
+void Table::post() {
+  if (state_ != State::Edit && state_ != State::Insert) return;
+  if (spec_)
+    for (const FieldSpec& f : spec_->fields) {
+      const int i = f.required && !f.calculated ? reader_->FieldIndex(f.name) : -1;
+      if (i >= 0 && editing_[static_cast<size_t>(i)].is_null())
+        fail(QStringLiteral("field %1 must have a value").arg(qstr(f.name)));
+    }
+
+  std::unique_ptr<pdx::TableWriter> writer;
+  pdx::Status s = pdx::TableWriter::Open(filePath().toStdString(), {}, &writer);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  uint32_t index = 0;
+  if (state_ == State::Insert) {
+    s = writer->Insert(editing_, &index);
+  } else {
+    const uint32_t hint = filtered_ ? view_[static_cast<size_t>(cursor_)] : static_cast<uint32_t>(cursor_);
+    uint32_t at = 0;
+    if (!findRecord(*writer, hint, original_, &at)) fail(QStringLiteral("the record was changed by another user"));
+    s = writer->Update(at, editing_, &index);
+  }
+  if (s.ok()) s = writer->Commit();
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  writer.reset();
+
+  editing_.clear();
+  original_.clear();
+  state_ = State::Browse;
+  reopenAt(static_cast<int>(index));
+  emit afterPost();
+}
+
+void Table::deleteRecord() {
+  requireBrowse("delete a record");
+  if (readOnly_) fail(QStringLiteral("the table is read-only"));
+  if (cursor_ < 0) fail(QStringLiteral("there is no record to delete"));
+  std::unique_ptr<pdx::TableWriter> writer;
+  pdx::Status s = pdx::TableWriter::Open(filePath().toStdString(), {}, &writer);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  const uint32_t hint = filtered_ ? view_[static_cast<size_t>(cursor_)] : static_cast<uint32_t>(cursor_);
+  uint32_t at = 0;
+  if (!findRecord(*writer, hint, current_, &at)) fail(QStringLiteral("the record was changed by another user"));
+  s = writer->Delete(at);
+  if (s.ok()) s = writer->Commit();
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  writer.reset();
+  const int position = cursor_;
+  std::unique_ptr<pdx::Table> reader;
+  s = pdx::Table::Open(filePath().toStdString(), {}, &reader);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  reader_ = std::move(reader);
+  rebuildView();
+  moveTo(std::min(position, recordCount() - 1));
+}
+
+void Table::reopenAt(int physicalRecord) {
+  std::unique_ptr<pdx::Table> reader;
+  const pdx::Status s = pdx::Table::Open(filePath().toStdString(), {}, &reader);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  reader_ = std::move(reader);
+  rebuildView();
+  int position = physicalRecord;
+  if (filtered_) {
+    const auto it = std::find(view_.begin(), view_.end(), static_cast<uint32_t>(physicalRecord));
+    position = it == view_.end() ? 0 : static_cast<int>(it - view_.begin());
+  }
+  moveTo(position);
+}
+
+}  // namespace orba::data

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "TableSchemas.h"
+#include "paradox/table.h"
+
+#include <QObject>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace orba::data {
+
+// A table component: one Paradox table, opened by directory (or by the
+// alias of a named database) and name, with a cursor on one record.
+//
+// The name's letter case does not matter: "apps.DB" and "apps.db" are one
+// table, whatever the case of the file on disk. The fields the program
+// declares must exist in the file with the declared type, or the table does
+// not open. Declared calculated fields are not stored: an OnCalcFields
+// handler sets them for each record read; they are null until it does.
+//
+// Changes go through Edit/Append/Insert, SetValue and Post, each Post
+// committed to disk at once under the table's lock. Every failure throws
+// DatabaseError with a message that names the table.
+//
+// A detail table linked to a master shows only the records whose detail
+// field equals the master's field in the master's current record, and
+// follows the master as it moves.
+class Table : public QObject {
+  Q_OBJECT
+ public:
+  enum class State { Inactive, Browse, Edit, Insert };
+
+  explicit Table(const QString& componentName, QObject* parent = nullptr);
+  ~Table() override;
+
+  // Declares the fields (and the key of a table this program creates).
+  void declare(const TableSpec& spec);
+  const TableSpec* declaration() const { return spec_; }
+
+  QString databaseName() const { return databaseName_; }
+  // An alias of a named database, or a directory path.
+  void setDatabaseName(const QString& aliasOrDirectory);
+  QString tableName() const { return tableName_; }
+  void setTableName(const QString& name);
+  bool readOnly() const { return readOnly_; }
+  void setReadOnly(bool readOnly);
+  // The directory the table lives in, and its file as found on disk.
+  QString directory() const;
+  QString filePath() const;
+  bool exists() const;
+
+  using CalcFields = std::function<void(Table&)>;
+  void setOnCalcFields(CalcFields handler) { onCalc_ = std::move(handler); }
+  // Only from an OnCalcFields handler: sets a calculated field.
+  void setCalculated(const QString& field, const QVariant& value);
+
+  void setMaster(Table* master, const QString& masterField, const QString& detailField);
+
+  // Creates the table from the declared fields (calculated ones excluded),
+  // its first `keyFields` fields forming the primary unique key.
+  void createTable();
+
+  void open();
+  void close();
+  bool isActive() const { return state_ != State::Inactive; }
+  State state() const { return state_; }
+  // Re-reads the file, keeping the cursor on the same position.
+  void refresh();
+
+  // Navigation over the visible records.
+  int recordCount() const;
+  int recNo() const { return cursor_; }  // 0-based; -1 when empty
+  bool eof() const { return eof_; }
+  bool bof() const { return bof_; }
+  void first();
+  void next();
+  void prior();
+  void last();
+  void moveTo(int position);
+
+  QStringList fieldNames() const;
+  bool hasField(const QString& name) const;
+  // The current record's value (the edited one while editing).
+  QVariant value(const QString& field) const;
+  bool isNull(const QString& field) const { return !value(field).isValid(); }
+  QString text(const QString& field) const { return value(field).toString(); }
+  // The record at a visible position, without moving the cursor.
+  QVariant valueAt(int position, const QString& field);
+
+  // Keyed lookup on the primary index: true and positioned when found;
+  // otherwise the cursor stays where it was.
+  bool findKey(const QVariantList& key);
+  // The first visible record, from the start, whose field equals value;
+  // text compared without regard to case when asked.
+  bool locate(const QString& field, const QVariant& value, bool caseInsensitive = false);
+
+  void edit();
+  void append();
+  void insert() { append(); }
+  void setValue(const QString& field, const QVariant& value);
+  void post();
+  void cancel();
+  void deleteRecord();
+
+  QByteArray blob(const QString& field) const { return value(field).toByteArray(); }
+  void setBlob(const QString& field, const QByteArray& data) { setValue(field, data); }
+
+ signals:
+  void afterOpen();
+  void afterClose();
+  // The cursor moved or the visible records changed.
+  void afterScroll();
+  void afterPost();
+
+ private:
+  int physicalIndex(const QString& field) const;
+  int calculatedIndex(const QString& field) const;
+  void requireActive() const;
+  void requireBrowse(const char* what) const;
+  void checkDeclaredFields();
+  void rebuildView();
+  void loadCurrent();
+  void readRecord(int position, pdx::Record* record);
+  void reopenAt(int physicalRecord);
+  [[noreturn]] void fail(const QString& what) const;
+
+  const TableSpec* spec_ = nullptr;
+  QString databaseName_;
+  QString tableName_;
+  bool readOnly_ = false;
+  CalcFields onCalc_;
+  QStringList calculatedNames_;
+
+  Table* master_ = nullptr;
+  QString masterField_;
+  QString detailField_;
+  QMetaObject::Connection masterConnection_;
+
+  std::unique_ptr<pdx::Table> reader_;
+  std::vector<uint32_t> view_;  // physical record numbers when filtered
+  bool filtered_ = false;
+  State state_ = State::Inactive;
+  int cursor_ = -1;
+  bool eof_ = true;
+  bool bof_ = true;
+  pdx::Record current_;
+  std::vector<QVariant> calculated_;
+  pdx::Record editing_;
+  pdx::Record original_;
+};
+
+}  // namespace orba::data

@@ -1,0 +1,254 @@
+#include "Database.h"
+#include "DatabaseError.h"
+#include "Table.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace orba::data;
+
+namespace {
+
+constexpr FieldSpec kAccountFields[] = {
+    {"Acc_number", 'I', 0, true, false},   {"Acc_name", 'A', 40, true, false},
+    {"Acc_balance", '$', 0, false, false}, {"Acc_opened", 'D', 0, false, false},
+    {"Acc_active", 'L', 0, false, false},  {"Acc_notes", 'M', 20, false, false},
+    {"Acc_logo", 'B', 10, false, false},   {"Acc_rights", 'Y', 200, false, false},
+    {"Acc_label", 'A', 20, false, true},
+};
+const TableSpec kAccounts{"Accounts", "Accounts.DB", 1, kAccountFields};
+
+// An empty keyed table in a temporary folder, open and writable.
+struct AccountsTable {
+  QTemporaryDir dir;
+  Table table{QStringLiteral("Accounts")};
+  AccountsTable() {
+    table.declare(kAccounts);
+    table.setDatabaseName(dir.path());
+    table.createTable();
+    table.open();
+  }
+  void add(int number, const QString& name) {
+    table.append();
+    table.setValue("Acc_number", number);
+    table.setValue("Acc_name", name);
+    table.post();
+  }
+  QList<int> numbers() {
+    QList<int> out;
+    for (table.first(); !table.eof(); table.next()) out << table.value("Acc_number").toInt();
+    return out;
+  }
+};
+
+template <typename F>
+QString errorOf(F&& f) {
+  try {
+    f();
+  } catch (const DatabaseError& e) {
+    return e.message();
+  }
+  return {};
+}
+
+}  // namespace
+
+TEST(Table, KeyedRecordsStayInKeyOrderAndKeysStayUnique) {
+  AccountsTable t;
+  for (int n : {4000, 1000, 3000, 2000}) t.add(n, QStringLiteral("Compte %1").arg(n));
+  EXPECT_EQ(t.numbers(), (QList<int>{1000, 2000, 3000, 4000}));
+  EXPECT_EQ(t.table.recordCount(), 4);
+
+  const QString error = errorOf([&] { t.add(3000, "Doublon"); });
+  EXPECT_TRUE(error.contains("duplicate key")) << error.toStdString();
+  EXPECT_TRUE(error.contains("Accounts")) << error.toStdString();
+  t.table.cancel();
+  EXPECT_EQ(t.table.recordCount(), 4);
+
+  ASSERT_TRUE(t.table.findKey({3000}));
+  EXPECT_EQ(t.table.text("Acc_name"), "Compte 3000");
+  EXPECT_FALSE(t.table.findKey({3500}));
+  EXPECT_EQ(t.table.value("Acc_number").toInt(), 3000) << "a failed lookup leaves the cursor";
+}
+
+TEST(Table, EditPostDeleteAndEveryWritableTypeRoundTrip) {
+  AccountsTable t;
+  t.add(1000, "Encaisse");
+  ASSERT_TRUE(t.table.findKey({1000}));
+  t.table.edit();
+  const QString longNote = QString("Relevé de fin d'année, vérifié. ").repeated(20);
+  QByteArray rights(200, '\0');
+  rights[1] = char(0x80);
+  rights[199] = char(0xff);
+  const QByteArray logo = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(500, 'x');
+  t.table.setValue("Acc_name", "Caisse générale");
+  t.table.setValue("Acc_balance", -1234.56);
+  t.table.setValue("Acc_opened", QDate(2026, 12, 4));
+  t.table.setValue("Acc_active", true);
+  t.table.setValue("Acc_notes", longNote);
+  t.table.setBlob("Acc_logo", logo);
+  t.table.setValue("Acc_rights", rights);
+  t.table.post();
+
+  Table again(QStringLiteral("Again"));
+  again.declare(kAccounts);
+  again.setDatabaseName(t.dir.path());
+  again.open();
+  ASSERT_EQ(again.recordCount(), 1);
+  EXPECT_EQ(again.text("Acc_name"), "Caisse générale");
+  EXPECT_DOUBLE_EQ(again.value("Acc_balance").toDouble(), -1234.56);
+  EXPECT_EQ(again.value("Acc_opened").toDate(), QDate(2026, 12, 4));
+  EXPECT_TRUE(again.value("Acc_active").toBool());
+  EXPECT_EQ(again.text("Acc_notes"), longNote);
+  EXPECT_EQ(again.blob("Acc_logo"), logo);
+  EXPECT_EQ(again.value("Acc_rights").toByteArray(), rights) << "all 200 bytes, zeros inside included";
+  EXPECT_TRUE(again.isNull("Acc_label")) << "a calculated field nothing sets reads as empty";
+
+  t.table.deleteRecord();
+  EXPECT_EQ(t.table.recordCount(), 0);
+  EXPECT_TRUE(t.table.eof());
+}
+
+TEST(Table, RequiredFieldsAndReadOnlyTablesRefuseChanges) {
+  AccountsTable t;
+  t.table.append();
+  t.table.setValue("Acc_number", 1);
+  const QString error = errorOf([&] { t.table.post(); });
+  EXPECT_TRUE(error.contains("Acc_name")) << error.toStdString();
+  t.table.cancel();
+  t.add(1, "Un");
+  t.table.close();
+  t.table.setReadOnly(true);
+  t.table.open();
+  EXPECT_TRUE(errorOf([&] { t.table.edit(); }).contains("read-only"));
+  EXPECT_TRUE(errorOf([&] { t.table.append(); }).contains("read-only"));
+}
+
+TEST(Table, NameLetterCaseDoesNotMatterAndMissingTablesNameTheFile) {
+  AccountsTable t;
+  t.add(7, "Sept");
+  Table upper(QStringLiteral("Upper"));
+  upper.setDatabaseName(t.dir.path());
+  upper.setTableName("ACCOUNTS.db");
+  upper.open();
+  EXPECT_EQ(upper.recordCount(), 1);
+  Table bare(QStringLiteral("Bare"));
+  bare.setDatabaseName(t.dir.path());
+  bare.setTableName("accounts");
+  bare.open();
+  EXPECT_EQ(bare.recordCount(), 1);
+
+  Table missing(QStringLiteral("Missing"));
+  missing.setDatabaseName(t.dir.path());
+  missing.setTableName("nowhere.db");
+  const QString error = errorOf([&] { missing.open(); });
+  EXPECT_TRUE(error.contains("nowhere.db")) << error.toStdString();
+  EXPECT_FALSE(missing.isActive());
+}
+
+TEST(Table, ADeclaredFieldOfAnotherTypeKeepsTheTableClosed) {
+  QTemporaryDir dir;
+  constexpr FieldSpec wrong[] = {{"Acc_number", 'A', 10, true, false}, {"Acc_name", 'A', 40, true, false}};
+  const TableSpec wrongSpec{"Accounts", "Accounts.DB", 1, wrong};
+  Table maker(QStringLiteral("Maker"));
+  maker.declare(wrongSpec);
+  maker.setDatabaseName(dir.path());
+  maker.createTable();
+
+  Table t(QStringLiteral("Accounts"));
+  t.declare(kAccounts);
+  t.setDatabaseName(dir.path());
+  const QString error = errorOf([&] { t.open(); });
+  EXPECT_TRUE(error.contains("Accounts.DB")) << error.toStdString();
+  EXPECT_TRUE(error.contains("Acc_number")) << error.toStdString();
+  EXPECT_FALSE(t.isActive());
+}
+
+TEST(Table, DamagedFileFailsWithItsNameAndNeverOpens) {
+  AccountsTable t;
+  t.add(1, "Un");
+  t.table.close();
+  const QString path = t.table.filePath();
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  f.resize(100);
+  f.close();
+  const QString error = errorOf([&] { t.table.open(); });
+  EXPECT_TRUE(error.contains("Accounts.DB")) << error.toStdString();
+  EXPECT_FALSE(t.table.isActive());
+}
+
+TEST(Table, RefreshSeesAnotherWritersRecords) {
+  AccountsTable t;
+  t.add(1, "Un");
+  Table other(QStringLiteral("Other"));
+  other.declare(kAccounts);
+  other.setDatabaseName(t.dir.path());
+  other.open();
+  other.append();
+  other.setValue("Acc_number", 2);
+  other.setValue("Acc_name", "Deux");
+  other.post();
+  EXPECT_EQ(t.table.recordCount(), 1) << "an open table reads the files it opened";
+  t.table.refresh();
+  EXPECT_EQ(t.table.recordCount(), 2);
+  // An edit based on an outdated read still finds its record.
+  ASSERT_TRUE(t.table.findKey({1}));
+  other.refresh();
+  other.first();
+  other.edit();
+  other.setValue("Acc_name", "Un modifié");
+  other.post();
+  t.table.edit();
+  t.table.setValue("Acc_balance", 5.0);
+  const QString error = errorOf([&] { t.table.post(); });
+  EXPECT_TRUE(error.contains("changed by another user")) << error.toStdString();
+}
+
+TEST(Table, LocateMatchesTextWithOrWithoutCase) {
+  AccountsTable t;
+  t.add(1, "Banque Nationale");
+  t.add(2, "Caisse Desjardins");
+  EXPECT_TRUE(t.table.locate("Acc_name", "caisse desjardins", true));
+  EXPECT_EQ(t.table.value("Acc_number").toInt(), 2);
+  EXPECT_FALSE(t.table.locate("Acc_name", "caisse desjardins"));
+  EXPECT_TRUE(t.table.locate("Acc_number", 1));
+  EXPECT_EQ(t.table.text("Acc_name"), "Banque Nationale");
+}
+
+TEST(Database, NamedDirectoryCanBeRepointedAndReconnected) {
+  QTemporaryDir one, two;
+  for (QTemporaryDir* d : {&one, &two}) {
+    Table maker(QStringLiteral("Maker"));
+    maker.declare(kAccounts);
+    maker.setDatabaseName(d->path());
+    maker.createTable();
+    maker.open();
+    maker.append();
+    maker.setValue("Acc_number", d == &one ? 1 : 2);
+    maker.setValue("Acc_name", "x");
+    maker.post();
+  }
+  Database db(QStringLiteral("Database1"), QStringLiteral("testdata"));
+  db.setParams({"path=" + one.path()});
+  db.open();
+  Table t(QStringLiteral("Accounts"));
+  t.declare(kAccounts);
+  t.setDatabaseName("testdata");
+  t.open();
+  EXPECT_EQ(t.value("Acc_number").toInt(), 1);
+  t.close();
+  EXPECT_FALSE(errorOf([&] { db.setParams({"path=" + two.path()}); }).isEmpty()) << "connected";
+  db.close();
+  db.setParams({"path=" + two.path()});
+  db.open();
+  t.open();
+  EXPECT_EQ(t.value("Acc_number").toInt(), 2);
+
+  db.close();
+  db.setParams({"path=" + two.path() + "/missing"});
+  EXPECT_TRUE(errorOf([&] { db.open(); }).contains("missing"));
+}
