@@ -30,6 +30,10 @@ def main():
     demo = os.path.join(ROOT, "build", "demo")
     if not os.path.exists(os.path.join(demo, "orba.ini")):
         subprocess.run([os.path.join(ROOT, "build", "bin", "orba-make-demo"), demo], check=True)
+    languages = os.path.join(demo, "Orba", "languages")
+    os.makedirs(languages, exist_ok=True)
+    for name in os.listdir(os.path.join(ROOT, "build", "languages")):
+        shutil.copy(os.path.join(ROOT, "build", "languages", name), languages)
 
     env = dict(os.environ, ORBA_SETTINGS=os.path.join(demo, "orba.ini"),
                ORBA_USER_SETTINGS=os.path.join(demo, "user.ini"), ORBA_STARTUP_PROBE="1")

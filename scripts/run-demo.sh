@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 bash scripts/build.sh
 demo="$PWD/build/demo"
 [ -f "$demo/orba.ini" ] || build/bin/orba-make-demo "$demo"
+# The language tables are built from the texts with the program.
+mkdir -p "$demo/Orba/languages"
+cp build/languages/MainMenu* "$demo/Orba/languages/"
 export ORBA_SETTINGS="$demo/orba.ini"
 export ORBA_USER_SETTINGS="$demo/user.ini"
 # The language tables are found at ../languages from the program folder.

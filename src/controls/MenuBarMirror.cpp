@@ -6,7 +6,7 @@
 
 namespace orba::controls {
 
-MenuBarMirror::MenuBarMirror(MenuItem* root, QMenuBar* bar, QObject* parent)
+MenuBarMirror::MenuBarMirror(MenuItem* root, QWidget* bar, QObject* parent)
     : QObject(parent), root_(root), bar_(bar) {
   watch(root_);
   populate(bar_, root_);

@@ -12,13 +12,14 @@ class QWidget;
 
 namespace orba::controls {
 
-// Shows a menu tree on a QMenuBar and keeps it up to date: an item with
+// Shows a menu tree on a QMenuBar (or a pop-up QMenu) and keeps it up to
+// date: an item with
 // children becomes a QMenu, any other item a QAction whose trigger clicks the
 // item. Changes of caption, state or children show at once.
 class MenuBarMirror : public QObject {
   Q_OBJECT
  public:
-  MenuBarMirror(MenuItem* root, QMenuBar* bar, QObject* parent = nullptr);
+  MenuBarMirror(MenuItem* root, QWidget* bar, QObject* parent = nullptr);
 
   QAction* actionFor(MenuItem* item) const;
   QMenu* menuFor(MenuItem* item) const;
@@ -34,7 +35,7 @@ class MenuBarMirror : public QObject {
   void watch(MenuItem* item);
 
   MenuItem* root_;
-  QMenuBar* bar_;
+  QWidget* bar_;
   std::unordered_map<MenuItem*, QAction*> actions_;
   std::unordered_map<MenuItem*, QMenu*> menus_;
 };

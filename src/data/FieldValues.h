@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TableSchemas.h"
 #include "paradox/field.h"
 #include "paradox/value.h"
 
@@ -16,5 +17,9 @@ QVariant toVariant(const pdx::Value& value, pdx::FieldType type);
 // The reverse, for a field of `type`. Returns false, with the reason in
 // *error, for a value the field cannot hold.
 bool fromVariant(const QVariant& value, pdx::FieldType type, pdx::Value* out, QString* error);
+
+// The engine's definition of a declared field. Throws DatabaseError for a
+// type this program cannot create.
+pdx::FieldDef toFieldDef(const FieldSpec& field);
 
 }  // namespace orba::data

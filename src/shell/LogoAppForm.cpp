@@ -1,6 +1,8 @@
 #include "LogoAppForm.h"
 
+#include "DatabaseError.h"
 #include "LinkRecord.h"
+#include "SetCaptions.h"
 #include "MainMenuBuilder.h"
 #include "Messages.h"
 #include "PrinterCatalog.h"
@@ -11,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -20,6 +23,8 @@ namespace orba::shell {
 using controls::MenuItem;
 
 namespace {
+
+const QString kVersionPrefix = QStringLiteral("Version ");
 
 // The messages in English until a language table replaces them.
 const QStringList& designMessages() {
@@ -50,8 +55,8 @@ const QStringList& designMessages() {
 
 }  // namespace
 
-TLogoAppForm::TLogoAppForm(settings::SettingsStore& settings, Translator translator, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), translator_(std::move(translator)) {
+TLogoAppForm::TLogoAppForm(settings::SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent), settings_(settings) {
   setObjectName(QStringLiteral("LogoAppForm"));
   setWindowTitle(QStringLiteral("Castellan/Orba"));
   setPalette(QPalette(Qt::white));
@@ -80,7 +85,7 @@ void TLogoAppForm::createComponents() {
     StatusPanels[i]->setFixedWidth(widths[i]);
     StatusBar->addWidget(StatusPanels[i]);
   }
-  StatusPanels[3]->setText(QStringLiteral("Version "));
+  StatusPanels[3]->setText(kVersionPrefix);
   setStatusBar(StatusBar);
   StatusBar->hide();
 
@@ -98,8 +103,15 @@ void TLogoAppForm::createComponents() {
   CompanyListBox->setObjectName(QStringLiteral("CompanyListBox"));
   CompanyListBox->hide();
 
+  // The desktop's context menu, on the wallpaper and on every shortcut icon.
   PopupMenu = components_.own(new MenuItem(QStringLiteral("PopupMenu")));
   PopupMenu->setParent(this);
+  components_.own(PopupMenu->add(QStringLiteral("Properties6"), QStringLiteral("Propriétés")));
+  components_.own(PopupMenu->add(QStringLiteral("Shortcut6"), QStringLiteral("Raccourci")));
+  components_.own(PopupMenu->add(QStringLiteral("DeleteShortcut4"), QStringLiteral("Détruire raccourci")));
+  popup_ = new QMenu(this);
+  popup_->setObjectName(QStringLiteral("PopupMenuShown"));
+  new controls::MenuBarMirror(PopupMenu, popup_, this);
 }
 
 void TLogoAppForm::FormCreate() {
@@ -118,9 +130,11 @@ void TLogoAppForm::FormCreate() {
     MainMenu->find(QStringLiteral("ar16"))->setVisible(false);
   }
 
-  translate(QStringLiteral("MainMenu") + LinkRecord::instance().languageCode());
+  translateAtStartup(QStringLiteral("MainMenu") + LinkRecord::instance().languageCode());
   buildPrinterMenu();
-  // Wallpaper1's context menu is PopupMenu; its items come with the shortcut icons.
+  Wallpaper1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Wallpaper1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { popup_->popup(Wallpaper1->mapToGlobal(at)); });
 
   savedPosition_ = placement_.useSavedPosition();
 }
@@ -129,20 +143,24 @@ void TLogoAppForm::ReadSettings() {
   const SettingsReading reading = readShellSettings(settings_);
   shell_ = reading.shell;
   applySettingsToLink(reading, LinkRecord::instance());
-  if (reading.language == 1 || reading.language == 2) translate(QStringLiteral("MainMenu") + reading.languageCode);
+  if (reading.language == 1 || reading.language == 2)
+    translateAtStartup(QStringLiteral("MainMenu") + reading.languageCode);
   rawDataDrive_ = reading.rawDataDrive;
   session::setSharedLockDirectory(reading.rawDataDrive.toStdString());
   placement_ = WindowPlacement::parse(shell_.Form);
   Internationalize();
 }
 
-void TLogoAppForm::translate(const QString& table) {
-  if (translator_) translator_(*this, table);
-}
+void TLogoAppForm::translate(const QString& table) { localization::SetCaptions(this, components_, table); }
 
-void TLogoAppForm::Internationalize() {
-  // The international wording of a few English menu entries comes with the
-  // language tables; until they are installed the design captions stay.
+void TLogoAppForm::translateAtStartup(const QString& table) {
+  // Without its language table the window keeps its design texts; the user
+  // is told why, and the program goes on.
+  try {
+    translate(table);
+  } catch (const data::DatabaseError& e) {
+    controls::Messages::error(e.message(), this);
+  }
 }
 
 void TLogoAppForm::buildPrinterMenu() {

@@ -13,10 +13,14 @@
 
 class QLabel;
 class QListWidget;
+class QMenu;
 class QStatusBar;
 
 namespace orba::desktop {
 class TWallpaper;
+}
+namespace orba::data {
+class Table;
 }
 
 namespace orba::shell {
@@ -31,12 +35,7 @@ namespace orba::shell {
 class TLogoAppForm : public QMainWindow, public controls::Form {
   Q_OBJECT
  public:
-  // Translates this window from a language table ("MainMenuen"...); installed
-  // by the localization layer, absent until then.
-  using Translator = std::function<void(TLogoAppForm&, const QString& table)>;
-
-  TLogoAppForm(settings::SettingsStore& settings, Translator translator = {},
-               QWidget* parent = nullptr);
+  explicit TLogoAppForm(settings::SettingsStore& settings, QWidget* parent = nullptr);
   ~TLogoAppForm() override;
 
   // Components, in component order.
@@ -75,10 +74,29 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void ExecuteOption(controls::MenuItem& item);
   void PrinterClick(controls::MenuItem& item);
 
-  // Translation and international wording; no-ops until the localization
-  // layer is installed.
+  // Translates this window from a language table ("MainMenu" + code).
+  // Throws DatabaseError when the table cannot be opened.
   void translate(const QString& table);
+  // The international (non-Canadian) English wording of six menu entries,
+  // when the settings ask for it and the language is not French.
   void Internationalize();
+
+  // The language menu, one item per row of the languages table in key order.
+  void Load_language_menu();
+  // Switches every window that follows the language to the clicked item's.
+  void English1Click(controls::MenuItem& item);
+
+  // What the language switch needs from the rest of the program: the
+  // languages table, the windows translated with this one, and the rebuild
+  // of the option catalogue.
+  struct LanguageFollowers {
+    data::Table* languages = nullptr;
+    std::vector<std::pair<QObject*, controls::Form*>> windows;  // contact window, about box
+    std::function<void()> rebuildCatalogue;
+    std::function<void()> renameTools;
+  };
+  void setLanguageFollowers(LanguageFollowers followers) { followers_ = std::move(followers); }
+  void setVersionPanel();
 
  signals:
   // After the window has written its placement on closing.
@@ -96,10 +114,13 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void buildPrinterMenu();
   QString defaultErrorMessage(int index) const;
 
+  void translateAtStartup(const QString& table);
+
   settings::SettingsStore& settings_;
-  Translator translator_;
+  LanguageFollowers followers_;
   OptionRunner optionRunner_;
   controls::MenuBarMirror* mirror_ = nullptr;
+  QMenu* popup_ = nullptr;
   TShellSettings shell_;
   QString rawDataDrive_;
   WindowPlacement placement_;

@@ -62,6 +62,14 @@ void OrbaApplication::start() {
       if (auto* dialog = qobject_cast<QDialog*>(instance(name))) dialog->exec();
     };
   };
+  auto* users = qobject_cast<data::TUserDataModule*>(instance(QStringLiteral("UserDataModule")));
+  auto* contact = qobject_cast<TContactUs*>(instance(QStringLiteral("ContactUs")));
+  auto* about = qobject_cast<TAboutBox*>(instance(QStringLiteral("AboutBox")));
+  TLogoAppForm::LanguageFollowers followers;
+  followers.languages = users->tblLanguage;
+  followers.windows = {{contact, contact}, {about, about}};
+  mainWindow_->setLanguageFollowers(std::move(followers));
+
   mainWindow_->MainMenu->find(QStringLiteral("About1"))->setOnClick(showModal(QStringLiteral("AboutBox")));
   mainWindow_->MainMenu->find(QStringLiteral("Contactus1"))->setOnClick(showModal(QStringLiteral("ContactUs")));
 

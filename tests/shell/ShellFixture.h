@@ -4,6 +4,7 @@
 #include "OrbaApplication.h"
 #include "PrinterCatalog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QStringList>
@@ -17,15 +18,28 @@ class ShellFixture : public ::testing::Test {
  protected:
   QTemporaryDir dir;
   QStringList messages;
+  QString previousDir_;
 
   void SetUp() override {
+    // The program runs from its program folder, with the language tables in
+    // ../languages beside it.
+    previousDir_ = QDir::currentPath();
+    QDir().mkpath(programDir());
+    QDir().mkpath(languagesDir());
+    for (const QString& file : QDir(ORBA_LANGUAGES_DIR).entryList(QDir::Files))
+      QFile::copy(QString(ORBA_LANGUAGES_DIR) + "/" + file, languagesDir() + "/" + file);
+    QDir::setCurrent(programDir());
     orba::controls::Messages::setInterceptor(
         [this](orba::controls::Messages::Kind, const QString& text) { messages << text; });
     orba::printers::PrinterCatalog::setInstance(std::make_unique<orba::printers::FixedPrinterCatalog>(
         QStringList{"Laser", "Cheques", "PDF"}, 1));
     withPicture();
   }
-  void TearDown() override { orba::controls::Messages::setInterceptor({}); }
+  void TearDown() override {
+    orba::controls::Messages::setInterceptor({});
+    QDir::setCurrent(previousDir_);
+  }
+  QString languagesDir() const { return dir.path() + "/Orba/languages"; }
 
   QString programDir() const { return dir.path() + "/Orba/bin"; }
   void withPicture() {

@@ -4,12 +4,17 @@
 //
 // DIR/orba.ini          the settings, with the program and data roots in DIR
 // DIR/Orba/bin          the program folder: wallpaper and shortcut pictures
-// DIR/Orba/data         the system tables' folder
+// DIR/Orba/data         the system tables: users, languages, companies, desktops
+// DIR/Orba/data1, data2 the tables of companies 1 and 2 (the data folder's path
+//                       followed by the company number, as the desktop builds it)
 // DIR/Orba/languages    the language tables' folder
 //
-// An existing settings file keeps its values; pictures are rewritten.
+// An existing settings file keeps its values and existing tables are left as
+// they are (they may hold what someone typed into the demo since); only
+// what is missing is made. Pictures are rewritten, identically.
 
 #include "DemoPictures.h"
+#include "DemoTables.h"
 #include "SettingsStore.h"
 
 #include <QDir>
@@ -25,7 +30,11 @@ int main(int argc, char** argv) {
   }
   const QString root = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   const QString programDir = root + QStringLiteral("/Orba/bin");
-  for (const QString& dir : {programDir, root + QStringLiteral("/Orba/data"), root + QStringLiteral("/Orba/languages")}) {
+  const QString dataDir = root + QStringLiteral("/Orba/data");
+  QStringList dirs = {programDir, dataDir, root + QStringLiteral("/Orba/languages")};
+  for (const orba::demo::DemoCompany& company : orba::demo::demoCompanies())
+    dirs << dataDir + QString::number(company.code);
+  for (const QString& dir : dirs) {
     if (!QDir().mkpath(dir)) {
       std::fprintf(stderr, "orba-make-demo: cannot create %s\n", qPrintable(dir));
       return 1;
@@ -35,6 +44,19 @@ int main(int argc, char** argv) {
   if (!orba::demo::wallpaperTile().save(programDir + QStringLiteral("/Cast32.jpg"), "JPG", 90) ||
       !orba::demo::shortcutPicture().save(programDir + QStringLiteral("/sysedit.bmp"), "BMP")) {
     std::fprintf(stderr, "orba-make-demo: cannot write the pictures in %s\n", qPrintable(programDir));
+    return 1;
+  }
+
+  orba::demo::MadeLog made;
+  orba::pdx::Status s = orba::demo::makeSystemTables(dataDir.toStdString(), &made);
+  for (const orba::demo::DemoCompany& company : orba::demo::demoCompanies()) {
+    if (s.ok())
+      s = orba::demo::makeCompanyTables((dataDir + QString::number(company.code)).toStdString(), company, &made);
+  }
+  for (const auto& [path, outcome] : made)
+    std::printf("%s %s\n", outcome == orba::demo::TableOutcome::kCreated ? "created" : "kept   ", path.c_str());
+  if (!s.ok()) {
+    std::fprintf(stderr, "orba-make-demo: %s\n", s.ToString().c_str());
     return 1;
   }
 

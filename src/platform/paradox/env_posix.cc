@@ -28,10 +28,14 @@ class PosixRandomAccessFile final : public RandomAccessFile {
   ~PosixRandomAccessFile() override { ::close(fd_); }
 
   Status Read(uint64_t offset, size_t n, std::string* out) override {
-    out->clear();
-    if (offset >= size_) return Status::OK();
+    if (offset >= size_) {
+      out->clear();
+      return Status::OK();
+    }
     if (n > size_ - offset) n = static_cast<size_t>(size_ - offset);
-    out->resize(n);
+    // Callers reuse their buffers (a table reads every block into the same
+    // one); growing only when needed spares zeroing the bytes pread overwrites.
+    if (out->size() < n) out->resize(n);
     size_t done = 0;
     while (done < n) {
       ssize_t r = ::pread(fd_, out->data() + done, n - done,

@@ -1,0 +1,40 @@
+// Builds the language tables from the texts:
+//
+//   orba-make-languages TEXTS.tsv DIR
+//
+// writes DIR/MainMenuen.db and DIR/MainMenufr.db.
+
+#include "LanguageTexts.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: orba-make-languages TEXTS.tsv DIR\n");
+    return 2;
+  }
+  QFile file(QString::fromLocal8Bit(argv[1]));
+  if (!file.open(QIODevice::ReadOnly)) {
+    std::fprintf(stderr, "orba-make-languages: %s: %s\n", argv[1], qPrintable(file.errorString()));
+    return 1;
+  }
+  QString error;
+  const auto rows = orba::localization::parseLanguageTexts(QString::fromUtf8(file.readAll()), &error);
+  if (rows.empty()) {
+    std::fprintf(stderr, "orba-make-languages: %s: %s\n", argv[1], qPrintable(error.isEmpty() ? QStringLiteral("no rows") : error));
+    return 1;
+  }
+  const QString dir = QString::fromLocal8Bit(argv[2]);
+  using orba::localization::Language;
+  for (auto [language, name] : {std::pair{Language::English, "MainMenuen.db"}, std::pair{Language::French, "MainMenufr.db"}}) {
+    if (!orba::localization::writeLanguageTable(dir + QLatin1Char('/') + QLatin1String(name), rows, language, &error)) {
+      std::fprintf(stderr, "orba-make-languages: %s\n", qPrintable(error));
+      return 1;
+    }
+  }
+  std::printf("%zu rows written to %s\n", rows.size(), qPrintable(dir));
+  return 0;
+}

@@ -1,0 +1,99 @@
+#include "LanguageTexts.h"
+#include "PasswordDlg.h"
+#include "ShellFixture.h"
+#include "Table.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSet>
+
+using orba::controls::MenuItem;
+using orba::shell::OrbaApplication;
+
+namespace {
+
+std::vector<orba::localization::LanguageRow> texts() {
+  QFile f(ORBA_LANGUAGE_TEXTS);
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+  QString error;
+  auto rows = orba::localization::parseLanguageTexts(QString::fromUtf8(f.readAll()), &error);
+  EXPECT_FALSE(rows.empty()) << error.toStdString();
+  return rows;
+}
+
+// The components of a form that show a text of their own: named menu items
+// (not separators, not the entries built from data at run time), message
+// lists, labels, buttons and group boxes.
+QSet<QString> textComponents(const orba::controls::Form& form) {
+  QSet<QString> names;
+  for (QObject* c : form.components().components()) {
+    if (c->objectName().isEmpty()) continue;
+    if (auto* item = qobject_cast<MenuItem*>(c)) {
+      if (!item->isSeparator() && item->parentItem()) names << c->objectName();
+    } else if (qobject_cast<orba::controls::MessageList*>(c) || qobject_cast<QLabel*>(c) ||
+               qobject_cast<QAbstractButton*>(c) || qobject_cast<QGroupBox*>(c)) {
+      names << c->objectName();
+    }
+  }
+  return names;
+}
+
+QSet<QString> allComponents(const orba::controls::Form& form) {
+  QSet<QString> names;
+  for (QObject* c : form.components().components()) names << c->objectName();
+  return names;
+}
+
+}  // namespace
+
+class CompletenessTest : public ShellFixture {};
+
+TEST_F(CompletenessTest, EveryTextOfTheBuiltWindowsHasARowAndEveryRowAComponent) {
+  writeSettings();
+  OrbaApplication app(options());
+  app.start();
+  const auto rows = texts();
+  struct Built {
+    QString name;
+    orba::controls::Form* form;
+  };
+  auto* password = qobject_cast<orba::shell::TPasswordDlg*>(app.instance("PasswordDlg"));
+  const Built built[] = {{"LogoAppForm", app.mainWindow()}, {"PasswordDlg", password}};
+  for (const Built& b : built) {
+    QSet<QString> rowNames;
+    for (const auto& r : rows)
+      if (r.form == b.name) rowNames << r.component;
+    EXPECT_TRUE(rowNames.contains(b.name)) << "the form's own row: " << b.name.toStdString();
+    for (const QString& c : textComponents(*b.form))
+      EXPECT_TRUE(rowNames.contains(c)) << b.name.toStdString() << "." << c.toStdString() << " has no row";
+    const QSet<QString> existing = allComponents(*b.form);
+    for (const QString& r : rowNames)
+      EXPECT_TRUE(r == b.name || existing.contains(r))
+          << b.name.toStdString() << "." << r.toStdString() << " names no component";
+  }
+}
+
+TEST_F(CompletenessTest, EveryRowTranslatesIntoBothLanguagesAndTheTablesAgree) {
+  const auto rows = texts();
+  for (const auto& r : rows) {
+    const bool listed = r.kind == "memo" || r.kind == "combo" || r.kind == "radio" || r.kind == "grid" ||
+                        r.kind == "checklist" || r.kind == "navigator";
+    EXPECT_EQ(r.caption[0].isEmpty(), r.caption[1].isEmpty()) << r.component.toStdString();
+    if (listed) {
+      EXPECT_EQ(r.lines[0].size(), r.lines[1].size()) << r.component.toStdString();
+    }
+  }
+  QSet<QString> keys[2];
+  int i = 0;
+  for (const char* table : {"MainMenuen.db", "MainMenufr.db"}) {
+    orba::data::Table t("Language");
+    t.setDatabaseName(languagesDir());
+    t.setTableName(table);
+    t.open();
+    for (t.first(); !t.eof(); t.next()) keys[i] << t.text("FormName") + "." + t.text("ComponentName");
+    ++i;
+  }
+  EXPECT_EQ(keys[0], keys[1]);
+  EXPECT_EQ(keys[0].size(), static_cast<int>(rows.size()));
+}

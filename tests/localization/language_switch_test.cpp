@@ -1,0 +1,97 @@
+#include "DataModules.h"
+#include "LinkRecord.h"
+#include "ShellFixture.h"
+#include "SmallWindows.h"
+
+#include <QLabel>
+
+using orba::controls::MenuItem;
+using orba::shell::LinkRecord;
+using orba::shell::OrbaApplication;
+
+class LanguageSwitchTest : public ShellFixture {
+ protected:
+  std::unique_ptr<OrbaApplication> app;
+  MenuItem* menu = nullptr;
+  orba::data::Table* languages = nullptr;
+
+  void start(const QString& settingsLines, bool withRows = true) {
+    writeSettings();
+    if (!settingsLines.isEmpty()) {
+      QFile f(dir.filePath("orba.ini"));
+      ASSERT_TRUE(f.open(QIODevice::Append));
+      f.write(settingsLines.toUtf8());
+    }
+    app = std::make_unique<OrbaApplication>(options());
+    app->start();
+    menu = app->mainWindow()->MainMenu;
+    auto* users = qobject_cast<orba::data::TUserDataModule*>(app->instance("UserDataModule"));
+    languages = users->tblLanguage;
+    languages->setDatabaseName(dir.path() + "/Orba/data");
+    languages->createTable();
+    languages->open();
+    if (withRows)
+      for (auto [key, code, name] : {std::tuple{1, "en", "English"}, std::tuple{2, "fr", "Français"}}) {
+        languages->append();
+        languages->setValue("LangKey", key);
+        languages->setValue("LangCode", code);
+        languages->setValue("LangName", name);
+        languages->post();
+      }
+    app->mainWindow()->Load_language_menu();
+  }
+  MenuItem* language(const char* name) { return menu->find(name); }
+  QString ap09() { return menu->find("ap09")->caption(); }
+};
+
+TEST_F(LanguageSwitchTest, MenuListsTheLanguagesInKeyOrder) {
+  start({});
+  MenuItem* setLanguage = menu->find("Setlanguage1");
+  ASSERT_EQ(setLanguage->count(), 2);
+  EXPECT_EQ(setLanguage->item(0)->name(), "MenuItemen");
+  EXPECT_EQ(setLanguage->item(0)->caption(), "English");
+  EXPECT_EQ(setLanguage->item(1)->name(), "MenuItemfr");
+  EXPECT_EQ(setLanguage->item(1)->caption(), "Français");
+}
+
+TEST_F(LanguageSwitchTest, FrenchTranslatesTheWindowsThatFollowAndSetsTheLanguage) {
+  start({});
+  auto* about = qobject_cast<QWidget*>(app->instance("AboutBox"));
+  language("MenuItemfr")->click();
+  EXPECT_TRUE(language("MenuItemfr")->isChecked());
+  EXPECT_FALSE(language("MenuItemen")->isChecked());
+  EXPECT_EQ(LinkRecord::instance().language(), 2);
+  EXPECT_EQ(LinkRecord::instance().languageCode(), "fr");
+  EXPECT_EQ(menu->find("gl03")->caption(), "Saisie des transactions");
+  EXPECT_EQ(about->windowTitle(), "À propos");
+  EXPECT_EQ(app->mainWindow()->Error_Messages->line(16).isEmpty(), false);
+  EXPECT_TRUE(app->mainWindow()->StatusPanels[3]->text().startsWith("Version "));
+  // The caption: the translated title, four spaces, the date day first, one space.
+  const QString title = app->mainWindow()->windowTitle();
+  EXPECT_TRUE(title.startsWith("Castellan/Orba    ")) << title.toStdString();
+  EXPECT_TRUE(title.endsWith(QString::number(QDate::currentDate().year()) + " ")) << title.toStdString();
+  EXPECT_TRUE(title.contains(", " + QString::number(QDate::currentDate().day()) + " ")) << title.toStdString();
+}
+
+TEST_F(LanguageSwitchTest, InternationalWordingFollowsEnglishOnly) {
+  start("[Settings]\nintl=Y\n");
+  language("MenuItemen")->click();
+  EXPECT_EQ(ap09(), "Edit check entries");
+  EXPECT_EQ(menu->find("ut10")->caption(), "Maintenance of check format");
+  language("MenuItemfr")->click();
+  EXPECT_NE(ap09(), "Edit check entries");
+  language("MenuItemen")->click();
+  EXPECT_EQ(ap09(), "Edit check entries");
+}
+
+TEST_F(LanguageSwitchTest, WithoutInternationalWordingTheTableWordingStays) {
+  start("[Settings]\nintl=N\n");
+  language("MenuItemen")->click();
+  EXPECT_NE(ap09(), "Edit check entries");
+  EXPECT_FALSE(ap09().isEmpty());
+}
+
+TEST_F(LanguageSwitchTest, EmptyLanguagesTableLeavesAnEmptyMenu) {
+  start({}, false);
+  EXPECT_EQ(menu->find("Setlanguage1")->count(), 0);
+}

@@ -1,0 +1,41 @@
+// Translating the main window (several hundred components), opening and
+// closing the language table each time, as every call does.
+#include "LogoAppForm.h"
+#include "Messages.h"
+#include "PrinterCatalog.h"
+#include "SetCaptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+static void BM_TranslateMainWindow(benchmark::State& state) {
+  QTemporaryDir root;
+  QDir().mkpath(root.path() + "/bin");
+  QDir().mkpath(root.path() + "/languages");
+  for (const QString& f : QDir(ORBA_LANGUAGES_DIR).entryList(QDir::Files))
+    QFile::copy(QString(ORBA_LANGUAGES_DIR) + "/" + f, root.path() + "/languages/" + f);
+  QDir::setCurrent(root.path() + "/bin");
+  orba::controls::Messages::setInterceptor([](auto, const QString&) {});
+  orba::printers::PrinterCatalog::setInstance(std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{"P"}));
+  orba::settings::SettingsStore settings({root.filePath("orba.ini"), QString()});
+  orba::shell::TLogoAppForm window(settings);
+  const auto components = window.components().components().size();
+  bool french = false;
+  for (auto _ : state) {
+    window.translate(french ? "MainMenufr" : "MainMenuen");
+    french = !french;
+  }
+  state.counters["components"] = static_cast<double>(components);
+}
+BENCHMARK(BM_TranslateMainWindow)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  return 0;
+}

@@ -1,0 +1,133 @@
+#include "DemoTableFile.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "paradox/env.h"
+#include "paradox/table_writer.h"
+
+namespace orba::demo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+pdx::FieldDef fieldOf(const data::FieldSpec& f) {
+  const std::string name(f.name);
+  const auto size = static_cast<uint8_t>(f.size);
+  switch (f.type) {
+    case 'A': return pdx::FieldDef::Alpha(name, size);
+    case 'S': return pdx::FieldDef::Short(name);
+    case 'I': return pdx::FieldDef::Long(name);
+    case 'N': return pdx::FieldDef::Number(name);
+    case '$': return pdx::FieldDef::Money(name);
+    case 'D': return pdx::FieldDef::Date(name);
+    case 'T': return pdx::FieldDef::Time(name);
+    case '@': return pdx::FieldDef::Timestamp(name);
+    case 'L': return pdx::FieldDef::Logical(name);
+    case '+': return pdx::FieldDef::AutoInc(name);
+    case 'Y': return pdx::FieldDef::Bytes(name, size);
+    case 'M': return pdx::FieldDef::Memo(name, size);
+    case 'B': return pdx::FieldDef::Binary(name, size);
+    case 'G': return pdx::FieldDef::Graphic(name, size);
+    default: break;
+  }
+  // A letter the engine cannot create: let CreateTable refuse it by name.
+  pdx::FieldDef unknown;
+  unknown.name = name;
+  unknown.type = pdx::FieldType::kFmtMemo;
+  unknown.size = size;
+  return unknown;
+}
+
+void appendFields(TableShape* shape, const data::TableSpec& spec) {
+  for (const data::FieldSpec& f : spec.fields) {
+    if (f.calculated) continue;
+    bool seen = false;
+    for (const pdx::FieldDef& have : shape->fields) seen = seen || have.name == f.name;
+    if (!seen) shape->fields.push_back(fieldOf(f));
+  }
+}
+
+}  // namespace
+
+TableShape shapeOf(const data::TableSpec& spec) { return unionOf({&spec}); }
+
+TableShape unionOf(std::initializer_list<const data::TableSpec*> specs) {
+  TableShape shape;
+  for (const data::TableSpec* spec : specs) {
+    if (shape.file.empty()) {
+      shape.file = std::string(spec->file);
+      shape.keyFields = static_cast<unsigned>(spec->keyFields);
+    }
+    appendFields(&shape, *spec);
+  }
+  return shape;
+}
+
+Row::Row(const TableShape& shape) : shape_(&shape), record_(shape.fields.size()) {}
+
+Row& Row::set(std::string_view field, pdx::Value value) {
+  for (size_t i = 0; i < shape_->fields.size(); ++i) {
+    if (shape_->fields[i].name == field) {
+      record_[i] = std::move(value);
+      return *this;
+    }
+  }
+  if (error_.empty()) error_ = shape_->file + ": no field " + std::string(field);
+  return *this;
+}
+
+pdx::Status ensureTable(const std::string& dir, const TableShape& shape, const RowMaker& make,
+                        TableOutcome* outcome) {
+  pdx::Env* env = pdx::Env::Default();
+  const std::string target = dir + "/" + shape.file;
+  if (!pdx::FindCompanion(env, target, "db").empty()) {
+    *outcome = TableOutcome::kKept;
+    return pdx::Status::OK();
+  }
+
+  const fs::path scratch = fs::path(dir) / ".make-demo-scratch";
+  std::error_code ec;
+  fs::remove_all(scratch, ec);  // what a crashed run left behind
+  if (!fs::create_directories(scratch, ec) && ec)
+    return pdx::Status::IOError(scratch.string(), ec.message());
+
+  const std::string staged = (scratch / shape.file).string();
+  pdx::CreateOptions create;
+  create.key_field_count = shape.keyFields;
+  create.code_page = 1252;
+  pdx::Status s = pdx::CreateTable(staged, shape.fields, create);
+  if (s.ok()) {
+    const std::vector<Row> rows = make(shape);
+    std::unique_ptr<pdx::TableWriter> writer;
+    s = pdx::TableWriter::Open(staged, pdx::WriteOptions(), &writer);
+    for (size_t i = 0; s.ok() && i < rows.size(); ++i) {
+      if (!rows[i].error().empty()) s = pdx::Status::InvalidArgument(shape.file, rows[i].error());
+      if (s.ok()) s = writer->Insert(rows[i].record());
+    }
+    // One commit for the whole table: every commit rewrites the file.
+    if (s.ok() && !rows.empty()) s = writer->Commit();
+  }
+  if (s.ok()) {
+    // Stray companions of a table that is gone would be read with the new .DB.
+    for (const char* ext : {"mb", "px"}) {
+      const std::string stray = pdx::FindCompanion(env, target, ext);
+      if (!stray.empty()) fs::remove(stray, ec);
+    }
+    for (const char* ext : {"mb", "px", "db"}) {
+      const std::string from = pdx::FindCompanion(env, staged, ext);
+      if (from.empty()) continue;
+      fs::rename(from, fs::path(dir) / fs::path(from).filename(), ec);
+      if (ec) {
+        s = pdx::Status::IOError(target, ec.message());
+        break;
+      }
+    }
+  }
+  fs::remove_all(scratch, ec);
+  if (s.ok()) *outcome = TableOutcome::kCreated;
+  return s;
+}
+
+}  // namespace orba::demo
