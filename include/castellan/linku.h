@@ -79,6 +79,28 @@ typedef struct TLinkSection {
 /* The module entry point. */
 typedef int32_t (*OrbaShowDllForm)(TLinkSection link);
 
+/*
+ * A list of lines lent to a module for the duration of its call: `count`
+ * NUL-terminated UTF-8 strings, never null (an empty line is "").
+ */
+typedef struct OrbaStringList {
+  int32_t count;
+  const char* const* lines;
+} OrbaStringList;
+
+/*
+ * The entry point of the Tools-menu maintenance library (mtools.so): besides
+ * the link record it receives the option catalogue, two parallel lists of
+ * the same length: the options' captions, and their codes. Line i of one
+ * belongs to line i of the other. The lists are read-only and valid until
+ * the call returns.
+ *
+ *     int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionNames,
+ *                         const OrbaStringList* dllList);
+ */
+typedef int32_t (*OrbaShowDllFormWithCatalogue)(TLinkSection link, const OrbaStringList* optionNames,
+                                                const OrbaStringList* dllList);
+
 #ifdef __cplusplus
 #define ORBA_LINK_STATIC_ASSERT static_assert
 #else

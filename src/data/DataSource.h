@@ -1,11 +1,11 @@
 #pragma once
 
+#include "Table.h"
+
 #include <QObject>
 #include <QPointer>
 
 namespace orba::data {
-
-class Table;
 
 // Connects visual controls and components to a table by name.
 class DataSource : public QObject {
