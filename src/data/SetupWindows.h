@@ -10,14 +10,26 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
  public:
   explicit TfrmDefaultInfo(QWidget* parent = nullptr)
       : SimpleDialog(QStringLiteral("frmDefaultInfo"), QStringLiteral("Setup"), {560, 420}, parent) {}
+  // The folder of the company's tables the wizard writes.
+  void setDirectory(const QString& directory) { directory_ = directory; }
+  QString directory() const { return directory_; }
+
+ private:
+  QString directory_;
 };
 
 // The notice that a module's files are not set up yet for this company.
 class TfrmSetup : public controls::SimpleDialog {
   Q_OBJECT
  public:
+  enum class Module { Payroll, JobCost };
   explicit TfrmSetup(QWidget* parent = nullptr)
       : SimpleDialog(QStringLiteral("frmSetup"), QStringLiteral("Setup"), {420, 260}, parent) {}
+  void setModule(Module module) { module_ = module; }
+  Module module() const { return module_; }
+
+ private:
+  Module module_ = Module::Payroll;
 };
 
 // The welcome window shown after login.
@@ -26,6 +38,12 @@ class TfrmWelcome : public controls::SimpleDialog {
  public:
   explicit TfrmWelcome(QWidget* parent = nullptr)
       : SimpleDialog(QStringLiteral("frmWelcome"), QStringLiteral("Welcome"), {480, 360}, parent) {}
+  // The settings section whose ShowWelcome value the window writes.
+  void setSettingsSection(const QString& section) { section_ = section; }
+  QString settingsSection() const { return section_; }
+
+ private:
+  QString section_;
 };
 
 }  // namespace orba::data

@@ -15,9 +15,9 @@ namespace {
 QString qstr(const std::string& s) { return QString::fromUtf8(s); }
 QString qstr(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The file of a table in a directory, whatever the letter case on disk; a
-// name without extension is a ".db" table.
-QString resolveFile(const QString& directory, const QString& tableName) {
+}  // namespace
+
+QString resolveTableFile(const QString& directory, const QString& tableName) {
   QString name = tableName;
   if (!name.contains(QLatin1Char('.'))) name += QStringLiteral(".db");
   const QDir dir(directory);
@@ -27,8 +27,6 @@ QString resolveFile(const QString& directory, const QString& tableName) {
     if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
   return dir.filePath(name);
 }
-
-}  // namespace
 
 Table::Table(const QString& componentName, QObject* parent) : QObject(parent) { setObjectName(componentName); }
 
@@ -62,7 +60,7 @@ QString Table::directory() const {
   return databaseName_;
 }
 
-QString Table::filePath() const { return resolveFile(directory(), tableName_); }
+QString Table::filePath() const { return resolveTableFile(directory(), tableName_); }
 
 bool Table::exists() const { return QFileInfo::exists(filePath()); }
 

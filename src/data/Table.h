@@ -11,6 +11,11 @@
 
 namespace orba::data {
 
+// The file of a table in a directory, whatever the letter case on disk: the
+// file as found, or the name as given when there is none. A name without
+// extension is a ".db" table.
+QString resolveTableFile(const QString& directory, const QString& tableName);
+
 // A table component: one Paradox table, opened by directory (or by the
 // alias of a named database) and name, with a cursor on one record.
 //

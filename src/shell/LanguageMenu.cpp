@@ -1,6 +1,7 @@
 // The language menu of the main window, the switch between languages and the
 // international wording of a few English menu entries.
 
+#include "DataModules.h"
 #include "DatabaseError.h"
 #include "FileVersion.h"
 #include "LinkRecord.h"
@@ -8,6 +9,7 @@
 #include "PrinterCatalog.h"
 #include "RegionalFormats.h"
 #include "SetCaptions.h"
+#include "SmallWindows.h"
 #include "Table.h"
 
 #include <QDateTime>
@@ -18,7 +20,7 @@ namespace orba::shell {
 using controls::MenuItem;
 
 void TLogoAppForm::Load_language_menu() {
-  data::Table* languages = followers_.languages;
+  data::Table* languages = peers_.users ? peers_.users->tblLanguage : nullptr;
   MenuItem* menu = MainMenu->find(QStringLiteral("Setlanguage1"));
   for (MenuItem* old : menu->items()) components_.remove(old);
   menu->clear();
@@ -46,7 +48,7 @@ void TLogoAppForm::English1Click(MenuItem& item) {
   for (MenuItem* other : item.parentItem()->items()) other->setChecked(false);
   item.setChecked(true);
 
-  data::Table* languages = followers_.languages;
+  data::Table* languages = peers_.users ? peers_.users->tblLanguage : nullptr;
   LinkRecord& link = LinkRecord::instance();
   if (languages) {
     languages->close();
@@ -59,10 +61,11 @@ void TLogoAppForm::English1Click(MenuItem& item) {
 
   const QString table = QStringLiteral("MainMenu") + link.languageCode();
   translate(table);
-  for (auto& [window, form] : followers_.windows) localization::SetCaptions(window, form->components(), table);
+  if (peers_.ContactUs) localization::SetCaptions(peers_.ContactUs, peers_.ContactUs->components(), table);
+  if (peers_.AboutBox) localization::SetCaptions(peers_.AboutBox, peers_.AboutBox->components(), table);
 
   setVersionPanel();
-  if (followers_.rebuildCatalogue) followers_.rebuildCatalogue();
+  if (peers_.ShortcutDlg) RebuildCatalogue(true);
 
   const QString pattern = QStringLiteral("\"") + windowTitle() + QStringLiteral(" \"   dddd, d mmmm yyyy ");
   setWindowTitle(formats::formatDateWithPattern(QDate::currentDate(), pattern, QLocale::system()));
@@ -72,7 +75,7 @@ void TLogoAppForm::English1Click(MenuItem& item) {
   if (MenuItem* current = printers->item(printers::PrinterCatalog::instance().currentIndex()))
     StatusPanels[1]->setText(current->caption());
 
-  if (followers_.renameTools) followers_.renameTools();
+  ChgLang_applications();
   Internationalize();
 }
 

@@ -1,5 +1,6 @@
 #include "LogoAppForm.h"
 
+#include "DataModules.h"
 #include "DatabaseError.h"
 #include "LinkRecord.h"
 #include "SetCaptions.h"
@@ -7,6 +8,7 @@
 #include "Messages.h"
 #include "PrinterCatalog.h"
 #include "DatabaseSession.h"
+#include "UserSecurityManager.h"
 #include "Wallpaper.h"
 
 #include <QCloseEvent>
@@ -102,6 +104,10 @@ void TLogoAppForm::createComponents() {
   CompanyListBox = components_.own(new QListWidget(Wallpaper1));
   CompanyListBox->setObjectName(QStringLiteral("CompanyListBox"));
   CompanyListBox->hide();
+  TrackerAccounts = components_.own(new QListWidget(Wallpaper1));
+  TrackerAccounts->setObjectName(QStringLiteral("TrackerAccounts"));
+  TrackerAccounts->hide();
+  UserSecurityManager1 = components_.own(new dispatch::TUserSecurityManager(QStringLiteral("UserSecurityManager1"), this));
 
   // The desktop's context menu, on the wallpaper and on every shortcut icon.
   PopupMenu = components_.own(new MenuItem(QStringLiteral("PopupMenu")));
@@ -179,18 +185,32 @@ void TLogoAppForm::buildPrinterMenu() {
 }
 
 void TLogoAppForm::PrinterClick(MenuItem& item) {
+  printers::PrinterCatalog& printers = printers::PrinterCatalog::instance();
+  printers.setCurrentIndex(item.menuIndex());
+  const int index = printers.currentIndex();
+  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex, QString::number(index));
   MenuItem* menu = item.parentItem();
   for (MenuItem* other : menu->items()) other->setChecked(false);
-  const int index = item.menuIndex();
-  printers::PrinterCatalog::instance().setCurrentIndex(index);
   item.setChecked(true);
-  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex, QString::number(index));
-  StatusPanels[1]->setText(item.caption());
+  if (MenuItem* current = menu->item(index)) StatusPanels[1]->setText(current->caption());
 }
 
-void TLogoAppForm::ExecuteOption(MenuItem& item) {
-  if (optionRunner_) optionRunner_(item.name());
+void TLogoAppForm::setPeers(const Peers& peers) {
+  peers_ = peers;
+  UserSecurityManager1->setDataSource(peers_.users->User_datasource);
+  UserSecurityManager1->setBytesField(QStringLiteral("User_security"));
 }
+
+bool TLogoAppForm::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  // The first activation logs the user in; it runs after the window is on
+  // screen, from the event loop, so that its dialogs have a window to sit on.
+  if (event->type() == QEvent::WindowActivate && peers_.companies)
+    QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
+  return handled;
+}
+
+void TLogoAppForm::showError(const QString& message) { controls::Messages::error(message, this); }
 
 void TLogoAppForm::setVisible(bool visible) {
   if (visible && !isVisible()) FormShow();

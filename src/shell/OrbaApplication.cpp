@@ -1,6 +1,7 @@
 #include "OrbaApplication.h"
 
 #include "DataModules.h"
+#include "Dialogs.h"
 #include "DesktopDialogs.h"
 #include "PasswordDlg.h"
 #include "SetupWindows.h"
@@ -59,16 +60,27 @@ void OrbaApplication::start() {
 
   auto showModal = [this](const QString& name) {
     return [this, name](controls::MenuItem&) {
-      if (auto* dialog = qobject_cast<QDialog*>(instance(name))) dialog->exec();
+      if (auto* dialog = qobject_cast<QDialog*>(instance(name))) controls::Dialogs::exec(*dialog);
     };
   };
-  auto* users = qobject_cast<data::TUserDataModule*>(instance(QStringLiteral("UserDataModule")));
-  auto* contact = qobject_cast<TContactUs*>(instance(QStringLiteral("ContactUs")));
-  auto* about = qobject_cast<TAboutBox*>(instance(QStringLiteral("AboutBox")));
-  TLogoAppForm::LanguageFollowers followers;
-  followers.languages = users->tblLanguage;
-  followers.windows = {{contact, contact}, {about, about}};
-  mainWindow_->setLanguageFollowers(std::move(followers));
+  TLogoAppForm::Peers peers;
+  peers.users = qobject_cast<data::TUserDataModule*>(instance(QStringLiteral("UserDataModule")));
+  peers.companies = qobject_cast<data::TCo_DataModule*>(instance(QStringLiteral("Co_DataModule")));
+  peers.ledger = qobject_cast<data::TGl_DataModule*>(instance(QStringLiteral("Gl_DataModule")));
+  peers.clients = qobject_cast<data::TAr_DataModule*>(instance(QStringLiteral("Ar_DataModule")));
+  peers.suppliers = qobject_cast<data::TAp_DataModule*>(instance(QStringLiteral("Ap_DataModule")));
+  peers.employees = qobject_cast<data::TEmp_DataModule*>(instance(QStringLiteral("Emp_DataModule")));
+  peers.inventory = qobject_cast<data::TInvDataModule*>(instance(QStringLiteral("InvDataModule")));
+  peers.PasswordDlg = qobject_cast<TPasswordDlg*>(instance(QStringLiteral("PasswordDlg")));
+  peers.CompPasswd_Frm = qobject_cast<TCompPasswd_Frm*>(instance(QStringLiteral("CompPasswd_Frm")));
+  peers.ContactUs = qobject_cast<TContactUs*>(instance(QStringLiteral("ContactUs")));
+  peers.AboutBox = qobject_cast<TAboutBox*>(instance(QStringLiteral("AboutBox")));
+  peers.ShortcutDlg = qobject_cast<desktop::TShortcutDlg*>(instance(QStringLiteral("ShortcutDlg")));
+  peers.PropertiesDlg = qobject_cast<desktop::TPropertiesDlg*>(instance(QStringLiteral("PropertiesDlg")));
+  peers.frmDefaultInfo = qobject_cast<data::TfrmDefaultInfo*>(instance(QStringLiteral("frmDefaultInfo")));
+  peers.frmSetup = qobject_cast<data::TfrmSetup*>(instance(QStringLiteral("frmSetup")));
+  peers.frmWelcome = qobject_cast<data::TfrmWelcome*>(instance(QStringLiteral("frmWelcome")));
+  mainWindow_->setPeers(peers);
 
   mainWindow_->MainMenu->find(QStringLiteral("About1"))->setOnClick(showModal(QStringLiteral("AboutBox")));
   mainWindow_->MainMenu->find(QStringLiteral("Contactus1"))->setOnClick(showModal(QStringLiteral("ContactUs")));

@@ -2,6 +2,8 @@
 
 #include "SimpleDialog.h"
 
+class QLineEdit;
+
 namespace orba::shell {
 
 // The about box of the Help menu.
@@ -20,12 +22,13 @@ class TContactUs : public controls::SimpleDialog {
       : SimpleDialog(QStringLiteral("ContactUs"), QStringLiteral("Contact us"), {520, 460}, parent) {}
 };
 
-// The password asked for before switching to a protected company.
+// The password asked for before switching to a protected company. Unlike
+// the login password, the text keeps its letter case.
 class TCompPasswd_Frm : public controls::SimpleDialog {
   Q_OBJECT
  public:
-  explicit TCompPasswd_Frm(QWidget* parent = nullptr)
-      : SimpleDialog(QStringLiteral("CompPasswd_Frm"), QStringLiteral("Password"), {233, 93}, parent) {}
+  explicit TCompPasswd_Frm(QWidget* parent = nullptr);
+  QLineEdit* Password;
 };
 
 }  // namespace orba::shell

@@ -36,9 +36,15 @@ Status BlobFileReader::Read(uint32_t location, uint32_t length, std::string* out
                                          std::to_string(fsize) + " bytes)");
   if (length > f::kMaxBlobLength)
     return Status::Corruption(name_, where() + ": impossible length " + std::to_string(length));
-  std::string head;
-  Status s = file_->Read(offset, f::kMbUnit, &head);
-  if (!s.ok()) return s;
+  if (cached_offset_ != offset) {
+    cached_offset_ = 0;
+    Status s = file_->Read(offset, f::kMbUnit, &cached_unit_);
+    if (!s.ok()) return s;
+    // A short unit at the end of the file may still be growing.
+    if (cached_unit_.size() == f::kMbUnit) cached_offset_ = offset;
+  }
+  const std::string& head = cached_unit_;
+  Status s;
   if (head.size() < f::kMbSingleHeader)
     return Status::Corruption(name_, where() + ": block header cut off");
   const uint8_t type = static_cast<uint8_t>(head[0]);

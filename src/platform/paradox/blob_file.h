@@ -34,6 +34,11 @@ class BlobFileReader {
  private:
   std::unique_ptr<RandomAccessFile> file_;
   std::string name_;
+  // The last whole 4 KiB unit read: neighbouring records' short values share
+  // a sub-allocated block. Writers only append to a .mb and never rewrite a
+  // block a committed record points to, so the copy stays true.
+  uint64_t cached_offset_ = 0;  // 0: nothing cached (never a value's offset)
+  std::string cached_unit_;
 };
 
 }  // namespace orba::pdx

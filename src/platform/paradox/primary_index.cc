@@ -1,5 +1,6 @@
 #include "paradox/primary_index.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "paradox/coding.h"
@@ -12,7 +13,12 @@ namespace f = format;
 PrimaryIndex::PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name,
                            TableHeader header, size_t key_size)
     : file_(std::move(file)), name_(std::move(name)), header_(std::move(header)),
-      key_size_(key_size) {}
+      key_size_(key_size) {
+  const uint64_t bs = header_.block_size();
+  const uint64_t fsize = file_->Size();
+  const uint64_t blocks = fsize > header_.header_size ? (fsize - header_.header_size + bs - 1) / bs : 0;
+  cache_.resize(static_cast<size_t>(std::min<uint64_t>(blocks, f::kMaxBlockNumber)));
+}
 
 Status PrimaryIndex::Open(std::unique_ptr<RandomAccessFile> file, const std::string& name,
                           const TableHeader& table, std::unique_ptr<PrimaryIndex>* index) {
@@ -37,47 +43,63 @@ Status PrimaryIndex::Open(std::unique_ptr<RandomAccessFile> file, const std::str
   return Status::OK();
 }
 
-Status PrimaryIndex::ReadBlock(uint16_t block, std::string* data, size_t* entries) {
-  const size_t bs = header_.block_size();
-  const uint64_t off = header_.header_size + static_cast<uint64_t>(block - 1) * bs;
-  if (block == 0 || off >= file_->Size())
+Status PrimaryIndex::ReadBlock(uint16_t block, const std::string** data, size_t* entries) {
+  if (block == 0 || block > cache_.size())
     return Status::Corruption(name_, "index block " + std::to_string(block) +
                                          " is outside the file");
-  Status s = file_->Read(off, bs, data);
-  if (!s.ok()) return s;
-  if (data->size() < f::kBlockHeaderSize)
-    return Status::Corruption(name_, "index block " + std::to_string(block) + " is cut off");
-  int16_t last = static_cast<int16_t>(GetU16(data->data() + f::kBlockLastOffset));
-  if (last < 0) {
-    *entries = 0;
+  CachedBlock& cb = cache_[block - 1u];
+  if (cb.loaded) {
+    *data = &cb.data;
+    *entries = cb.entries;
     return Status::OK();
   }
-  const size_t rs = header_.record_size;
-  if (static_cast<size_t>(last) % rs != 0 ||
-      f::kBlockHeaderSize + static_cast<size_t>(last) + rs > data->size())
-    return Status::Corruption(name_, "index block " + std::to_string(block) +
-                                         ": impossible last entry offset " + std::to_string(last));
-  *entries = static_cast<size_t>(last) / rs + 1;
+  const size_t bs = header_.block_size();
+  const uint64_t off = header_.header_size + static_cast<uint64_t>(block - 1) * bs;
+  std::string d;
+  Status s = file_->Read(off, bs, &d);
+  if (!s.ok()) return s;
+  if (d.size() < f::kBlockHeaderSize)
+    return Status::Corruption(name_, "index block " + std::to_string(block) + " is cut off");
+  size_t n = 0;
+  const int16_t last = static_cast<int16_t>(GetU16(d.data() + f::kBlockLastOffset));
+  if (last >= 0) {
+    const size_t rs = header_.record_size;
+    if (static_cast<size_t>(last) % rs != 0 ||
+        f::kBlockHeaderSize + static_cast<size_t>(last) + rs > d.size())
+      return Status::Corruption(name_, "index block " + std::to_string(block) +
+                                           ": impossible last entry offset " +
+                                           std::to_string(last));
+    n = static_cast<size_t>(last) / rs + 1;
+  }
+  cb.data = std::move(d);
+  cb.entries = n;
+  cb.loaded = true;
+  *data = &cb.data;
+  *entries = n;
   return Status::OK();
 }
 
 Status PrimaryIndex::FindBlock(std::string_view key, uint16_t* data_block) {
   uint16_t block = header_.index_root;
-  std::string data;
+  const size_t klen = std::min(key.size(), key_size_);
   for (int level = header_.index_levels; level >= 1; --level) {
+    const std::string* data = nullptr;
     size_t n = 0;
     Status s = ReadBlock(block, &data, &n);
     if (!s.ok()) return s;
     if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
     const size_t rs = header_.record_size;
-    size_t chosen = 0;
-    for (size_t i = 0; i < n; ++i) {
-      const char* e = data.data() + f::kBlockHeaderSize + i * rs;
-      if (std::memcmp(e, key.data(), std::min(key.size(), key_size_)) <= 0) chosen = i;
-      else break;
+    const char* first = data->data() + f::kBlockHeaderSize;
+    // Last entry whose key is <= key (the first one when none is): entries
+    // are in key order, so a binary search finds it.
+    size_t lo = 1, hi = n;
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (std::memcmp(first + mid * rs, key.data(), klen) <= 0) lo = mid + 1;
+      else hi = mid;
     }
-    const uint8_t* e = reinterpret_cast<const uint8_t*>(data.data()) + f::kBlockHeaderSize +
-                       chosen * rs + key_size_;
+    const size_t chosen = lo - 1;
+    const uint8_t* e = reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_;
     auto next = DecodeInt(e, 2);
     if (!next || *next <= 0)
       return Status::Corruption(name_, "index entry with impossible block number");
@@ -91,13 +113,13 @@ Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* ent
   entries->clear();
   // Walk down the first entries to the leftmost leaf, then along the leaves.
   uint16_t block = header_.index_root;
-  std::string data;
+  const std::string* data = nullptr;
   size_t n = 0;
   for (int level = header_.index_levels; level > 1; --level) {
     Status s = ReadBlock(block, &data, &n);
     if (!s.ok()) return s;
     if (n == 0) return Status::Corruption(name_, "empty index block");
-    auto next = DecodeInt(reinterpret_cast<const uint8_t*>(data.data()) +
+    auto next = DecodeInt(reinterpret_cast<const uint8_t*>(data->data()) +
                               f::kBlockHeaderSize + key_size_, 2);
     if (!next || *next <= 0) return Status::Corruption(name_, "impossible block number");
     block = static_cast<uint16_t>(*next);
@@ -110,14 +132,14 @@ Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* ent
     if (!s.ok()) return s;
     const size_t rs = header_.record_size;
     for (size_t i = 0; i < n; ++i) {
-      const uint8_t* e = reinterpret_cast<const uint8_t*>(data.data()) + f::kBlockHeaderSize +
+      const uint8_t* e = reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize +
                          i * rs + key_size_;
       auto b = DecodeInt(e, 2), c = DecodeInt(e + 2, 2);
       entries->emplace_back(static_cast<uint16_t>(b.value_or(0)),
                             static_cast<uint16_t>(c.value_or(0)));
     }
     if (header_.index_levels == 1) break;
-    block = GetU16(data.data() + f::kBlockNext);
+    block = GetU16(data->data() + f::kBlockNext);
   }
   return Status::OK();
 }

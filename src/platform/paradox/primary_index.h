@@ -31,12 +31,22 @@ class PrimaryIndex {
  private:
   PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header,
                size_t key_size);
-  Status ReadBlock(uint16_t block, std::string* data, size_t* entries);
+  // *data points into the cache and stays valid while this object lives.
+  Status ReadBlock(uint16_t block, const std::string** data, size_t* entries);
 
   std::unique_ptr<RandomAccessFile> file_;
   std::string name_;
   TableHeader header_;
   size_t key_size_;
+  // Blocks read so far, by number - 1. The file is the one opened (writers
+  // replace it by rename), so a block never changes; the cache holds at most
+  // the file's own blocks.
+  struct CachedBlock {
+    std::string data;
+    size_t entries = 0;
+    bool loaded = false;
+  };
+  std::vector<CachedBlock> cache_;
 };
 
 // Builds a complete .PX image for a table whose data blocks hold `leaves`

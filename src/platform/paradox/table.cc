@@ -86,7 +86,10 @@ Status Table::WalkChain() {
     record_count_ = 0;
     return Status::OK();
   }
-  std::vector<bool> seen(present + 1, false);
+  // Block numbers are 16-bit: a larger file cannot chain more blocks.
+  const size_t slots = static_cast<size_t>(std::min<uint64_t>(present, 0xFFFF)) + 1;
+  std::vector<bool> seen(slots, false);
+  block_pos_.assign(slots, kNoBlock);
   uint32_t total = 0;
   uint16_t block = h.first_block;
   std::string head;
@@ -118,7 +121,10 @@ Status Table::WalkChain() {
         return Status::Corruption(name_, "block " + std::to_string(block) +
                                              ": records run past the end of the file");
     }
-    if (n > 0) blocks_.push_back(Block{block, n, total});
+    if (n > 0) {
+      block_pos_[block] = static_cast<uint32_t>(blocks_.size());
+      blocks_.push_back(Block{block, n, total});
+    }
     total += n;
     block = GetU16(head.data() + f::kBlockNext);
   }
@@ -153,14 +159,27 @@ Status Table::LoadBlock(size_t pos) {
   return Status::OK();
 }
 
+size_t Table::BlockOf(uint32_t index) const {
+  auto it = std::upper_bound(blocks_.begin(), blocks_.end(), index,
+                             [](uint32_t i, const Block& b) { return i < b.first_record; });
+  return static_cast<size_t>(it - blocks_.begin()) - 1;
+}
+
+Status Table::CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c) {
+  Status s = LoadBlock(pos);
+  if (!s.ok()) return s;
+  *c = std::memcmp(block_data_.data() + f::kBlockHeaderSize +
+                       static_cast<size_t>(within) * header_.record_size,
+                   key.data(), key_size_);
+  return Status::OK();
+}
+
 Status Table::ReadRawRecord(uint32_t index, std::string* raw) {
   if (index >= record_count_)
     return Status::InvalidArgument(name_, "record " + std::to_string(index) +
                                               " does not exist (" +
                                               std::to_string(record_count_) + " records)");
-  auto it = std::upper_bound(blocks_.begin(), blocks_.end(), index,
-                             [](uint32_t i, const Block& b) { return i < b.first_record; });
-  size_t pos = static_cast<size_t>(it - blocks_.begin()) - 1;
+  const size_t pos = BlockOf(index);
   Status s = LoadBlock(pos);
   if (!s.ok()) return s;
   size_t within = index - blocks_[pos].first_record;
@@ -260,48 +279,60 @@ Status Table::Find(const std::vector<Value>& key, uint32_t* index, bool* found) 
   std::string k;
   Status s = EncodeKey(key, &k);
   if (!s.ok()) return s;
-  auto cmp_at = [&](uint32_t i, int* c) {
-    std::string raw;
-    Status st = ReadRawRecord(i, &raw);
-    if (st.ok()) *c = std::memcmp(raw.data(), k.data(), key_size_);
-    return st;
-  };
-  uint32_t lo = 0, hi = record_count_;
-  // The index narrows the search to one block when it agrees with the data.
-  if (index_) {
-    uint16_t number = 0;
-    if (index_->FindBlock(k, &number).ok()) {
-      for (const Block& b : blocks_) {
-        if (b.number != number) continue;
-        int c_first = 0, c_last = 0;
-        s = cmp_at(b.first_record, &c_first);
-        if (!s.ok()) return s;
-        s = cmp_at(b.first_record + b.records - 1, &c_last);
-        if (!s.ok()) return s;
-        if (c_first <= 0 && c_last >= 0) {
-          lo = b.first_record;
-          hi = b.first_record + b.records;
-        }
-        break;
-      }
+  if (record_count_ == 0) return Status::OK();
+
+  // Lowest record whose key is >= k, within records [lo, hi) of the table.
+  auto search = [&](uint32_t lo, uint32_t hi) -> Status {
+    while (lo < hi) {
+      const uint32_t mid = lo + (hi - lo) / 2;
+      const size_t pos = BlockOf(mid);
+      int c = 0;
+      Status st = CompareInBlock(pos, mid - blocks_[pos].first_record, k, &c);
+      if (!st.ok()) return st;
+      if (c < 0) lo = mid + 1;
+      else hi = mid;
     }
+    *index = lo;
+    if (lo < record_count_) {
+      const size_t pos = BlockOf(lo);
+      int c = 0;
+      Status st = CompareInBlock(pos, lo - blocks_[pos].first_record, k, &c);
+      if (!st.ok()) return st;
+      *found = c == 0;
+    }
+    return Status::OK();
+  };
+
+  // The index names the block whose first key is the greatest <= k. It is
+  // only a hint (it may be stale or damaged), so the block's neighbours
+  // confirm it before the search is narrowed to it.
+  uint16_t number = 0;
+  if (!index_ || !index_->FindBlock(k, &number).ok() || number >= block_pos_.size() ||
+      block_pos_[number] == kNoBlock)
+    return search(0, record_count_);
+  const size_t pos = block_pos_[number];
+  const Block& b = blocks_[pos];
+  int c_first = 0, c_last = 0;
+  s = CompareInBlock(pos, 0, k, &c_first);
+  if (s.ok()) s = CompareInBlock(pos, b.records - 1u, k, &c_last);
+  if (!s.ok()) return s;
+  const uint32_t end = b.first_record + b.records;
+  if (c_first > 0) {
+    // Only the first block may start above the key without the index being wrong.
+    return pos == 0 ? search(0, 0) : search(0, b.first_record);
   }
-  while (lo < hi) {
-    uint32_t mid = lo + (hi - lo) / 2;
-    int c = 0;
-    s = cmp_at(mid, &c);
-    if (!s.ok()) return s;
-    if (c < 0) lo = mid + 1;
-    else hi = mid;
+  if (c_last >= 0) return search(b.first_record, end);
+  // The key sorts after this block: it belongs at the start of the next one.
+  if (pos + 1 == blocks_.size()) return search(end, end);
+  int c_next = 0;
+  s = CompareInBlock(pos + 1, 0, k, &c_next);
+  if (!s.ok()) return s;
+  if (c_next >= 0) {
+    *index = end;
+    *found = c_next == 0;
+    return Status::OK();
   }
-  *index = lo;
-  if (lo < record_count_) {
-    int c = 0;
-    s = cmp_at(lo, &c);
-    if (!s.ok()) return s;
-    *found = c == 0;
-  }
-  return Status::OK();
+  return search(end, record_count_);
 }
 
 }  // namespace orba::pdx

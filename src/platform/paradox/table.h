@@ -83,6 +83,9 @@ class Table {
   Table() = default;
   Status WalkChain();
   Status LoadBlock(size_t block_pos);
+  // Sign of (key of record `within` of block `pos`) - key; loads the block.
+  Status CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c);
+  size_t BlockOf(uint32_t index) const;
   Status ReadBlobField(size_t field, const uint8_t* p, uint32_t record_hint, Value* out);
 
   std::string path_;
@@ -96,6 +99,10 @@ class Table {
   uint32_t record_count_ = 0;
   std::unique_ptr<TextCodec> codec_;
   std::vector<Block> blocks_;
+  // Block number -> position in blocks_ (kNoBlock for empty or unchained
+  // blocks), so an index answer costs no search.
+  static constexpr uint32_t kNoBlock = UINT32_MAX;
+  std::vector<uint32_t> block_pos_;
   std::unique_ptr<BlobFileReader> blob_;
   std::unique_ptr<PrimaryIndex> index_;
   Status index_status_;

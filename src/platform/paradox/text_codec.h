@@ -18,6 +18,10 @@ class TextCodec {
   TextCodec& operator=(const TextCodec&) = delete;
 
   uint16_t code_page() const { return code_page_; }
+  // True when Decode maps each byte on its own through a table (code pages
+  // where iconv turns every byte into fixed text regardless of its
+  // neighbours); false for multi-byte and combining code pages.
+  bool byte_table() const { return byte_table_; }
   // False when iconv does not know the code page.
   bool valid() const;
 
@@ -29,9 +33,20 @@ class TextCodec {
   Status Encode(std::string_view utf8, std::string* out, std::string_view what);
 
  private:
+  void BuildByteTable();
+
   uint16_t code_page_;
   void* to_utf8_;    // iconv_t
   void* from_utf8_;  // iconv_t
+  // UTF-8 of each byte, taken from iconv once: decoding through iconv costs
+  // a call per string and dominates reading text-heavy tables.
+  struct ByteText {
+    char utf8[7];
+    uint8_t size;
+  };
+  bool byte_table_ = false;
+  ByteText bytes_[256];
+  size_t max_byte_text_ = 0;
 };
 
 }  // namespace orba::pdx
