@@ -1,0 +1,96 @@
+#pragma once
+
+#include "DataModules.h"
+#include "RightsMap.h"
+#include "Table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <functional>
+
+// Writes the system and company tables of an installation with the data
+// layer, the way the program itself reads them.
+class Installation {
+ public:
+  explicit Installation(const QString& root) : dataDir_(root + "/Orba/data") { QDir().mkpath(dataDir_); }
+
+  QString dataDir() const { return dataDir_; }
+  QString companyDir(int code) const { return dataDir_ + QString::number(code); }
+
+  // The rights bytes that grant exactly the listed options ("*" grants all).
+  static QByteArray rights(const QStringList& codes) {
+    QByteArray bytes(200, '\0');
+    for (const auto& menu : orba::dispatch::moduleMenus())
+      for (int g = 0; g < 4; ++g)
+        for (int i = 0; i < menu.groups[g].size(); ++i)
+          if (codes.contains("*") || codes.contains(menu.groups[g][i])) {
+            const int bit = orba::dispatch::rightsBit(menu.module, g, i);
+            bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (1 << (bit % 8)));
+          }
+    return bytes;
+  }
+
+  void addLanguages() {
+    fill(orba::data::schemas::tblLanguage, dataDir_, [](orba::data::Table& t) {
+      for (auto [key, code, name] : {std::tuple{1, "en", "English"}, std::tuple{2, "fr", "Français"}}) {
+        t.append();
+        t.setValue("LangKey", key);
+        t.setValue("LangCode", code);
+        t.setValue("LangName", name);
+        t.post();
+      }
+    });
+  }
+  void addCompany(int code, const QString& name, const QString& password = {}) {
+    fill(orba::data::schemas::Co_Table, dataDir_, [&](orba::data::Table& t) {
+      t.append();
+      t.setValue("Comp_Code", code);
+      t.setValue("Comp_Name", name);
+      if (!password.isEmpty()) t.setValue("Comp_Passwd", password);
+      t.post();
+    });
+    // A company's folder holds at least its control record.
+    fill(orba::data::schemas::Co_Ctrl_table, companyDir(code), [](orba::data::Table& t) {
+      t.append();
+      t.setValue("Ctrl_periods", 12);
+      t.post();
+    });
+  }
+  void emptyCompanies() { fill(orba::data::schemas::Co_Table, dataDir_, [](orba::data::Table&) {}); }
+  void addUser(const QString& password, const QString& code, const QString& name, int language, int company,
+               const QStringList& options, const QString& printer = {}) {
+    fill(orba::data::schemas::User_table, dataDir_, [&](orba::data::Table& t) {
+      t.append();
+      t.setValue("User_password", password);
+      t.setValue("User_code", code);
+      t.setValue("User_name", name);
+      t.setValue("User_detail", 7);
+      t.setValue("User_language", language);
+      t.setValue("User_company", company);
+      if (!printer.isEmpty()) t.setValue("User_printer", printer);
+      if (!options.isEmpty()) t.setValue("User_security", rights(options));
+      t.post();
+    });
+  }
+  void ensureDesktops() { fill(orba::data::schemas::Desktop_table, dataDir_, [](orba::data::Table&) {}); }
+  void touch(int company, const QString& file) {
+    QFile f(companyDir(company) + "/" + file);
+    f.open(QIODevice::WriteOnly);
+  }
+
+ private:
+  // Creates the table when it is missing, then lets `rows` add to it.
+  static void fill(const orba::data::TableSpec& spec, const QString& dir,
+                   const std::function<void(orba::data::Table&)>& rows) {
+    orba::data::Table t("Maker");
+    t.declare(spec);
+    t.setDatabaseName(dir);
+    if (!t.exists()) t.createTable();
+    t.open();
+    rows(t);
+    t.close();
+  }
+
+  QString dataDir_;
+};
