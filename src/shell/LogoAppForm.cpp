@@ -28,6 +28,20 @@ namespace {
 
 const QString kVersionPrefix = QStringLiteral("Version ");
 
+// A status bar panel of a set width, which gives way when the window is
+// narrower than all the panels together.
+class StatusPanel : public QLabel {
+ public:
+  StatusPanel(int width, QWidget* parent) : QLabel(parent), width_(width) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  }
+  QSize sizeHint() const override { return {width_, QLabel::sizeHint().height()}; }
+  QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+ private:
+  int width_;
+};
+
 // The messages in English until a language table replaces them.
 const QStringList& designMessages() {
   static const QStringList lines = {
@@ -83,8 +97,7 @@ void TLogoAppForm::createComponents() {
   StatusBar->setObjectName(QStringLiteral("StatusBar"));
   const int widths[4] = {250, 275, 100, 150};
   for (int i = 0; i < 4; ++i) {
-    StatusPanels[i] = new QLabel(StatusBar);
-    StatusPanels[i]->setFixedWidth(widths[i]);
+    StatusPanels[i] = new StatusPanel(widths[i], StatusBar);
     StatusBar->addWidget(StatusPanels[i]);
   }
   StatusPanels[3]->setText(kVersionPrefix);
@@ -205,8 +218,11 @@ bool TLogoAppForm::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
   // The first activation logs the user in; it runs after the window is on
   // screen, from the event loop, so that its dialogs have a window to sit on.
-  if (event->type() == QEvent::WindowActivate && peers_.companies)
-    QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
+  // Without a window manager a shown window is never activated; its first
+  // showing counts as its first activation then.
+  const bool first = event->type() == QEvent::WindowActivate ||
+                     (event->type() == QEvent::Show && !event->spontaneous());
+  if (first && peers_.companies) QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
   return handled;
 }
 

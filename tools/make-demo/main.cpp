@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
   const struct { const char* name; QString value; } defaults[] = {
       {"pgmdrive", root}, {"datadrive", root}, {"language", QStringLiteral("1")},
       {"customer", QStringLiteral("Demo")},
+      // The welcome window has nothing to say on a demo yet.
+      {"ShowWelcome", QStringLiteral("N")},
   };
   for (const auto& d : defaults) {
     const QString name = QString::fromLatin1(d.name);
