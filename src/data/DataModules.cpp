@@ -4,9 +4,9 @@ namespace orba::data {
 
 DataModule::DataModule(const QString& name, QObject* parent) : QObject(parent) { setObjectName(name); }
 
-Table* DataModule::table(const QString& component, const TableSpec& spec, const QString& database, bool readOnly) {
+Table* DataModule::table(const QString& component, const TableSpec& shape, const QString& database, bool readOnly) {
   auto* t = components_.own(new Table(component, this));
-  t->declare(spec);
+  t->declare(shape);
   t->setDatabaseName(database);
   t->setReadOnly(readOnly);
   return t;

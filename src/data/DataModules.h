@@ -17,7 +17,7 @@ class DataModule : public QObject, public controls::Form {
   explicit DataModule(const QString& name, QObject* parent = nullptr);
 
  protected:
-  Table* table(const QString& component, const TableSpec& spec, const QString& database = {},
+  Table* table(const QString& component, const TableSpec& shape, const QString& database = {},
                bool readOnly = false);
   DataSource* source(const QString& component, Table* table);
 };

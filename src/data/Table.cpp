@@ -32,11 +32,11 @@ Table::Table(const QString& componentName, QObject* parent) : QObject(parent) { 
 
 Table::~Table() = default;
 
-void Table::declare(const TableSpec& spec) {
-  spec_ = &spec;
-  tableName_ = qstr(spec.file);
+void Table::declare(const TableSpec& shape) {
+  spec_ = &shape;
+  tableName_ = qstr(shape.file);
   calculatedNames_.clear();
-  for (const FieldSpec& f : spec.fields)
+  for (const FieldSpec& f : shape.fields)
     if (f.calculated) calculatedNames_ << qstr(f.name);
 }
 

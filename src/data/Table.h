@@ -41,7 +41,7 @@ class Table : public QObject {
   ~Table() override;
 
   // Declares the fields (and the key of a table this program creates).
-  void declare(const TableSpec& spec);
+  void declare(const TableSpec& shape);
   const TableSpec* declaration() const { return spec_; }
 
   QString databaseName() const { return databaseName_; }

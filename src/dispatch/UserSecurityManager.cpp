@@ -28,9 +28,9 @@ void TUserSecurityManager::follow() {
 
 bool TUserSecurityManager::setBytesField(const QString& field) {
   data::Table* table = source_ ? source_->dataset() : nullptr;
-  const data::TableSpec* spec = table ? table->declaration() : nullptr;
-  if (spec) {
-    for (const data::FieldSpec& f : spec->fields) {
+  const data::TableSpec* shape = table ? table->declaration() : nullptr;
+  if (shape) {
+    for (const data::FieldSpec& f : shape->fields) {
       if (QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size())).compare(field, Qt::CaseInsensitive) != 0)
         continue;
       if (f.size < kRightsSize) {

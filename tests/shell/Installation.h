@@ -81,10 +81,10 @@ class Installation {
 
  private:
   // Creates the table when it is missing, then lets `rows` add to it.
-  static void fill(const orba::data::TableSpec& spec, const QString& dir,
+  static void fill(const orba::data::TableSpec& shape, const QString& dir,
                    const std::function<void(orba::data::Table&)>& rows) {
     orba::data::Table t("Maker");
-    t.declare(spec);
+    t.declare(shape);
     t.setDatabaseName(dir);
     if (!t.exists()) t.createTable();
     t.open();

@@ -22,6 +22,9 @@
 #include "TableSchemas.h"
 #include "paradox/table.h"
 #include "paradox/table_writer.h"
+#include "stream/component_stream.h"
+
+#include <QImage>
 
 namespace fs = std::filesystem;
 namespace sc = orba::data::schemas;
@@ -108,7 +111,7 @@ std::map<std::string, std::string> snapshot(const std::string& root) {
 
 struct Expected {
   std::string dir;  // "data", "data1", "data2"
-  const orba::data::TableSpec* spec;
+  const orba::data::TableSpec* shape;
   uint32_t minRows;
   uint32_t maxRows;
 };
@@ -130,7 +133,7 @@ class MadeDemo : public ::testing::Test {
   }
   static std::vector<Expected> expected() {
     std::vector<Expected> e = {{"data", &sc::User_table, 2, 2},
-                               {"data", &sc::Desktop_table, 0, 0},
+                               {"data", &sc::Desktop_table, 12, 12},
                                {"data", &sc::tblLanguage, 2, 2},
                                {"data", &sc::Co_Table, 2, 2}};
     for (const char* company : {"data1", "data2"}) {
@@ -177,13 +180,13 @@ TEST_F(MadeDemo, RunsAndLaysOutTheFolders) {
 
 TEST_F(MadeDemo, EveryDeclaredFieldIsStoredWithItsTypeAndSize) {
   for (const Expected& e : expected()) {
-    SCOPED_TRACE(e.dir + "/" + std::string(e.spec->file));
-    auto t = open(path(e.dir, e.spec->file));
+    SCOPED_TRACE(e.dir + "/" + std::string(e.shape->file));
+    auto t = open(path(e.dir, e.shape->file));
     ASSERT_TRUE(t);
     EXPECT_EQ(t->code_page(), 1252);
     // ctrl.DB is declared twice without a key; the others carry theirs.
-    EXPECT_EQ(t->key_field_count(), static_cast<unsigned>(e.spec->keyFields));
-    for (const orba::data::FieldSpec& f : e.spec->fields) {
+    EXPECT_EQ(t->key_field_count(), static_cast<unsigned>(e.shape->keyFields));
+    for (const orba::data::FieldSpec& f : e.shape->fields) {
       const int i = t->FieldIndex(f.name);
       if (f.calculated) {
         EXPECT_LT(i, 0) << f.name << " is computed on reading and must not be stored";
@@ -244,6 +247,82 @@ TEST_F(MadeDemo, UsersLogInByUpperCasePasswordWithTheirOwnRights) {
     for (int g = 0; g < 4; ++g)
       for (int i = 0; i < menu.groups[g].size(); ++i) optionBits.insert(orba::dispatch::rightsBit(menu.module, g, i));
   for (int bit = 0; bit < 1600; ++bit) EXPECT_EQ(hasBit(adminRights, bit), optionBits.count(bit) == 1) << bit;
+}
+
+TEST_F(MadeDemo, EachUserStartsWithTheSixPanelIconsInTheirLanguage) {
+  namespace st = orba::stream;
+  auto users = open(path("data", "user.db"));
+  ASSERT_TRUE(users);
+  std::map<std::string, int64_t> languageOf;
+  for (const Record& r : readAll(*users))
+    languageOf[col(*users, r, "User_code").text()] = col(*users, r, "User_language").int_value();
+  ASSERT_EQ(languageOf.size(), 2u);
+
+  auto t = open(path("data", "Desktop.db"));
+  ASSERT_TRUE(t);
+  const std::vector<Record> rows = readAll(*t);
+  ASSERT_EQ(rows.size(), 12u);
+  std::map<std::string, std::vector<st::Component>> icons;
+  for (const Record& r : rows) {
+    const std::string user = col(*t, r, "Desktop_user").text();
+    ASSERT_EQ(languageOf.count(user), 1u) << user;
+    EXPECT_EQ(col(*t, r, "Desktop_Component_type").int_value(), 1);
+    EXPECT_EQ(col(*t, r, "Desktop_ComponentIndex").int_value(), static_cast<int64_t>(icons[user].size()));
+    const std::string stream = col(*t, r, "Desktop_Component").bytes().data;
+    const st::ReadResult read = st::readComponentStream(stream);
+    ASSERT_TRUE(read.ok()) << read.error->toString();
+    EXPECT_EQ(read.end, stream.size());
+    icons[user].push_back(read.component);
+  }
+
+  const std::vector<std::string> names = {"ClientBtn",   "SupplierBtn", "AccountsBtn",
+                                          "EmployeeBtn", "ProductBtn",  "ToDoListBtn"};
+  const std::vector<std::string> french = {"Clients", "Fournisseurs", "Comptes", "Employés", "Produits", "À faire"};
+  const std::vector<std::string> english = {"Clients", "Suppliers", "Accounts", "Employees", "Products", "To do"};
+  for (const auto& [user, list] : icons) {
+    SCOPED_TRACE(user);
+    ASSERT_EQ(list.size(), 6u);
+    const std::vector<std::string>& captions = languageOf[user] == 2 ? french : english;
+    std::set<std::string> glyphs;
+    int previousBottom = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+      const st::Component& c = list[i];
+      SCOPED_TRACE(c.name);
+      EXPECT_EQ(c.className, "TTransparentButton");
+      EXPECT_EQ(c.name, names[i]);
+      ASSERT_TRUE(c.find("Tag") && c.find("Caption") && c.find("Glyph.Data") && c.find("Top"));
+      EXPECT_EQ(c.find("Tag")->integer, 1);
+      EXPECT_EQ(st::windows1252ToUtf8(c.find("Caption")->text), captions[i]);
+      EXPECT_EQ(c.find("BorderWidth")->integer, 0);
+      EXPECT_EQ(c.find("Movable")->type, st::ValueType::kTrue);
+      EXPECT_EQ(c.find("PopUpMenu")->type, st::ValueType::kIdent);
+      EXPECT_EQ(c.find("PopUpMenu")->text, "PopupMenu");
+      EXPECT_EQ(c.find("Font.Name")->text, "Arial");
+      EXPECT_EQ(c.find("Font.Color")->text, "clWhite");
+      EXPECT_EQ(c.find("Font.Height")->integer, -13);
+      // A column down the left, one icon under the other, inside the window.
+      EXPECT_EQ(c.find("Left")->integer, 8);
+      const int top = static_cast<int>(c.find("Top")->integer);
+      EXPECT_GE(top, previousBottom);
+      previousBottom = top + static_cast<int>(c.find("Height")->integer);
+      EXPECT_LE(previousBottom, 450);
+
+      // The bitmap's size, then a bitmap file of that size.
+      const std::string& data = c.find("Glyph.Data")->text;
+      ASSERT_GT(data.size(), 6u);
+      const uint32_t size = static_cast<uint8_t>(data[0]) | static_cast<uint8_t>(data[1]) << 8 |
+                            static_cast<uint8_t>(data[2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(data[3])) << 24;
+      EXPECT_EQ(size, data.size() - 4);
+      EXPECT_EQ(data.substr(4, 2), "BM");
+      QImage glyph;
+      ASSERT_TRUE(glyph.loadFromData(reinterpret_cast<const uchar*>(data.data()) + 4,
+                                     static_cast<int>(data.size() - 4), "BMP"));
+      EXPECT_EQ(glyph.size(), QSize(32, 32));
+      glyphs.insert(data);
+    }
+    EXPECT_EQ(glyphs.size(), 6u) << "each panel has a picture of its own";
+  }
+  EXPECT_EQ(icons.size(), 2u);
 }
 
 TEST_F(MadeDemo, CompaniesAndLanguagesReadBackExactly) {
@@ -358,7 +437,7 @@ TEST_F(MadeDemo, CompanyTablesHoldConsistentData) {
 
 TEST_F(MadeDemo, PdxtoolReadsEveryTable) {
   for (const Expected& e : expected()) {
-    const std::string table = path(e.dir, e.spec->file);
+    const std::string table = path(e.dir, e.shape->file);
     SCOPED_TRACE(table);
     auto t = open(table);
     ASSERT_TRUE(t);

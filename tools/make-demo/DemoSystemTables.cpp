@@ -74,6 +74,15 @@ const std::vector<std::string_view> kClerkOptions = {
     "fa07", "fa11", "fa17", "fa10", "fa30", "gl07", "gl04", "gl08",
 };
 
+}  // namespace
+
+const std::vector<DemoUser>& demoUsers() {
+  static const std::vector<DemoUser> users = {{"ADMIN", kFrench}, {"CLERK", kEnglish}};
+  return users;
+}
+
+namespace {
+
 std::vector<Row> userRows(const TableShape& shape, const std::string& clerkRights) {
   std::vector<Row> rows;
   // Keyed on the password: the login looks users up by what was typed,
@@ -83,7 +92,7 @@ std::vector<Row> userRows(const TableShape& shape, const std::string& clerkRight
       .text("User_code", "ADMIN")
       .text("User_name", "Marie-Ève Tremblay")
       .integer("User_detail", 1)
-      .integer("User_language", 2)
+      .integer("User_language", kFrench)
       .integer("User_company", 1)
       .text("User_printer", "PDF")
       .set("User_security", pdx::Value::Blob(allRights()));
@@ -92,7 +101,7 @@ std::vector<Row> userRows(const TableShape& shape, const std::string& clerkRight
       .text("User_code", "CLERK")
       .text("User_name", "John Smith")
       .integer("User_detail", 2)
-      .integer("User_language", 1)
+      .integer("User_language", kEnglish)
       .integer("User_company", 1)
       .set("User_security", pdx::Value::Blob(clerkRights));
   return rows;
@@ -111,8 +120,8 @@ pdx::Status makeSystemTables(const std::string& dataDir, MadeLog* log) {
     s = makeTable(dataDir, shapeOf(sc::User_table),
                   [&](const TableShape& shape) { return userRows(shape, clerkRights); }, log);
   // The desktop stores each user's layout there at close; a new installation
-  // starts with the standard desktop.
-  if (s.ok()) s = makeTable(dataDir, shapeOf(sc::Desktop_table), [](const TableShape&) { return std::vector<Row>(); }, log);
+  // starts with the standard desktop plus each user's panel icons.
+  if (s.ok()) s = makeTable(dataDir, shapeOf(sc::Desktop_table), desktopRows, log);
   return s;
 }
 

@@ -40,8 +40,8 @@ pdx::FieldDef fieldOf(const data::FieldSpec& f) {
   return unknown;
 }
 
-void appendFields(TableShape* shape, const data::TableSpec& spec) {
-  for (const data::FieldSpec& f : spec.fields) {
+void appendFields(TableShape* shape, const data::TableSpec& declared) {
+  for (const data::FieldSpec& f : declared.fields) {
     if (f.calculated) continue;
     bool seen = false;
     for (const pdx::FieldDef& have : shape->fields) seen = seen || have.name == f.name;
@@ -51,16 +51,16 @@ void appendFields(TableShape* shape, const data::TableSpec& spec) {
 
 }  // namespace
 
-TableShape shapeOf(const data::TableSpec& spec) { return unionOf({&spec}); }
+TableShape shapeOf(const data::TableSpec& declared) { return unionOf({&declared}); }
 
 TableShape unionOf(std::initializer_list<const data::TableSpec*> specs) {
   TableShape shape;
-  for (const data::TableSpec* spec : specs) {
+  for (const data::TableSpec* declared : specs) {
     if (shape.file.empty()) {
-      shape.file = std::string(spec->file);
-      shape.keyFields = static_cast<unsigned>(spec->keyFields);
+      shape.file = std::string(declared->file);
+      shape.keyFields = static_cast<unsigned>(declared->keyFields);
     }
-    appendFields(&shape, *spec);
+    appendFields(&shape, *declared);
   }
   return shape;
 }

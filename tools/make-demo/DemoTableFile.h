@@ -23,7 +23,7 @@ struct TableShape {
 
 // The stored fields of a declared table: calculated ones are computed on
 // every read, so they have no column in the file.
-TableShape shapeOf(const data::TableSpec& spec);
+TableShape shapeOf(const data::TableSpec& declared);
 // One file declared by several data modules: the fields of all of them, each
 // once, in the order first seen; the key of the first.
 TableShape unionOf(std::initializer_list<const data::TableSpec*> specs);

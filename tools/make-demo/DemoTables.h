@@ -34,6 +34,18 @@ pdx::Status makeTable(const std::string& dir, const TableShape& shape, const Row
 // current period.
 pdx::Value randomDate(Random& rng, int fromYear, int toYear);
 
+// The demo's users, as user.db holds them. Languages are those of
+// Languages.db: 1 English, 2 French.
+inline constexpr int kEnglish = 1;
+inline constexpr int kFrench = 2;
+struct DemoUser {
+  std::string_view code;
+  int language;
+};
+const std::vector<DemoUser>& demoUsers();
+// Each user's six panel icons, as desktop rows of type 1.
+std::vector<Row> desktopRows(const TableShape& shape);
+
 inline constexpr int kSupplierCount = 60;
 std::string supplierCode(int n);  // "S00001"
 
