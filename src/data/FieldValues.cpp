@@ -1,6 +1,7 @@
 #include "FieldValues.h"
 
 #include "DatabaseError.h"
+#include "SchemaFields.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -105,25 +106,10 @@ bool fromVariant(const QVariant& value, pdx::FieldType type, pdx::Value* out, QS
 }
 
 pdx::FieldDef toFieldDef(const FieldSpec& f) {
-  const std::string name(f.name);
-  const auto size = static_cast<uint8_t>(f.size);
-  switch (f.type) {
-    case 'A': return pdx::FieldDef::Alpha(name, size);
-    case 'I': return pdx::FieldDef::Long(name);
-    case 'S': return pdx::FieldDef::Short(name);
-    case 'N': return pdx::FieldDef::Number(name);
-    case '$': return pdx::FieldDef::Money(name);
-    case 'D': return pdx::FieldDef::Date(name);
-    case 'T': return pdx::FieldDef::Time(name);
-    case '@': return pdx::FieldDef::Timestamp(name);
-    case 'L': return pdx::FieldDef::Logical(name);
-    case '+': return pdx::FieldDef::AutoInc(name);
-    case 'Y': return pdx::FieldDef::Bytes(name, size);
-    case 'M': return pdx::FieldDef::Memo(name, size);
-    case 'B': return pdx::FieldDef::Binary(name, size);
-    case 'G': return pdx::FieldDef::Graphic(name, size);
-    default: throw DatabaseError(QStringLiteral("Field %1: type %2 cannot be created").arg(QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size()))).arg(QChar(f.type)));
-  }
+  if (auto field = engineField(f)) return *field;
+  throw DatabaseError(QStringLiteral("Field %1: type %2 cannot be created")
+                          .arg(QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size())))
+                          .arg(QChar(f.type)));
 }
 
 }  // namespace orba::data

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "SchemaFields.h"
 #include "paradox/env.h"
 #include "paradox/table_writer.h"
 
@@ -13,30 +14,12 @@ namespace fs = std::filesystem;
 namespace {
 
 pdx::FieldDef fieldOf(const data::FieldSpec& f) {
-  const std::string name(f.name);
-  const auto size = static_cast<uint8_t>(f.size);
-  switch (f.type) {
-    case 'A': return pdx::FieldDef::Alpha(name, size);
-    case 'S': return pdx::FieldDef::Short(name);
-    case 'I': return pdx::FieldDef::Long(name);
-    case 'N': return pdx::FieldDef::Number(name);
-    case '$': return pdx::FieldDef::Money(name);
-    case 'D': return pdx::FieldDef::Date(name);
-    case 'T': return pdx::FieldDef::Time(name);
-    case '@': return pdx::FieldDef::Timestamp(name);
-    case 'L': return pdx::FieldDef::Logical(name);
-    case '+': return pdx::FieldDef::AutoInc(name);
-    case 'Y': return pdx::FieldDef::Bytes(name, size);
-    case 'M': return pdx::FieldDef::Memo(name, size);
-    case 'B': return pdx::FieldDef::Binary(name, size);
-    case 'G': return pdx::FieldDef::Graphic(name, size);
-    default: break;
-  }
+  if (auto field = data::engineField(f)) return *field;
   // A letter the engine cannot create: let CreateTable refuse it by name.
   pdx::FieldDef unknown;
-  unknown.name = name;
+  unknown.name = std::string(f.name);
   unknown.type = pdx::FieldType::kFmtMemo;
-  unknown.size = size;
+  unknown.size = static_cast<uint8_t>(f.size);
   return unknown;
 }
 
