@@ -65,7 +65,7 @@ void TLogoAppForm::English1Click(MenuItem& item) {
   if (peers_.AboutBox) localization::SetCaptions(peers_.AboutBox, peers_.AboutBox->components(), table);
 
   setVersionPanel();
-  if (peers_.ShortcutDlg) RebuildCatalogue(true);
+  if (peers_.ShortcutDlg) fillCatalogue();
 
   const QString pattern = QStringLiteral("\"") + windowTitle() + QStringLiteral(" \"   dddd, d mmmm yyyy ");
   setWindowTitle(formats::formatDateWithPattern(QDate::currentDate(), pattern, QLocale::system()));

@@ -126,6 +126,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
 
   // Rights and the option catalogue.
   void ApplyMenuSecurity();
+  // The catalogue as the rights pass and the language switch rebuild it.
+  void fillCatalogue();
+  // The catalogue as the Tools maintenance rebuilds it, rights heeded or not.
   void RebuildCatalogue(bool withRights);
 
   // Option dispatch.
@@ -184,6 +187,7 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void selectUserPrinter();
   void showSetupNotices();
   void FinishOption(const QString& code);
+  void appendMenuInfo(int position, bool withRights);
   void reportModuleFailure(const QString& code, int errorNumber, const QString& reason);
   controls::MenuItem* moduleMenu(int position) const { return MainMenu->item(position); }
   // Reports a database error the way the program shows them.

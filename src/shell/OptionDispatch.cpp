@@ -51,31 +51,30 @@ void TLogoAppForm::ApplyMenuSecurity() {
           if (option->name() + QLatin1Char('f') == quick->name()) quick->setEnabled(option->isEnabled());
     }
   }
-  dispatch::OptionCatalogue& catalogue = *peers_.ShortcutDlg;
-  catalogue.clear();
-  auto info = [&](int position) {
-    MenuItem* top = moduleMenu(position);
-    dispatch::GetMenuInfo(catalogue, top, firstSubmenu(position), top->count() - 1, true,
-                          Error_Messages->line(top->tag() + 3));
-  };
-  for (int position : {0, 1, 2, 3, 4, 6, 7}) info(position);
-  if (shell_.payroll.toUpper() != QLatin1String("N")) info(5);
-  if (shell_.tracker.toUpper() != QLatin1String("N")) info(8);
-  if (shell_.JobCost.toUpper() != QLatin1String("N")) info(9);
+  fillCatalogue();
+}
+
+void TLogoAppForm::appendMenuInfo(int position, bool withRights) {
+  MenuItem* top = moduleMenu(position);
+  dispatch::GetMenuInfo(*peers_.ShortcutDlg, top, firstSubmenu(position), top->count() - 1, withRights,
+                        Error_Messages->line(top->tag() + 3));
+}
+
+void TLogoAppForm::fillCatalogue() {
+  peers_.ShortcutDlg->clear();
+  for (int position : {0, 1, 2, 3, 4, 6, 7}) appendMenuInfo(position, true);
+  // Modules count here unless their setting says "N"; RebuildCatalogue asks for "Y".
+  if (shell_.payroll.toUpper() != QLatin1String("N")) appendMenuInfo(5, true);
+  if (shell_.tracker.toUpper() != QLatin1String("N")) appendMenuInfo(8, true);
+  if (shell_.JobCost.toUpper() != QLatin1String("N")) appendMenuInfo(9, true);
 }
 
 void TLogoAppForm::RebuildCatalogue(bool withRights) {
-  dispatch::OptionCatalogue& catalogue = *peers_.ShortcutDlg;
-  catalogue.clear();
-  auto info = [&](int position) {
-    MenuItem* top = moduleMenu(position);
-    dispatch::GetMenuInfo(catalogue, top, firstSubmenu(position), top->count() - 1, withRights,
-                          Error_Messages->line(top->tag() + 3));
-  };
-  for (int position : {0, 1, 2, 4, 3, 7, 6}) info(position);
-  if (shell_.payrollInstalled()) info(5);
-  if (shell_.trackerInstalled()) info(8);
-  if (shell_.jobCostInstalled()) info(9);
+  peers_.ShortcutDlg->clear();
+  for (int position : {0, 1, 2, 4, 3, 7, 6}) appendMenuInfo(position, withRights);
+  if (shell_.payrollInstalled()) appendMenuInfo(5, withRights);
+  if (shell_.trackerInstalled()) appendMenuInfo(8, withRights);
+  if (shell_.jobCostInstalled()) appendMenuInfo(9, withRights);
 }
 
 void TLogoAppForm::ExecuteOption(MenuItem& item) {
