@@ -35,7 +35,11 @@ QString dataDir() { return link().get(LinkRecord::Field::DataDir); }
 
 void TLogoAppForm::FormActivate() {
   data::TCo_DataModule* co = peers_.companies;
-  if (!co || co->Database2->isConnected()) return;
+  // Once only, even when connecting the system database fails: every closed
+  // message box activates the window again, and a retry would show the same
+  // error for ever.
+  if (!co || co->Database2->isConnected() || activationStarted_) return;
+  activationStarted_ = true;
   try {
     co->Database2->setParams({QStringLiteral("path=") + dataDir()});
     co->Database2->open();

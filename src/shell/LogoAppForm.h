@@ -202,6 +202,7 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   QString rawDataDrive_;
   WindowPlacement placement_;
   bool savedPosition_ = false;
+  bool activationStarted_ = false;
 };
 
 }  // namespace orba::shell

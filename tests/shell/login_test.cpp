@@ -114,3 +114,14 @@ TEST_F(LoginTest, MissingCompanyFolderStopsTheSequenceWithTheEnginesMessage) {
   window->FormActivate();
   EXPECT_EQ(messages.size(), 1) << "later activations do not retry";
 }
+
+TEST_F(LoginTest, MissingDataFolderIsReportedOnceAndTheWindowStaysUsable) {
+  // No tables at all: the data folder does not even exist.
+  QDir(install->dataDir()).removeRecursively();
+  start();
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].contains("Orba/data")) << messages[0].toStdString();
+  window->FormActivate();
+  window->FormActivate();
+  EXPECT_EQ(messages.size(), 1) << "activations after a failed start do not repeat the error";
+}
