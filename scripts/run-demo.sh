@@ -16,6 +16,7 @@ for option in gl01 gl03 gl04 gl07 gl08 gl18 gl19 ar01 ar04 ar05 ar06 ap01 ap03 a
               iv01 iv02 cf01 ut02 ut03 mcomp trkcreate; do
   cp build/bin/sample.so "$demo/Orba/bin/$option.so"
 done
+cp build/bin/samplemtools.so "$demo/Orba/bin/mtools.so"
 export ORBA_SETTINGS="$demo/orba.ini"
 export ORBA_USER_SETTINGS="$demo/user.ini"
 # The language tables are found at ../languages from the program folder.

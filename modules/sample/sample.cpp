@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdint>
 
 #include "castellan/linku.h"
@@ -112,7 +113,9 @@ QString describe(const TLinkSection& link, const Texts& t) {
 
 }  // namespace
 
-ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link) {
+namespace {
+
+std::int32_t show(const TLinkSection& link, const QString& extra) {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
   const Texts& t = link.Language == 2 ? kFrench : kEnglish;
 
@@ -129,7 +132,7 @@ ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link) {
   option->setObjectName(owned("OptionLabel"));
   layout->addWidget(option);
 
-  auto* context = new QPlainTextEdit(describe(link, t), &dialog);
+  auto* context = new QPlainTextEdit(describe(link, t) + extra, &dialog);
   context->setObjectName(owned("ContextText"));
   context->setReadOnly(true);
   context->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -155,3 +158,21 @@ ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link) {
   dialog.exec();
   return 1;
 }
+
+}  // namespace
+
+#ifdef ORBA_SAMPLE_CATALOGUE
+// Built as the Tools-menu maintenance library: it also lists the option
+// catalogue it was given.
+ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionNames,
+                                     const OrbaStringList* dllList) {
+  QString extra = QString::fromUtf8("\n");
+  const std::int32_t count = optionNames && dllList ? std::min(optionNames->count, dllList->count) : 0;
+  for (std::int32_t i = 0; i < count; ++i)
+    extra += QString::fromUtf8("\n") + QString::fromUtf8(dllList->lines[i]) + QString::fromUtf8("\t") +
+             QString::fromUtf8(optionNames->lines[i]);
+  return show(link, extra);
+}
+#else
+ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link) { return show(link, QString()); }
+#endif
