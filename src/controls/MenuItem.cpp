@@ -1,6 +1,9 @@
 #include "MenuItem.h"
 
+#include "Messages.h"
+
 #include <algorithm>
+#include <exception>
 
 namespace orba::controls {
 
@@ -50,7 +53,14 @@ void MenuItem::setChecked(bool checked) {
 }
 
 void MenuItem::click() {
-  if (onClick_) onClick_(*this);
+  if (!onClick_) return;
+  // A click is an event of its own: whatever fails in it is reported and the
+  // event abandoned, and nothing escapes into the event loop.
+  try {
+    onClick_(*this);
+  } catch (const std::exception& e) {
+    Messages::error(QString::fromUtf8(e.what()));
+  }
 }
 
 MenuItem* MenuItem::item(int index) const {

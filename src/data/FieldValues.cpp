@@ -15,7 +15,7 @@ namespace {
 constexpr qint64 kJulianDayOfDayZero = 1721425;
 
 QDate toQDate(pdx::Date d) { return QDate::fromJulianDay(kJulianDayOfDayZero + d.days); }
-pdx::Date fromQDate(const QDate& d) { return pdx::Date::FromYmd(d.year(), d.month(), d.day()); }
+pdx::Date fromQDate(const QDate& d) { return pdx::Date{static_cast<int32_t>(d.toJulianDay() - kJulianDayOfDayZero)}; }
 
 }  // namespace
 
@@ -33,14 +33,20 @@ QVariant toVariant(const pdx::Value& v, pdx::FieldType type) {
     case K::kDate: return toQDate(v.date());
     case K::kTime: return QTime::fromMSecsSinceStartOfDay(v.time().ms);
     case K::kTimestamp: {
+      // A wall-clock reading without a time zone: kept as UTC so that no
+      // daylight-saving rule shifts or invalidates it.
       const qint64 ms = v.timestamp().ms;
-      const qint64 days = ms / 86400000;
+      qint64 days = ms / 86400000;
+      qint64 rest = ms % 86400000;
+      if (rest < 0) {
+        rest += 86400000;
+        --days;
+      }
       return QDateTime(toQDate(pdx::Date{static_cast<int32_t>(days)}),
-                       QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % 86400000)));
+                       QTime::fromMSecsSinceStartOfDay(static_cast<int>(rest)), Qt::UTC);
     }
     case K::kBytes:
-      if (type == pdx::FieldType::kMemo || type == pdx::FieldType::kFmtMemo)
-        return QString::fromUtf8(v.bytes().data);
+      if (type == pdx::FieldType::kMemo) return QString::fromUtf8(v.bytes().data);
       return QByteArray::fromStdString(v.bytes().data);
   }
   return {};
@@ -56,9 +62,9 @@ bool fromVariant(const QVariant& value, pdx::FieldType type, pdx::Value* out, QS
   switch (type) {
     case T::kAlpha: *out = pdx::Value::Text(value.toString().toStdString()); return true;
     case T::kMemo:
-    case T::kFmtMemo:
       *out = pdx::Value::Text(value.toString().toStdString());
       return true;
+    case T::kFmtMemo:
     case T::kBlob:
     case T::kGraphic:
     case T::kOle:
@@ -93,6 +99,7 @@ bool fromVariant(const QVariant& value, pdx::FieldType type, pdx::Value* out, QS
       break;
     }
     case T::kTimestamp: {
+      // The reading on the clock, whatever zone the value carries.
       const QDateTime dt = value.toDateTime();
       ok = dt.isValid();
       if (ok)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimpleDialog.h"
+#include "castellan/linku.h"
 
 namespace orba::data {
 
@@ -41,9 +42,14 @@ class TfrmWelcome : public controls::SimpleDialog {
   // The settings section whose ShowWelcome value the window writes.
   void setSettingsSection(const QString& section) { section_ = section; }
   QString settingsSection() const { return section_; }
+  // A copy of the user's context while the window is shown; its strings are
+  // the desktop's, valid until the context changes.
+  void setLinkSection(const TLinkSection& link) { link_ = link; }
+  const TLinkSection& linkSection() const { return link_; }
 
  private:
   QString section_;
+  TLinkSection link_{};
 };
 
 }  // namespace orba::data

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 namespace orba::data {
 
@@ -75,9 +76,18 @@ void Table::setMaster(Table* master, const QString& masterField, const QString& 
   detailField_ = detailField;
   if (master_)
     masterConnection_ = connect(master_, &Table::afterScroll, this, [this] {
-      if (isActive() && state_ == State::Browse) {
+      if (!isActive() || state_ != State::Browse) return;
+      // The master's move succeeded whatever happens here: a detail that
+      // cannot follow shows nothing rather than another record's rows.
+      try {
         rebuildView();
         first();
+      } catch (const DatabaseError&) {
+        view_.clear();
+        filtered_ = true;
+        cursor_ = -1;
+        current_.clear();
+        eof_ = bof_ = true;
       }
     });
 }
@@ -94,11 +104,40 @@ void Table::createTable() {
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
 }
 
+std::unique_ptr<pdx::Table> Table::openReader() const {
+  std::unique_ptr<pdx::Table> reader;
+  const pdx::Status s = pdx::Table::Open(openPath_.toStdString(), {}, &reader);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  return reader;
+}
+
+std::unique_ptr<pdx::TableWriter> Table::openWriter() const {
+  // Another program may hold the table for a moment; a hung one must not
+  // freeze the window, so waiting has a limit.
+  pdx::WriteOptions options;
+  options.wait_for_lock = false;
+  std::unique_ptr<pdx::TableWriter> writer;
+  for (int attempt = 0;; ++attempt) {
+    const pdx::Status s = pdx::TableWriter::Open(openPath_.toStdString(), options, &writer);
+    if (s.ok()) return writer;
+    if (!s.IsLocked() || attempt >= 100) throw DatabaseError(qstr(s.ToString()));
+    QThread::msleep(50);
+  }
+}
+
+int Table::physicalIndex(const QString& field) const {
+  if (!reader_) return -1;
+  const auto& fields = reader_->fields();
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (qstr(fields[i].name).compare(field, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+  return -1;
+}
+
 void Table::checkDeclaredFields() {
   if (!spec_) return;
   for (const FieldSpec& f : spec_->fields) {
     if (f.calculated) continue;
-    const int i = reader_->FieldIndex(f.name);
+    const int i = physicalIndex(qstr(f.name));
     if (i < 0) fail(QStringLiteral("field %1 not found").arg(qstr(f.name)));
     const char actual = pdx::FieldTypeLetter(reader_->fields()[static_cast<size_t>(i)].type);
     if (actual != f.type)
@@ -108,21 +147,24 @@ void Table::checkDeclaredFields() {
 
 void Table::open() {
   if (isActive()) return;
-  const QString path = filePath();
-  std::unique_ptr<pdx::Table> reader;
-  const pdx::Status s = pdx::Table::Open(path.toStdString(), {}, &reader);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  reader_ = std::move(reader);
+  openPath_ = filePath();
+  reader_ = openReader();
   try {
     checkDeclaredFields();
+    state_ = State::Browse;
+    rebuildView();
+    cursor_ = -1;
+    eof_ = bof_ = true;
+    if (recordCount() > 0) loadAt(0);
   } catch (...) {
     reader_.reset();
+    view_.clear();
+    current_.clear();
+    state_ = State::Inactive;
     throw;
   }
-  state_ = State::Browse;
-  rebuildView();
   emit afterOpen();
-  first();
+  emit afterScroll();
 }
 
 void Table::close() {
@@ -131,6 +173,8 @@ void Table::close() {
   view_.clear();
   current_.clear();
   calculated_.clear();
+  editing_.clear();
+  original_.clear();
   state_ = State::Inactive;
   cursor_ = -1;
   eof_ = bof_ = true;
@@ -140,30 +184,39 @@ void Table::close() {
 void Table::refresh() {
   requireBrowse("refresh");
   const int at = cursor_;
-  std::unique_ptr<pdx::Table> reader;
-  const pdx::Status s = pdx::Table::Open(filePath().toStdString(), {}, &reader);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  reader_ = std::move(reader);
+  reader_ = openReader();
   rebuildView();
   moveTo(std::min(at, recordCount() - 1));
 }
 
-void Table::rebuildView() {
-  view_.clear();
-  filtered_ = false;
-  if (!master_ || !master_->isActive()) return;
-  filtered_ = true;
-  const int field = reader_->FieldIndex(detailField_.toStdString());
+std::vector<uint32_t> Table::detailView() {
+  std::vector<uint32_t> view;
+  // A detail without a current master record shows nothing, never
+  // everybody's records.
+  if (!master_->isActive() || master_->recordCount() == 0) return view;
+  const int field = physicalIndex(detailField_);
   if (field < 0) fail(QStringLiteral("field %1 not found").arg(detailField_));
   const QVariant key = master_->value(masterField_);
-  if (!key.isValid()) return;
+  if (!key.isValid()) return view;
+  const pdx::FieldType type = reader_->fields()[static_cast<size_t>(field)].type;
   pdx::Record record;
   for (uint32_t i = 0; i < reader_->record_count(); ++i) {
     const pdx::Status s = reader_->ReadRecord(i, &record);
     if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-    const QVariant v = toVariant(record[static_cast<size_t>(field)], reader_->fields()[static_cast<size_t>(field)].type);
-    if (v == key) view_.push_back(i);
+    if (toVariant(record[static_cast<size_t>(field)], type) == key) view.push_back(i);
   }
+  return view;
+}
+
+void Table::rebuildView() {
+  if (!master_) {
+    filtered_ = false;
+    view_.clear();
+    return;
+  }
+  std::vector<uint32_t> view = detailView();  // may throw: the old view stays
+  view_ = std::move(view);
+  filtered_ = true;
 }
 
 int Table::recordCount() const {
@@ -171,63 +224,64 @@ int Table::recordCount() const {
   return filtered_ ? static_cast<int>(view_.size()) : static_cast<int>(reader_->record_count());
 }
 
+uint32_t Table::physicalRecord(int position) const {
+  return filtered_ ? view_.at(static_cast<size_t>(position)) : static_cast<uint32_t>(position);
+}
+
 void Table::readRecord(int position, pdx::Record* record) {
-  const uint32_t physical = filtered_ ? view_[static_cast<size_t>(position)] : static_cast<uint32_t>(position);
-  const pdx::Status s = reader_->ReadRecord(physical, record);
+  if (position < 0 || position >= recordCount()) fail(QStringLiteral("record %1 does not exist").arg(position));
+  const pdx::Status s = reader_->ReadRecord(physicalRecord(position), record);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
 }
 
-void Table::loadCurrent() {
-  current_.clear();
+void Table::loadAt(int position) {
+  pdx::Record record;
+  readRecord(position, &record);
+  cursor_ = position;
+  current_ = std::move(record);
   calculated_.assign(static_cast<size_t>(calculatedNames_.size()), QVariant());
-  if (cursor_ >= 0) {
-    readRecord(cursor_, &current_);
-    if (onCalc_) onCalc_(*this);
-  }
-  emit afterScroll();
+  if (onCalc_) onCalc_(*this);
 }
 
 void Table::moveTo(int position) {
-  requireActive();
+  requireBrowse("move to another record");
   const int count = recordCount();
   if (count == 0) {
     cursor_ = -1;
+    current_.clear();
+    calculated_.assign(static_cast<size_t>(calculatedNames_.size()), QVariant());
     eof_ = bof_ = true;
   } else {
-    cursor_ = std::clamp(position, 0, count - 1);
+    loadAt(std::clamp(position, 0, count - 1));
     bof_ = position <= 0;
     eof_ = position >= count;
   }
-  loadCurrent();
+  emit afterScroll();
 }
 
 void Table::first() { moveTo(0); }
 void Table::last() { moveTo(recordCount() - 1); }
 
 void Table::next() {
-  requireActive();
+  requireBrowse("move to another record");
   if (cursor_ + 1 >= recordCount()) {
     eof_ = true;
     return;
   }
-  ++cursor_;
+  loadAt(cursor_ + 1);
   bof_ = false;
-  loadCurrent();
+  emit afterScroll();
 }
 
 void Table::prior() {
-  requireActive();
+  requireBrowse("move to another record");
   if (cursor_ <= 0) {
     bof_ = true;
     return;
   }
-  --cursor_;
+  loadAt(cursor_ - 1);
   eof_ = false;
-  loadCurrent();
-}
-
-int Table::physicalIndex(const QString& field) const {
-  return reader_ ? reader_->FieldIndex(field.toStdString()) : -1;
+  emit afterScroll();
 }
 
 int Table::calculatedIndex(const QString& field) const {
@@ -244,15 +298,21 @@ QStringList Table::fieldNames() const {
   return names;
 }
 
+int Table::fieldSize(const QString& field) const {
+  const int i = physicalIndex(field);
+  return i < 0 ? -1 : reader_->fields()[static_cast<size_t>(i)].size;
+}
+
 bool Table::hasField(const QString& name) const { return physicalIndex(name) >= 0 || calculatedIndex(name) >= 0; }
 
 QVariant Table::value(const QString& field) const {
   requireActive();
-  if (const int c = calculatedIndex(field); c >= 0) return calculated_.empty() ? QVariant() : calculated_[static_cast<size_t>(c)];
+  if (const int c = calculatedIndex(field); c >= 0)
+    return static_cast<size_t>(c) < calculated_.size() ? calculated_[static_cast<size_t>(c)] : QVariant();
   const int i = physicalIndex(field);
   if (i < 0) fail(QStringLiteral("field %1 not found").arg(field));
   const pdx::Record& record = state_ == State::Browse ? current_ : editing_;
-  if (record.empty()) return {};
+  if (static_cast<size_t>(i) >= record.size()) return {};
   return toVariant(record[static_cast<size_t>(i)], reader_->fields()[static_cast<size_t>(i)].type);
 }
 
@@ -268,7 +328,8 @@ QVariant Table::valueAt(int position, const QString& field) {
 
 void Table::setCalculated(const QString& field, const QVariant& value) {
   const int c = calculatedIndex(field);
-  if (c < 0) fail(QStringLiteral("field %1 is not a calculated field").arg(field));
+  if (c < 0 || static_cast<size_t>(c) >= calculated_.size())
+    fail(QStringLiteral("field %1 is not a calculated field being computed").arg(field));
   calculated_[static_cast<size_t>(c)] = value;
 }
 
@@ -281,8 +342,8 @@ bool Table::findKey(const QVariantList& key) {
   std::vector<pdx::Value> values;
   for (int k = 0; k < key.size(); ++k) {
     pdx::Value v;
-    QString error;
-    if (!fromVariant(key[k], reader_->fields()[static_cast<size_t>(k)].type, &v, &error)) fail(error);
+    // A value the key field cannot hold cannot be in the table.
+    if (!fromVariant(key[k], reader_->fields()[static_cast<size_t>(k)].type, &v, nullptr)) return false;
     values.push_back(std::move(v));
   }
   if (values.size() < keyFields) {
@@ -300,6 +361,7 @@ bool Table::findKey(const QVariantList& key) {
   uint32_t index = 0;
   bool found = false;
   const pdx::Status s = reader_->Find(values, &index, &found);
+  if (s.IsInvalidArgument()) return false;  // too long, or not in the code page
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
   if (!found) return false;
   if (!filtered_) {
@@ -330,19 +392,18 @@ bool Table::locate(const QString& field, const QVariant& wanted, bool caseInsens
 }
 
 void Table::requireActive() const {
-  if (!isActive()) const_cast<Table*>(this)->fail(QStringLiteral("the table is not open"));
+  if (!isActive()) fail(QStringLiteral("the table is not open"));
 }
 
 void Table::requireBrowse(const char* what) const {
   requireActive();
-  if (state_ != State::Browse)
-    const_cast<Table*>(this)->fail(QStringLiteral("cannot %1 while a record is being edited").arg(QLatin1String(what)));
+  if (state_ != State::Browse) fail(QStringLiteral("cannot %1 while a record is being edited").arg(QLatin1String(what)));
 }
 
 void Table::edit() {
   requireBrowse("edit");
   if (readOnly_) fail(QStringLiteral("the table is read-only"));
-  if (cursor_ < 0) fail(QStringLiteral("there is no record to edit"));
+  if (cursor_ < 0 || current_.size() != reader_->fields().size()) fail(QStringLiteral("there is no record to edit"));
   original_ = current_;
   editing_ = current_;
   state_ = State::Edit;
@@ -354,12 +415,19 @@ void Table::append() {
   original_.clear();
   editing_.assign(reader_->fields().size(), pdx::Value::Null());
   state_ = State::Insert;
+  // A detail's new record belongs to the master's current record.
+  if (master_ && master_->isActive() && master_->recordCount() > 0) {
+    const int field = physicalIndex(detailField_);
+    pdx::Value link;
+    if (field >= 0 && fromVariant(master_->value(masterField_), reader_->fields()[static_cast<size_t>(field)].type, &link, nullptr))
+      editing_[static_cast<size_t>(field)] = std::move(link);
+  }
 }
 
 void Table::setValue(const QString& field, const QVariant& value) {
   if (state_ != State::Edit && state_ != State::Insert) fail(QStringLiteral("the table is not in edit mode"));
   const int i = physicalIndex(field);
-  if (i < 0) fail(QStringLiteral("field %1 not found").arg(field));
+  if (i < 0 || static_cast<size_t>(i) >= editing_.size()) fail(QStringLiteral("field %1 not found").arg(field));
   pdx::Value v;
   QString error;
   if (!fromVariant(value, reader_->fields()[static_cast<size_t>(i)].type, &v, &error))
@@ -372,7 +440,9 @@ void Table::cancel() {
   editing_.clear();
   original_.clear();
   state_ = State::Browse;
-  loadCurrent();
+  // The master may have moved while this record was being edited.
+  rebuildView();
+  moveTo(std::min(cursor_, recordCount() - 1));
 }
 
 namespace {
@@ -399,31 +469,32 @@ void Table::post() {
   if (state_ != State::Edit && state_ != State::Insert) return;
   if (spec_)
     for (const FieldSpec& f : spec_->fields) {
-      const int i = f.required && !f.calculated ? reader_->FieldIndex(f.name) : -1;
+      const int i = f.required && !f.calculated ? physicalIndex(qstr(f.name)) : -1;
       if (i >= 0 && editing_[static_cast<size_t>(i)].is_null())
         fail(QStringLiteral("field %1 must have a value").arg(qstr(f.name)));
     }
 
-  std::unique_ptr<pdx::TableWriter> writer;
-  pdx::Status s = pdx::TableWriter::Open(filePath().toStdString(), {}, &writer);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  std::unique_ptr<pdx::TableWriter> writer = openWriter();
   uint32_t index = 0;
+  pdx::Status s;
   if (state_ == State::Insert) {
     s = writer->Insert(editing_, &index);
   } else {
-    const uint32_t hint = filtered_ ? view_[static_cast<size_t>(cursor_)] : static_cast<uint32_t>(cursor_);
     uint32_t at = 0;
-    if (!findRecord(*writer, hint, original_, &at)) fail(QStringLiteral("the record was changed by another user"));
+    if (!findRecord(*writer, physicalRecord(cursor_), original_, &at))
+      fail(QStringLiteral("the record was changed by another user"));
     s = writer->Update(at, editing_, &index);
   }
   if (s.ok()) s = writer->Commit();
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  writer.reset();
 
   editing_.clear();
   original_.clear();
   state_ = State::Browse;
+  // Re-read while still holding the lock, so that the position found is the
+  // record just written.
   reopenAt(static_cast<int>(index));
+  writer.reset();
   emit afterPost();
 }
 
@@ -431,30 +502,22 @@ void Table::deleteRecord() {
   requireBrowse("delete a record");
   if (readOnly_) fail(QStringLiteral("the table is read-only"));
   if (cursor_ < 0) fail(QStringLiteral("there is no record to delete"));
-  std::unique_ptr<pdx::TableWriter> writer;
-  pdx::Status s = pdx::TableWriter::Open(filePath().toStdString(), {}, &writer);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  const uint32_t hint = filtered_ ? view_[static_cast<size_t>(cursor_)] : static_cast<uint32_t>(cursor_);
+  std::unique_ptr<pdx::TableWriter> writer = openWriter();
   uint32_t at = 0;
-  if (!findRecord(*writer, hint, current_, &at)) fail(QStringLiteral("the record was changed by another user"));
-  s = writer->Delete(at);
+  if (!findRecord(*writer, physicalRecord(cursor_), current_, &at))
+    fail(QStringLiteral("the record was changed by another user"));
+  pdx::Status s = writer->Delete(at);
   if (s.ok()) s = writer->Commit();
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  writer.reset();
   const int position = cursor_;
-  std::unique_ptr<pdx::Table> reader;
-  s = pdx::Table::Open(filePath().toStdString(), {}, &reader);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  reader_ = std::move(reader);
+  reader_ = openReader();
   rebuildView();
+  writer.reset();
   moveTo(std::min(position, recordCount() - 1));
 }
 
 void Table::reopenAt(int physicalRecord) {
-  std::unique_ptr<pdx::Table> reader;
-  const pdx::Status s = pdx::Table::Open(filePath().toStdString(), {}, &reader);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  reader_ = std::move(reader);
+  reader_ = openReader();
   rebuildView();
   int position = physicalRecord;
   if (filtered_) {

@@ -2,6 +2,7 @@
 
 #include "TableSchemas.h"
 #include "paradox/table.h"
+#include "paradox/table_writer.h"
 
 #include <QObject>
 #include <QVariant>
@@ -86,6 +87,9 @@ class Table : public QObject {
   void moveTo(int position);
 
   QStringList fieldNames() const;
+  // The size of a stored field as the file declares it (length of an alpha
+  // or bytes field); -1 when there is no such field.
+  int fieldSize(const QString& field) const;
   bool hasField(const QString& name) const;
   // The current record's value (the edited one while editing).
   QVariant value(const QString& field) const;
@@ -125,10 +129,17 @@ class Table : public QObject {
   void requireActive() const;
   void requireBrowse(const char* what) const;
   void checkDeclaredFields();
+  // The records the table shows: all of them, or a detail's share.
   void rebuildView();
-  void loadCurrent();
+  std::vector<uint32_t> detailView();
+  // Reads the record at a visible position and makes it current; on a read
+  // error nothing changes.
+  void loadAt(int position);
   void readRecord(int position, pdx::Record* record);
+  uint32_t physicalRecord(int position) const;
   void reopenAt(int physicalRecord);
+  std::unique_ptr<pdx::Table> openReader() const;
+  std::unique_ptr<pdx::TableWriter> openWriter() const;
   [[noreturn]] void fail(const QString& what) const;
 
   const TableSpec* spec_ = nullptr;
@@ -143,6 +154,9 @@ class Table : public QObject {
   QString detailField_;
   QMetaObject::Connection masterConnection_;
 
+  // The file the table was opened on: writes and re-reads go to it even
+  // when the database's directory changes meanwhile.
+  QString openPath_;
   std::unique_ptr<pdx::Table> reader_;
   std::vector<uint32_t> view_;  // physical record numbers when filtered
   bool filtered_ = false;

@@ -48,7 +48,8 @@ void TUserSecurityManager::ReadRights() {
   if (field_.isEmpty()) return;
   rights_ = QByteArray(kRightsSize, '\0');
   data::Table* table = source_ ? source_->dataset() : nullptr;
-  if (table && table->isActive() && table->recordCount() > 0) {
+  // A stored field narrower than the rights cannot hold them: no rights.
+  if (table && table->isActive() && table->fieldSize(field_) >= kRightsSize && table->recordCount() > 0) {
     // A value stored shorter (its trailing zero bytes dropped) is the same
     // rights; anything past 200 bytes is not part of them.
     const QByteArray stored = table->value(field_).toByteArray();

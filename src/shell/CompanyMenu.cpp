@@ -22,6 +22,8 @@ LinkRecord& link() { return LinkRecord::instance(); }
 void TLogoAppForm::CompanyClick(MenuItem& item) {
   data::TCo_DataModule* co = peers_.companies;
   data::Table* companies = co->Co_Table;
+  const QString previousNumber = link().get(LinkRecord::Field::CompanyNumber);
+  const QString previousName = link().get(LinkRecord::Field::CompanyName);
   try {
     const QString remembered = companies->text(QStringLiteral("Comp_Code"));
     // The company at the clicked item's position: two companies may share a
@@ -51,7 +53,18 @@ void TLogoAppForm::CompanyClick(MenuItem& item) {
     co->Database1->close();
     co->Database1->setParams(
         {QStringLiteral("path=") + CompanyDir(link().get(LinkRecord::Field::DataDir), number)});
-    co->Database1->open();
+    try {
+      co->Database1->open();
+    } catch (const data::DatabaseError&) {
+      // The previous company stays in force, connected as it was.
+      link().set(LinkRecord::Field::CompanyNumber, previousNumber);
+      link().set(LinkRecord::Field::CompanyName, previousName);
+      companies->findKey({previousNumber.toInt()});
+      co->Database1->setParams(
+          {QStringLiteral("path=") + CompanyDir(link().get(LinkRecord::Field::DataDir), previousNumber)});
+      co->Database1->open();
+      throw;
+    }
 
     for (MenuItem* other : item.parentItem()->items()) other->setChecked(false);
     item.setChecked(true);
@@ -90,13 +103,8 @@ void TLogoAppForm::Load_database_menu() {
   TrackerAccounts->clear();
   for (MenuItem* old : menu->items()) components_.remove(old);
   menu->clear();
-  try {
-    accounts->open();
-  } catch (const data::DatabaseError&) {
-    accounts->close();
-    accounts->createTable();
-    accounts->open();
-  }
+  if (!accounts->exists()) accounts->createTable();
+  accounts->open();
   for (accounts->first(); !accounts->eof(); accounts->next()) {
     TrackerAccounts->addItem(accounts->text(QStringLiteral("Trkdb_account")));
     MenuItem* item = menu->add(QString(), accounts->text(QStringLiteral("Trkdb_name")));

@@ -55,6 +55,9 @@ void TLogoAppForm::FormActivate() {
       localization::SetCaptions(peers_.frmDefaultInfo, peers_.frmDefaultInfo->components(),
                                 QStringLiteral("MainMenu") + link().languageCode());
       controls::Dialogs::exec(*peers_.frmDefaultInfo);
+      // The companies the creation module wrote: this table reads the file
+      // as it was when opened.
+      co->Co_Table->refresh();
     }
 
     data::TUserDataModule* users = peers_.users;
@@ -102,6 +105,7 @@ void TLogoAppForm::FormActivate() {
     showSetupNotices();
     if (shell_.ShowWelcome) {
       peers_.frmWelcome->setSettingsSection(QStringLiteral("orba"));
+      peers_.frmWelcome->setLinkSection(link().section());
       controls::Dialogs::exec(*peers_.frmWelcome);
     }
   } catch (const data::DatabaseError& e) {
@@ -124,7 +128,7 @@ bool TLogoAppForm::Login() {
   for (;;) {
     outcome = controls::Dialogs::exec(*peers_.PasswordDlg);
     const QString typed = peers_.PasswordDlg->Password->text();
-    const bool found = !typed.isEmpty() && users->findKey({typed});
+    const bool found = users->findKey({typed});
     if (found || outcome != QDialog::Accepted) break;
   }
   return outcome == QDialog::Accepted;

@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "PrinterCatalog.h"
 #include "DatabaseSession.h"
+#include "RightsMap.h"
 #include "UserSecurityManager.h"
 #include "Wallpaper.h"
 
@@ -91,6 +92,18 @@ void TLogoAppForm::createComponents() {
     if (&item != MainMenu) components_.own(&item);
   });
   MainMenu->find(QStringLiteral("Quit1"))->setOnClick([this](MenuItem&) { Quit1Click(); });
+  // No option may run before the rights of a logged-in user are applied,
+  // not even when the login sequence stops half-way.
+  for (const dispatch::ModuleMenu& module : dispatch::moduleMenus()) {
+    MenuItem* top = MainMenu->item(module.position);
+    for (int i = 0; i < top->count(); ++i) {
+      MenuItem* child = top->item(i);
+      if (i >= module.firstSubmenu)
+        for (MenuItem* option : child->items()) option->setEnabled(false);
+      else if (module.quickEntries.contains(child->name()))
+        child->setEnabled(false);
+    }
+  }
   mirror_ = new controls::MenuBarMirror(MainMenu, menuBar(), this);
 
   StatusBar = components_.own(new QStatusBar(this));

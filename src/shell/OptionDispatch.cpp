@@ -12,6 +12,7 @@
 #include "OptionCode.h"
 #include "RightsMap.h"
 #include "UserSecurityManager.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -26,13 +27,6 @@ namespace {
 LinkRecord& link() { return LinkRecord::instance(); }
 
 int firstSubmenu(int position) { return dispatch::moduleMenus()[static_cast<std::size_t>(position)].firstSubmenu; }
-
-// The hourglass while a library loads.
-class WaitCursor {
- public:
-  WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -110,6 +104,11 @@ void TLogoAppForm::reportModuleFailure(const QString& code, int errorNumber, con
 }
 
 void TLogoAppForm::RunOption(const QString& received) {
+  // Whichever way this ends, the next option does not inherit this one's
+  // context (a tracker account, a ledger prefix).
+  struct ClearContext {
+    ~ClearContext() { link().set(LinkRecord::Field::OptionContext, QString()); }
+  } clearContext;
   if (received.left(3) == QLatin1String("trk") && received != QLatin1String("trkcreate")) {
     if (OpenTrackerAccount.isEmpty()) {
       controls::Messages::show(Error_Messages->line(13), this);

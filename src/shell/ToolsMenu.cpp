@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "ModuleLibrary.h"
 #include "RightsMap.h"
+#include "WaitCursor.h"
 
 #include <QDir>
 #include <QProcess>
@@ -26,11 +27,11 @@ bool french() { return link().language() == 2; }
 // Opens the applications table, creating and seeding it when it cannot be
 // opened.
 void openApplications(data::Table* apps) {
-  try {
+  // Created when missing; a table that exists but cannot be opened (locked,
+  // damaged) is an error to report, not a table to create.
+  if (apps->exists()) {
     apps->open();
     return;
-  } catch (const data::DatabaseError&) {
-    apps->close();
   }
   apps->createTable();
   apps->open();
@@ -133,8 +134,10 @@ void TLogoAppForm::ExecuteExe(MenuItem& item) {
 }
 
 void TLogoAppForm::MaintainTools() {
-  dispatch::ModuleLibrary module =
-      dispatch::ModuleLibrary::load(link().get(LinkRecord::Field::ProgramDir), QStringLiteral("mtools"));
+  dispatch::ModuleLibrary module = [] {
+    WaitCursor wait;
+    return dispatch::ModuleLibrary::load(link().get(LinkRecord::Field::ProgramDir), QStringLiteral("mtools"));
+  }();
   if (module.isLoaded()) {
     repaint();
     QString failure;
@@ -143,13 +146,14 @@ void TLogoAppForm::MaintainTools() {
       desktop::TShortcutDlg& catalogue = *peers_.ShortcutDlg;
       if (module.callWithCatalogue(link().section(), catalogue.names(), catalogue.codes()) == 0)
         controls::Messages::show(QStringLiteral("Access denied..."), this);
-      RebuildCatalogue(true);
     } catch (const std::exception& e) {
       failure = QString::fromUtf8(e.what());
     } catch (...) {
       failure = QStringLiteral("The module mtools failed.");
     }
     module.unload();
+    // Back to the user's rights whatever the module did.
+    RebuildCatalogue(true);
     FinishOption(QStringLiteral("mtools"));
     repaint();
     if (!failure.isEmpty()) showError(failure);

@@ -91,13 +91,19 @@ TEST(DataModules, DesktopRowsFollowTheCurrentUser) {
   EXPECT_EQ(users.Desktop_table->recordCount(), 1);
   EXPECT_EQ(users.Desktop_table->value("Desktop_ComponentIndex").toInt(), 2);
 
-  // A row added while the admin is current belongs to the admin's view.
+  // A row added while the admin is current belongs to the admin: the link
+  // field is filled in.
   users.Desktop_table->append();
-  users.Desktop_table->setValue("Desktop_user", "ADMIN");
   users.Desktop_table->setValue("Desktop_ComponentIndex", 4);
   users.Desktop_table->post();
   EXPECT_EQ(users.Desktop_table->recordCount(), 2);
   EXPECT_EQ(users.Desktop_table->value("Desktop_ComponentIndex").toInt(), 4);
+  EXPECT_EQ(users.Desktop_table->text("Desktop_user"), "ADMIN");
+
+  // Without a current user the detail shows nobody's rows.
+  users.User_table->close();
+  users.Desktop_table->refresh();
+  EXPECT_EQ(users.Desktop_table->recordCount(), 0);
 }
 
 TEST(DataModules, CompanyTablesOpenThroughTheCompanyDatabase) {

@@ -252,3 +252,63 @@ TEST(Database, NamedDirectoryCanBeRepointedAndReconnected) {
   db.setParams({"path=" + two.path() + "/missing"});
   EXPECT_TRUE(errorOf([&] { db.open(); }).contains("missing"));
 }
+
+TEST(Table, WritesGoToTheFileThatWasOpenedEvenWhenItsDatabaseMoves) {
+  QTemporaryDir one, two;
+  for (QTemporaryDir* d : {&one, &two}) {
+    Table maker(QStringLiteral("Maker"));
+    maker.declare(kAccounts);
+    maker.setDatabaseName(d->path());
+    maker.createTable();
+  }
+  Database db(QStringLiteral("Database1"), QStringLiteral("moving"));
+  db.setParams({"path=" + one.path()});
+  db.open();
+  Table t(QStringLiteral("Accounts"));
+  t.declare(kAccounts);
+  t.setDatabaseName("moving");
+  t.open();
+  db.close();
+  db.setParams({"path=" + two.path()});
+  db.open();
+  t.append();
+  t.setValue("Acc_number", 1);
+  t.setValue("Acc_name", "Un");
+  t.post();
+  Table check(QStringLiteral("Check"));
+  check.declare(kAccounts);
+  check.setDatabaseName(two.path());
+  check.open();
+  EXPECT_EQ(check.recordCount(), 0) << "nothing landed in the other company's table";
+  EXPECT_EQ(t.recordCount(), 1);
+}
+
+TEST(Table, KeysTheFieldCannotHoldAreSimplyNotFound) {
+  AccountsTable t;
+  constexpr FieldSpec named[] = {{"Code", 'A', 4, true, false}, {"Name", 'A', 20, false, false}};
+  const TableSpec shape{"Codes", "Codes.db", 1, named};
+  Table codes(QStringLiteral("Codes"));
+  codes.declare(shape);
+  codes.setDatabaseName(t.dir.path());
+  codes.createTable();
+  codes.open();
+  codes.append();
+  codes.setValue("Code", "ABCD");
+  codes.post();
+  EXPECT_FALSE(codes.findKey({"ABCDEFGH"}));
+  EXPECT_FALSE(codes.findKey({QString::fromUtf8("日本")})) << "not in the table's code page";
+  EXPECT_TRUE(codes.findKey({"ABCD"}));
+}
+
+TEST(Table, NoMovingWhileARecordIsEdited) {
+  AccountsTable t;
+  t.add(1, "Un");
+  t.add(2, "Deux");
+  t.table.first();
+  t.table.edit();
+  t.table.setValue("Acc_name", "Premier");
+  EXPECT_TRUE(errorOf([&] { t.table.next(); }).contains("being edited"));
+  EXPECT_EQ(t.table.text("Acc_name"), "Premier");
+  t.table.cancel();
+  EXPECT_EQ(t.table.text("Acc_name"), "Un");
+}

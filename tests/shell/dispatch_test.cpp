@@ -280,3 +280,54 @@ TEST_F(DispatchTest, ToolsBorrowTheRightsOfTheOptionTheyName) {
   EXPECT_FALSE(menu->find("Accessories1")->item(0)->isEnabled()) << "no right to ut02";
   EXPECT_EQ(menu->find("Accessories1")->item(0)->caption(), "Maintenance of Tools menu");
 }
+
+TEST_F(DispatchTest, ARefusedOptionLeavesNoContextBehind) {
+  installModules({"trk01", "gl03"});
+  loginWith({"gl03"}, "ShowWelcome=N\ntracker=Y\n");
+  {
+    orba::data::Table accounts("Accounts");
+    accounts.declare(orba::data::schemas::trkdb_table);
+    accounts.setDatabaseName(install->companyDir(1));
+    accounts.open();
+    accounts.append();
+    accounts.setValue("Trkdb_account", 5);
+    accounts.setValue("Trkdb_name", "Projet");
+    accounts.setValue("Trkdb_type", 1);
+    accounts.post();
+  }
+  window->Load_database_menu();
+  menu->find("trkopen")->item(0)->click();
+  window->RunOption("trk01S");  // an icon for an option this user may not run
+  EXPECT_EQ(messages.value(0), window->Error_Messages->line(17));
+  EXPECT_EQ(link().get(LinkRecord::Field::OptionContext), "");
+  click("gl03");
+  EXPECT_EQ(calls().last().value("OptionContext"), "") << "the next option does not inherit the account";
+}
+
+TEST_F(DispatchTest, ARightsFieldTooNarrowGrantsNothing) {
+  standardData();
+  // A users table whose rights field holds only 100 bytes.
+  std::vector<orba::data::FieldSpec> fields(orba::data::schemas::User_table.fields.begin(),
+                                            orba::data::schemas::User_table.fields.end());
+  for (auto& f : fields)
+    if (f.name == "User_security") f.size = 100;
+  const orba::data::TableSpec narrow{"User_table", "user.db", 1, fields};
+  {
+    orba::data::Table users("Users");
+    users.declare(narrow);
+    users.setDatabaseName(install->dataDir());
+    users.createTable();
+    users.open();
+    users.append();
+    users.setValue("User_password", "ADMIN");
+    users.setValue("User_code", "ADMIN");
+    users.setValue("User_name", "Admin");
+    users.setValue("User_language", 0);
+    users.setValue("User_company", 1);
+    users.setValue("User_security", Installation::rights({"*"}).left(100));
+    users.post();
+  }
+  start();
+  EXPECT_FALSE(menu->find("gl01")->isEnabled());
+  EXPECT_FALSE(menu->find("gl03")->isEnabled());
+}

@@ -27,9 +27,12 @@ TEST_F(LoginTest, TwoUsersAskForThePasswordTypedInAnyCase) {
   standardData();
   install->addUser("ADMIN", "ADMIN", "Admin", 0, 1, {"*"});
   install->addUser("CLERK", "CLERK", "John Smith", 0, 1, {"ar01"});
-  answers = {typePassword("nobody"), typePassword("clerk")};
+  // Unknown, longer than any stored password, then right.
+  answers = {typePassword("nobody"), typePassword("muchtoolongforthefield"), typePassword("clerk")};
   start();
-  EXPECT_EQ(dialogsShown, (QStringList{"PasswordDlg", "PasswordDlg"})) << "an unknown password asks again";
+  EXPECT_EQ(dialogsShown, (QStringList{"PasswordDlg", "PasswordDlg", "PasswordDlg"}))
+      << "an unknown password asks again";
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
   EXPECT_EQ(link().get(LinkRecord::Field::UserName), "John Smith");
   EXPECT_TRUE(menu->find("ar01")->isEnabled());
   EXPECT_FALSE(menu->find("gl03")->isEnabled());
@@ -124,4 +127,6 @@ TEST_F(LoginTest, MissingDataFolderIsReportedOnceAndTheWindowStaysUsable) {
   window->FormActivate();
   window->FormActivate();
   EXPECT_EQ(messages.size(), 1) << "activations after a failed start do not repeat the error";
+  EXPECT_FALSE(window->MainMenu->find("ut03")->isEnabled()) << "no rights were applied, so nothing may run";
+  EXPECT_FALSE(window->MainMenu->find("gl03f")->isEnabled());
 }
