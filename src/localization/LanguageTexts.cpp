@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace orba::localization {
 
@@ -75,23 +74,37 @@ const data::TableSpec& languageTableSpec() { return kLanguageTable; }
 bool writeLanguageTable(const QString& path, const std::vector<LanguageRow>& rows, Language language,
                         QString* error) {
   const int l = static_cast<int>(language);
-  const QFileInfo target(path);
-  QDir().mkpath(target.absolutePath());
-  // Built beside the target and moved into place, so a reader never sees a
-  // half-written table.
-  QTemporaryDir work(target.absolutePath() + QStringLiteral("/.languages-XXXXXX"));
-  if (!work.isValid()) {
-    if (error) *error = QStringLiteral("%1: cannot create a working folder").arg(target.absolutePath());
-    return false;
-  }
-  const QString built = work.filePath(target.fileName());
+  const std::string file = QFileInfo(path).absoluteFilePath().toStdString();
+  QDir().mkpath(QFileInfo(path).absolutePath());
   std::vector<pdx::FieldDef> fields;
   for (const data::FieldSpec& f : kLanguageTable.fields) fields.push_back(data::toFieldDef(f));
-  pdx::CreateOptions options;
-  options.key_field_count = 2;
-  pdx::Status s = pdx::CreateTable(built.toStdString(), fields, options);
+
+  auto fail = [&](const pdx::Status& s) {
+    if (error) *error = QString::fromStdString(s.ToString());
+    return false;
+  };
+  // An existing table of this shape is rewritten through the engine, under
+  // its lock and with its all-or-nothing commit, so that a running program
+  // reading it never finds it missing or half-written. Anything else in its
+  // place (another shape, a damaged file) is replaced.
   std::unique_ptr<pdx::TableWriter> writer;
-  if (s.ok()) s = pdx::TableWriter::Open(built.toStdString(), {}, &writer);
+  pdx::Status s = QFileInfo::exists(path) ? pdx::TableWriter::Open(file, {}, &writer) : pdx::Status::NotFound(file, "");
+  if (s.ok() && writer->fields() != fields) {
+    writer.reset();
+    s = pdx::Status::InvalidArgument(file, "another shape");
+  }
+  if (!s.ok()) {
+    const QFileInfo target(path);
+    for (const QString& old : QDir(target.absolutePath()).entryList(QDir::Files))
+      if (QFileInfo(old).completeBaseName().compare(target.completeBaseName(), Qt::CaseInsensitive) == 0)
+        QFile::remove(target.absolutePath() + QLatin1Char('/') + old);
+    pdx::CreateOptions options;
+    options.key_field_count = 2;
+    s = pdx::CreateTable(file, fields, options);
+    if (s.ok()) s = pdx::TableWriter::Open(file, {}, &writer);
+    if (!s.ok()) return fail(s);
+  }
+  while (s.ok() && writer->record_count() > 0) s = writer->Delete(writer->record_count() - 1);
   for (const LanguageRow& row : rows) {
     if (!s.ok()) break;
     auto text = [](const QString& t) { return t.isEmpty() ? pdx::Value::Null() : pdx::Value::Text(t.toStdString()); };
@@ -109,24 +122,7 @@ bool writeLanguageTable(const QString& path, const std::vector<LanguageRow>& row
     s = writer->Insert(record);
   }
   if (s.ok()) s = writer->Commit();
-  writer.reset();
-  if (!s.ok()) {
-    if (error) *error = QString::fromStdString(s.ToString());
-    return false;
-  }
-  // Replace the table's files (.db, .mb, .px) by the new ones.
-  const QString base = target.completeBaseName();
-  for (const QString& old : QDir(target.absolutePath()).entryList(QDir::Files))
-    if (QFileInfo(old).completeBaseName().compare(base, Qt::CaseInsensitive) == 0)
-      QFile::remove(target.absolutePath() + QLatin1Char('/') + old);
-  for (const QString& made : QDir(work.path()).entryList(QDir::Files)) {
-    if (made.endsWith(QStringLiteral(".lock"))) continue;
-    if (!QFile::rename(work.filePath(made), target.absolutePath() + QLatin1Char('/') + made)) {
-      if (error) *error = QStringLiteral("%1: cannot move %2 into place").arg(target.absolutePath(), made);
-      return false;
-    }
-  }
-  return true;
+  return s.ok() || fail(s);
 }
 
 }  // namespace orba::localization
