@@ -23,3 +23,19 @@ function(orba_add_version_section target)
   target_sources(${target} PRIVATE ${out})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include)
 endfunction()
+
+# A library that the desktop loads at run time by file name: no "lib" prefix,
+# only its entry points exported, a version record, and no GNU unique
+# symbols, which would keep it loaded after dlclose when the desktop means to
+# unload it right after each call.
+function(orba_add_module_library target)
+  add_library(${target} MODULE ${ARGN})
+  set_target_properties(${target} PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
+                                             VISIBILITY_INLINES_HIDDEN ON)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -fno-gnu-unique)
+  endif()
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include)
+  target_link_libraries(${target} PRIVATE ${CMAKE_DL_LIBS})
+  orba_add_version_section(${target})
+endfunction()

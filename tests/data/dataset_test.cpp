@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace orba::data;
 
@@ -43,6 +44,20 @@ struct AccountsTable {
     return out;
   }
 };
+
+// An accounts table in `dir`, holding one account when `number` is given.
+void makeAccounts(const QString& dir, std::optional<int> number = std::nullopt) {
+  Table maker(QStringLiteral("Maker"));
+  maker.declare(kAccounts);
+  maker.setDatabaseName(dir);
+  maker.createTable();
+  if (!number) return;
+  maker.open();
+  maker.append();
+  maker.setValue("Acc_number", *number);
+  maker.setValue("Acc_name", "x");
+  maker.post();
+}
 
 template <typename F>
 QString errorOf(F&& f) {
@@ -221,17 +236,8 @@ TEST(Table, LocateMatchesTextWithOrWithoutCase) {
 
 TEST(Database, NamedDirectoryCanBeRepointedAndReconnected) {
   QTemporaryDir one, two;
-  for (QTemporaryDir* d : {&one, &two}) {
-    Table maker(QStringLiteral("Maker"));
-    maker.declare(kAccounts);
-    maker.setDatabaseName(d->path());
-    maker.createTable();
-    maker.open();
-    maker.append();
-    maker.setValue("Acc_number", d == &one ? 1 : 2);
-    maker.setValue("Acc_name", "x");
-    maker.post();
-  }
+  makeAccounts(one.path(), 1);
+  makeAccounts(two.path(), 2);
   Database db(QStringLiteral("Database1"), QStringLiteral("testdata"));
   db.setParams({"path=" + one.path()});
   db.open();
@@ -255,12 +261,8 @@ TEST(Database, NamedDirectoryCanBeRepointedAndReconnected) {
 
 TEST(Table, WritesGoToTheFileThatWasOpenedEvenWhenItsDatabaseMoves) {
   QTemporaryDir one, two;
-  for (QTemporaryDir* d : {&one, &two}) {
-    Table maker(QStringLiteral("Maker"));
-    maker.declare(kAccounts);
-    maker.setDatabaseName(d->path());
-    maker.createTable();
-  }
+  makeAccounts(one.path());
+  makeAccounts(two.path());
   Database db(QStringLiteral("Database1"), QStringLiteral("moving"));
   db.setParams({"path=" + one.path()});
   db.open();

@@ -17,6 +17,22 @@ bool Value::isString() const {
          type == ValueType::kWString;
 }
 
+namespace {
+
+Value ofType(ValueType type) {
+  Value r;
+  r.type = type;
+  return r;
+}
+
+Value textOf(ValueType type, std::string text) {
+  Value r = ofType(type);
+  r.text = std::move(text);
+  return r;
+}
+
+}  // namespace
+
 Value Value::Integer(int64_t v) {
   Value r;
   r.type = smallestIntegerType(v);
@@ -24,32 +40,16 @@ Value Value::Integer(int64_t v) {
   return r;
 }
 
-Value Value::Boolean(bool v) {
-  Value r;
-  r.type = v ? ValueType::kTrue : ValueType::kFalse;
-  return r;
-}
+Value Value::Boolean(bool v) { return ofType(v ? ValueType::kTrue : ValueType::kFalse); }
 
 Value Value::String(std::string ansiBytes) {
-  Value r;
-  r.type = ansiBytes.size() <= 255 ? ValueType::kString : ValueType::kLString;
-  r.text = std::move(ansiBytes);
-  return r;
+  const ValueType type = ansiBytes.size() <= 255 ? ValueType::kString : ValueType::kLString;
+  return textOf(type, std::move(ansiBytes));
 }
 
-Value Value::Ident(std::string name) {
-  Value r;
-  r.type = ValueType::kIdent;
-  r.text = std::move(name);
-  return r;
-}
+Value Value::Ident(std::string name) { return textOf(ValueType::kIdent, std::move(name)); }
 
-Value Value::Binary(std::string bytes) {
-  Value r;
-  r.type = ValueType::kBinary;
-  r.text = std::move(bytes);
-  return r;
-}
+Value Value::Binary(std::string bytes) { return textOf(ValueType::kBinary, std::move(bytes)); }
 
 Value Value::Set(std::vector<std::string> names) {
   Value r;
@@ -103,12 +103,7 @@ Value Value::Date(double days) {
   return r;
 }
 
-Value Value::Utf8String(std::string utf8) {
-  Value r;
-  r.type = ValueType::kUtf8String;
-  r.text = std::move(utf8);
-  return r;
-}
+Value Value::Utf8String(std::string utf8) { return textOf(ValueType::kUtf8String, std::move(utf8)); }
 
 Value Value::WideString(std::u16string units) {
   Value r;
