@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TableSchemas.h"
-#include "paradox/field.h"
-#include "paradox/value.h"
+#include "paradox/Field.h"
+#include "paradox/Value.h"
 
 #include <QVariant>
 

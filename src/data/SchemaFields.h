@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TableSchemas.h"
-#include "paradox/field.h"
+#include "paradox/Field.h"
 
 #include <optional>
 

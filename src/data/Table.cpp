@@ -3,7 +3,7 @@
 #include "Database.h"
 #include "DatabaseError.h"
 #include "FieldValues.h"
-#include "paradox/table_writer.h"
+#include "paradox/TableWriter.h"
 
 #include <QDir>
 #include <QFileInfo>

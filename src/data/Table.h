@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TableSchemas.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/Table.h"
+#include "paradox/TableWriter.h"
 
 #include <QObject>
 #include <QVariant>

@@ -1,7 +1,7 @@
 #include "LanguageTexts.h"
 
 #include "FieldValues.h"
-#include "paradox/table_writer.h"
+#include "paradox/TableWriter.h"
 
 #include <QDir>
 #include <QFile>

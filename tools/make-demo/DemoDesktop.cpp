@@ -13,7 +13,7 @@
 
 #include "DemoPictures.h"
 #include "DemoTables.h"
-#include "stream/component_stream.h"
+#include "stream/ComponentStream.h"
 
 namespace orba::demo {
 

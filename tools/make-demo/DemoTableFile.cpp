@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "SchemaFields.h"
-#include "paradox/env.h"
-#include "paradox/table_writer.h"
+#include "paradox/Env.h"
+#include "paradox/TableWriter.h"
 
 namespace orba::demo {
 

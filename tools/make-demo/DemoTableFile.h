@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "TableSchemas.h"
-#include "paradox/field.h"
-#include "paradox/status.h"
-#include "paradox/table.h"
+#include "paradox/Field.h"
+#include "paradox/Status.h"
+#include "paradox/Table.h"
 
 namespace orba::demo {
 

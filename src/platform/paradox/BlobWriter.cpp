@@ -1,0 +1,166 @@
+#include "paradox/BlobWriter.h"
+
+#include <cstring>
+
+#include "paradox/Coding.h"
+#include "paradox/Format.h"
+
+namespace orba::pdx {
+
+namespace f = format;
+
+std::string BlobFileWriter::EmptyFile() {
+  std::string h(f::kMbUnit, '\0');
+  auto* p = reinterpret_cast<uint8_t*>(h.data());
+  p[0] = f::kMbHeaderBlock;
+  PutU16(p + 1, 1);
+  PutU16(p + f::kMbHeaderCounter, 1);
+  const uint8_t constant[5] = {0x82, 0x73, 0x02, 0x00, 0x29};
+  std::memcpy(p + 0x05, constant, sizeof constant);
+  PutU16(p + 0x0B, 0x1000);
+  PutU16(p + 0x0D, 0x1000);
+  p[0x10] = 0x10;
+  PutU16(p + 0x11, 0x0040);
+  PutU16(p + 0x13, 0x0800);
+  PutU16(p + 0x29, 0x02A1);
+  return h;
+}
+
+Status BlobFileWriter::Open(Env* env, const std::string& path, bool create,
+                            std::unique_ptr<BlobFileWriter>* writer) {
+  if (!create && !env->Exists(path)) return Status::NotFound(BaseName(path), "blob file missing");
+  std::unique_ptr<WritableFile> file;
+  Status s = env->OpenWritable(path, create, &file);
+  if (!s.ok()) return s;
+  std::unique_ptr<BlobFileWriter> w(new BlobFileWriter(std::move(file), BaseName(path)));
+  if (create) {
+    s = w->file_->Write(0, EmptyFile());
+    if (s.ok()) s = w->file_->Sync();
+  }
+  std::unique_ptr<RandomAccessFile> reader;
+  if (s.ok()) s = env->OpenRandomAccess(path, &reader);
+  if (s.ok()) s = w->Load(reader.get());
+  if (!s.ok()) return s;
+  *writer = std::move(w);
+  return Status::OK();
+}
+
+Status BlobFileWriter::Load(RandomAccessFile* reader) {
+  const uint64_t size = reader->Size();
+  std::string head;
+  Status s = reader->Read(0, f::kMbUnit, &head);
+  if (!s.ok()) return s;
+  if (head.size() < f::kMbUnit || head[0] != static_cast<char>(f::kMbHeaderBlock))
+    return Status::Corruption(name_, "not a blob file (bad header block)");
+  counter_ = GetU16(head.data() + f::kMbHeaderCounter);
+  // Walk the blocks. A block that claims to run past the end of the file can
+  // only be an append cut short by a crash (the table never refers to it),
+  // so it is cut off. Anything else unexpected is left alone: we append
+  // after it.
+  uint64_t off = 0;
+  uint64_t cut = size;
+  while (off < size) {
+    std::string bh;
+    s = reader->Read(off, 3, &bh);
+    if (!s.ok()) return s;
+    if (bh.size() < 3) {
+      cut = off;
+      break;
+    }
+    uint8_t type = static_cast<uint8_t>(bh[0]);
+    uint16_t units = GetU16(bh.data() + 1);
+    if (type > f::kMbFree || type == 1 || units == 0) break;
+    if (off + units * f::kMbUnit > size) {
+      cut = off;
+      break;
+    }
+    off += units * f::kMbUnit;
+  }
+  if (cut < size) {
+    s = file_->Truncate(cut);
+    if (s.ok()) s = file_->Sync();
+    if (!s.ok()) return s;
+  }
+  end_ = (std::min(cut, size) + f::kMbUnit - 1) / f::kMbUnit * f::kMbUnit;
+  return Status::OK();
+}
+
+Status BlobFileWriter::Append(const std::vector<Item>& items, std::vector<BlobDescriptor>* out) {
+  out->assign(items.size(), BlobDescriptor());
+  if (items.empty()) return Status::OK();
+  // One modification number for everything written by this commit; the
+  // header counter is kept >= every number in use.
+  const uint16_t mod = static_cast<uint16_t>(counter_ == 0xFFFF ? 1 : counter_ + 1);
+  std::string buf;
+  const uint64_t base = end_;
+
+  // Small values share sub-allocated blocks: entries from 63 down, data
+  // chunks from 21 up, as Paradox fills them.
+  std::string sub;
+  int entry = -1;
+  size_t chunk = 0;
+  auto flush_sub = [&] {
+    if (!sub.empty()) buf += sub;
+    sub.clear();
+  };
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string& d = items[i].data;
+    if (d.empty()) continue;
+    const bool small = !items[i].single && d.size() <= f::kMbSubAllocatedMax;
+    if (!small) {
+      const size_t units = (f::kMbSingleHeader + d.size() + f::kMbUnit - 1) / f::kMbUnit;
+      std::string blk(units * f::kMbUnit, '\0');
+      auto* p = reinterpret_cast<uint8_t*>(blk.data());
+      p[0] = f::kMbSingleBlob;
+      PutU16(p + 1, static_cast<uint16_t>(units));
+      PutU32(p + 3, static_cast<uint32_t>(d.size()));
+      PutU16(p + 7, mod);
+      std::memcpy(p + f::kMbSingleHeader, d.data(), d.size());
+      // A pending sub-allocated block keeps the position its entries were
+      // given: the single blob goes after it.
+      flush_sub();
+      (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) | f::kMbSingleIndex,
+                                 static_cast<uint32_t>(d.size()), mod};
+      buf += blk;
+      continue;
+    }
+    const size_t chunks = (d.size() + f::kMbChunk - 1) / f::kMbChunk;
+    if (sub.empty() || entry < 0 || chunk + chunks > f::kMbUnit / f::kMbChunk) {
+      flush_sub();
+      sub.assign(f::kMbUnit, '\0');
+      sub[0] = static_cast<char>(f::kMbSubAllocated);
+      PutU16(sub.data() + 1, 1);
+      entry = static_cast<int>(f::kMbSubEntryCount) - 1;
+      chunk = f::kMbFirstDataChunk;
+    }
+    auto* e = reinterpret_cast<uint8_t*>(sub.data()) + f::kMbSubEntries +
+              static_cast<size_t>(entry) * f::kMbSubEntrySize;
+    e[0] = static_cast<uint8_t>(chunk);
+    e[1] = static_cast<uint8_t>(chunks);
+    PutU16(e + 2, mod);
+    e[4] = static_cast<uint8_t>(d.size() - (chunks - 1) * f::kMbChunk);
+    std::memcpy(sub.data() + chunk * f::kMbChunk, d.data(), d.size());
+    (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) |
+                                   static_cast<uint32_t>(entry),
+                               static_cast<uint32_t>(d.size()), mod};
+    chunk += chunks;
+    --entry;
+  }
+  flush_sub();
+  if (base + buf.size() > 0xFFFFFF00ull)
+    return Status::NotSupported(name_, "blob file would exceed 4 GiB");
+
+  Status s = file_->Write(base, buf);
+  if (s.ok()) s = file_->Sync();
+  if (!s.ok()) return s;
+  end_ = base + buf.size();
+  std::string c(2, '\0');
+  PutU16(c.data(), mod);
+  s = file_->Write(f::kMbHeaderCounter, c);
+  if (s.ok()) s = file_->Sync();
+  if (!s.ok()) return s;
+  counter_ = mod;
+  return Status::OK();
+}
+
+}  // namespace orba::pdx

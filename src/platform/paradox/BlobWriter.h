@@ -1,0 +1,47 @@
+// BlobFileWriter: appends values to a .MB.
+//
+// Values are only ever appended: existing blocks (and the space Paradox's
+// free-space directory lists) are never touched, so a table whose .DB has not
+// yet been replaced still reads its old values intact. Space of replaced
+// values is left for a rebuild to reclaim.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/BlobFile.h"
+#include "paradox/Env.h"
+#include "paradox/Status.h"
+
+namespace orba::pdx {
+
+class BlobFileWriter {
+ public:
+  // Opens (or with create=true makes) the .MB at path. An append cut short
+  // by a crash is cut off again here.
+  static Status Open(Env* env, const std::string& path, bool create,
+                     std::unique_ptr<BlobFileWriter>* writer);
+
+  struct Item {
+    std::string data;      // bytes as stored (graphics include their prefix)
+    bool single = false;   // force a single-blob block
+  };
+  // Appends the items and makes them durable; fills one descriptor per item.
+  Status Append(const std::vector<Item>& items, std::vector<BlobDescriptor>* out);
+
+  // The 4 KiB header block of an empty .MB.
+  static std::string EmptyFile();
+
+ private:
+  BlobFileWriter(std::unique_ptr<WritableFile> file, std::string name)
+      : file_(std::move(file)), name_(std::move(name)) {}
+  Status Load(RandomAccessFile* reader);
+
+  std::unique_ptr<WritableFile> file_;
+  std::string name_;
+  uint16_t counter_ = 1;  // header modification counter
+  uint64_t end_ = 0;      // where the next block goes
+};
+
+}  // namespace orba::pdx

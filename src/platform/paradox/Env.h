@@ -1,0 +1,89 @@
+// Env: the only way the engine touches files.
+//
+// Every read, write, rename and lock goes through an Env so that tests and
+// the fuzzer can substitute an in-memory file system or a device that fails
+// or truncates at a chosen point. Env::Default() is the POSIX implementation.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "paradox/Status.h"
+
+namespace orba::pdx {
+
+// A file opened for positioned reads. Implementations are not required to be
+// thread-safe.
+class RandomAccessFile {
+ public:
+  virtual ~RandomAccessFile() = default;
+  // Reads up to n bytes at offset into *out (replacing its contents). A read
+  // that reaches end of file returns fewer bytes and OK; the caller decides
+  // whether the shortfall is corruption.
+  virtual Status Read(uint64_t offset, size_t n, std::string* out) = 0;
+  virtual uint64_t Size() const = 0;
+};
+
+// A file opened for positioned writes (created if missing).
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual Status Write(uint64_t offset, std::string_view data) = 0;
+  virtual Status Truncate(uint64_t size) = 0;
+  // Makes everything written so far durable.
+  virtual Status Sync() = 0;
+  virtual uint64_t Size() const = 0;
+};
+
+// An exclusive advisory lock; released when the object is destroyed.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // The process-wide POSIX Env. Never deleted.
+  static Env* Default();
+
+  // NotFound when the file does not exist.
+  virtual Status OpenRandomAccess(const std::string& path,
+                                  std::unique_ptr<RandomAccessFile>* file) = 0;
+  // Creates the file if missing; empties it first when truncate is true.
+  virtual Status OpenWritable(const std::string& path, bool truncate,
+                              std::unique_ptr<WritableFile>* file) = 0;
+  // Atomically replaces `to` with `from`.
+  virtual Status Rename(const std::string& from, const std::string& to) = 0;
+  virtual Status Remove(const std::string& path) = 0;
+  virtual bool Exists(const std::string& path) = 0;
+  // Names (not paths) of the entries of a directory.
+  virtual Status ListDir(const std::string& dir,
+                         std::vector<std::string>* names) = 0;
+  // Makes renames and creations inside dir durable.
+  virtual Status SyncDir(const std::string& dir) = 0;
+  // Takes an exclusive lock tied to `path` (created if missing). With
+  // wait=false returns Locked at once when another holder has it.
+  virtual Status Lock(const std::string& path, bool wait,
+                      std::unique_ptr<FileLock>* lock) = 0;
+};
+
+// An Env whose files live in memory: for tests and the fuzzer. Thread-safe.
+std::unique_ptr<Env> NewMemEnv();
+
+// Path helpers shared by the reader and the writer.
+std::string DirName(const std::string& path);
+std::string BaseName(const std::string& path);
+// Replaces the extension of path (text after the last '.' of the base name).
+std::string WithExtension(const std::string& path, std::string_view ext);
+// The existing file in path's directory whose name equals path's base name
+// with extension `ext`, ignoring letter case (Paradox files come as .DB/.db,
+// .MB/.mb, .PX/.px in any mix). Empty when there is none.
+std::string FindCompanion(Env* env, const std::string& path,
+                          std::string_view ext);
+
+}  // namespace orba::pdx

@@ -1,0 +1,277 @@
+#include "paradox/PrimaryIndex.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "paradox/Coding.h"
+#include "paradox/Format.h"
+
+namespace orba::pdx {
+
+namespace f = format;
+
+PrimaryIndex::PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name,
+                           TableHeader header, size_t key_size)
+    : file_(std::move(file)), name_(std::move(name)), header_(std::move(header)),
+      key_size_(key_size) {
+  const uint64_t bs = header_.block_size();
+  const uint64_t fsize = file_->Size();
+  const uint64_t blocks = fsize > header_.header_size ? (fsize - header_.header_size + bs - 1) / bs : 0;
+  cache_.resize(static_cast<size_t>(std::min<uint64_t>(blocks, f::kMaxBlockNumber)));
+}
+
+Status PrimaryIndex::Open(std::unique_ptr<RandomAccessFile> file, const std::string& name,
+                          const TableHeader& table, std::unique_ptr<PrimaryIndex>* index) {
+  TableHeader h;
+  Status s = ReadTableHeader(file.get(), name, HeaderKind::kPrimaryIndex, &h);
+  if (!s.ok()) return s;
+  if (h.field_count != table.key_field_count)
+    return Status::Corruption(name, "index has " + std::to_string(h.field_count) +
+                                        " key fields, the table " +
+                                        std::to_string(table.key_field_count));
+  size_t key_size = 0;
+  for (size_t i = 0; i < h.field_count; ++i) {
+    if (h.fields[i].type != table.fields[i].type || h.fields[i].size != table.fields[i].size)
+      return Status::Corruption(name, "key field " + std::to_string(i + 1) +
+                                          " differs from the table's");
+    key_size += PhysicalSize(h.fields[i]);
+  }
+  if (h.index_levels == 0 || h.index_levels > 8)
+    return Status::Corruption(name, "impossible number of index levels " +
+                                        std::to_string(h.index_levels));
+  index->reset(new PrimaryIndex(std::move(file), name, std::move(h), key_size));
+  return Status::OK();
+}
+
+Status PrimaryIndex::ReadBlock(uint16_t block, const std::string** data, size_t* entries) {
+  if (block == 0 || block > cache_.size())
+    return Status::Corruption(name_, "index block " + std::to_string(block) +
+                                         " is outside the file");
+  CachedBlock& cb = cache_[block - 1u];
+  if (cb.loaded) {
+    *data = &cb.data;
+    *entries = cb.entries;
+    return Status::OK();
+  }
+  const size_t bs = header_.block_size();
+  const uint64_t off = header_.header_size + static_cast<uint64_t>(block - 1) * bs;
+  std::string d;
+  Status s = file_->Read(off, bs, &d);
+  if (!s.ok()) return s;
+  if (d.size() < f::kBlockHeaderSize)
+    return Status::Corruption(name_, "index block " + std::to_string(block) + " is cut off");
+  size_t n = 0;
+  const int16_t last = static_cast<int16_t>(GetU16(d.data() + f::kBlockLastOffset));
+  if (last >= 0) {
+    const size_t rs = header_.record_size;
+    if (static_cast<size_t>(last) % rs != 0 ||
+        f::kBlockHeaderSize + static_cast<size_t>(last) + rs > d.size())
+      return Status::Corruption(name_, "index block " + std::to_string(block) +
+                                           ": impossible last entry offset " +
+                                           std::to_string(last));
+    n = static_cast<size_t>(last) / rs + 1;
+  }
+  cb.data = std::move(d);
+  cb.entries = n;
+  cb.loaded = true;
+  *data = &cb.data;
+  *entries = n;
+  return Status::OK();
+}
+
+Status PrimaryIndex::FindBlock(std::string_view key, uint16_t* data_block) {
+  uint16_t block = header_.index_root;
+  const size_t klen = std::min(key.size(), key_size_);
+  for (int level = header_.index_levels; level >= 1; --level) {
+    const std::string* data = nullptr;
+    size_t n = 0;
+    Status s = ReadBlock(block, &data, &n);
+    if (!s.ok()) return s;
+    if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
+    const size_t rs = header_.record_size;
+    const char* first = data->data() + f::kBlockHeaderSize;
+    // Last entry whose key is <= key (the first one when none is): entries
+    // are in key order, so a binary search finds it.
+    size_t lo = 1, hi = n;
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (std::memcmp(first + mid * rs, key.data(), klen) <= 0) lo = mid + 1;
+      else hi = mid;
+    }
+    const size_t chosen = lo - 1;
+    const uint8_t* e = reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_;
+    auto next = DecodeInt(e, 2);
+    if (!next || *next <= 0)
+      return Status::Corruption(name_, "index entry with impossible block number");
+    block = static_cast<uint16_t>(*next);
+  }
+  *data_block = block;
+  return Status::OK();
+}
+
+Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries) {
+  entries->clear();
+  // Walk down the first entries to the leftmost leaf, then along the leaves.
+  uint16_t block = header_.index_root;
+  const std::string* data = nullptr;
+  size_t n = 0;
+  for (int level = header_.index_levels; level > 1; --level) {
+    Status s = ReadBlock(block, &data, &n);
+    if (!s.ok()) return s;
+    if (n == 0) return Status::Corruption(name_, "empty index block");
+    auto next = DecodeInt(reinterpret_cast<const uint8_t*>(data->data()) +
+                              f::kBlockHeaderSize + key_size_, 2);
+    if (!next || *next <= 0) return Status::Corruption(name_, "impossible block number");
+    block = static_cast<uint16_t>(*next);
+  }
+  std::vector<bool> seen(f::kMaxBlockNumber + 1);
+  while (block != 0) {
+    if (seen[block]) return Status::Corruption(name_, "index block chain loops");
+    seen[block] = true;
+    Status s = ReadBlock(block, &data, &n);
+    if (!s.ok()) return s;
+    const size_t rs = header_.record_size;
+    for (size_t i = 0; i < n; ++i) {
+      const uint8_t* e = reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize +
+                         i * rs + key_size_;
+      auto b = DecodeInt(e, 2), c = DecodeInt(e + 2, 2);
+      entries->emplace_back(static_cast<uint16_t>(b.value_or(0)),
+                            static_cast<uint16_t>(c.value_or(0)));
+    }
+    if (header_.index_levels == 1) break;
+    block = GetU16(data->data() + f::kBlockNext);
+  }
+  return Status::OK();
+}
+
+namespace {
+
+void PutEntry(std::string* block, size_t slot, size_t rs, const std::string& key,
+              uint16_t child, uint32_t count) {
+  uint8_t* e = reinterpret_cast<uint8_t*>(block->data()) + f::kBlockHeaderSize + slot * rs;
+  std::memcpy(e, key.data(), key.size());
+  EncodeInt(e + key.size(), 2, child);
+  // A 16-bit field: upper-level sums above 65535 cannot be represented and
+  // wrap; readers only add up the leaf counts, which always fit.
+  EncodeInt(e + key.size() + 2, 2, static_cast<int32_t>(count & 0xFFFF));
+  EncodeInt(e + key.size() + 4, 2, 0);
+}
+
+}  // namespace
+
+std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::string>& first_keys,
+                              const std::vector<uint16_t>& blocks,
+                              const std::vector<uint16_t>& counts, uint8_t stamp) {
+  const uint8_t k = static_cast<uint8_t>(table.key_field_count);
+  size_t key_size = 0;
+  for (size_t i = 0; i < k; ++i) key_size += PhysicalSize(table.fields[i]);
+  const size_t rs = key_size + f::kIndexEntryTrailer;
+
+  // Smallest block size that keeps the tree within a few levels.
+  uint8_t code = table.block_size_code;
+  while (code < 32 && (code * 1024u - f::kBlockHeaderSize) / rs < 8) code *= 2;
+  const size_t bs = code * 1024u;
+  const size_t per_block = (bs - f::kBlockHeaderSize) / rs;
+
+  struct Entry { std::string key; uint16_t child; uint32_t count; };
+  std::vector<std::vector<Entry>> levels;  // levels[0] = leaf entries
+  levels.emplace_back();
+  for (size_t i = 0; i < blocks.size(); ++i)
+    levels[0].push_back({first_keys[i], blocks[i], counts[i]});
+
+  // Group each level into blocks; build the level above until one block.
+  std::vector<std::vector<std::vector<Entry>>> grouped;
+  for (;;) {
+    auto& lvl = levels.back();
+    std::vector<std::vector<Entry>> groups;
+    for (size_t i = 0; i < lvl.size(); i += per_block)
+      groups.emplace_back(lvl.begin() + static_cast<long>(i),
+                          lvl.begin() + static_cast<long>(std::min(lvl.size(), i + per_block)));
+    if (groups.empty()) groups.emplace_back();
+    grouped.push_back(groups);
+    if (groups.size() == 1) break;
+    std::vector<Entry> up;
+    for (auto& g : groups) {
+      uint32_t sum = 0;
+      for (auto& e : g) sum += e.count;
+      up.push_back({g.front().key, 0, sum});
+    }
+    levels.push_back(std::move(up));
+  }
+  // Physical order: root level first, then each lower level.
+  std::vector<std::vector<Entry>*> order;
+  std::vector<uint16_t> first_number(grouped.size());
+  uint16_t next_number = 1;
+  for (size_t lv = grouped.size(); lv-- > 0;) {
+    first_number[lv] = next_number;
+    for (auto& g : grouped[lv]) {
+      order.push_back(&g);
+      ++next_number;
+    }
+  }
+  // Upper entries point at their child's block number.
+  for (size_t lv = 1; lv < grouped.size(); ++lv) {
+    uint16_t child = first_number[lv - 1];
+    for (auto& g : grouped[lv])
+      for (auto& e : g) e.child = child++;
+  }
+  const uint16_t nblocks = static_cast<uint16_t>(order.size());
+  const bool empty = blocks.empty();
+
+  // Header: fixed part, descriptors, pointer, table name.
+  const size_t name_len = table.version >= f::kVersion7 ? f::kTableNameLength7
+                                                        : f::kTableNameLength3to5;
+  const size_t real_end = f::kFixedHeaderEnd + 2u * k + 4 + name_len;
+  const size_t hs = table.header_size % 2048 == 0 ? 2048 * ((real_end + 2047) / 2048)
+                                                   : real_end;
+  std::string out(hs + (empty ? 0 : nblocks * bs), '\0');
+  uint8_t* h = reinterpret_cast<uint8_t*>(out.data());
+  PutU16(h + f::kRecordSize, static_cast<uint16_t>(rs));
+  PutU16(h + f::kHeaderSize, static_cast<uint16_t>(hs));
+  h[f::kFileType] = f::kFileTypePrimaryIndex;
+  h[f::kBlockSizeCode] = code;
+  uint32_t total = 0;
+  for (auto* g : order) total += static_cast<uint32_t>(g->size());
+  PutU32(h + f::kRecordCount, total);
+  const uint16_t used = empty ? 0 : nblocks;
+  PutU16(h + f::kUsedBlocks, used);
+  PutU16(h + f::kFileBlocks, used);
+  PutU16(h + f::kFirstBlock, empty ? 0 : 1);
+  PutU16(h + f::kLastBlock, used);
+  PutU16(h + f::kMaxBlocks, used);
+  PutU16(h + f::kUnknown12, 17);
+  PutU16(h + f::kIndexRoot, 1);
+  h[f::kIndexLevels] = static_cast<uint8_t>(grouped.size());
+  PutU16(h + f::kFieldCount, k);
+  h[f::kSortOrder] = table.sort_order;
+  h[f::kIndexStamp] = stamp;
+  h[f::kFileVersion] = table.version;
+  PutU16(h + f::kRealHeaderSize, table.version == f::kVersion30 ? 0 : static_cast<uint16_t>(real_end));
+  for (size_t i = 0; i < k; ++i) {
+    h[f::kFixedHeaderEnd + 2 * i] = static_cast<uint8_t>(table.fields[i].type);
+    h[f::kFixedHeaderEnd + 2 * i + 1] = table.fields[i].size;
+  }
+  std::string tname = table.table_name;
+  size_t dot = tname.rfind('.');
+  if (dot != std::string::npos) tname = tname.substr(0, dot);
+  tname += ".PX";
+  if (tname.size() >= name_len) tname.resize(name_len - 1);
+  std::memcpy(h + f::kFixedHeaderEnd + 2 * k + 4, tname.data(), tname.size());
+
+  if (!empty) {
+    for (uint16_t n = 1; n <= nblocks; ++n) {
+      std::string blk(bs, '\0');
+      const auto& g = *order[n - 1];
+      PutU16(blk.data() + f::kBlockNext, n < nblocks ? n + 1 : 0);
+      PutU16(blk.data() + f::kBlockPrev, n - 1);
+      PutU16(blk.data() + f::kBlockLastOffset,
+             static_cast<uint16_t>(static_cast<int16_t>((static_cast<int>(g.size()) - 1) *
+                                                        static_cast<int>(rs))));
+      for (size_t i = 0; i < g.size(); ++i) PutEntry(&blk, i, rs, g[i].key, g[i].child, g[i].count);
+      std::memcpy(out.data() + hs + (n - 1) * bs, blk.data(), bs);
+    }
+  }
+  return out;
+}
+
+}  // namespace orba::pdx

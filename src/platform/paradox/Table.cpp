@@ -1,0 +1,338 @@
+#include "paradox/Table.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "paradox/Coding.h"
+#include "paradox/Format.h"
+#include "paradox/RecordCodec.h"
+
+namespace orba::pdx {
+
+namespace f = format;
+
+Table::~Table() = default;
+
+Status Table::Open(const std::string& path, const OpenOptions& options,
+                   std::unique_ptr<Table>* out) {
+  std::unique_ptr<Table> t(new Table());
+  t->path_ = path;
+  t->name_ = BaseName(path);
+  t->env_ = options.env ? options.env : Env::Default();
+  Status s = t->env_->OpenRandomAccess(path, &t->file_);
+  if (!s.ok()) return s;
+  s = ReadTableHeader(t->file_.get(), t->name_, HeaderKind::kTable, &t->header_);
+  if (!s.ok()) return s;
+  const TableHeader& h = t->header_;
+  if (h.encryption_key != 0)
+    return Status::NotSupported(t->name_,
+                                "table is password-protected (encrypted); encrypted tables "
+                                "cannot be read");
+
+  uint16_t cp = h.code_page;
+  if (cp == 0) cp = h.sort_order == 0xC0 ? 866 : options.fallback_code_page;
+  t->codec_ = std::make_unique<TextCodec>(cp);
+
+  t->fields_ = h.fields;
+  size_t off = 0;
+  for (size_t i = 0; i < t->fields_.size(); ++i) {
+    t->fields_[i].name = t->codec_->Decode(t->fields_[i].name);
+    t->offsets_.push_back(off);
+    off += PhysicalSize(t->fields_[i]);
+    if (i < h.key_field_count) t->key_size_ = off;
+  }
+
+  s = t->WalkChain();
+  if (!s.ok()) return s;
+
+  bool has_blobs = std::any_of(t->fields_.begin(), t->fields_.end(),
+                               [](const FieldDef& fd) { return IsBlobType(fd.type); });
+  if (has_blobs) {
+    std::string mb = FindCompanion(t->env_, path, "mb");
+    if (mb.empty())
+      return Status::NotFound(BaseName(WithExtension(path, "mb")),
+                              "blob file missing (the table has memo or blob fields)");
+    std::unique_ptr<RandomAccessFile> mbf;
+    s = t->env_->OpenRandomAccess(mb, &mbf);
+    if (!s.ok()) return s;
+    t->blob_ = std::make_unique<BlobFileReader>(std::move(mbf), BaseName(mb));
+  }
+
+  if (h.keyed()) {
+    std::string px = FindCompanion(t->env_, path, "px");
+    if (px.empty()) {
+      t->index_status_ = Status::NotFound(BaseName(WithExtension(path, "px")),
+                                          "primary index missing");
+    } else {
+      std::unique_ptr<RandomAccessFile> pxf;
+      s = t->env_->OpenRandomAccess(px, &pxf);
+      if (s.ok()) s = PrimaryIndex::Open(std::move(pxf), BaseName(px), h, &t->index_);
+      t->index_status_ = s;
+    }
+  }
+  *out = std::move(t);
+  return Status::OK();
+}
+
+Status Table::WalkChain() {
+  const TableHeader& h = header_;
+  const uint64_t fsize = file_->Size();
+  const size_t bs = h.block_size();
+  const uint64_t present = fsize > h.header_size ? (fsize - h.header_size + bs - 1) / bs : 0;
+  if (h.first_block == 0) {
+    if (h.record_count != 0)
+      return Status::Corruption(name_, "header counts " + std::to_string(h.record_count) +
+                                           " records but the table has no data blocks");
+    record_count_ = 0;
+    return Status::OK();
+  }
+  // Block numbers are 16-bit: a larger file cannot chain more blocks.
+  const size_t slots = static_cast<size_t>(std::min<uint64_t>(present, 0xFFFF)) + 1;
+  std::vector<bool> seen(slots, false);
+  block_pos_.assign(slots, kNoBlock);
+  uint32_t total = 0;
+  uint16_t block = h.first_block;
+  std::string head;
+  while (block != 0) {
+    if (block > present)
+      return Status::Corruption(name_, "block chain points to block " + std::to_string(block) +
+                                           " beyond the end of the file (" +
+                                           std::to_string(present) + " blocks)");
+    if (seen[block])
+      return Status::Corruption(name_, "block chain loops back to block " +
+                                           std::to_string(block));
+    seen[block] = true;
+    const uint64_t off = h.header_size + static_cast<uint64_t>(block - 1) * bs;
+    Status s = file_->Read(off, f::kBlockHeaderSize, &head);
+    if (!s.ok()) return s;
+    if (head.size() < f::kBlockHeaderSize)
+      return Status::Corruption(name_, "block " + std::to_string(block) + " is cut off");
+    const int16_t last = static_cast<int16_t>(GetU16(head.data() + f::kBlockLastOffset));
+    uint16_t n = 0;
+    if (last >= 0) {
+      if (last % h.record_size != 0 ||
+          static_cast<size_t>(last) + h.record_size + f::kBlockHeaderSize > bs)
+        return Status::Corruption(name_, "block " + std::to_string(block) +
+                                             ": impossible last record offset " +
+                                             std::to_string(last));
+      n = static_cast<uint16_t>(last / h.record_size + 1);
+      const uint64_t end = off + f::kBlockHeaderSize + static_cast<uint64_t>(n) * h.record_size;
+      if (end > fsize)
+        return Status::Corruption(name_, "block " + std::to_string(block) +
+                                             ": records run past the end of the file");
+    }
+    if (n > 0) {
+      block_pos_[block] = static_cast<uint32_t>(blocks_.size());
+      blocks_.push_back(Block{block, n, total});
+    }
+    total += n;
+    block = GetU16(head.data() + f::kBlockNext);
+  }
+  if (total != h.record_count)
+    return Status::Corruption(name_, "header counts " + std::to_string(h.record_count) +
+                                         " records but the data blocks hold " +
+                                         std::to_string(total));
+  record_count_ = total;
+  return Status::OK();
+}
+
+std::string Table::table_name() const { return codec_->Decode(header_.table_name); }
+
+int Table::FieldIndex(std::string_view name) const {
+  for (size_t i = 0; i < fields_.size(); ++i)
+    if (fields_[i].name == name) return static_cast<int>(i);
+  return -1;
+}
+
+Status Table::LoadBlock(size_t pos) {
+  if (cached_block_ == pos) return Status::OK();
+  const Block& b = blocks_[pos];
+  const uint64_t off = header_.header_size +
+                       static_cast<uint64_t>(b.number - 1) * header_.block_size();
+  const size_t len = f::kBlockHeaderSize + static_cast<size_t>(b.records) * header_.record_size;
+  cached_block_ = SIZE_MAX;
+  Status s = file_->Read(off, len, &block_data_);
+  if (!s.ok()) return s;
+  if (block_data_.size() != len)
+    return Status::Corruption(name_, "block " + std::to_string(b.number) + " is cut off");
+  cached_block_ = pos;
+  return Status::OK();
+}
+
+size_t Table::BlockOf(uint32_t index) const {
+  auto it = std::upper_bound(blocks_.begin(), blocks_.end(), index,
+                             [](uint32_t i, const Block& b) { return i < b.first_record; });
+  return static_cast<size_t>(it - blocks_.begin()) - 1;
+}
+
+Status Table::CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c) {
+  Status s = LoadBlock(pos);
+  if (!s.ok()) return s;
+  *c = std::memcmp(block_data_.data() + f::kBlockHeaderSize +
+                       static_cast<size_t>(within) * header_.record_size,
+                   key.data(), key_size_);
+  return Status::OK();
+}
+
+Status Table::ReadRawRecord(uint32_t index, std::string* raw) {
+  if (index >= record_count_)
+    return Status::InvalidArgument(name_, "record " + std::to_string(index) +
+                                              " does not exist (" +
+                                              std::to_string(record_count_) + " records)");
+  const size_t pos = BlockOf(index);
+  Status s = LoadBlock(pos);
+  if (!s.ok()) return s;
+  size_t within = index - blocks_[pos].first_record;
+  raw->assign(block_data_, f::kBlockHeaderSize + within * header_.record_size,
+              header_.record_size);
+  return Status::OK();
+}
+
+Status Table::ReadRecord(uint32_t index, Record* record) {
+  std::string raw;
+  Status s = ReadRawRecord(index, &raw);
+  if (!s.ok()) return s;
+  s = DecodeRecord(raw, record);
+  if (!s.ok())
+    return Status(s.code() == Status::Code::kCorruption
+                      ? Status::Corruption(s.message(), "in record " + std::to_string(index))
+                      : s);
+  return Status::OK();
+}
+
+Status Table::DecodeRecord(std::string_view raw, Record* record) {
+  if (raw.size() != header_.record_size)
+    return Status::InvalidArgument(name_, "record has the wrong size");
+  record->assign(fields_.size(), Value());
+  const auto* p = reinterpret_cast<const uint8_t*>(raw.data());
+  for (size_t i = 0; i < fields_.size(); ++i) {
+    const uint8_t* fp = p + offsets_[i];
+    if (IsBlobType(fields_[i].type)) {
+      Status s = ReadBlobField(i, fp, 0, &(*record)[i]);
+      if (!s.ok()) return s;
+    } else {
+      (*record)[i] = DecodeField(fields_[i], fp, codec_.get());
+    }
+  }
+  return Status::OK();
+}
+
+Status Table::ReadBlobField(size_t field, const uint8_t* p, uint32_t, Value* out) {
+  const FieldDef& fd = fields_[field];
+  const size_t leader = BlobLeader(fd);
+  const BlobDescriptor d = DecodeBlobDescriptor(p + leader);
+  std::string data;
+  if (d.length == 0) {
+    *out = Value::Null();
+    return Status::OK();
+  }
+  if (d.location == 0) {
+    if (d.length > leader)
+      return Status::Corruption(name_, "field '" + fd.name + "': in-record value of " +
+                                           std::to_string(d.length) +
+                                           " bytes exceeds the in-record part");
+    data.assign(reinterpret_cast<const char*>(p), d.length);
+  } else {
+    if (!blob_) return Status::NotFound(name_, "blob file missing");
+    Status s = blob_->Read(d.location, d.length, &data);
+    if (!s.ok())
+      return Status(Status::Corruption(s.message(), "field '" + fd.name + "'"));
+  }
+  switch (fd.type) {
+    case FieldType::kMemo:
+      *out = Value::Text(codec_->Decode(data));
+      break;
+    case FieldType::kGraphic:
+      // Graphics carry an 8-byte prefix whose second word is the picture's
+      // length; the program wants the picture.
+      if (data.size() >= f::kGraphicPrefix &&
+          std::memcmp(data.data(), f::kGraphicPrefixBytes, 4) == 0 &&
+          GetU32(data.data() + 4) == data.size() - f::kGraphicPrefix)
+        data.erase(0, f::kGraphicPrefix);
+      *out = Value::Blob(std::move(data));
+      break;
+    default:
+      *out = Value::Blob(std::move(data));
+      break;
+  }
+  return Status::OK();
+}
+
+Status Table::EncodeKey(const std::vector<Value>& key, std::string* bytes) {
+  if (key.size() != header_.key_field_count)
+    return Status::InvalidArgument(name_, "key needs " + std::to_string(header_.key_field_count) +
+                                              " values, got " + std::to_string(key.size()));
+  bytes->assign(key_size_, '\0');
+  for (size_t i = 0; i < key.size(); ++i) {
+    Status s = EncodeField(fields_[i], key[i], codec_.get(),
+                           reinterpret_cast<uint8_t*>(bytes->data()) + offsets_[i],
+                           name_ + ": field '" + fields_[i].name + "'");
+    if (!s.ok()) return s;
+  }
+  return Status::OK();
+}
+
+Status Table::Find(const std::vector<Value>& key, uint32_t* index, bool* found) {
+  *found = false;
+  *index = 0;
+  if (!header_.keyed()) return Status::InvalidArgument(name_, "table has no primary key");
+  std::string k;
+  Status s = EncodeKey(key, &k);
+  if (!s.ok()) return s;
+  if (record_count_ == 0) return Status::OK();
+
+  // Lowest record whose key is >= k, within records [lo, hi) of the table.
+  auto search = [&](uint32_t lo, uint32_t hi) -> Status {
+    while (lo < hi) {
+      const uint32_t mid = lo + (hi - lo) / 2;
+      const size_t pos = BlockOf(mid);
+      int c = 0;
+      Status st = CompareInBlock(pos, mid - blocks_[pos].first_record, k, &c);
+      if (!st.ok()) return st;
+      if (c < 0) lo = mid + 1;
+      else hi = mid;
+    }
+    *index = lo;
+    if (lo < record_count_) {
+      const size_t pos = BlockOf(lo);
+      int c = 0;
+      Status st = CompareInBlock(pos, lo - blocks_[pos].first_record, k, &c);
+      if (!st.ok()) return st;
+      *found = c == 0;
+    }
+    return Status::OK();
+  };
+
+  // The index names the block whose first key is the greatest <= k. It is
+  // only a hint (it may be stale or damaged), so the block's neighbours
+  // confirm it before the search is narrowed to it.
+  uint16_t number = 0;
+  if (!index_ || !index_->FindBlock(k, &number).ok() || number >= block_pos_.size() ||
+      block_pos_[number] == kNoBlock)
+    return search(0, record_count_);
+  const size_t pos = block_pos_[number];
+  const Block& b = blocks_[pos];
+  int c_first = 0, c_last = 0;
+  s = CompareInBlock(pos, 0, k, &c_first);
+  if (s.ok()) s = CompareInBlock(pos, b.records - 1u, k, &c_last);
+  if (!s.ok()) return s;
+  const uint32_t end = b.first_record + b.records;
+  if (c_first > 0) {
+    // Only the first block may start above the key without the index being wrong.
+    return pos == 0 ? search(0, 0) : search(0, b.first_record);
+  }
+  if (c_last >= 0) return search(b.first_record, end);
+  // The key sorts after this block: it belongs at the start of the next one.
+  if (pos + 1 == blocks_.size()) return search(end, end);
+  int c_next = 0;
+  s = CompareInBlock(pos + 1, 0, k, &c_next);
+  if (!s.ok()) return s;
+  if (c_next >= 0) {
+    *index = end;
+    *found = c_next == 0;
+    return Status::OK();
+  }
+  return search(end, record_count_);
+}
+
+}  // namespace orba::pdx

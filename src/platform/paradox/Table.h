@@ -1,0 +1,113 @@
+// Table: read access to a Paradox table (.DB, with its .MB and .PX).
+//
+// Opening reads and checks the header and walks the block chain once, so
+// that record i can be read at once afterwards. A Table reads the files as
+// they were when it was opened if a writer replaces them (the writer renames
+// new files into place). Not thread-safe; use one Table per thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "paradox/BlobFile.h"
+#include "paradox/Env.h"
+#include "paradox/Field.h"
+#include "paradox/PrimaryIndex.h"
+#include "paradox/Status.h"
+#include "paradox/TableHeader.h"
+#include "paradox/TextCodec.h"
+#include "paradox/Value.h"
+
+namespace orba::pdx {
+
+using Record = std::vector<Value>;
+
+struct OpenOptions {
+  Env* env = nullptr;  // nullptr: Env::Default()
+  // Code page for tables whose header names none (3.x, or 0). A sort order
+  // byte of 0xC0 ("cyrr") selects 866 instead.
+  uint16_t fallback_code_page = 437;
+};
+
+class Table {
+ public:
+  // Opens path (the .DB). Fails with NotFound when it does not exist,
+  // Corruption for a damaged header or chain, NotSupported for an encrypted
+  // table, and NotFound naming the .MB when the table has blob fields but no
+  // blob file. A missing or damaged .PX is not an error: see index_status().
+  static Status Open(const std::string& path, const OpenOptions& options,
+                     std::unique_ptr<Table>* table);
+  ~Table();
+
+  const std::string& path() const { return path_; }
+  const TableHeader& header() const { return header_; }
+  // Field names converted to UTF-8.
+  const std::vector<FieldDef>& fields() const { return fields_; }
+  uint32_t record_count() const { return record_count_; }
+  unsigned key_field_count() const { return header_.key_field_count; }
+  uint16_t code_page() const { return codec_->code_page(); }
+  std::string table_name() const;
+  int FieldIndex(std::string_view name) const;  // -1 when absent
+  size_t key_size() const { return key_size_; }
+
+  // Reads record `index` (0-based, table order).
+  Status ReadRecord(uint32_t index, Record* record);
+  Status ReadRawRecord(uint32_t index, std::string* raw);
+  // Decodes the bytes of one record (blob values read from the .MB).
+  Status DecodeRecord(std::string_view raw, Record* record);
+
+  // Keyed tables: finds the record whose leading key fields equal `key` (one
+  // Value per key field). *found tells whether it exists; *index is its
+  // position, or the position where it would be inserted.
+  Status Find(const std::vector<Value>& key, uint32_t* index, bool* found);
+  // Encodes key values as they appear at the start of a record.
+  Status EncodeKey(const std::vector<Value>& key, std::string* bytes);
+
+  // The data blocks in chain order.
+  struct Block {
+    uint16_t number;
+    uint16_t records;
+    uint32_t first_record;
+  };
+  const std::vector<Block>& blocks() const { return blocks_; }
+
+  // OK when the .PX is in use; otherwise why it is not (missing, damaged).
+  const Status& index_status() const { return index_status_; }
+  BlobFileReader* blob_file() { return blob_.get(); }
+  TextCodec* codec() { return codec_.get(); }
+
+ private:
+  Table() = default;
+  Status WalkChain();
+  Status LoadBlock(size_t block_pos);
+  // Sign of (key of record `within` of block `pos`) - key; loads the block.
+  Status CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c);
+  size_t BlockOf(uint32_t index) const;
+  Status ReadBlobField(size_t field, const uint8_t* p, uint32_t record_hint, Value* out);
+
+  std::string path_;
+  std::string name_;  // file name for messages
+  Env* env_ = nullptr;
+  std::unique_ptr<RandomAccessFile> file_;
+  TableHeader header_;
+  std::vector<FieldDef> fields_;
+  std::vector<size_t> offsets_;  // of each field in a record
+  size_t key_size_ = 0;
+  uint32_t record_count_ = 0;
+  std::unique_ptr<TextCodec> codec_;
+  std::vector<Block> blocks_;
+  // Block number -> position in blocks_ (kNoBlock for empty or unchained
+  // blocks), so an index answer costs no search.
+  static constexpr uint32_t kNoBlock = UINT32_MAX;
+  std::vector<uint32_t> block_pos_;
+  std::unique_ptr<BlobFileReader> blob_;
+  std::unique_ptr<PrimaryIndex> index_;
+  Status index_status_;
+  size_t cached_block_ = SIZE_MAX;
+  std::string block_data_;
+};
+
+}  // namespace orba::pdx

@@ -1,0 +1,606 @@
+#include "paradox/TableWriter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <ctime>
+
+#include "paradox/BlobWriter.h"
+#include "paradox/Coding.h"
+#include "paradox/Format.h"
+#include "paradox/PrimaryIndex.h"
+#include "paradox/RecordCodec.h"
+#include "paradox/TextCodec.h"
+
+namespace orba::pdx {
+
+namespace f = format;
+
+namespace {
+
+constexpr const char* kTempSuffix = ".pdxtmp";
+constexpr const char* kLockSuffix = ".lock";
+constexpr size_t kMaxFieldNameLength = 25;  // Paradox's own limit
+
+// Companion extensions follow the letter case of the .DB's.
+std::string CompanionPath(Env* env, const std::string& path, const char* lower) {
+  std::string found = FindCompanion(env, path, lower);
+  if (!found.empty()) return found;
+  std::string base = BaseName(path);
+  size_t dot = base.rfind('.');
+  bool upper = dot != std::string::npos && dot + 1 < base.size() &&
+               std::isupper(static_cast<unsigned char>(base[dot + 1]));
+  std::string ext = lower;
+  if (upper)
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return WithExtension(path, ext);
+}
+
+uint8_t NextStamp(uint8_t current) {
+  // Paradox reads an index as out of date when the counter is below 2.
+  uint8_t next = static_cast<uint8_t>(current + 1);
+  return next < 2 ? 2 : next;
+}
+
+Status ValidateDefinition(const std::string& name, const std::vector<FieldDef>& fields,
+                          unsigned key_count) {
+  if (fields.empty() || fields.size() > f::kMaxFields)
+    return Status::InvalidArgument(name, "a table needs 1 to 255 fields");
+  if (key_count > fields.size())
+    return Status::InvalidArgument(name, "more key fields than fields");
+  size_t total = 0;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const FieldDef& fd = fields[i];
+    std::string what = "field '" + fd.name + "'";
+    if (fd.name.empty()) return Status::InvalidArgument(name, "field " + std::to_string(i + 1) + " has no name");
+    if (fd.name.size() > kMaxFieldNameLength)
+      return Status::InvalidArgument(name, what + ": name longer than 25 characters");
+    for (size_t j = 0; j < i; ++j) {
+      if (strcasecmp(fields[j].name.c_str(), fd.name.c_str()) == 0)
+        return Status::InvalidArgument(name, what + ": duplicate field name");
+    }
+    switch (fd.type) {
+      case FieldType::kFmtMemo: case FieldType::kOle: case FieldType::kBcd:
+        return Status::NotSupported(name, what + ": type " + FieldTypeLetter(fd.type) +
+                                              " cannot be created");
+      default: break;
+    }
+    size_t phys = PhysicalSize(fd);
+    if (phys == 0 || (fd.type == FieldType::kAlpha && fd.size == 0) ||
+        (fd.type == FieldType::kBytes && fd.size == 0) ||
+        (IsBlobType(fd.type) && fd.size > 250))
+      return Status::InvalidArgument(name, what + ": impossible size " + std::to_string(fd.size));
+    if (i < key_count && (IsBlobType(fd.type) || fd.type == FieldType::kBytes))
+      return Status::InvalidArgument(name, what + ": a blob or bytes field cannot be a key");
+    total += phys;
+  }
+  if (total + f::kBlockHeaderSize > 32 * 1024)
+    return Status::InvalidArgument(name, "records of " + std::to_string(total) +
+                                             " bytes do not fit a data block");
+  return Status::OK();
+}
+
+Status WriteWholeFile(Env* env, const std::string& path, const std::string& data) {
+  std::unique_ptr<WritableFile> file;
+  Status s = env->OpenWritable(path, true, &file);
+  if (s.ok()) s = file->Write(0, data);
+  if (s.ok()) s = file->Sync();
+  return s;
+}
+
+}  // namespace
+
+Status CreateTable(const std::string& path, const std::vector<FieldDef>& fields,
+                   const CreateOptions& options) {
+  Env* env = options.env ? options.env : Env::Default();
+  const std::string name = BaseName(path);
+  Status s = ValidateDefinition(name, fields, options.key_field_count);
+  if (!s.ok()) return s;
+  if (!FindCompanion(env, path, "db").empty() || env->Exists(path))
+    return Status::InvalidArgument(name, "table already exists");
+  TextCodec codec(options.code_page);
+  if (!codec.valid())
+    return Status::NotSupported(name, "unknown code page " + std::to_string(options.code_page));
+
+  size_t rs = 0;
+  for (const FieldDef& fd : fields) rs += PhysicalSize(fd);
+  uint8_t code = options.block_size_kib;
+  if (code == 0) {
+    // Smallest block holding a few records: Paradox uses 2 KiB for most
+    // tables and larger blocks for wide records.
+    code = 2;
+    while (code < 32 && (code * 1024u - f::kBlockHeaderSize) / rs < 4) code *= 2;
+  }
+  if (code != 1 && code != 2 && code != 4 && code != 8 && code != 16 && code != 32)
+    return Status::InvalidArgument(name, "block size must be 1, 2, 4, 8, 16 or 32 KiB");
+  if (rs + f::kBlockHeaderSize > code * 1024u)
+    return Status::InvalidArgument(name, "records do not fit the block size");
+
+  // Variable part: descriptors, pointers, table name, field names, field
+  // IDs, sort order name.
+  std::string var;
+  const size_t n = fields.size();
+  for (const FieldDef& fd : fields) {
+    var.push_back(static_cast<char>(fd.type));
+    var.push_back(static_cast<char>(fd.size));
+  }
+  var.append(4 + 4 * n, '\0');
+  std::string tname;
+  s = codec.Encode(name, &tname, name);
+  if (!s.ok()) return s;
+  tname.resize(std::min(tname.size(), f::kTableNameLength7 - 1));
+  tname.resize(f::kTableNameLength7, '\0');
+  var += tname;
+  for (const FieldDef& fd : fields) {
+    std::string enc;
+    s = codec.Encode(fd.name, &enc, name + ": field '" + fd.name + "'");
+    if (!s.ok()) return s;
+    if (enc.find('\0') != std::string::npos)
+      return Status::InvalidArgument(name, "field name contains a NUL character");
+    var += enc;
+    var.push_back('\0');
+  }
+  const size_t ids_at = f::kExtendedHeaderEnd + var.size();
+  for (size_t i = 0; i < n; ++i) {
+    char id[2];
+    PutU16(id, static_cast<uint16_t>(i + 1));
+    var.append(id, 2);
+  }
+  // "ascii" orders keys by their bytes, which is exactly how this engine
+  // orders them; see docs/paradox-engine.md.
+  var += "ascii";
+  var.push_back('\0');
+  const size_t real = f::kExtendedHeaderEnd + var.size();
+  const size_t hs = (real + 2047) / 2048 * 2048;
+  if (hs > 0xFFFF) return Status::InvalidArgument(name, "header too large");
+
+  std::string h(hs, '\0');
+  auto* p = reinterpret_cast<uint8_t*>(h.data());
+  PutU16(p + f::kRecordSize, static_cast<uint16_t>(rs));
+  PutU16(p + f::kHeaderSize, static_cast<uint16_t>(hs));
+  p[f::kFileType] = options.key_field_count > 0 ? f::kFileTypeKeyed : f::kFileTypeUnkeyed;
+  p[f::kBlockSizeCode] = code;
+  PutU16(p + f::kUnknown12, 12);
+  PutU16(p + f::kFieldCount, static_cast<uint16_t>(n));
+  PutU16(p + f::kKeyFieldCount, static_cast<uint16_t>(options.key_field_count));
+  PutU32(p + f::kEncryption1, f::kEncryptionMarker4x);
+  p[f::kSortOrder] = 0x00;
+  p[f::kChangeCount1] = 2;
+  p[f::kChangeCount2] = 1;
+  p[f::kFileVersion] = f::kVersion7;
+  p[f::kUnknown3E] = 0x1F;
+  p[f::kUnknown3E + 1] = 0x0F;
+  PutU16(p + f::kRealHeaderSize, static_cast<uint16_t>(real));
+  p[f::kUnknown56] = 0x20;
+  PutU16(p + f::kFileVersion2, 0x0100 + f::kVersion7);
+  PutU16(p + f::kFileVersion3, 0x0100 + f::kVersion7);
+  PutU32(p + f::kUpdateTime, static_cast<uint32_t>(std::time(nullptr)));
+  PutU16(p + f::kHiFieldId, static_cast<uint16_t>(n + 1));
+  PutU16(p + f::kFieldIdsOffset, static_cast<uint16_t>(ids_at - f::kFixedHeaderEnd));
+  PutU16(p + f::kCodePage, options.code_page);
+  p[f::kUnknown6C] = 1;
+  p[f::kUnknown6D] = 1;
+  std::memcpy(p + f::kExtendedHeaderEnd, var.data(), var.size());
+
+  // Companions first, the .DB last: a table is only visible once all of its
+  // files exist.
+  std::unique_ptr<FileLock> lock;
+  s = env->Lock(path + kLockSuffix, true, &lock);
+  if (!s.ok()) return s;
+  if (std::any_of(fields.begin(), fields.end(), [](const FieldDef& fd) { return IsBlobType(fd.type); })) {
+    s = WriteWholeFile(env, CompanionPath(env, path, "mb"), BlobFileWriter::EmptyFile());
+    if (!s.ok()) return s;
+  }
+  if (options.key_field_count > 0) {
+    TableHeader th;
+    th.version = f::kVersion7;
+    th.header_size = static_cast<uint16_t>(hs);
+    th.block_size_code = code;
+    th.key_field_count = static_cast<uint16_t>(options.key_field_count);
+    th.fields = fields;
+    th.table_name = name;
+    std::string px = BuildPrimaryIndex(th, {}, {}, {}, 2);
+    s = WriteWholeFile(env, CompanionPath(env, path, "px"), px);
+    if (!s.ok()) return s;
+  }
+  const std::string tmp = path + kTempSuffix;
+  s = WriteWholeFile(env, tmp, h);
+  if (s.ok()) s = env->Rename(tmp, path);
+  if (s.ok()) s = env->SyncDir(DirName(path));
+  return s;
+}
+
+// ---------------------------------------------------------------------------
+
+TableWriter::~TableWriter() = default;
+
+Status TableWriter::Open(const std::string& path, const WriteOptions& options,
+                         std::unique_ptr<TableWriter>* out) {
+  std::unique_ptr<TableWriter> w(new TableWriter());
+  w->env_ = options.env ? options.env : Env::Default();
+  w->path_ = path;
+  w->name_ = BaseName(path);
+  w->options_ = options;
+  Env* env = w->env_;
+  if (!env->Exists(path)) return Status::NotFound(w->name_, "table does not exist");
+  Status s = env->Lock(path + kLockSuffix, options.wait_for_lock, &w->lock_);
+  if (!s.ok()) return s;
+
+  // Leftovers of an interrupted commit were never renamed into place.
+  for (const char* ext : {"db", "px"}) {
+    std::string tmp = (std::string(ext) == "db" ? path : CompanionPath(env, path, ext)) + kTempSuffix;
+    if (env->Exists(tmp)) env->Remove(tmp);
+  }
+
+  OpenOptions oo;
+  oo.env = env;
+  oo.fallback_code_page = options.fallback_code_page;
+  s = Table::Open(path, oo, &w->table_);
+  if (!s.ok()) return s;
+  const TableHeader& h = w->table_->header();
+
+  std::vector<std::string> names;
+  if (env->ListDir(DirName(path), &names).ok()) {
+    std::string base = BaseName(WithExtension(path, "x"));
+    base.pop_back();  // "name."
+    for (const std::string& nm : names) {
+      if (nm.size() != base.size() + 3 || strncasecmp(nm.c_str(), base.c_str(), base.size()) != 0)
+        continue;
+      char c = static_cast<char>(std::tolower(static_cast<unsigned char>(nm[base.size()])));
+      if (c == 'x' || c == 'y')
+        return Status::NotSupported(w->name_, "table has secondary index " + nm +
+                                                  ", which this engine cannot keep up to date");
+    }
+  }
+  for (unsigned i = 0; i < h.key_field_count; ++i) {
+    if (h.fields[i].type == FieldType::kAlpha && h.sort_order != 0)
+      return Status::NotSupported(
+          w->name_, "alpha key under sort order '" + h.sort_order_name +
+                        "': its collation is unknown, so key order cannot be kept");
+  }
+
+  w->rows_.resize(w->table_->record_count());
+  for (uint32_t i = 0; i < w->table_->record_count(); ++i) {
+    s = w->table_->ReadRawRecord(i, &w->rows_[i].raw);
+    if (!s.ok()) return s;
+  }
+  bool has_autoinc = false;
+  size_t off = 0;
+  for (const FieldDef& fd : w->table_->fields()) {
+    if (fd.type == FieldType::kAutoInc) {
+      has_autoinc = true;
+      for (const Row& r : w->rows_) {
+        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(r.raw.data()) + off, 4);
+        if (v && *v > 0 && static_cast<uint32_t>(*v) > w->auto_increment_)
+          w->auto_increment_ = static_cast<uint32_t>(*v);
+      }
+    }
+    off += PhysicalSize(fd);
+  }
+  if (has_autoinc && h.version >= f::kVersion4First)
+    w->auto_increment_ = std::max(w->auto_increment_, h.auto_increment);
+  *out = std::move(w);
+  return Status::OK();
+}
+
+const std::vector<FieldDef>& TableWriter::fields() const { return table_->fields(); }
+
+Status TableWriter::Get(uint32_t index, Record* record) {
+  if (index >= rows_.size())
+    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
+  return DecodeRow(rows_[index], record);
+}
+
+Status TableWriter::DecodeRow(const Row& row, Record* record) {
+  Status s = table_->DecodeRecord(row.raw, record);
+  if (!s.ok()) return s;
+  for (const auto& [field, data] : row.blobs) {
+    const FieldDef& fd = fields()[field];
+    if (fd.type == FieldType::kMemo) {
+      (*record)[field] = Value::Text(table_->codec()->Decode(data));
+    } else if (fd.type == FieldType::kGraphic) {
+      (*record)[field] = Value::Blob(data.substr(f::kGraphicPrefix));
+    } else {
+      (*record)[field] = Value::Blob(data);
+    }
+  }
+  return Status::OK();
+}
+
+Status TableWriter::EncodeRow(const Record& record, const Row* old, Row* row) {
+  const auto& flds = fields();
+  if (record.size() != flds.size())
+    return Status::InvalidArgument(name_, "record has " + std::to_string(record.size()) +
+                                              " values for " + std::to_string(flds.size()) +
+                                              " fields");
+  Record old_values;
+  if (old) {
+    Status s = DecodeRow(*old, &old_values);
+    if (!s.ok()) return s;
+  }
+  row->raw.assign(table_->header().record_size, '\0');
+  row->blobs.clear();
+  size_t off = 0;
+  for (size_t i = 0; i < flds.size(); ++i) {
+    const FieldDef& fd = flds[i];
+    const size_t width = PhysicalSize(fd);
+    auto* p = reinterpret_cast<uint8_t*>(row->raw.data()) + off;
+    const Value& v = record[i];
+    const std::string what = name_ + ": field '" + fd.name + "'";
+    off += width;
+    if (old && v == old_values[i]) {
+      // Unchanged: keep the stored bytes (and the blob they point to).
+      std::memcpy(p, old->raw.data() + (off - width), width);
+      for (const auto& b : old->blobs)
+        if (b.first == i) row->blobs.push_back(b);
+      continue;
+    }
+    if (fd.type == FieldType::kAutoInc && v.is_null()) {
+      if (auto_increment_ >= 0x7FFFFFFF)
+        return Status::InvalidArgument(what, "autoincrement values exhausted");
+      EncodeInt(p, 4, static_cast<int32_t>(++auto_increment_));
+      continue;
+    }
+    if (IsBlobType(fd.type)) {
+      if (v.is_null()) continue;
+      std::string stored;
+      if (fd.type == FieldType::kMemo) {
+        if (v.kind() != Value::Kind::kText) return Status::InvalidArgument(what, "expects text");
+        Status s = table_->codec()->Encode(v.text(), &stored, what);
+        if (!s.ok()) return s;
+      } else if (fd.type == FieldType::kBlob || fd.type == FieldType::kGraphic) {
+        if (v.kind() != Value::Kind::kBytes) return Status::InvalidArgument(what, "expects bytes");
+        if (fd.type == FieldType::kGraphic) {
+          stored.assign(reinterpret_cast<const char*>(f::kGraphicPrefixBytes), 4);
+          char len[4];
+          PutU32(len, static_cast<uint32_t>(v.bytes().data.size()));
+          stored.append(len, 4);
+        }
+        stored += v.bytes().data;
+      } else {
+        return Status::NotSupported(what, std::string("writing type ") +
+                                              FieldTypeLetter(fd.type) + " is not supported");
+      }
+      if (stored.empty()) continue;
+      if (stored.size() > f::kMaxBlobLength)
+        return Status::InvalidArgument(what, "value too large");
+      const size_t leader = BlobLeader(fd);
+      BlobDescriptor d;
+      d.length = static_cast<uint32_t>(stored.size());
+      std::memcpy(p, stored.data(), std::min(leader, stored.size()));
+      if (stored.size() <= leader) {
+        EncodeBlobDescriptor(p + leader, d);
+      } else {
+        // The descriptor is filled in at commit, when the value has a place.
+        row->blobs.emplace_back(i, std::move(stored));
+      }
+      continue;
+    }
+    Status s = EncodeField(fd, v, table_->codec(), p, what);
+    if (!s.ok()) return s;
+    if (fd.type == FieldType::kAutoInc && v.int_value() > 0 &&
+        static_cast<uint32_t>(v.int_value()) > auto_increment_)
+      auto_increment_ = static_cast<uint32_t>(v.int_value());
+  }
+  return Status::OK();
+}
+
+std::string TableWriter::KeyText(const std::string& raw) {
+  std::string out;
+  size_t off = 0;
+  for (unsigned i = 0; i < table_->key_field_count(); ++i) {
+    const FieldDef& fd = fields()[i];
+    if (i > 0) out += ", ";
+    out += DecodeField(fd, reinterpret_cast<const uint8_t*>(raw.data()) + off, table_->codec())
+               .ToString();
+    off += PhysicalSize(fd);
+  }
+  return out;
+}
+
+Status TableWriter::CheckKeyed(const Row& row, size_t skip, size_t* pos) {
+  const size_t ks = table_->key_size();
+  auto less = [&](const Row& a, const Row& b) {
+    return std::memcmp(a.raw.data(), b.raw.data(), ks) < 0;
+  };
+  auto it = std::lower_bound(rows_.begin(), rows_.end(), row, less);
+  *pos = static_cast<size_t>(it - rows_.begin());
+  if (it != rows_.end() && *pos != skip && std::memcmp(it->raw.data(), row.raw.data(), ks) == 0)
+    return Status::InvalidArgument(name_, "duplicate key (" + KeyText(row.raw) +
+                                              ") in the primary key");
+  return Status::OK();
+}
+
+Status TableWriter::Insert(const Record& record, uint32_t* index) {
+  const uint32_t saved_counter = auto_increment_;
+  Row row;
+  Status s = EncodeRow(record, nullptr, &row);
+  size_t pos = rows_.size();
+  if (s.ok() && table_->header().keyed()) s = CheckKeyed(row, SIZE_MAX, &pos);
+  if (!s.ok()) {
+    auto_increment_ = saved_counter;
+    return s;
+  }
+  if (rows_.size() >= 0x7FFFFFFF) return Status::InvalidArgument(name_, "too many records");
+  rows_.insert(rows_.begin() + static_cast<long>(pos), std::move(row));
+  if (index) *index = static_cast<uint32_t>(pos);
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriter::InsertAt(uint32_t index, const Record& record) {
+  if (table_->header().keyed())
+    return Status::InvalidArgument(name_, "records of a keyed table go to their key's position");
+  if (index > rows_.size())
+    return Status::InvalidArgument(name_, "position " + std::to_string(index) + " is past the end");
+  const uint32_t saved_counter = auto_increment_;
+  Row row;
+  Status s = EncodeRow(record, nullptr, &row);
+  if (!s.ok()) {
+    auto_increment_ = saved_counter;
+    return s;
+  }
+  rows_.insert(rows_.begin() + index, std::move(row));
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_index) {
+  if (index >= rows_.size())
+    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
+  const uint32_t saved_counter = auto_increment_;
+  Row row;
+  Status s = EncodeRow(record, &rows_[index], &row);
+  if (!s.ok()) {
+    auto_increment_ = saved_counter;
+    return s;
+  }
+  size_t pos = index;
+  if (table_->header().keyed()) {
+    Row old = std::move(rows_[index]);
+    rows_.erase(rows_.begin() + index);
+    s = CheckKeyed(row, SIZE_MAX, &pos);
+    if (!s.ok()) {
+      rows_.insert(rows_.begin() + index, std::move(old));
+      auto_increment_ = saved_counter;
+      return s;
+    }
+    rows_.insert(rows_.begin() + static_cast<long>(pos), std::move(row));
+  } else {
+    rows_[index] = std::move(row);
+  }
+  if (new_index) *new_index = static_cast<uint32_t>(pos);
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriter::Delete(uint32_t index) {
+  if (index >= rows_.size())
+    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
+  rows_.erase(rows_.begin() + index);
+  dirty_ = true;
+  return Status::OK();
+}
+
+std::string TableWriter::BuildDataFile(uint8_t stamp, std::vector<std::string>* first_keys,
+                                       std::vector<uint16_t>* blocks,
+                                       std::vector<uint16_t>* counts) {
+  const TableHeader& h = table_->header();
+  const size_t bs = h.block_size();
+  const size_t rs = h.record_size;
+  const size_t per_block = (bs - f::kBlockHeaderSize) / rs;
+  const size_t nblocks = (rows_.size() + per_block - 1) / per_block;
+  std::string out = h.raw;
+  out.resize(h.header_size + nblocks * bs, '\0');
+  auto* p = reinterpret_cast<uint8_t*>(out.data());
+  PutU32(p + f::kRecordCount, static_cast<uint32_t>(rows_.size()));
+  PutU16(p + f::kUsedBlocks, static_cast<uint16_t>(nblocks));
+  PutU16(p + f::kFileBlocks, static_cast<uint16_t>(nblocks));
+  PutU16(p + f::kMaxBlocks, static_cast<uint16_t>(nblocks));
+  PutU16(p + f::kFirstBlock, nblocks > 0 ? 1 : 0);
+  PutU16(p + f::kLastBlock, static_cast<uint16_t>(nblocks));
+  PutU16(p + f::kFirstFreeBlock, 0);
+  p[f::kChangeCount1] = stamp;
+  if (h.version >= f::kVersion4First) {
+    PutU32(p + f::kAutoIncrement, auto_increment_);
+    PutU32(p + f::kUpdateTime, static_cast<uint32_t>(std::time(nullptr)));
+  }
+  const size_t ks = table_->key_size();
+  for (size_t b = 0; b < nblocks; ++b) {
+    uint8_t* blk = p + h.header_size + b * bs;
+    const size_t first = b * per_block;
+    const size_t n = std::min(per_block, rows_.size() - first);
+    PutU16(blk + f::kBlockNext, static_cast<uint16_t>(b + 1 < nblocks ? b + 2 : 0));
+    PutU16(blk + f::kBlockPrev, static_cast<uint16_t>(b));
+    PutU16(blk + f::kBlockLastOffset, static_cast<uint16_t>((n - 1) * rs));
+    for (size_t i = 0; i < n; ++i)
+      std::memcpy(blk + f::kBlockHeaderSize + i * rs, rows_[first + i].raw.data(), rs);
+    first_keys->push_back(rows_[first].raw.substr(0, ks));
+    blocks->push_back(static_cast<uint16_t>(b + 1));
+    counts->push_back(static_cast<uint16_t>(n));
+  }
+  return out;
+}
+
+Status TableWriter::ReplaceFile(const std::string& path, const std::string& data) {
+  const std::string tmp = path + kTempSuffix;
+  Status s = WriteWholeFile(env_, tmp, data);
+  if (s.ok()) s = env_->Rename(tmp, path);
+  if (s.ok()) s = env_->SyncDir(DirName(path));
+  return s;
+}
+
+Status TableWriter::Commit() {
+  if (!dirty_) return Status::OK();
+  const TableHeader& h = table_->header();
+  const size_t per_block = (h.block_size() - f::kBlockHeaderSize) / h.record_size;
+  if ((rows_.size() + per_block - 1) / per_block > f::kMaxBlockNumber)
+    return Status::InvalidArgument(name_, "table would need more than 65535 blocks");
+
+  // 1. Blob values.
+  std::vector<BlobFileWriter::Item> items;
+  std::vector<std::pair<size_t, size_t>> owners;  // row, field
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    for (const auto& [field, data] : rows_[r].blobs) {
+      items.push_back({data, fields()[field].type == FieldType::kGraphic});
+      owners.emplace_back(r, field);
+    }
+  }
+  if (!items.empty()) {
+    const std::string mb = CompanionPath(env_, path_, "mb");
+    std::unique_ptr<BlobFileWriter> bw;
+    Status s = BlobFileWriter::Open(env_, mb, !env_->Exists(mb), &bw);
+    if (!s.ok()) return s;
+    std::vector<BlobDescriptor> desc;
+    s = bw->Append(items, &desc);
+    if (!s.ok()) return s;
+    std::vector<size_t> offsets;
+    size_t off = 0;
+    for (const FieldDef& fd : fields()) {
+      offsets.push_back(off);
+      off += PhysicalSize(fd);
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+      auto [r, field] = owners[i];
+      auto* p = reinterpret_cast<uint8_t*>(rows_[r].raw.data()) + offsets[field] +
+                BlobLeader(fields()[field]);
+      EncodeBlobDescriptor(p, desc[i]);
+    }
+    for (Row& row : rows_) row.blobs.clear();
+  }
+
+  // 2. The data file: the commit point.
+  const uint8_t stamp = NextStamp(h.change_count);
+  std::vector<std::string> first_keys;
+  std::vector<uint16_t> blocks, counts;
+  std::string image = BuildDataFile(stamp, &first_keys, &blocks, &counts);
+  Status s = ReplaceFile(path_, image);
+  if (!s.ok()) return s;
+
+  // 3. The primary index, derived from the data file.
+  if (h.keyed()) {
+    std::string px = BuildPrimaryIndex(h, first_keys, blocks, counts, stamp);
+    s = ReplaceFile(CompanionPath(env_, path_, "px"), px);
+    if (!s.ok()) return s;
+  }
+
+  OpenOptions oo;
+  oo.env = env_;
+  oo.fallback_code_page = options_.fallback_code_page;
+  std::unique_ptr<Table> reopened;
+  s = Table::Open(path_, oo, &reopened);
+  if (!s.ok()) return s;
+  table_ = std::move(reopened);
+  dirty_ = false;
+  return Status::OK();
+}
+
+Status AppendRecord(const std::string& path, const Record& record, const WriteOptions& options) {
+  std::unique_ptr<TableWriter> w;
+  Status s = TableWriter::Open(path, options, &w);
+  if (s.ok()) s = w->Insert(record);
+  if (s.ok()) s = w->Commit();
+  return s;
+}
+
+}  // namespace orba::pdx

@@ -1,0 +1,120 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace orba::pdx::testing {
+
+std::string ParadoxTestData() {
+  const char* root = std::getenv("ORBA_TESTDATA");
+  if (root == nullptr) return {};
+  std::string dir = std::string(root) + "/paradox";
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+  return dir;
+}
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/pdxtest.XXXXXX";
+  char* p = ::mkdtemp(tmpl);
+  path_ = p ? p : "/tmp";
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+std::vector<Record> ReadAll(const std::string& path, Env* env) {
+  std::vector<Record> rows;
+  OpenOptions o;
+  o.env = env;
+  std::unique_ptr<Table> t;
+  Status s = Table::Open(path, o, &t);
+  EXPECT_TRUE(s.ok()) << s.ToString();
+  if (!s.ok()) return rows;
+  for (uint32_t i = 0; i < t->record_count(); ++i) {
+    Record r;
+    s = t->ReadRecord(i, &r);
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    if (!s.ok()) break;
+    rows.push_back(std::move(r));
+  }
+  return rows;
+}
+
+namespace {
+
+Status Crashed(const std::string& what) { return Status::IOError(what, "injected failure"); }
+
+class FailingWritableFile : public WritableFile {
+ public:
+  FailingWritableFile(FailingEnv* env, std::unique_ptr<WritableFile> base, std::string name)
+      : env_(env), base_(std::move(base)), name_(std::move(name)) {}
+  Status Write(uint64_t offset, std::string_view data) override {
+    if (!env_->Step()) {
+      // A torn write: part of the data reaches the disk.
+      if (!env_->at_failure() || data.size() < 2) return Crashed(name_);
+      base_->Write(offset, data.substr(0, data.size() / 2));
+      return Crashed(name_);
+    }
+    return base_->Write(offset, data);
+  }
+  Status Truncate(uint64_t size) override {
+    return env_->Step() ? base_->Truncate(size) : Crashed(name_);
+  }
+  Status Sync() override { return env_->Step() ? base_->Sync() : Crashed(name_); }
+  uint64_t Size() const override { return base_->Size(); }
+
+ private:
+  FailingEnv* env_;
+  std::unique_ptr<WritableFile> base_;
+  std::string name_;
+};
+
+}  // namespace
+
+Status FailingEnv::OpenRandomAccess(const std::string& p, std::unique_ptr<RandomAccessFile>* f) {
+  return base_->OpenRandomAccess(p, f);
+}
+
+Status FailingEnv::OpenWritable(const std::string& p, bool t, std::unique_ptr<WritableFile>* f) {
+  if (failed() || (t && !Step())) return Crashed(p);
+  std::unique_ptr<WritableFile> base;
+  Status s = base_->OpenWritable(p, t, &base);
+  if (!s.ok()) return s;
+  f->reset(new FailingWritableFile(this, std::move(base), p));
+  return Status::OK();
+}
+
+Status FailingEnv::Rename(const std::string& from, const std::string& to) {
+  return Step() ? base_->Rename(from, to) : Crashed(from);
+}
+
+Status FailingEnv::Remove(const std::string& p) {
+  return Step() ? base_->Remove(p) : Crashed(p);
+}
+
+Status FailingEnv::SyncDir(const std::string& d) {
+  return Step() ? base_->SyncDir(d) : Crashed(d);
+}
+
+}  // namespace orba::pdx::testing
