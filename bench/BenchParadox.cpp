@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "CliTable.h"
-#include "paradox/Table.h"
 #include "Scanners.h"
+#include "paradox/Table.h"
 
 namespace {
 
@@ -54,10 +54,14 @@ bool ParseOwnFlags(int* argc, char** argv, Config* config) {
       const size_t n = std::strlen(name);
       return a.compare(0, n, name) == 0 ? argv[i] + n : nullptr;
     };
-    if (const char* v = value("--pdx_records=")) config->records = std::stoul(v);
-    else if (const char* v = value("--pdx_memory_records=")) config->memory_records = std::stoul(v);
-    else if (const char* v = value("--pdx_dir=")) config->dir = v;
-    else argv[out++] = argv[i];
+    if (const char* v = value("--pdx_records="))
+      config->records = std::stoul(v);
+    else if (const char* v = value("--pdx_memory_records="))
+      config->memory_records = std::stoul(v);
+    else if (const char* v = value("--pdx_dir="))
+      config->dir = v;
+    else
+      argv[out++] = argv[i];
   }
   *argc = out;
   return config->records > 0;
@@ -77,8 +81,7 @@ bool Ensure(const std::string& path, uint32_t records, Memos memos, const char* 
       std::fprintf(stderr, "reusing %s (%u records)\n", path.c_str(), records);
       return true;
     }
-    std::fprintf(stderr, "%s exists with other contents; choose another --pdx_dir\n",
-                 path.c_str());
+    std::fprintf(stderr, "%s exists with other contents; choose another --pdx_dir\n", path.c_str());
     return false;
   }
   CreateStats st;
@@ -238,27 +241,25 @@ void PrintSummary(const SummaryReporter& rep, const Config& config) {
     const auto* ours = rep.Get("scan/engine/" + variant);
     const auto* px = rep.Get("scan/pxlib/" + variant);
     if (!ours) return;
-    std::printf("%-30s ours %7.1f ms (cpu %7.1f)", label, ours->seconds * 1e3,
-                ours->cpu_seconds * 1e3);
+    std::printf("%-30s ours %7.1f ms (cpu %7.1f)", label, ours->seconds * 1e3, ours->cpu_seconds * 1e3);
     if (px)
-      std::printf("  pxlib %7.1f ms (cpu %7.1f)  pxlib/ours %.2fx (cpu %.2fx)",
-                  px->seconds * 1e3, px->cpu_seconds * 1e3, px->seconds / ours->seconds,
-                  px->cpu_seconds / ours->cpu_seconds);
+      std::printf("  pxlib %7.1f ms (cpu %7.1f)  pxlib/ours %.2fx (cpu %.2fx)", px->seconds * 1e3,
+                  px->cpu_seconds * 1e3, px->seconds / ours->seconds, px->cpu_seconds / ours->cpu_seconds);
     std::printf("\n");
   };
   scan("scan cli, 38 fields:", "cli");
   scan("scan cli without memos, 36:", "cli_nomemo");
   if (const auto* f = rep.Get("find/existing"))
-    std::printf("%-30s mean %.2f us per lookup (cpu %.2f)\n", "Find, random existing keys:",
-                f->seconds * 1e6, f->cpu_seconds * 1e6);
+    std::printf("%-30s mean %.2f us per lookup (cpu %.2f)\n", "Find, random existing keys:", f->seconds * 1e6,
+                f->cpu_seconds * 1e6);
   if (const auto* f = rep.Get("find/missing"))
-    std::printf("%-30s mean %.2f us per lookup (cpu %.2f)\n", "Find, random missing keys:",
-                f->seconds * 1e6, f->cpu_seconds * 1e6);
+    std::printf("%-30s mean %.2f us per lookup (cpu %.2f)\n", "Find, random missing keys:", f->seconds * 1e6,
+                f->cpu_seconds * 1e6);
   if (const auto* m = rep.Get("scan/memory")) {
     auto c = [&](const char* k) { return m->counters.count(k) ? m->counters.at(k) : -1.0; };
     std::printf("%-30s %.1f MiB over a start of %.1f MiB (%.0f records, %.1f MB of files)%s\n",
-                "scan peak RSS - start RSS:", c("delta_MiB"), c("start_MiB"), c("records"),
-                c("table_MB"), c("peak_reset") == 1 ? "" : " [peak not reset: upper bound]");
+                "scan peak RSS - start RSS:", c("delta_MiB"), c("start_MiB"), c("records"), c("table_MB"),
+                c("peak_reset") == 1 ? "" : " [peak not reset: upper bound]");
   }
 }
 
@@ -305,8 +306,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "check scan failed: %s %s\n", s.ToString().c_str(), error.c_str());
       ok = false;
     } else if (!(ours == px)) {
-      std::fprintf(stderr, "the readers disagree on %s:\n  ours  %s\n  pxlib %s\n",
-                   t.cli_nomemo.c_str(), ToString(ours).c_str(), ToString(px).c_str());
+      std::fprintf(stderr, "the readers disagree on %s:\n  ours  %s\n  pxlib %s\n", t.cli_nomemo.c_str(),
+                   ToString(ours).c_str(), ToString(px).c_str());
       ok = false;
     } else {
       benchmark::AddCustomContext("readers agree (cli without memos)", ToString(ours));
@@ -319,16 +320,24 @@ int main(int argc, char** argv) {
     using benchmark::RegisterBenchmark;
     for (auto [variant, path] : {std::pair{"cli", t.cli}, std::pair{"cli_nomemo", t.cli_nomemo}}) {
       RegisterBenchmark(("scan/engine/" + std::string(variant)).c_str(), ScanEngine, path)
-          ->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+          ->Unit(benchmark::kMillisecond)
+          ->MinTime(1.0)
+          ->UseRealTime();
       RegisterBenchmark(("scan/pxlib/" + std::string(variant)).c_str(), ScanPxlib, path)
-          ->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+          ->Unit(benchmark::kMillisecond)
+          ->MinTime(1.0)
+          ->UseRealTime();
     }
     RegisterBenchmark("find/existing", Find, t.cli, config.records, true)
-        ->Unit(benchmark::kMicrosecond)->UseRealTime();
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
     RegisterBenchmark("find/missing", Find, t.cli, config.records, false)
-        ->Unit(benchmark::kMicrosecond)->UseRealTime();
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
     RegisterBenchmark("scan/memory", ScanMemory, t.memory)
-        ->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->UseRealTime();
 
     SummaryReporter reporter(::isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
                                                      : benchmark::ConsoleReporter::OO_Tabular);

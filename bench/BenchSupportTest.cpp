@@ -10,8 +10,8 @@
 #include <string>
 
 #include "CliTable.h"
-#include "paradox/Table.h"
 #include "Scanners.h"
+#include "paradox/Table.h"
 
 namespace orba::bench {
 namespace {

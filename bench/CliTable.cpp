@@ -32,7 +32,9 @@ class Rng {
   uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
   bool Percent(uint32_t p) { return Below(100) < p; }
   template <size_t N>
-  const char* Pick(const char* const (&list)[N]) { return list[Below(N)]; }
+  const char* Pick(const char* const (&list)[N]) {
+    return list[Below(N)];
+  }
 
  private:
   uint64_t state_;
@@ -53,51 +55,66 @@ std::string Fit(std::string s, size_t width) {
 }
 
 const char* const kTrades[] = {
-    "Boulangerie", "Quincaillerie", "Garage", "Pharmacie", "Librairie", "Épicerie",
-    "Transport", "Construction", "Ferme", "Atelier", "Northern Supply", "Maple Leaf Foods",
-    "Lakeshore Marine", "Café", "Hôtel", "Clinique dentaire", "Cordonnerie", "Fromagerie",
-    "Pâtisserie", "Électricité", "Plomberie", "Forêt boréale", "Bâtiments"};
-const char* const kSurnames[] = {
-    "Lévesque", "Bélanger", "Côté", "Gagné", "Pelletier", "Thériault", "Ménard", "Brûlé",
-    "Smith", "O'Brien", "MacDonald", "Tremblay", "Gauthier", "Bérubé", "Lefèbvre", "Séguin",
-    "Wilson", "Desrochers", "Nadeau", "Beaulieu", "Poirier", "Fréchette", "Campbell", "Dufour"};
+    "Boulangerie",       "Quincaillerie",    "Garage",           "Pharmacie",  "Librairie",
+    "Épicerie",          "Transport",        "Construction",     "Ferme",      "Atelier",
+    "Northern Supply",   "Maple Leaf Foods", "Lakeshore Marine", "Café",       "Hôtel",
+    "Clinique dentaire", "Cordonnerie",      "Fromagerie",       "Pâtisserie", "Électricité",
+    "Plomberie",         "Forêt boréale",    "Bâtiments"};
+const char* const kSurnames[] = {"Lévesque", "Bélanger", "Côté",     "Gagné",     "Pelletier", "Thériault",
+                                 "Ménard",   "Brûlé",    "Smith",    "O'Brien",   "MacDonald", "Tremblay",
+                                 "Gauthier", "Bérubé",   "Lefèbvre", "Séguin",    "Wilson",    "Desrochers",
+                                 "Nadeau",   "Beaulieu", "Poirier",  "Fréchette", "Campbell",  "Dufour"};
 // The same surnames without accents, for e-mail addresses.
 const char* const kSurnamesAscii[] = {
-    "levesque", "belanger", "cote", "gagne", "pelletier", "theriault", "menard", "brule",
-    "smith", "obrien", "macdonald", "tremblay", "gauthier", "berube", "lefebvre", "seguin",
-    "wilson", "desrochers", "nadeau", "beaulieu", "poirier", "frechette", "campbell", "dufour"};
+    "levesque", "belanger",   "cote",      "gagne",    "pelletier", "theriault", "menard",   "brule",
+    "smith",    "obrien",     "macdonald", "tremblay", "gauthier",  "berube",    "lefebvre", "seguin",
+    "wilson",   "desrochers", "nadeau",    "beaulieu", "poirier",   "frechette", "campbell", "dufour"};
 static_assert(std::size(kSurnames) == std::size(kSurnamesAscii));
 const char* const kSuffixes[] = {"inc.", "ltée", "& Fils", "Ltd.", "enr.", "S.E.N.C.", "Co.", ""};
-const char* const kFirstNames[] = {
-    "Hélène", "François", "Jérôme", "Mélanie", "André", "Geneviève", "John", "Mary",
-    "Noël", "Zoé", "Stéphane", "Josée", "Robert", "Chloé", "Benoît", "Karen", "Frédéric"};
-const char* const kStreets[] = {
-    "rue Saint-Hubert", "boulevard René-Lévesque Ouest", "chemin de la Côte-des-Neiges",
-    "avenue du Parc", "Main Street", "King Street West", "rang Saint-Édouard",
-    "rue Sainte-Thérèse", "boulevard des Forges", "Queen Street East", "rue de l'Église",
-    "montée Sainte-Marie", "chemin du Lac-à-l'Eau-Claire"};
-const char* const kUnits[] = {"bureau 210", "Suite 400", "app. 3", "C.P. 1234", "local 1-B",
-                              "2e étage"};
-const char* const kCities[] = {
-    "Montréal", "Québec", "Trois-Rivières", "Sherbrooke", "Saint-Jérôme", "Lévis", "Gatineau",
-    "Rimouski", "Toronto", "Ottawa", "Moncton", "Sept-Îles", "Chicoutimi", "Baie-Comeau",
-    "Val-d'Or", "Kingston"};
-const char* const kProvinces[] = {"Québec", "Ontario", "Nouveau-Brunswick", "Manitoba",
-                                  "Colombie-Britannique", "Nova Scotia"};
-const char* const kCountries[] = {"Canada", "Canada", "Canada", "Canada", "Canada",
-                                  "France", "États-Unis", "United States"};
-const char* const kDomains[] = {"videotron.ca", "bell.net", "gmail.com", "sympatico.ca",
-                                "outlook.com", "cogeco.ca"};
-const char* const kBanks[] = {
-    "Banque Nationale du Canada", "Caisse Desjardins de Lévis", "Royal Bank of Canada",
-    "Banque de Montréal", "TD Canada Trust", "Caisse populaire de Sainte-Foy",
-    "Banque Laurentienne"};
+const char* const kFirstNames[] = {"Hélène", "François", "Jérôme", "Mélanie", "André",    "Geneviève",
+                                   "John",   "Mary",     "Noël",   "Zoé",     "Stéphane", "Josée",
+                                   "Robert", "Chloé",    "Benoît", "Karen",   "Frédéric"};
+const char* const kStreets[] = {"rue Saint-Hubert",
+                                "boulevard René-Lévesque Ouest",
+                                "chemin de la Côte-des-Neiges",
+                                "avenue du Parc",
+                                "Main Street",
+                                "King Street West",
+                                "rang Saint-Édouard",
+                                "rue Sainte-Thérèse",
+                                "boulevard des Forges",
+                                "Queen Street East",
+                                "rue de l'Église",
+                                "montée Sainte-Marie",
+                                "chemin du Lac-à-l'Eau-Claire"};
+const char* const kUnits[] = {"bureau 210", "Suite 400", "app. 3", "C.P. 1234", "local 1-B", "2e étage"};
+const char* const kCities[] = {"Montréal",     "Québec",      "Trois-Rivières", "Sherbrooke",
+                               "Saint-Jérôme", "Lévis",       "Gatineau",       "Rimouski",
+                               "Toronto",      "Ottawa",      "Moncton",        "Sept-Îles",
+                               "Chicoutimi",   "Baie-Comeau", "Val-d'Or",       "Kingston"};
+const char* const kProvinces[] = {
+    "Québec", "Ontario", "Nouveau-Brunswick", "Manitoba", "Colombie-Britannique", "Nova Scotia"};
+const char* const kCountries[] = {"Canada", "Canada", "Canada",     "Canada",
+                                  "Canada", "France", "États-Unis", "United States"};
+const char* const kDomains[] = {"videotron.ca", "bell.net",    "gmail.com",
+                                "sympatico.ca", "outlook.com", "cogeco.ca"};
+const char* const kBanks[] = {"Banque Nationale du Canada",
+                              "Caisse Desjardins de Lévis",
+                              "Royal Bank of Canada",
+                              "Banque de Montréal",
+                              "TD Canada Trust",
+                              "Caisse populaire de Sainte-Foy",
+                              "Banque Laurentienne"};
 const char* const kReps[] = {"JFL", "MBE", "SGA", "RTR", "KWI", "HÉL"};
-const char* const kTerritories[] = {"MTL-NORD", "MTL-SUD", "QUÉBEC", "ESTRIE", "OUTAOUAIS",
-                                    "ONTARIO", "MARITIMES"};
-const char* const kCarriers[] = {"Purolator", "Postes Canada", "Livraison par nos camions",
-                                 "Client ramasse à l'entrepôt", "Canada Post Expedited",
-                                 "Transport Guilbault", "FedEx Ground"};
+const char* const kTerritories[] = {"MTL-NORD",  "MTL-SUD", "QUÉBEC",   "ESTRIE",
+                                    "OUTAOUAIS", "ONTARIO", "MARITIMES"};
+const char* const kCarriers[] = {"Purolator",
+                                 "Postes Canada",
+                                 "Livraison par nos camions",
+                                 "Client ramasse à l'entrepôt",
+                                 "Canada Post Expedited",
+                                 "Transport Guilbault",
+                                 "FedEx Ground"};
 const char* const kRemarks[] = {
     "Client depuis 1998, paie toujours à 30 jours, très fiable. ",
     "Attention : livrer à l'arrière du bâtiment, la sonnette est défectueuse. ",
@@ -114,8 +131,7 @@ const char* const kRemarks[] = {
 std::string Phone(Rng& r) {
   static const char* const kAreas[] = {"514", "450", "418", "819", "613", "416", "506"};
   char buf[32];
-  std::snprintf(buf, sizeof buf, "(%s) %03u-%04u", r.Pick(kAreas), 200 + r.Below(800),
-                r.Below(10000));
+  std::snprintf(buf, sizeof buf, "(%s) %03u-%04u", r.Pick(kAreas), 200 + r.Below(800), r.Below(10000));
   return buf;
 }
 
@@ -137,9 +153,7 @@ Value Text(std::string s, size_t width) {
   return Value::Text(Fit(std::move(s), width));
 }
 
-Value Day(int year, unsigned month, unsigned day) {
-  return Value::Of(pdx::Date::FromYmd(year, month, day));
-}
+Value Day(int year, unsigned month, unsigned day) { return Value::Of(pdx::Date::FromYmd(year, month, day)); }
 
 Value Cents(Rng& r, uint32_t max_dollars) {
   return Value::Double(static_cast<double>(r.Below(max_dollars * 100u)) / 100.0);
@@ -149,17 +163,25 @@ FieldDef ToFieldDef(const data::FieldSpec& f) {
   const std::string name(f.name);
   const auto size = static_cast<uint8_t>(f.size);
   switch (f.type) {
-    case 'A': return FieldDef::Alpha(name, size);
-    case 'I': return FieldDef::Long(name);
-    case 'S': return FieldDef::Short(name);
-    case 'N': return FieldDef::Number(name);
-    case '$': return FieldDef::Money(name);
-    case 'D': return FieldDef::Date(name);
-    case 'L': return FieldDef::Logical(name);
-    case 'M': return FieldDef::Memo(name, size);
+    case 'A':
+      return FieldDef::Alpha(name, size);
+    case 'I':
+      return FieldDef::Long(name);
+    case 'S':
+      return FieldDef::Short(name);
+    case 'N':
+      return FieldDef::Number(name);
+    case '$':
+      return FieldDef::Money(name);
+    case 'D':
+      return FieldDef::Date(name);
+    case 'L':
+      return FieldDef::Logical(name);
+    case 'M':
+      return FieldDef::Memo(name, size);
     default:
-      std::fprintf(stderr, "cli_table: field %s has type %c, which the generator lacks\n",
-                   name.c_str(), f.type);
+      std::fprintf(stderr, "cli_table: field %s has type %c, which the generator lacks\n", name.c_str(),
+                   f.type);
       std::abort();
   }
 }
@@ -217,55 +239,85 @@ pdx::Record CliRecord(uint32_t i, Memos memos) {
   for (const FieldDef& f : memos == Memos::kKeep ? kWithMemos : kWithoutMemos) {
     const std::string& n = f.name;
     Value v;
-    if (n == "Cli_code") v = Value::Text(CliCode(i));
-    else if (n == "Cli_name") v = Text(name, f.size);
+    if (n == "Cli_code")
+      v = Value::Text(CliCode(i));
+    else if (n == "Cli_name")
+      v = Text(name, f.size);
     else if (n == "Cli_adr1")
       v = Text(std::to_string(1 + r.Below(9999)) + ", " + r.Pick(kStreets), f.size);
-    else if (n == "Cli_adr2") v = r.Percent(35) ? Text(r.Pick(kUnits), f.size) : Value();
-    else if (n == "Cli_city") v = Text(r.Pick(kCities), f.size);
-    else if (n == "Cli_prov") v = Text(r.Pick(kProvinces), f.size);
-    else if (n == "Cli_country") v = Text(r.Pick(kCountries), f.size);
-    else if (n == "Cli_postal_code") v = Text(PostalCode(r), f.size);
-    else if (n == "Cli_tel") v = Text(Phone(r), f.size);
-    else if (n == "Cli_fax") v = r.Percent(50) ? Text(Phone(r), f.size) : Value();
-    else if (n == "Cli_contact") v = Text(first + " " + contact_last, f.size);
+    else if (n == "Cli_adr2")
+      v = r.Percent(35) ? Text(r.Pick(kUnits), f.size) : Value();
+    else if (n == "Cli_city")
+      v = Text(r.Pick(kCities), f.size);
+    else if (n == "Cli_prov")
+      v = Text(r.Pick(kProvinces), f.size);
+    else if (n == "Cli_country")
+      v = Text(r.Pick(kCountries), f.size);
+    else if (n == "Cli_postal_code")
+      v = Text(PostalCode(r), f.size);
+    else if (n == "Cli_tel")
+      v = Text(Phone(r), f.size);
+    else if (n == "Cli_fax")
+      v = r.Percent(50) ? Text(Phone(r), f.size) : Value();
+    else if (n == "Cli_contact")
+      v = Text(first + " " + contact_last, f.size);
     else if (n == "Cli_contact_tel")
-      v = Text(Phone(r) + (r.Percent(40) ? " poste " + std::to_string(100 + r.Below(900)) : ""),
-               f.size);
+      v = Text(Phone(r) + (r.Percent(40) ? " poste " + std::to_string(100 + r.Below(900)) : ""), f.size);
     else if (n == "Cli_email")
-      v = Text(std::string(french ? "comptabilite@" : "accounts@") + kSurnamesAscii[surname] +
-                   "-" + std::to_string(i % 1000) + "." + r.Pick(kDomains),
+      v = Text(std::string(french ? "comptabilite@" : "accounts@") + kSurnamesAscii[surname] + "-" +
+                   std::to_string(i % 1000) + "." + r.Pick(kDomains),
                f.size);
-    else if (n == "Cli_charge_to") v = r.Percent(10) ? Text(CliCode(i / 2), f.size) : Value();
-    else if (n == "Cli_salesrep") v = Text(r.Pick(kReps), f.size);
-    else if (n == "Cli_terr") v = Text(r.Pick(kTerritories), f.size);
-    else if (n == "Cli_language") v = Text(french ? "F" : "E", f.size);
-    else if (n == "Cli_bank") v = Text(r.Pick(kBanks), f.size);
+    else if (n == "Cli_charge_to")
+      v = r.Percent(10) ? Text(CliCode(i / 2), f.size) : Value();
+    else if (n == "Cli_salesrep")
+      v = Text(r.Pick(kReps), f.size);
+    else if (n == "Cli_terr")
+      v = Text(r.Pick(kTerritories), f.size);
+    else if (n == "Cli_language")
+      v = Text(french ? "F" : "E", f.size);
+    else if (n == "Cli_bank")
+      v = Text(r.Pick(kBanks), f.size);
     else if (n == "Cli_bank_manager")
-      v = Text(std::string(r.Pick(kFirstNames)) + " " + kSurnames[r.Below(std::size(kSurnames))],
-               f.size);
-    else if (n == "Cli_bank_tel") v = Text(Phone(r), f.size);
-    else if (n == "Cli_terms") v = Value::Int(15 * (1 + r.Below(4)));
-    else if (n == "Cli_ship_via") v = Value::Text(carrier);
-    else if (n == "Cli_date_created") v = Day(created_year, 1 + r.Below(12), 1 + r.Below(28));
-    else if (n == "Cli_date_last_sale") v = Day(2024, 1 + r.Below(12), 1 + r.Below(28));
-    else if (n == "Cli_date_last_pmt") v = Day(2024, 1 + r.Below(12), 1 + r.Below(28));
-    else if (n == "Cli_tax_fed") v = Value::Bool(r.Percent(95));
-    else if (n == "Cli_tax_pro") v = Value::Bool(r.Percent(85));
-    else if (n == "Cli_po_req") v = Value::Bool(r.Percent(20));
-    else if (n == "Cli_du_days") v = Value::Int(r.Below(120));
-    else if (n == "Cli_credit_limit") v = Value::Int(1000 * (1 + r.Below(50)));
-    else if (n == "Cli_price_list") v = Value::Int(1 + r.Below(5));
-    else if (n == "Cli_discount") v = Value::Double(0.5 * r.Below(21));
-    else if (n == "Cli_current_bal") v = Cents(r, 40000);
+      v = Text(std::string(r.Pick(kFirstNames)) + " " + kSurnames[r.Below(std::size(kSurnames))], f.size);
+    else if (n == "Cli_bank_tel")
+      v = Text(Phone(r), f.size);
+    else if (n == "Cli_terms")
+      v = Value::Int(15 * (1 + r.Below(4)));
+    else if (n == "Cli_ship_via")
+      v = Value::Text(carrier);
+    else if (n == "Cli_date_created")
+      v = Day(created_year, 1 + r.Below(12), 1 + r.Below(28));
+    else if (n == "Cli_date_last_sale")
+      v = Day(2024, 1 + r.Below(12), 1 + r.Below(28));
+    else if (n == "Cli_date_last_pmt")
+      v = Day(2024, 1 + r.Below(12), 1 + r.Below(28));
+    else if (n == "Cli_tax_fed")
+      v = Value::Bool(r.Percent(95));
+    else if (n == "Cli_tax_pro")
+      v = Value::Bool(r.Percent(85));
+    else if (n == "Cli_po_req")
+      v = Value::Bool(r.Percent(20));
+    else if (n == "Cli_du_days")
+      v = Value::Int(r.Below(120));
+    else if (n == "Cli_credit_limit")
+      v = Value::Int(1000 * (1 + r.Below(50)));
+    else if (n == "Cli_price_list")
+      v = Value::Int(1 + r.Below(5));
+    else if (n == "Cli_discount")
+      v = Value::Double(0.5 * r.Below(21));
+    else if (n == "Cli_current_bal")
+      v = Cents(r, 40000);
     else if (n == "Cli_nsf_date")
-      v = r.Percent(8) ? Day(2015 + static_cast<int>(r.Below(10)), 1 + r.Below(12),
-                             1 + r.Below(28))
+      v = r.Percent(8) ? Day(2015 + static_cast<int>(r.Below(10)), 1 + r.Below(12), 1 + r.Below(28))
                        : Value();
-    else if (n == "Cli_last_sale") v = Cents(r, 8000);
-    else if (n == "Cli_sales_mth") v = Cents(r, 30000);
-    else if (n == "Cli_sales_ytd") v = Cents(r, 250000);
-    else if (n == "Cli_comments") v = comments.empty() ? Value() : Value::Text(comments);
+    else if (n == "Cli_last_sale")
+      v = Cents(r, 8000);
+    else if (n == "Cli_sales_mth")
+      v = Cents(r, 30000);
+    else if (n == "Cli_sales_ytd")
+      v = Cents(r, 250000);
+    else if (n == "Cli_comments")
+      v = comments.empty() ? Value() : Value::Text(comments);
     else {
       std::fprintf(stderr, "cli_table: no generator for field %s\n", n.c_str());
       std::abort();
@@ -280,8 +332,7 @@ uint64_t FileSize(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
-pdx::Status CreateCliTable(const std::string& path, uint32_t count, Memos memos,
-                           CreateStats* stats) {
+pdx::Status CreateCliTable(const std::string& path, uint32_t count, Memos memos, CreateStats* stats) {
   const auto start = std::chrono::steady_clock::now();
   pdx::CreateOptions co;
   co.key_field_count = CliKeyFieldCount();
@@ -297,8 +348,7 @@ pdx::Status CreateCliTable(const std::string& path, uint32_t count, Memos memos,
   w.reset();
   if (!s.ok()) return s;
   if (stats) {
-    stats->seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    stats->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     stats->db_bytes = FileSize(path);
     stats->mb_bytes = memos == Memos::kKeep ? FileSize(pdx::WithExtension(path, "mb")) : 0;
   }

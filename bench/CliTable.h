@@ -40,8 +40,7 @@ struct CreateStats {
 // Creates `path` (a .DB that must not exist yet) holding records 0..count-1.
 // The writer keeps the whole table in memory until its single commit; for
 // 100,000 cli records that is a few hundred MB, acceptable for a benchmark.
-pdx::Status CreateCliTable(const std::string& path, uint32_t count, Memos memos,
-                           CreateStats* stats);
+pdx::Status CreateCliTable(const std::string& path, uint32_t count, Memos memos, CreateStats* stats);
 
 uint64_t FileSize(const std::string& path);
 

@@ -12,8 +12,10 @@ RssSample ReadRss() {
   if (!f) return s;
   char line[256];
   while (std::fgets(line, sizeof line, f)) {
-    if (std::strncmp(line, "VmRSS:", 6) == 0) s.rss_kb = std::strtol(line + 6, nullptr, 10);
-    else if (std::strncmp(line, "VmHWM:", 6) == 0) s.hwm_kb = std::strtol(line + 6, nullptr, 10);
+    if (std::strncmp(line, "VmRSS:", 6) == 0)
+      s.rss_kb = std::strtol(line + 6, nullptr, 10);
+    else if (std::strncmp(line, "VmHWM:", 6) == 0)
+      s.hwm_kb = std::strtol(line + 6, nullptr, 10);
   }
   std::fclose(f);
   return s;

@@ -25,8 +25,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   ScanSummary summary;
   orba::pdx::Status s = ScanWithEngine(path, &summary);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const RssSample after = ReadRss();
   if (!s.ok()) {
     std::fprintf(stderr, "%s\n", s.ToString().c_str());
@@ -39,8 +38,7 @@ int main(int argc, char** argv) {
   std::printf(
       "%s table_bytes=%llu blob_bytes=%llu seconds=%.3f peak_reset=%s start_rss_kb=%ld "
       "peak_rss_kb=%ld delta_kb=%ld maxrss_kb=%ld\n",
-      ToString(summary).c_str(), static_cast<unsigned long long>(db),
-      static_cast<unsigned long long>(mb), seconds, reset ? "yes" : "no", before.rss_kb,
-      after.hwm_kb, after.hwm_kb - before.rss_kb, ru.ru_maxrss);
+      ToString(summary).c_str(), static_cast<unsigned long long>(db), static_cast<unsigned long long>(mb),
+      seconds, reset ? "yes" : "no", before.rss_kb, after.hwm_kb, after.hwm_kb - before.rss_kb, ru.ru_maxrss);
   return 0;
 }

@@ -1,7 +1,7 @@
 #include "Scanners.h"
 
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -19,9 +19,7 @@ namespace {
 
 constexpr uint64_t kNullMark = 0x6E756C6C6E756C6Cull;
 
-inline void Mix(uint64_t* h, uint64_t x) {
-  *h ^= x + 0x9E3779B97F4A7C15ull + (*h << 6) + (*h >> 2);
-}
+inline void Mix(uint64_t* h, uint64_t x) { *h ^= x + 0x9E3779B97F4A7C15ull + (*h << 6) + (*h >> 2); }
 
 inline uint64_t HashBytes(const char* p, size_t n) {
   uint64_t h = 0xCBF29CE484222325ull;
@@ -45,12 +43,24 @@ void Fold(const pdx::Value& v, ScanSummary* s) {
       s->text_bytes += v.text().size();
       Mix(&s->checksum, HashBytes(v.text().data(), v.text().size()));
       break;
-    case K::kInt: Mix(&s->checksum, static_cast<uint64_t>(v.int_value())); break;
-    case K::kDouble: Mix(&s->checksum, DoubleBits(v.double_value())); break;
-    case K::kBool: Mix(&s->checksum, v.bool_value() ? 1 : 0); break;
-    case K::kDate: Mix(&s->checksum, static_cast<uint64_t>(v.date().days)); break;
-    case K::kTime: Mix(&s->checksum, static_cast<uint64_t>(v.time().ms)); break;
-    case K::kTimestamp: Mix(&s->checksum, static_cast<uint64_t>(v.timestamp().ms)); break;
+    case K::kInt:
+      Mix(&s->checksum, static_cast<uint64_t>(v.int_value()));
+      break;
+    case K::kDouble:
+      Mix(&s->checksum, DoubleBits(v.double_value()));
+      break;
+    case K::kBool:
+      Mix(&s->checksum, v.bool_value() ? 1 : 0);
+      break;
+    case K::kDate:
+      Mix(&s->checksum, static_cast<uint64_t>(v.date().days));
+      break;
+    case K::kTime:
+      Mix(&s->checksum, static_cast<uint64_t>(v.time().ms));
+      break;
+    case K::kTimestamp:
+      Mix(&s->checksum, static_cast<uint64_t>(v.timestamp().ms));
+      break;
     case K::kBytes:
       Mix(&s->checksum, HashBytes(v.bytes().data.data(), v.bytes().data.size()));
       break;
@@ -92,8 +102,7 @@ pdx::Status ScanWithEngine(const std::string& path, ScanSummary* summary) {
   return pdx::Status::OK();
 }
 
-bool ScanWithPxlib(const std::string& path, ScanSummary* summary, std::string* error,
-                   std::string* note) {
+bool ScanWithPxlib(const std::string& path, ScanSummary* summary, std::string* error, std::string* note) {
   *summary = {};
   BootPxlib();
   std::unique_ptr<pxdoc_t, PxDocDeleter> doc(PX_new());
@@ -146,14 +155,19 @@ bool ScanWithPxlib(const std::string& path, ScanSummary* summary, std::string* e
           if (present) Mix(h, static_cast<uint64_t>(static_cast<int64_t>(v)));
           break;
         }
-        case pxfLong: case pxfDate: case pxfTime: case pxfAutoInc: {
+        case pxfLong:
+        case pxfDate:
+        case pxfTime:
+        case pxfAutoInc: {
           long v = 0;
           // This pxlib reports a NULL long as the decoding of zero bytes.
           present = PX_get_data_long(d, p, len, &v) > 0 && v != INT_MIN;
           if (present) Mix(h, static_cast<uint64_t>(v));
           break;
         }
-        case pxfCurrency: case pxfNumber: case pxfTimestamp: {
+        case pxfCurrency:
+        case pxfNumber:
+        case pxfTimestamp: {
           double v = 0;
           present = PX_get_data_double(d, p, len, &v) > 0 && !std::isnan(v);
           if (present) Mix(h, DoubleBits(v));
@@ -165,7 +179,11 @@ bool ScanWithPxlib(const std::string& path, ScanSummary* summary, std::string* e
           if (present) Mix(h, v != 0 ? 1 : 0);
           break;
         }
-        case pxfMemoBLOb: case pxfBLOb: case pxfFmtMemoBLOb: case pxfOLE: case pxfGraphic: {
+        case pxfMemoBLOb:
+        case pxfBLOb:
+        case pxfFmtMemoBLOb:
+        case pxfOLE:
+        case pxfGraphic: {
           char* value = nullptr;
           int mod = 0, size = 0;
           const int rc = PX_get_data_blob(d, p, len, &mod, &size, &value);
@@ -189,8 +207,10 @@ bool ScanWithPxlib(const std::string& path, ScanSummary* summary, std::string* e
           break;
         }
       }
-      if (present) ++summary->values;
-      else Mix(h, kNullMark);
+      if (present)
+        ++summary->values;
+      else
+        Mix(h, kNullMark);
       p += len;
     }
     ++summary->records;

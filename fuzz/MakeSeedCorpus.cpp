@@ -25,8 +25,8 @@ std::string Framed(const std::string& s) {
   return std::string(reinterpret_cast<const char*>(&n), 4) + s;
 }
 
-int Seed(const std::string& dir, const std::string& name, const std::vector<FieldDef>& fields,
-         unsigned keys, int rows) {
+int Seed(const std::string& dir, const std::string& name, const std::vector<FieldDef>& fields, unsigned keys,
+         int rows) {
   auto env = NewMemEnv();
   const std::string path = "/s/" + name + ".db";
   CreateOptions co;
@@ -41,15 +41,35 @@ int Seed(const std::string& dir, const std::string& name, const std::vector<Fiel
     Record r;
     for (const FieldDef& f : fields) {
       switch (f.type) {
-        case FieldType::kLong: case FieldType::kShort: r.push_back(Value::Int(i)); break;
-        case FieldType::kAlpha: r.push_back(Value::Text("row " + std::to_string(i))); break;
-        case FieldType::kNumber: case FieldType::kMoney: r.push_back(Value::Double(i * 1.5)); break;
-        case FieldType::kDate: r.push_back(Value::Of(Date{730000 + i})); break;
-        case FieldType::kLogical: r.push_back(Value::Bool(i % 2)); break;
-        case FieldType::kMemo: r.push_back(Value::Text(std::string(i * 37 % 3000, 'm'))); break;
-        case FieldType::kBlob: r.push_back(Value::Blob(std::string(i * 11 % 500, 'b'))); break;
-        case FieldType::kBytes: r.push_back(Value::Blob("\x01\x02")); break;
-        default: r.push_back(Value()); break;
+        case FieldType::kLong:
+        case FieldType::kShort:
+          r.push_back(Value::Int(i));
+          break;
+        case FieldType::kAlpha:
+          r.push_back(Value::Text("row " + std::to_string(i)));
+          break;
+        case FieldType::kNumber:
+        case FieldType::kMoney:
+          r.push_back(Value::Double(i * 1.5));
+          break;
+        case FieldType::kDate:
+          r.push_back(Value::Of(Date{730000 + i}));
+          break;
+        case FieldType::kLogical:
+          r.push_back(Value::Bool(i % 2));
+          break;
+        case FieldType::kMemo:
+          r.push_back(Value::Text(std::string(i * 37 % 3000, 'm')));
+          break;
+        case FieldType::kBlob:
+          r.push_back(Value::Blob(std::string(i * 11 % 500, 'b')));
+          break;
+        case FieldType::kBytes:
+          r.push_back(Value::Blob("\x01\x02"));
+          break;
+        default:
+          r.push_back(Value());
+          break;
       }
     }
     if (!w->Insert(r).ok()) return 1;
@@ -71,12 +91,13 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   int rc = 0;
-  rc |= Seed(dir, "scalars", {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20),
-                              FieldDef::Number("N"), FieldDef::Date("D"),
-                              FieldDef::Logical("L"), FieldDef::AutoInc("A")},
+  rc |= Seed(dir, "scalars",
+             {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20), FieldDef::Number("N"), FieldDef::Date("D"),
+              FieldDef::Logical("L"), FieldDef::AutoInc("A")},
              1, 200);
-  rc |= Seed(dir, "blobs", {FieldDef::Short("S"), FieldDef::Memo("M", 5), FieldDef::Binary("B", 0),
-                            FieldDef::Bytes("Y", 4), FieldDef::Money("C")},
+  rc |= Seed(dir, "blobs",
+             {FieldDef::Short("S"), FieldDef::Memo("M", 5), FieldDef::Binary("B", 0), FieldDef::Bytes("Y", 4),
+              FieldDef::Money("C")},
              0, 30);
   return rc;
 }

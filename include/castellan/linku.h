@@ -40,9 +40,7 @@ extern "C" {
 typedef const char* OrbaString;
 
 /* The stored length of a string field, 0 for a null pointer. */
-static inline int32_t OrbaStringLength(OrbaString s) {
-  return s ? ((const int32_t*)(const void*)s)[-1] : 0;
-}
+static inline int32_t OrbaStringLength(OrbaString s) { return s ? ((const int32_t*)(const void*)s)[-1] : 0; }
 
 /* A Pascal-style short string of at most two characters: "en", "fr" or "". */
 typedef struct OrbaLanguageCode {
@@ -51,29 +49,29 @@ typedef struct OrbaLanguageCode {
 } OrbaLanguageCode;
 
 typedef struct TLinkSection {
-  OrbaString LoginName;      /*  0 /   0: the user's name, set at login    */
-  OrbaString UserName;       /*  4 /   8: the user's name                  */
-  OrbaString Reserved1;      /*  8 /  16                                   */
-  OrbaString CompanyNumber;  /* 12 /  24: current company code, decimal    */
-  OrbaString CompanyName;    /* 16 /  32                                   */
-  int32_t Language;          /* 20 /  40: 1 English, 2 French              */
+  OrbaString LoginName;          /*  0 /   0: the user's name, set at login    */
+  OrbaString UserName;           /*  4 /   8: the user's name                  */
+  OrbaString Reserved1;          /*  8 /  16                                   */
+  OrbaString CompanyNumber;      /* 12 /  24: current company code, decimal    */
+  OrbaString CompanyName;        /* 16 /  32                                   */
+  int32_t Language;              /* 20 /  40: 1 English, 2 French              */
   OrbaLanguageCode LanguageCode; /* 24 / 44                                */
   /* one byte of padding */
-  OrbaString PrinterIndex;   /* 28 /  48: index in the printer list        */
-  OrbaString Reserved2;      /* 32 /  56                                   */
-  OrbaString Customer;       /* 36 /  64: the installation's customer text */
-  OrbaString ProgramDir;     /* 40 /  72                                   */
-  OrbaString DataDir;        /* 44 /  80: the system tables' directory     */
-  OrbaString Reserved3;      /* 48 /  88                                   */
-  OrbaString Reserved4;      /* 52 /  96                                   */
-  uint8_t ReservedFlag;      /* 56 / 104                                   */
+  OrbaString PrinterIndex; /* 28 /  48: index in the printer list        */
+  OrbaString Reserved2;    /* 32 /  56                                   */
+  OrbaString Customer;     /* 36 /  64: the installation's customer text */
+  OrbaString ProgramDir;   /* 40 /  72                                   */
+  OrbaString DataDir;      /* 44 /  80: the system tables' directory     */
+  OrbaString Reserved3;    /* 48 /  88                                   */
+  OrbaString Reserved4;    /* 52 /  96                                   */
+  uint8_t ReservedFlag;    /* 56 / 104                                   */
   /* padding */
-  OrbaString Reserved5;      /* 60 / 112                                   */
-  int32_t Reserved6;         /* 64 / 120                                   */
-  int32_t Reserved7;         /* 68 / 124                                   */
-  int32_t UserDetail;        /* 72 / 128: the user's detail number         */
+  OrbaString Reserved5; /* 60 / 112                                   */
+  int32_t Reserved6;    /* 64 / 120                                   */
+  int32_t Reserved7;    /* 68 / 124                                   */
+  int32_t UserDetail;   /* 72 / 128: the user's detail number         */
   /* padding on 64-bit targets */
-  OrbaString OptionContext;  /* 76 / 136: ledger prefix or tracker account */
+  OrbaString OptionContext; /* 76 / 136: ledger prefix or tracker account */
 } TLinkSection;
 
 /* The module entry point. */
@@ -107,9 +105,9 @@ typedef int32_t (*OrbaShowDllFormWithCatalogue)(TLinkSection link, const OrbaStr
 #define ORBA_LINK_STATIC_ASSERT _Static_assert
 #endif
 
-#define ORBA_LINK_OFFSET_CHECK(field, off32, off64) \
+#define ORBA_LINK_OFFSET_CHECK(field, off32, off64)                                                  \
   ORBA_LINK_STATIC_ASSERT(offsetof(TLinkSection, field) == (sizeof(void*) == 4 ? (off32) : (off64)), \
-                 "TLinkSection." #field " is out of place")
+                          "TLinkSection." #field " is out of place")
 
 ORBA_LINK_OFFSET_CHECK(LoginName, 0, 0);
 ORBA_LINK_OFFSET_CHECK(UserName, 4, 8);

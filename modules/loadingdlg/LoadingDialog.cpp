@@ -28,8 +28,9 @@ class LoadingWindow : public QWidget {
   LoadingWindow() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("LoadingDialog"));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setStyleSheet(QStringLiteral("QWidget#LoadingDialog { background: #1f3a5f; }"
-                                 "QLabel { color: white; font-size: 13pt; }"));
+    setStyleSheet(
+        QStringLiteral("QWidget#LoadingDialog { background: #1f3a5f; }"
+                       "QLabel { color: white; font-size: 13pt; }"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 20);
     caption = new QLabel(this);

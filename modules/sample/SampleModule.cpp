@@ -35,9 +35,7 @@ namespace {
 // characters stay in this library's read-only data, and any copy Qt or the
 // desktop kept (a window title, an object name) would point into unmapped
 // memory once the library is unloaded.
-QString owned(const char* latin1) {
-  return QString::fromLatin1(latin1);
-}
+QString owned(const char* latin1) { return QString::fromLatin1(latin1); }
 
 struct Texts {
   const char16_t* option;
@@ -56,25 +54,30 @@ struct Texts {
 };
 
 constexpr Texts kEnglish = {
-    u"This is option %1.", u"User name",         u"Login name",        u"Company number",
-    u"Company name",       u"Language",          u"Printer index",     u"Customer",
-    u"Program directory",  u"Data directory",    u"Option context",    u"User detail",
-    u"OK",
+    u"This is option %1.", u"User name",     u"Login name", u"Company number",    u"Company name",
+    u"Language",           u"Printer index", u"Customer",   u"Program directory", u"Data directory",
+    u"Option context",     u"User detail",   u"OK",
 };
 
 constexpr Texts kFrench = {
-    u"Ceci est l’option %1.",    u"Nom de l’utilisateur",   u"Nom de connexion",
-    u"Numéro de l’entreprise",   u"Nom de l’entreprise",    u"Langue",
-    u"Numéro d’imprimante",      u"Client",                 u"Dossier du programme",
-    u"Dossier des données",      u"Contexte de l’option",   u"Détail de l’utilisateur",
+    u"Ceci est l’option %1.",
+    u"Nom de l’utilisateur",
+    u"Nom de connexion",
+    u"Numéro de l’entreprise",
+    u"Nom de l’entreprise",
+    u"Langue",
+    u"Numéro d’imprimante",
+    u"Client",
+    u"Dossier du programme",
+    u"Dossier des données",
+    u"Contexte de l’option",
+    u"Détail de l’utilisateur",
     u"Fermer",
 };
 
 // The stored length rather than strlen: it is what a real module would rely
 // on, and a record whose lengths are wrong then shows visibly wrong text.
-QString text(OrbaString s) {
-  return QString::fromUtf8(s, OrbaStringLength(s));
-}
+QString text(OrbaString s) { return QString::fromUtf8(s, OrbaStringLength(s)); }
 
 QString languageCode(const OrbaLanguageCode& code) {
   const int n = code.length < 2 ? code.length : 2;
@@ -99,8 +102,8 @@ QString describe(const TLinkSection& link, const Texts& t) {
   out += line(t.loginName, text(link.LoginName));
   out += line(t.companyNumber, text(link.CompanyNumber));
   out += line(t.companyName, text(link.CompanyName));
-  out += line(t.language,
-              QString::number(link.Language) + owned(" (") + languageCode(link.LanguageCode) + u')');
+  out +=
+      line(t.language, QString::number(link.Language) + owned(" (") + languageCode(link.LanguageCode) + u')');
   out += line(t.printer, text(link.PrinterIndex));
   out += line(t.customer, text(link.Customer));
   out += line(t.programDir, text(link.ProgramDir));

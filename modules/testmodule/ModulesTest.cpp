@@ -48,7 +48,8 @@ class Strings {
 
 class Library {
  public:
-  explicit Library(const std::string& path) : path_(path), handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+  explicit Library(const std::string& path)
+      : path_(path), handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
     if (!handle_) throw std::runtime_error(dlerror());
   }
   ~Library() { close(); }
@@ -115,10 +116,10 @@ std::vector<std::string> keys(const Block& block) {
 }
 
 const std::vector<std::string> kRecordKeys = {
-    "call",         "LoginName", "UserName",  "Reserved1", "CompanyNumber", "CompanyName",  "Language",
-    "LanguageCode", "PrinterIndex", "Reserved2", "Customer", "ProgramDir", "DataDir",      "Reserved3",
-    "Reserved4",    "ReservedFlag", "Reserved5", "Reserved6", "Reserved7", "UserDetail",   "OptionContext",
-    "lengths"};
+    "call",      "LoginName",    "UserName",      "Reserved1",    "CompanyNumber", "CompanyName",
+    "Language",  "LanguageCode", "PrinterIndex",  "Reserved2",    "Customer",      "ProgramDir",
+    "DataDir",   "Reserved3",    "Reserved4",     "ReservedFlag", "Reserved5",     "Reserved6",
+    "Reserved7", "UserDetail",   "OptionContext", "lengths"};
 
 class ModuleTest : public ::testing::Test {
  protected:
@@ -299,12 +300,14 @@ int32_t runSample(const QTemporaryDir& dir, const char* option, const TLinkSecti
   QObject::connect(&probe, &QTimer::timeout, [&shown] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* dialog = qobject_cast<QDialog*>(w);
-      if (!dialog || dialog->objectName() != QLatin1String("SampleModuleDialog") || !dialog->isVisible()) continue;
+      if (!dialog || dialog->objectName() != QLatin1String("SampleModuleDialog") || !dialog->isVisible())
+        continue;
       shown.found = true;
       shown.modal = dialog->isModal();
       shown.title = dialog->windowTitle();
       if (auto* l = dialog->findChild<QLabel*>(QStringLiteral("OptionLabel"))) shown.option = l->text();
-      if (auto* t = dialog->findChild<QPlainTextEdit*>(QStringLiteral("ContextText"))) shown.context = t->toPlainText();
+      if (auto* t = dialog->findChild<QPlainTextEdit*>(QStringLiteral("ContextText")))
+        shown.context = t->toPlainText();
       if (auto* b = dialog->findChild<QPushButton*>(QStringLiteral("CloseButton"))) shown.button = b->text();
     }
   });
@@ -333,7 +336,8 @@ TEST_F(ModuleTest, SampleNamesItsOptionAndShowsTheRecordInEachLanguage) {
                                "Company name: Northwind Traders", "Language: 1 (en)", "Printer index: 3",
                                "Program directory: /opt/orba/", "Data directory: /var/lib/orba/data/",
                                "Option context: GL", "User detail: 42"})
-    EXPECT_TRUE(shown.context.contains(QString::fromUtf8(expected))) << expected << "\n" << shown.context.toStdString();
+    EXPECT_TRUE(shown.context.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                     << shown.context.toStdString();
 
   // French, under another name, with a string whose stored length is shorter
   // than its text: the window shows what the length says.

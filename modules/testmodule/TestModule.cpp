@@ -73,7 +73,8 @@ class Recorder {
     string("CompanyNumber", link.CompanyNumber);
     string("CompanyName", link.CompanyName);
     putNumber(out_, "Language", link.Language);
-    const std::string code(link.LanguageCode.chars, link.LanguageCode.length < 2 ? link.LanguageCode.length : 2);
+    const std::string code(link.LanguageCode.chars,
+                           link.LanguageCode.length < 2 ? link.LanguageCode.length : 2);
     putValue(out_, "LanguageCode", code.c_str());
     string("PrinterIndex", link.PrinterIndex);
     string("Reserved2", link.Reserved2);

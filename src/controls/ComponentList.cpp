@@ -5,8 +5,7 @@
 namespace orba::controls {
 
 void ComponentList::remove(QObject* component) {
-  components_.erase(std::remove(components_.begin(), components_.end(), component),
-                    components_.end());
+  components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
 }
 
 std::vector<QObject*> ComponentList::components() const {

@@ -42,8 +42,10 @@ void MenuBarMirror::clearContainer(QWidget* container) {
   const QList<QAction*> old = container->actions();
   for (QAction* action : old) {
     container->removeAction(action);
-    if (QMenu* menu = action->menu<QMenu*>()) delete menu;
-    else if (action->parent() == container) delete action;
+    if (QMenu* menu = action->menu<QMenu*>())
+      delete menu;
+    else if (action->parent() == container)
+      delete action;
   }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "MenuItem.h"
-
 #include <QObject>
 #include <unordered_map>
+
+#include "MenuItem.h"
 
 class QAction;
 class QMenu;

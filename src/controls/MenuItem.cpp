@@ -1,9 +1,9 @@
 #include "MenuItem.h"
 
-#include "Messages.h"
-
 #include <algorithm>
 #include <exception>
+
+#include "Messages.h"
 
 namespace orba::controls {
 

@@ -24,15 +24,17 @@ void Messages::post(Kind kind, const QString& text, QWidget* parent) {
     case Kind::Plain:
       QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent).exec();
       break;
-    case Kind::Information: QMessageBox::information(parent, title, text); break;
-    case Kind::Error: QMessageBox::critical(parent, title, text); break;
+    case Kind::Information:
+      QMessageBox::information(parent, title, text);
+      break;
+    case Kind::Error:
+      QMessageBox::critical(parent, title, text);
+      break;
   }
 }
 
 void Messages::show(const QString& text, QWidget* parent) { post(Kind::Plain, text, parent); }
-void Messages::information(const QString& text, QWidget* parent) {
-  post(Kind::Information, text, parent);
-}
+void Messages::information(const QString& text, QWidget* parent) { post(Kind::Information, text, parent); }
 void Messages::error(const QString& text, QWidget* parent) { post(Kind::Error, text, parent); }
 
 }  // namespace orba::controls

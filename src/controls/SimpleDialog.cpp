@@ -2,8 +2,7 @@
 
 namespace orba::controls {
 
-SimpleDialog::SimpleDialog(const QString& name, const QString& caption, QSize clientSize,
-                           QWidget* parent)
+SimpleDialog::SimpleDialog(const QString& name, const QString& caption, QSize clientSize, QWidget* parent)
     : QDialog(parent) {
   setObjectName(name);
   setWindowTitle(caption);

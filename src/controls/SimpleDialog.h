@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Form.h"
-
 #include <QDialog>
+
+#include "Form.h"
 
 namespace orba::controls {
 
@@ -11,8 +11,7 @@ namespace orba::controls {
 class SimpleDialog : public QDialog, public Form {
   Q_OBJECT
  public:
-  SimpleDialog(const QString& name, const QString& caption, QSize clientSize,
-               QWidget* parent = nullptr);
+  SimpleDialog(const QString& name, const QString& caption, QSize clientSize, QWidget* parent = nullptr);
 };
 
 }  // namespace orba::controls

@@ -4,7 +4,8 @@ namespace orba::data {
 
 DataModule::DataModule(const QString& name, QObject* parent) : QObject(parent) { setObjectName(name); }
 
-Table* DataModule::table(const QString& component, const TableSpec& shape, const QString& database, bool readOnly) {
+Table* DataModule::table(const QString& component, const TableSpec& shape, const QString& database,
+                         bool readOnly) {
   auto* t = components_.own(new Table(component, this));
   t->declare(shape);
   t->setDatabaseName(database);
@@ -53,7 +54,8 @@ TCo_DataModule::TCo_DataModule() : DataModule(QStringLiteral("Co_DataModule")) {
   Database2 = components_.own(new Database(QStringLiteral("Database2"), kSystemDatabase, this));
   Co_Table = table(QStringLiteral("Co_Table"), schemas::Co_Table, kSystemDatabase, true);
   Ctrl_table = table(QStringLiteral("Ctrl_table"), schemas::Co_Ctrl_table, kCompanyDatabase);
-  Applications_table = table(QStringLiteral("Applications_table"), schemas::Applications_table, kSystemDatabase);
+  Applications_table =
+      table(QStringLiteral("Applications_table"), schemas::Applications_table, kSystemDatabase);
   Co_DataSource = source(QStringLiteral("Co_DataSource"), Co_Table);
   DataSource2 = source(QStringLiteral("DataSource2"), Ctrl_table);
   DataSource3 = source(QStringLiteral("DataSource3"), Applications_table);

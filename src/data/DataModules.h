@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QObject>
+
 #include "DataSource.h"
 #include "Database.h"
 #include "Form.h"
 #include "Table.h"
-
-#include <QObject>
 
 namespace orba::data {
 

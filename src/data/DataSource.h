@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Table.h"
-
 #include <QObject>
 #include <QPointer>
+
+#include "Table.h"
 
 namespace orba::data {
 

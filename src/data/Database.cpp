@@ -1,9 +1,9 @@
 #include "Database.h"
 
-#include "DatabaseError.h"
-
 #include <QDir>
 #include <QHash>
+
+#include "DatabaseError.h"
 
 namespace orba::data {
 
@@ -28,7 +28,9 @@ Database::~Database() {
 Database* Database::byAlias(const QString& alias) { return registry().value(alias.toLower(), nullptr); }
 
 void Database::setParams(const QStringList& params) {
-  if (connected_) throw DatabaseError(QStringLiteral("Cannot change the parameters of the connected database %1").arg(alias_));
+  if (connected_)
+    throw DatabaseError(
+        QStringLiteral("Cannot change the parameters of the connected database %1").arg(alias_));
   params_ = params;
 }
 

@@ -1,11 +1,11 @@
 #include "FieldValues.h"
 
-#include "DatabaseError.h"
-#include "SchemaFields.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+
+#include "DatabaseError.h"
+#include "SchemaFields.h"
 
 namespace orba::data {
 
@@ -15,23 +15,31 @@ namespace {
 constexpr qint64 kJulianDayOfDayZero = 1721425;
 
 QDate toQDate(pdx::Date d) { return QDate::fromJulianDay(kJulianDayOfDayZero + d.days); }
-pdx::Date fromQDate(const QDate& d) { return pdx::Date{static_cast<int32_t>(d.toJulianDay() - kJulianDayOfDayZero)}; }
+pdx::Date fromQDate(const QDate& d) {
+  return pdx::Date{static_cast<int32_t>(d.toJulianDay() - kJulianDayOfDayZero)};
+}
 
 }  // namespace
 
 QVariant toVariant(const pdx::Value& v, pdx::FieldType type) {
   using K = pdx::Value::Kind;
   switch (v.kind()) {
-    case K::kNull: return {};
-    case K::kText: return QString::fromUtf8(v.text());
+    case K::kNull:
+      return {};
+    case K::kText:
+      return QString::fromUtf8(v.text());
     case K::kInt:
       if (type == pdx::FieldType::kShort || type == pdx::FieldType::kLong || type == pdx::FieldType::kAutoInc)
         return static_cast<int>(v.int_value());
       return static_cast<qint64>(v.int_value());
-    case K::kDouble: return v.double_value();
-    case K::kBool: return v.bool_value();
-    case K::kDate: return toQDate(v.date());
-    case K::kTime: return QTime::fromMSecsSinceStartOfDay(v.time().ms);
+    case K::kDouble:
+      return v.double_value();
+    case K::kBool:
+      return v.bool_value();
+    case K::kDate:
+      return toQDate(v.date());
+    case K::kTime:
+      return QTime::fromMSecsSinceStartOfDay(v.time().ms);
     case K::kTimestamp: {
       // A wall-clock reading without a time zone: kept as UTC so that no
       // daylight-saving rule shifts or invalidates it.
@@ -60,7 +68,9 @@ bool fromVariant(const QVariant& value, pdx::FieldType type, pdx::Value* out, QS
   }
   bool ok = true;
   switch (type) {
-    case T::kAlpha: *out = pdx::Value::Text(value.toString().toStdString()); return true;
+    case T::kAlpha:
+      *out = pdx::Value::Text(value.toString().toStdString());
+      return true;
     case T::kMemo:
       *out = pdx::Value::Text(value.toString().toStdString());
       return true;
@@ -85,7 +95,9 @@ bool fromVariant(const QVariant& value, pdx::FieldType type, pdx::Value* out, QS
       if (ok) *out = pdx::Value::Double(d);
       break;
     }
-    case T::kLogical: *out = pdx::Value::Bool(value.toBool()); return true;
+    case T::kLogical:
+      *out = pdx::Value::Bool(value.toBool());
+      return true;
     case T::kDate: {
       const QDate d = value.toDate();
       ok = d.isValid();

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QVariant>
+
 #include "TableSchemas.h"
 #include "paradox/Field.h"
 #include "paradox/Value.h"
-
-#include <QVariant>
 
 namespace orba::data {
 

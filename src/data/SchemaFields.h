@@ -1,9 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include "TableSchemas.h"
 #include "paradox/Field.h"
-
-#include <optional>
 
 namespace orba::data {
 

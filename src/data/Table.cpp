@@ -1,13 +1,13 @@
 #include "Table.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
 #include "Database.h"
 #include "DatabaseError.h"
 #include "FieldValues.h"
 #include "paradox/TableWriter.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QThread>
 
 namespace orba::data {
 
@@ -29,7 +29,9 @@ QString resolveTableFile(const QString& directory, const QString& tableName) {
   return dir.filePath(name);
 }
 
-Table::Table(const QString& componentName, QObject* parent) : QObject(parent) { setObjectName(componentName); }
+Table::Table(const QString& componentName, QObject* parent) : QObject(parent) {
+  setObjectName(componentName);
+}
 
 Table::~Table() = default;
 
@@ -141,7 +143,10 @@ void Table::checkDeclaredFields() {
     if (i < 0) fail(QStringLiteral("field %1 not found").arg(qstr(f.name)));
     const char actual = pdx::FieldTypeLetter(reader_->fields()[static_cast<size_t>(i)].type);
     if (actual != f.type)
-      fail(QStringLiteral("field %1 has type %2, expected %3").arg(qstr(f.name)).arg(QChar(actual)).arg(QChar(f.type)));
+      fail(QStringLiteral("field %1 has type %2, expected %3")
+               .arg(qstr(f.name))
+               .arg(QChar(actual))
+               .arg(QChar(f.type)));
   }
 }
 
@@ -229,7 +234,8 @@ uint32_t Table::physicalRecord(int position) const {
 }
 
 void Table::readRecord(int position, pdx::Record* record) {
-  if (position < 0 || position >= recordCount()) fail(QStringLiteral("record %1 does not exist").arg(position));
+  if (position < 0 || position >= recordCount())
+    fail(QStringLiteral("record %1 does not exist").arg(position));
   const pdx::Status s = reader_->ReadRecord(physicalRecord(position), record);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
 }
@@ -303,7 +309,9 @@ int Table::fieldSize(const QString& field) const {
   return i < 0 ? -1 : reader_->fields()[static_cast<size_t>(i)].size;
 }
 
-bool Table::hasField(const QString& name) const { return physicalIndex(name) >= 0 || calculatedIndex(name) >= 0; }
+bool Table::hasField(const QString& name) const {
+  return physicalIndex(name) >= 0 || calculatedIndex(name) >= 0;
+}
 
 QVariant Table::value(const QString& field) const {
   requireActive();
@@ -380,9 +388,10 @@ bool Table::locate(const QString& field, const QVariant& wanted, bool caseInsens
   const int count = recordCount();
   for (int p = 0; p < count; ++p) {
     const QVariant v = valueAt(p, field);
-    const bool match = caseInsensitive && v.typeId() == QMetaType::QString
-                           ? v.toString().compare(wanted.toString(), Qt::CaseInsensitive) == 0
-                           : v == wanted || (v.isValid() && wanted.isValid() && v.toString() == wanted.toString());
+    const bool match =
+        caseInsensitive && v.typeId() == QMetaType::QString
+            ? v.toString().compare(wanted.toString(), Qt::CaseInsensitive) == 0
+            : v == wanted || (v.isValid() && wanted.isValid() && v.toString() == wanted.toString());
     if (match) {
       moveTo(p);
       return true;
@@ -397,13 +406,15 @@ void Table::requireActive() const {
 
 void Table::requireBrowse(const char* what) const {
   requireActive();
-  if (state_ != State::Browse) fail(QStringLiteral("cannot %1 while a record is being edited").arg(QLatin1String(what)));
+  if (state_ != State::Browse)
+    fail(QStringLiteral("cannot %1 while a record is being edited").arg(QLatin1String(what)));
 }
 
 void Table::edit() {
   requireBrowse("edit");
   if (readOnly_) fail(QStringLiteral("the table is read-only"));
-  if (cursor_ < 0 || current_.size() != reader_->fields().size()) fail(QStringLiteral("there is no record to edit"));
+  if (cursor_ < 0 || current_.size() != reader_->fields().size())
+    fail(QStringLiteral("there is no record to edit"));
   original_ = current_;
   editing_ = current_;
   state_ = State::Edit;
@@ -419,7 +430,8 @@ void Table::append() {
   if (master_ && master_->isActive() && master_->recordCount() > 0) {
     const int field = physicalIndex(detailField_);
     pdx::Value link;
-    if (field >= 0 && fromVariant(master_->value(masterField_), reader_->fields()[static_cast<size_t>(field)].type, &link, nullptr))
+    if (field >= 0 && fromVariant(master_->value(masterField_),
+                                  reader_->fields()[static_cast<size_t>(field)].type, &link, nullptr))
       editing_[static_cast<size_t>(field)] = std::move(link);
   }
 }
@@ -427,7 +439,8 @@ void Table::append() {
 void Table::setValue(const QString& field, const QVariant& value) {
   if (state_ != State::Edit && state_ != State::Insert) fail(QStringLiteral("the table is not in edit mode"));
   const int i = physicalIndex(field);
-  if (i < 0 || static_cast<size_t>(i) >= editing_.size()) fail(QStringLiteral("field %1 not found").arg(field));
+  if (i < 0 || static_cast<size_t>(i) >= editing_.size())
+    fail(QStringLiteral("field %1 not found").arg(field));
   pdx::Value v;
   QString error;
   if (!fromVariant(value, reader_->fields()[static_cast<size_t>(i)].type, &v, &error))

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "TableSchemas.h"
-#include "paradox/Table.h"
-#include "paradox/TableWriter.h"
-
 #include <QObject>
 #include <QVariant>
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include "TableSchemas.h"
+#include "paradox/Table.h"
+#include "paradox/TableWriter.h"
 
 namespace orba::data {
 

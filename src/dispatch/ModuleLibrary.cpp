@@ -16,10 +16,18 @@ ModuleLibrary ModuleLibrary::load(const QString& programDir, const QString& name
   if (!m.library_.isLoaded()) {
     using F = loader::SharedLibrary::Failure;
     switch (m.library_.failure()) {
-      case F::NotFound: m.errorNumber_ = kNotFound; break;
-      case F::MissingDependency: m.errorNumber_ = kDependencyMissing; break;
-      case F::BadFormat: m.errorNumber_ = kBadFormat; break;
-      default: m.errorNumber_ = kBadFormat; break;
+      case F::NotFound:
+        m.errorNumber_ = kNotFound;
+        break;
+      case F::MissingDependency:
+        m.errorNumber_ = kDependencyMissing;
+        break;
+      case F::BadFormat:
+        m.errorNumber_ = kBadFormat;
+        break;
+      default:
+        m.errorNumber_ = kBadFormat;
+        break;
     }
     m.errorText_ = QString::fromStdString(m.library_.errorText());
     return m;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "SharedLibrary.h"
-#include "castellan/linku.h"
-
 #include <QString>
 #include <QStringList>
 #include <optional>
+
+#include "SharedLibrary.h"
+#include "castellan/linku.h"
 
 namespace orba::dispatch {
 
@@ -32,7 +32,8 @@ class ModuleLibrary {
   // Calls ShowDllForm; the result 0 means the module refused.
   std::int32_t call(const TLinkSection& link);
   // The Tools-menu maintenance entry, with the option catalogue.
-  std::int32_t callWithCatalogue(const TLinkSection& link, const QStringList& names, const QStringList& codes);
+  std::int32_t callWithCatalogue(const TLinkSection& link, const QStringList& names,
+                                 const QStringList& codes);
 
   void unload();
 

@@ -20,9 +20,9 @@ QString moduleLibraryName(const QString& code, QString* context) {
     const char* context;
   };
   static constexpr Shared kShared[] = {
-      {"gl19", "gl19", "gl"}, {"gl18", "gl18", "gl"}, {"ap07", "gl19", "ap"}, {"ap071", "gl18", "ap"},
+      {"gl19", "gl19", "gl"}, {"gl18", "gl18", "gl"},  {"ap07", "gl19", "ap"},  {"ap071", "gl18", "ap"},
       {"ar09", "gl19", "ar"}, {"ar091", "gl18", "ar"}, {"pa301", "gl19", "pa"}, {"pa3011", "gl18", "pa"},
-      {"iv05", "gl19", "iv"}, {"iv051", "gl18", "iv"}, {"fa15", "gl19", "sv"}, {"fa18", "gl18", "sv"},
+      {"iv05", "gl19", "iv"}, {"iv051", "gl18", "iv"}, {"fa15", "gl19", "sv"},  {"fa18", "gl18", "sv"},
       {"cf08", "gl19", "sa"}, {"cf10", "gl18", "sa"},
   };
   for (const Shared& s : kShared) {

@@ -13,14 +13,14 @@ namespace orba::dispatch {
 // of the 200-byte rights field, so the order of the codes here is part of the
 // stored format: the users module writes the same positions.
 struct ModuleMenu {
-  QString name;             // top-level item, e.g. "Generalledger1"
+  QString name;  // top-level item, e.g. "Generalledger1"
   QString designCaption;
-  int position;             // in the main menu
-  int module;               // the item's Tag
-  int firstSubmenu;         // index of the first group submenu among its items
-  QStringList quickEntries; // option codes + "f", before the separator
-  QString separator;        // "N1".."N9"; empty for the system menu
-  int submenuGroupIndex;    // GroupIndex of the separator and the submenus
+  int position;              // in the main menu
+  int module;                // the item's Tag
+  int firstSubmenu;          // index of the first group submenu among its items
+  QStringList quickEntries;  // option codes + "f", before the separator
+  QString separator;         // "N1".."N9"; empty for the system menu
+  int submenuGroupIndex;     // GroupIndex of the separator and the submenus
   std::array<QString, 4> groupNames;
   std::array<QString, 4> groupCaptions;
   std::array<QStringList, 4> groups;

@@ -31,7 +31,8 @@ bool TUserSecurityManager::setBytesField(const QString& field) {
   const data::TableSpec* shape = table ? table->declaration() : nullptr;
   if (shape) {
     for (const data::FieldSpec& f : shape->fields) {
-      if (QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size())).compare(field, Qt::CaseInsensitive) != 0)
+      if (QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size()))
+              .compare(field, Qt::CaseInsensitive) != 0)
         continue;
       if (f.size < kRightsSize) {
         field_.clear();
@@ -65,16 +66,19 @@ bool TUserSecurityManager::HasRight(std::uint8_t module, std::uint8_t group, std
   return (static_cast<std::uint8_t>(rights_[byte]) >> (bit % 8)) & 1;
 }
 
-void TUserSecurityManager::MarkTMenu(controls::MenuItem* item, int firstItem, std::uint8_t firstGroup, int lastItem,
-                                     bool disableOnly) const {
+void TUserSecurityManager::MarkTMenu(controls::MenuItem* item, int firstItem, std::uint8_t firstGroup,
+                                     int lastItem, bool disableOnly) const {
   std::uint8_t group = firstGroup;
   for (int i = firstItem; i <= lastItem; ++i, ++group) {
     controls::MenuItem* submenu = item->item(i);
     if (!submenu) continue;
     for (int j = 0; j < submenu->count(); ++j) {
-      const bool right = HasRight(static_cast<std::uint8_t>(item->tag()), group, static_cast<std::uint8_t>(j));
-      if (disableOnly) submenu->item(j)->setEnabled(right);
-      else submenu->item(j)->setVisible(right);
+      const bool right =
+          HasRight(static_cast<std::uint8_t>(item->tag()), group, static_cast<std::uint8_t>(j));
+      if (disableOnly)
+        submenu->item(j)->setEnabled(right);
+      else
+        submenu->item(j)->setVisible(right);
     }
   }
 }

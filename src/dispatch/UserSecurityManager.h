@@ -1,11 +1,11 @@
 #pragma once
 
-#include "DataSource.h"
-
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
+
+#include "DataSource.h"
 
 namespace orba::controls {
 class MenuItem;

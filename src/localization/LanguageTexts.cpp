@@ -1,26 +1,27 @@
 #include "LanguageTexts.h"
 
-#include "FieldValues.h"
-#include "paradox/TableWriter.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "FieldValues.h"
+#include "paradox/TableWriter.h"
 
 namespace orba::localization {
 
 namespace {
 
 constexpr data::FieldSpec kLanguageFields[] = {
-    {"FormName", 'A', 40, true, false},      {"ComponentName", 'A', 64, true, false},
-    {"Caption", 'A', 255, false, false},     {"Hint", 'A', 255, false, false},
-    {"Lines", 'M', 10, false, false},        {"IsMemo", 'L', 0, false, false},
-    {"IsDBGrid", 'L', 0, false, false},      {"IsRadioGroup", 'L', 0, false, false},
-    {"IsCombobox", 'L', 0, false, false},    {"IsCheckList", 'L', 0, false, false},
+    {"FormName", 'A', 40, true, false},   {"ComponentName", 'A', 64, true, false},
+    {"Caption", 'A', 255, false, false},  {"Hint", 'A', 255, false, false},
+    {"Lines", 'M', 10, false, false},     {"IsMemo", 'L', 0, false, false},
+    {"IsDBGrid", 'L', 0, false, false},   {"IsRadioGroup", 'L', 0, false, false},
+    {"IsCombobox", 'L', 0, false, false}, {"IsCheckList", 'L', 0, false, false},
 };
 const data::TableSpec kLanguageTable{"LanguageTable", "MainMenu.db", 2, kLanguageFields};
 
-const QStringList kKinds = {"form", "menu", "memo", "grid", "radio", "combo", "checklist", "navigator", "control"};
+const QStringList kKinds = {"form",  "menu",      "memo",      "grid",   "radio",
+                            "combo", "checklist", "navigator", "control"};
 
 QString unescape(const QString& cell) {
   QString out;
@@ -52,7 +53,9 @@ std::vector<LanguageRow> parseLanguageTexts(const QString& text, QString* error)
     if (line.isEmpty()) continue;
     const QStringList cells = line.split(QLatin1Char('\t'));
     if (cells.size() != 9 || cells[0].isEmpty() || cells[1].isEmpty() || !kKinds.contains(cells[2])) {
-      if (error) *error = QStringLiteral("line %1: expected 9 tab-separated cells with a form, a component and a kind").arg(n + 1);
+      if (error)
+        *error = QStringLiteral("line %1: expected 9 tab-separated cells with a form, a component and a kind")
+                     .arg(n + 1);
       return {};
     }
     LanguageRow row;
@@ -88,7 +91,8 @@ bool writeLanguageTable(const QString& path, const std::vector<LanguageRow>& row
   // reading it never finds it missing or half-written. Anything else in its
   // place (another shape, a damaged file) is replaced.
   std::unique_ptr<pdx::TableWriter> writer;
-  pdx::Status s = QFileInfo::exists(path) ? pdx::TableWriter::Open(file, {}, &writer) : pdx::Status::NotFound(file, "");
+  pdx::Status s =
+      QFileInfo::exists(path) ? pdx::TableWriter::Open(file, {}, &writer) : pdx::Status::NotFound(file, "");
   if (s.ok() && writer->fields() != fields) {
     writer.reset();
     s = pdx::Status::InvalidArgument(file, "another shape");
@@ -107,7 +111,9 @@ bool writeLanguageTable(const QString& path, const std::vector<LanguageRow>& row
   while (s.ok() && writer->record_count() > 0) s = writer->Delete(writer->record_count() - 1);
   for (const LanguageRow& row : rows) {
     if (!s.ok()) break;
-    auto text = [](const QString& t) { return t.isEmpty() ? pdx::Value::Null() : pdx::Value::Text(t.toStdString()); };
+    auto text = [](const QString& t) {
+      return t.isEmpty() ? pdx::Value::Null() : pdx::Value::Text(t.toStdString());
+    };
     auto flag = [&](const char* kind) { return pdx::Value::Bool(row.kind == QLatin1String(kind)); };
     pdx::Record record = {text(row.form),
                           text(row.component),

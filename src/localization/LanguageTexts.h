@@ -1,10 +1,10 @@
 #pragma once
 
-#include "TableSchemas.h"
-
 #include <QString>
 #include <QStringList>
 #include <vector>
+
+#include "TableSchemas.h"
 
 namespace orba::localization {
 

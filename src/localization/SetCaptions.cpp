@@ -1,10 +1,5 @@
 #include "SetCaptions.h"
 
-#include "MenuItem.h"
-#include "MessageList.h"
-#include "ReportText.h"
-#include "Table.h"
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -17,6 +12,11 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTextEdit>
+
+#include "MenuItem.h"
+#include "MessageList.h"
+#include "ReportText.h"
+#include "Table.h"
 
 namespace orba::localization {
 
@@ -31,9 +31,12 @@ QStringList splitLines(const QString& text) {
 }
 
 void setMemo(QObject* c, const QStringList& lines) {
-  if (auto* list = qobject_cast<controls::MessageList*>(c)) list->setLines(lines);
-  else if (auto* plain = qobject_cast<QPlainTextEdit*>(c)) plain->setPlainText(lines.join(QLatin1Char('\n')));
-  else if (auto* rich = qobject_cast<QTextEdit*>(c)) rich->setPlainText(lines.join(QLatin1Char('\n')));
+  if (auto* list = qobject_cast<controls::MessageList*>(c))
+    list->setLines(lines);
+  else if (auto* plain = qobject_cast<QPlainTextEdit*>(c))
+    plain->setPlainText(lines.join(QLatin1Char('\n')));
+  else if (auto* rich = qobject_cast<QTextEdit*>(c))
+    rich->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 void setGridTitles(QObject* c, const QStringList& lines) {
@@ -54,7 +57,8 @@ void setRadioGroup(QObject* c, const QString& caption, const QStringList& lines)
   group->setTitle(caption);
   // The group keeps its items: each takes its line; missing lines leave the
   // remaining items as they are.
-  const QList<QRadioButton*> items = group->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+  const QList<QRadioButton*> items =
+      group->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
   for (int i = 0; i < items.size() && i < lines.size(); ++i) items[i]->setText(lines[i]);
 }
 
@@ -75,19 +79,27 @@ void setItems(QObject* c, const QStringList& lines, bool checkable) {
 }
 
 void setCaptionOrText(QObject* c, const QString& caption, const QString& hint) {
-  if (auto* button = qobject_cast<QAbstractButton*>(c)) button->setText(caption);
-  else if (auto* label = qobject_cast<QLabel*>(c)) label->setText(caption);
-  else if (auto* edit = qobject_cast<QLineEdit*>(c)) edit->setText(caption);
-  else if (auto* group = qobject_cast<QGroupBox*>(c)) group->setTitle(caption);
-  else if (auto* plain = qobject_cast<QPlainTextEdit*>(c)) plain->setPlainText(caption);
-  else if (auto* widget = qobject_cast<QWidget*>(c); widget && widget->isWindow()) widget->setWindowTitle(caption);
+  if (auto* button = qobject_cast<QAbstractButton*>(c))
+    button->setText(caption);
+  else if (auto* label = qobject_cast<QLabel*>(c))
+    label->setText(caption);
+  else if (auto* edit = qobject_cast<QLineEdit*>(c))
+    edit->setText(caption);
+  else if (auto* group = qobject_cast<QGroupBox*>(c))
+    group->setTitle(caption);
+  else if (auto* plain = qobject_cast<QPlainTextEdit*>(c))
+    plain->setPlainText(caption);
+  else if (auto* widget = qobject_cast<QWidget*>(c); widget && widget->isWindow())
+    widget->setWindowTitle(caption);
   if (!hint.isEmpty())
     if (auto* widget = qobject_cast<QWidget*>(c)) widget->setToolTip(hint);
 }
 
 }  // namespace
 
-QString languageDirectory() { return QDir::cleanPath(QDir::current().absoluteFilePath(QStringLiteral("../languages"))); }
+QString languageDirectory() {
+  return QDir::cleanPath(QDir::current().absoluteFilePath(QStringLiteral("../languages")));
+}
 
 QString languageTableName(const QString& baseName) {
   QString name = baseName;
@@ -105,7 +117,8 @@ void SetCaptions(QObject* form, const controls::ComponentList& components, const
 
   const QString formName = form->objectName();
   if (table.findKey({formName, formName}))
-    if (auto* window = qobject_cast<QWidget*>(form)) window->setWindowTitle(table.text(QStringLiteral("Caption")));
+    if (auto* window = qobject_cast<QWidget*>(form))
+      window->setWindowTitle(table.text(QStringLiteral("Caption")));
 
   for (QObject* c : components.components()) {
     if (!table.findKey({formName, c->objectName()})) continue;

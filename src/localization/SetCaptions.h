@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ComponentList.h"
-
 #include <QString>
+
+#include "ComponentList.h"
 
 class QObject;
 

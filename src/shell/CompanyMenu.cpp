@@ -1,15 +1,15 @@
 // The company menu, the printer menu's choice and the tracker accounts.
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
 #include "DataModules.h"
 #include "DatabaseError.h"
 #include "Dialogs.h"
 #include "LinkRecord.h"
 #include "LogoAppForm.h"
 #include "SmallWindows.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 
 namespace orba::shell {
 

@@ -1,6 +1,9 @@
 // The language menu of the main window, the switch between languages and the
 // international wording of a few English menu entries.
 
+#include <QDateTime>
+#include <QLabel>
+
 #include "DataModules.h"
 #include "DatabaseError.h"
 #include "FileVersion.h"
@@ -11,9 +14,6 @@
 #include "SetCaptions.h"
 #include "SmallWindows.h"
 #include "Table.h"
-
-#include <QDateTime>
-#include <QLabel>
 
 namespace orba::shell {
 
@@ -41,7 +41,8 @@ void TLogoAppForm::Load_language_menu() {
 }
 
 void TLogoAppForm::setVersionPanel() {
-  StatusPanels[3]->setText(QStringLiteral("Version ") + QString::fromStdString(version::ProgramVersionText()));
+  StatusPanels[3]->setText(QStringLiteral("Version ") +
+                           QString::fromStdString(version::ProgramVersionText()));
 }
 
 void TLogoAppForm::English1Click(MenuItem& item) {

@@ -58,27 +58,39 @@ long LinkRecord::liveStrings() { return g_liveStrings.load(); }
 
 OrbaString& LinkRecord::slot(Field field) {
   switch (field) {
-    case Field::LoginName: return rec_.LoginName;
-    case Field::UserName: return rec_.UserName;
-    case Field::Reserved1: return rec_.Reserved1;
-    case Field::CompanyNumber: return rec_.CompanyNumber;
-    case Field::CompanyName: return rec_.CompanyName;
-    case Field::PrinterIndex: return rec_.PrinterIndex;
-    case Field::Reserved2: return rec_.Reserved2;
-    case Field::Customer: return rec_.Customer;
-    case Field::ProgramDir: return rec_.ProgramDir;
-    case Field::DataDir: return rec_.DataDir;
-    case Field::Reserved3: return rec_.Reserved3;
-    case Field::Reserved4: return rec_.Reserved4;
-    case Field::Reserved5: return rec_.Reserved5;
-    case Field::OptionContext: break;
+    case Field::LoginName:
+      return rec_.LoginName;
+    case Field::UserName:
+      return rec_.UserName;
+    case Field::Reserved1:
+      return rec_.Reserved1;
+    case Field::CompanyNumber:
+      return rec_.CompanyNumber;
+    case Field::CompanyName:
+      return rec_.CompanyName;
+    case Field::PrinterIndex:
+      return rec_.PrinterIndex;
+    case Field::Reserved2:
+      return rec_.Reserved2;
+    case Field::Customer:
+      return rec_.Customer;
+    case Field::ProgramDir:
+      return rec_.ProgramDir;
+    case Field::DataDir:
+      return rec_.DataDir;
+    case Field::Reserved3:
+      return rec_.Reserved3;
+    case Field::Reserved4:
+      return rec_.Reserved4;
+    case Field::Reserved5:
+      return rec_.Reserved5;
+    case Field::OptionContext:
+      break;
   }
   return rec_.OptionContext;
 }
 
-OrbaString LinkRecord::slot(Field field) const {
-  return const_cast<LinkRecord*>(this)->slot(field);
-}
+OrbaString LinkRecord::slot(Field field) const { return const_cast<LinkRecord*>(this)->slot(field); }
 
 void LinkRecord::set(Field field, const QString& text) {
   OrbaString fresh = allocateString(text.toUtf8());

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "castellan/linku.h"
-
 #include <QString>
+
+#include "castellan/linku.h"
 
 namespace orba::shell {
 
@@ -15,8 +15,20 @@ namespace orba::shell {
 class LinkRecord {
  public:
   enum class Field {
-    LoginName, UserName, Reserved1, CompanyNumber, CompanyName, PrinterIndex, Reserved2,
-    Customer, ProgramDir, DataDir, Reserved3, Reserved4, Reserved5, OptionContext
+    LoginName,
+    UserName,
+    Reserved1,
+    CompanyNumber,
+    CompanyName,
+    PrinterIndex,
+    Reserved2,
+    Customer,
+    ProgramDir,
+    DataDir,
+    Reserved3,
+    Reserved4,
+    Reserved5,
+    OptionContext
   };
 
   LinkRecord();

@@ -1,6 +1,14 @@
 // The main window's first activation: the system tables, the login, and the
 // desktop set up for the user and the user's company. Also the logout.
 
+#include <QCheckBox>
+#include <QDate>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStatusBar>
+
 #include "DataModules.h"
 #include "DatabaseError.h"
 #include "DesktopDialogs.h"
@@ -15,14 +23,6 @@
 #include "SetupWindows.h"
 #include "SmallWindows.h"
 #include "Table.h"
-
-#include <QCheckBox>
-#include <QDate>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QStatusBar>
 
 namespace orba::shell {
 
@@ -143,7 +143,8 @@ void TLogoAppForm::applyUserLanguage() {
   data::Table* languages = peers_.users->tblLanguage;
   link().setLanguageCode(languages->findKey({language}) ? languages->text(QStringLiteral("LangCode")).left(2)
                                                         : QStringLiteral("en"));
-  if (MenuItem* item = MainMenu->find(QStringLiteral("MenuItem") + link().languageCode())) item->setChecked(true);
+  if (MenuItem* item = MainMenu->find(QStringLiteral("MenuItem") + link().languageCode()))
+    item->setChecked(true);
 
   const QString table = QStringLiteral("MainMenu") + link().languageCode();
   translate(table);
@@ -171,7 +172,8 @@ void TLogoAppForm::Set_up_link() {
   link().set(LinkRecord::Field::UserName, users->text(QStringLiteral("User_name")));
   link().setUserDetail(users->value(QStringLiteral("User_detail")).toInt());
   setVersionPanel();
-  link().set(LinkRecord::Field::CompanyNumber, QString::number(users->value(QStringLiteral("User_company")).toInt()));
+  link().set(LinkRecord::Field::CompanyNumber,
+             QString::number(users->value(QStringLiteral("User_company")).toInt()));
   link().setLanguageNumber(users->value(QStringLiteral("User_language")).toInt());
 
   const QString company = link().get(LinkRecord::Field::CompanyNumber);
@@ -235,8 +237,9 @@ void TLogoAppForm::Logout() {
   setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
   StatusBar->hide();
   data::TCo_DataModule* co = peers_.companies;
-  for (data::Table* t : {peers_.clients->Ar_Table, peers_.suppliers->Ap_Table, peers_.ledger->Gl_Table,
-                         peers_.employees->Emp_Table, peers_.inventory->IvprodTable, peers_.inventory->IvinvTable})
+  for (data::Table* t :
+       {peers_.clients->Ar_Table, peers_.suppliers->Ap_Table, peers_.ledger->Gl_Table,
+        peers_.employees->Emp_Table, peers_.inventory->IvprodTable, peers_.inventory->IvinvTable})
     t->close();
   co->Database1->close();
 }

@@ -1,17 +1,5 @@
 #include "LogoAppForm.h"
 
-#include "DataModules.h"
-#include "DatabaseError.h"
-#include "LinkRecord.h"
-#include "SetCaptions.h"
-#include "MainMenuBuilder.h"
-#include "Messages.h"
-#include "PrinterCatalog.h"
-#include "DatabaseSession.h"
-#include "RightsMap.h"
-#include "UserSecurityManager.h"
-#include "Wallpaper.h"
-
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -20,6 +8,18 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+
+#include "DataModules.h"
+#include "DatabaseError.h"
+#include "DatabaseSession.h"
+#include "LinkRecord.h"
+#include "MainMenuBuilder.h"
+#include "Messages.h"
+#include "PrinterCatalog.h"
+#include "RightsMap.h"
+#include "SetCaptions.h"
+#include "UserSecurityManager.h"
+#include "Wallpaper.h"
 
 namespace orba::shell {
 
@@ -121,8 +121,8 @@ void TLogoAppForm::createComponents() {
   Wallpaper1->setObjectName(QStringLiteral("Wallpaper1"));
   setCentralWidget(Wallpaper1);
 
-  Error_Messages = components_.own(new controls::MessageList(QStringLiteral("Error_Messages"),
-                                                             designMessages(), this));
+  Error_Messages =
+      components_.own(new controls::MessageList(QStringLiteral("Error_Messages"), designMessages(), this));
 
   PrinterListBox = components_.own(new QListWidget(Wallpaper1));
   PrinterListBox->setObjectName(QStringLiteral("PrinterListBox"));
@@ -133,7 +133,8 @@ void TLogoAppForm::createComponents() {
   TrackerAccounts = components_.own(new QListWidget(Wallpaper1));
   TrackerAccounts->setObjectName(QStringLiteral("TrackerAccounts"));
   TrackerAccounts->hide();
-  UserSecurityManager1 = components_.own(new dispatch::TUserSecurityManager(QStringLiteral("UserSecurityManager1"), this));
+  UserSecurityManager1 =
+      components_.own(new dispatch::TUserSecurityManager(QStringLiteral("UserSecurityManager1"), this));
 
   // The desktop's context menu, on the wallpaper and on every shortcut icon.
   PopupMenu = components_.own(new MenuItem(QStringLiteral("PopupMenu")));
@@ -207,7 +208,8 @@ void TLogoAppForm::buildPrinterMenu() {
   }
   const int current = catalog.currentIndex();
   if (MenuItem* item = menu->item(current)) item->setChecked(true);
-  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex, current >= 0 ? QString::number(current) : QString());
+  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex,
+                             current >= 0 ? QString::number(current) : QString());
 }
 
 void TLogoAppForm::PrinterClick(MenuItem& item) {
@@ -233,9 +235,10 @@ bool TLogoAppForm::event(QEvent* event) {
   // screen, from the event loop, so that its dialogs have a window to sit on.
   // Without a window manager a shown window is never activated; its first
   // showing counts as its first activation then.
-  const bool first = event->type() == QEvent::WindowActivate ||
-                     (event->type() == QEvent::Show && !event->spontaneous());
-  if (first && peers_.companies) QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
+  const bool first =
+      event->type() == QEvent::WindowActivate || (event->type() == QEvent::Show && !event->spontaneous());
+  if (first && peers_.companies)
+    QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
   return handled;
 }
 
@@ -253,7 +256,8 @@ void TLogoAppForm::FormShow() {
     move(placement_.left, placement_.top);
   } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
-    move(area.x() + (area.width() - placement_.width) / 2, area.y() + (area.height() - placement_.height) / 2);
+    move(area.x() + (area.width() - placement_.width) / 2,
+         area.y() + (area.height() - placement_.height) / 2);
   }
 }
 

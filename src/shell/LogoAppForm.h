@@ -1,15 +1,15 @@
 #pragma once
 
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
 #include "Form.h"
 #include "MenuBarMirror.h"
 #include "MenuItem.h"
 #include "MessageList.h"
 #include "SettingsStore.h"
 #include "ShellSettings.h"
-
-#include <QMainWindow>
-#include <array>
-#include <functional>
 
 class QLabel;
 class QListWidget;

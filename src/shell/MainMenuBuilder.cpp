@@ -16,7 +16,8 @@ void addModuleMenu(MenuItem* root, const dispatch::ModuleMenu& module,
   if (module.name == QLatin1String("Tracker1")) {
     // The accounts of the tracker database, filled at login.
     top->add(QStringLiteral("trkopen"), QStringLiteral("Ouvrir"));
-    MenuItem* create = top->add(QStringLiteral("Createdatabase1"), QStringLiteral("Créer une base de données"));
+    MenuItem* create =
+        top->add(QStringLiteral("Createdatabase1"), QStringLiteral("Créer une base de données"));
     create->setOnClick(onOption);
   }
   for (const QString& quick : module.quickEntries) {
@@ -41,8 +42,7 @@ void addModuleMenu(MenuItem* root, const dispatch::ModuleMenu& module,
 
 MenuItem* buildMainMenu(const MenuItem::ClickHandler& onOption) {
   auto* root = new MenuItem(QStringLiteral("MainMenu"));
-  for (const dispatch::ModuleMenu& module : dispatch::moduleMenus())
-    addModuleMenu(root, module, onOption);
+  for (const dispatch::ModuleMenu& module : dispatch::moduleMenus()) addModuleMenu(root, module, onOption);
 
   MenuItem* settings = root->add(QStringLiteral("Settings1"), QStringLiteral("Options"));
   settings->add(QStringLiteral("Changecompanies1"), QStringLiteral("Compagnie"));

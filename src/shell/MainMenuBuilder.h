@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MenuItem.h"
-
 #include <functional>
+
+#include "MenuItem.h"
 
 namespace orba::shell {
 

@@ -1,6 +1,10 @@
 // The rights applied to the menus, the option catalogue, and the road from a
 // chosen option to its module library and back.
 
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+
 #include "DataModules.h"
 #include "DatabaseError.h"
 #include "DesktopDialogs.h"
@@ -14,10 +18,6 @@
 #include "UserSecurityManager.h"
 #include "WaitCursor.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QGuiApplication>
-
 namespace orba::shell {
 
 using controls::MenuItem;
@@ -26,7 +26,9 @@ namespace {
 
 LinkRecord& link() { return LinkRecord::instance(); }
 
-int firstSubmenu(int position) { return dispatch::moduleMenus()[static_cast<std::size_t>(position)].firstSubmenu; }
+int firstSubmenu(int position) {
+  return dispatch::moduleMenus()[static_cast<std::size_t>(position)].firstSubmenu;
+}
 
 }  // namespace
 
@@ -80,14 +82,16 @@ void TLogoAppForm::ExecuteOption(MenuItem& item) {
 }
 
 bool TLogoAppForm::PayrollFilesReady() {
-  const QString dir = CompanyDir(link().get(LinkRecord::Field::DataDir), link().get(LinkRecord::Field::CompanyNumber));
+  const QString dir =
+      CompanyDir(link().get(LinkRecord::Field::DataDir), link().get(LinkRecord::Field::CompanyNumber));
   if (QFileInfo::exists(data::resolveTableFile(dir, QStringLiteral("Pndept.db")))) return true;
   controls::Messages::information(Error_Messages->line(15), this);
   return false;
 }
 
 bool TLogoAppForm::JobCostFilesReady() {
-  const QString dir = CompanyDir(link().get(LinkRecord::Field::DataDir), link().get(LinkRecord::Field::CompanyNumber));
+  const QString dir =
+      CompanyDir(link().get(LinkRecord::Field::DataDir), link().get(LinkRecord::Field::CompanyNumber));
   if (QFileInfo::exists(data::resolveTableFile(dir, QStringLiteral("JcCtrl.db")))) return true;
   controls::Messages::information(Error_Messages->line(19), this);
   return false;
@@ -98,7 +102,8 @@ void TLogoAppForm::reportModuleFailure(const QString& code, int errorNumber, con
     controls::Messages::show(Error_Messages->line(14), this);
     return;
   }
-  QString text = QStringLiteral("error loading option ") + code + QStringLiteral("  ") + QString::number(errorNumber);
+  QString text =
+      QStringLiteral("error loading option ") + code + QStringLiteral("  ") + QString::number(errorNumber);
   if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
   controls::Messages::show(text, this);
 }
@@ -140,7 +145,8 @@ void TLogoAppForm::RunOption(const QString& received) {
     repaint();
     QString failure;
     try {
-      if (module.call(link().section()) == 0) controls::Messages::show(QStringLiteral("Access denied..."), this);
+      if (module.call(link().section()) == 0)
+        controls::Messages::show(QStringLiteral("Access denied..."), this);
     } catch (const std::exception& e) {
       failure = QString::fromUtf8(e.what());
     } catch (...) {

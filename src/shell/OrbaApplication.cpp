@@ -1,13 +1,13 @@
 #include "OrbaApplication.h"
 
+#include <QApplication>
+
 #include "DataModules.h"
-#include "Dialogs.h"
 #include "DesktopDialogs.h"
+#include "Dialogs.h"
 #include "PasswordDlg.h"
 #include "SetupWindows.h"
 #include "SmallWindows.h"
-
-#include <QApplication>
 
 namespace orba::shell {
 
@@ -83,7 +83,8 @@ void OrbaApplication::start() {
   mainWindow_->setPeers(peers);
 
   mainWindow_->MainMenu->find(QStringLiteral("About1"))->setOnClick(showModal(QStringLiteral("AboutBox")));
-  mainWindow_->MainMenu->find(QStringLiteral("Contactus1"))->setOnClick(showModal(QStringLiteral("ContactUs")));
+  mainWindow_->MainMenu->find(QStringLiteral("Contactus1"))
+      ->setOnClick(showModal(QStringLiteral("ContactUs")));
 
   ReadRegionalSettings(*settings_);
   progress_.step();

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "LogoAppForm.h"
-#include "ProgressDialog.h"
-#include "SettingsStore.h"
-
 #include <QObject>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "LogoAppForm.h"
+#include "ProgressDialog.h"
+#include "SettingsStore.h"
 
 namespace orba::shell {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Form.h"
-
 #include <QDialog>
+
+#include "Form.h"
 
 class QCheckBox;
 class QLabel;

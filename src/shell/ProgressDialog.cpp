@@ -1,16 +1,16 @@
 #include "ProgressDialog.h"
 
-#include "Messages.h"
+#include <unistd.h>
 
 #include <QString>
 #include <climits>
 #include <cstdint>
-#include <unistd.h>
+
+#include "Messages.h"
 
 namespace orba::shell {
 
-ProgressDialog::ProgressDialog(std::vector<std::string> candidates)
-    : candidates_(std::move(candidates)) {}
+ProgressDialog::ProgressDialog(std::vector<std::string> candidates) : candidates_(std::move(candidates)) {}
 
 std::vector<std::string> ProgressDialog::defaultCandidates() {
   std::vector<std::string> out;

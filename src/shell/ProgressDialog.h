@@ -1,9 +1,9 @@
 #pragma once
 
-#include "SharedLibrary.h"
-
 #include <string>
 #include <vector>
+
+#include "SharedLibrary.h"
 
 namespace orba::shell {
 

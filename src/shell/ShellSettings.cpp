@@ -39,9 +39,9 @@ SettingsReading readShellSettings(const settings::SettingsStore& store) {
   bool ok = false;
   r.language = orba("language", QStringLiteral("1")).trimmed().toInt(&ok, 10);
   if (!ok) r.language = 1;  // not a number: the default language
-  r.languageCode = r.language == 1 ? QStringLiteral("en")
-                 : r.language == 2 ? QStringLiteral("fr")
-                                   : QString();
+  r.languageCode = r.language == 1   ? QStringLiteral("en")
+                   : r.language == 2 ? QStringLiteral("fr")
+                                     : QString();
 
   r.programDir = orba("pgmdrive", kDefaultProgramDrive);
   r.dataDir = orba("datadrive", kDefaultDataDrive);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SettingsStore.h"
-
 #include <QString>
+
+#include "SettingsStore.h"
 
 namespace orba::shell {
 
@@ -15,8 +15,8 @@ struct TShellSettings {
   QString payrollCCQ = QStringLiteral("n");
   QString JobCost = QStringLiteral("n");
   QString tracker = QStringLiteral("n");
-  bool DisplayPW = false;    // the stored text is exactly "Y"
-  bool ShowWelcome = true;   // the stored text is exactly "Y"
+  bool DisplayPW = false;   // the stored text is exactly "Y"
+  bool ShowWelcome = true;  // the stored text is exactly "Y"
   QString Form = QStringLiteral("520,20,36,750,N");
   QString intl = QStringLiteral("N");
   int TitleMessageIndex = 16;

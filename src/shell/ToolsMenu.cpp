@@ -1,6 +1,10 @@
 // The Tools menu, built from the applications table: external programs,
 // module libraries run like options, and the maintenance of the menu itself.
 
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
 #include "DataModules.h"
 #include "DatabaseError.h"
 #include "DesktopDialogs.h"
@@ -10,10 +14,6 @@
 #include "ModuleLibrary.h"
 #include "RightsMap.h"
 #include "WaitCursor.h"
-
-#include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
 
 namespace orba::shell {
 
@@ -39,8 +39,10 @@ void openApplications(data::Table* apps) {
   apps->setValue(QStringLiteral("Application_name"), QStringLiteral("Maintenance of Tools menu"));
   apps->setValue(QStringLiteral("Application_name_fr"), QStringLiteral("Maintenance du menu Outils"));
   apps->setValue(QStringLiteral("Application_pgm"), QStringLiteral("mtools"));
-  apps->setValue(QStringLiteral("Application_about"), QStringLiteral("Security like Maintenance of parameters"));
-  apps->setValue(QStringLiteral("Application_about_fr"), QStringLiteral("Sécurité comme Maintenance des paramètres"));
+  apps->setValue(QStringLiteral("Application_about"),
+                 QStringLiteral("Security like Maintenance of parameters"));
+  apps->setValue(QStringLiteral("Application_about_fr"),
+                 QStringLiteral("Sécurité comme Maintenance des paramètres"));
   apps->setValue(QStringLiteral("Application_security"), QStringLiteral("ut02"));
   apps->setValue(QStringLiteral("Application_type"), true);
   apps->post();
@@ -126,7 +128,8 @@ void TLogoAppForm::ExecuteExe(MenuItem& item) {
   // the table without changing the desktop's own current folder.
   QString program = item.name();
   if (!program.contains(QLatin1Char('/'))) {
-    const QString found = QStandardPaths::findExecutable(program, {link().get(LinkRecord::Field::ProgramDir)});
+    const QString found =
+        QStandardPaths::findExecutable(program, {link().get(LinkRecord::Field::ProgramDir)});
     program = found.isEmpty() ? QStandardPaths::findExecutable(program) : found;
   }
   if (program.isEmpty() || !QProcess::startDetached(program, {}, directory))
@@ -158,7 +161,8 @@ void TLogoAppForm::MaintainTools() {
     repaint();
     if (!failure.isEmpty()) showError(failure);
   } else {
-    controls::Messages::show(QStringLiteral("error loading mtools") + QString::number(module.errorNumber()), this);
+    controls::Messages::show(QStringLiteral("error loading mtools") + QString::number(module.errorNumber()),
+                             this);
   }
   link().set(LinkRecord::Field::OptionContext, QString());
   setDateCaption();

@@ -4,13 +4,13 @@
 // moment the main window is first exposed ("main-window-shown <ns>") and
 // quits: the start-up benchmark measures against the time it launched us.
 
-#include "OrbaApplication.h"
-
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <ctime>
+
+#include "OrbaApplication.h"
 
 namespace {
 

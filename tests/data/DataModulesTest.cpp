@@ -1,8 +1,9 @@
-#include "DataModules.h"
-#include "DatabaseError.h"
+#include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "DataModules.h"
+#include "DatabaseError.h"
 
 using namespace orba::data;
 

@@ -1,13 +1,14 @@
-#include "Database.h"
-#include "DatabaseError.h"
-#include "Table.h"
+#include <gtest/gtest.h>
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <optional>
+
+#include "Database.h"
+#include "DatabaseError.h"
+#include "Table.h"
 
 using namespace orba::data;
 

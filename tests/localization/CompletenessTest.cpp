@@ -1,12 +1,12 @@
-#include "LanguageTexts.h"
-#include "PasswordDlg.h"
-#include "ShellFixture.h"
-#include "Table.h"
-
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QSet>
+
+#include "LanguageTexts.h"
+#include "PasswordDlg.h"
+#include "ShellFixture.h"
+#include "Table.h"
 
 using orba::controls::MenuItem;
 using orba::shell::OrbaApplication;

@@ -1,9 +1,9 @@
+#include <QLabel>
+
 #include "DataModules.h"
 #include "LinkRecord.h"
 #include "ShellFixture.h"
 #include "SmallWindows.h"
-
-#include <QLabel>
 
 using orba::controls::MenuItem;
 using orba::shell::LinkRecord;
@@ -70,7 +70,8 @@ TEST_F(LanguageSwitchTest, FrenchTranslatesTheWindowsThatFollowAndSetsTheLanguag
   const QString title = app->mainWindow()->windowTitle();
   EXPECT_TRUE(title.startsWith("Castellan/Orba    ")) << title.toStdString();
   EXPECT_TRUE(title.endsWith(QString::number(QDate::currentDate().year()) + " ")) << title.toStdString();
-  EXPECT_TRUE(title.contains(", " + QString::number(QDate::currentDate().day()) + " ")) << title.toStdString();
+  EXPECT_TRUE(title.contains(", " + QString::number(QDate::currentDate().day()) + " "))
+      << title.toStdString();
 }
 
 TEST_F(LanguageSwitchTest, InternationalWordingFollowsEnglishOnly) {

@@ -1,15 +1,16 @@
 // Translating the main window (several hundred components), opening and
 // closing the language table each time, as every call does.
-#include "LogoAppForm.h"
-#include "Messages.h"
-#include "PrinterCatalog.h"
-#include "SetCaptions.h"
+#include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
+
+#include "LogoAppForm.h"
+#include "Messages.h"
+#include "PrinterCatalog.h"
+#include "SetCaptions.h"
 
 static void BM_TranslateMainWindow(benchmark::State& state) {
   QTemporaryDir root;
@@ -19,7 +20,8 @@ static void BM_TranslateMainWindow(benchmark::State& state) {
     QFile::copy(QString(ORBA_LANGUAGES_DIR) + "/" + f, root.path() + "/languages/" + f);
   QDir::setCurrent(root.path() + "/bin");
   orba::controls::Messages::setInterceptor([](auto, const QString&) {});
-  orba::printers::PrinterCatalog::setInstance(std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{"P"}));
+  orba::printers::PrinterCatalog::setInstance(
+      std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{"P"}));
   orba::settings::SettingsStore settings({root.filePath("orba.ini"), QString()});
   orba::shell::TLogoAppForm window(settings);
   const auto components = window.components().components().size();

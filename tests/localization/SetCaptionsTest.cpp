@@ -1,10 +1,4 @@
-#include "DatabaseError.h"
-#include "Form.h"
-#include "LanguageTexts.h"
-#include "MenuItem.h"
-#include "MessageList.h"
-#include "ReportText.h"
-#include "SetCaptions.h"
+#include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QDir>
@@ -15,7 +9,14 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QWidget>
-#include <gtest/gtest.h>
+
+#include "DatabaseError.h"
+#include "Form.h"
+#include "LanguageTexts.h"
+#include "MenuItem.h"
+#include "MessageList.h"
+#include "ReportText.h"
+#include "SetCaptions.h"
 
 using namespace orba;
 using localization::LanguageRow;
@@ -27,7 +28,8 @@ struct TestForm : QWidget, controls::Form {
   QLabel* label = components_.own(new QLabel("Design label", this));
   QLabel* blank = components_.own(new QLabel("Will be blanked", this));
   controls::MenuItem* item = components_.own(new controls::MenuItem("gl03", "gl03"));
-  controls::MessageList* messages = components_.own(new controls::MessageList("Error_Messages", {"a", "b"}, this));
+  controls::MessageList* messages =
+      components_.own(new controls::MessageList("Error_Messages", {"a", "b"}, this));
   QTableWidget* grid3 = components_.own(new QTableWidget(0, 4, this));
   QTableWidget* grid4 = components_.own(new QTableWidget(0, 4, this));
   QGroupBox* radio = components_.own(new QGroupBox("Radio", this));
@@ -90,19 +92,20 @@ class SetCaptionsTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(SetCaptionsTest, EveryKindOfComponentTakesItsText) {
-  writeTable("MainMenufr.db",
-             {row("TestForm", "TestForm", "form", "Titre traduit"),
-              row("TestForm", "Label1", "control", "Étiquette", ""),
-              row("TestForm", "Label2", "control", "", "Nouvelle bulle"),
-              row("TestForm", "gl03", "menu", "Saisie des transactions", "ignored hint"),
-              row("TestForm", "Error_Messages", "memo", "", "", {"Image illisible.", "", "Suffixe"}),
-              row("TestForm", "Grid3", "grid", "", "", {"A", "B", "C"}),
-              row("TestForm", "Grid4", "grid", "", "", {"Code", "Nom", "Ville", "Solde"}),
-              row("TestForm", "RadioGroup1", "radio", "Choix", "", {"un", "deux", "trois"}),
-              row("TestForm", "ComboBox1", "combo", "", "", {"a", "b", "c", "d"}),
-              row("TestForm", "CheckList1", "checklist", "", "", {"x", "y"}),
-              row("TestForm", "DBNavigator1", "navigator", "not a caption", "not a hint", {"Premier", "Dernier"}),
-              row("TestForm", "QRLabel1", "control", "Rapport")});
+  writeTable(
+      "MainMenufr.db",
+      {row("TestForm", "TestForm", "form", "Titre traduit"),
+       row("TestForm", "Label1", "control", "Étiquette", ""),
+       row("TestForm", "Label2", "control", "", "Nouvelle bulle"),
+       row("TestForm", "gl03", "menu", "Saisie des transactions", "ignored hint"),
+       row("TestForm", "Error_Messages", "memo", "", "", {"Image illisible.", "", "Suffixe"}),
+       row("TestForm", "Grid3", "grid", "", "", {"A", "B", "C"}),
+       row("TestForm", "Grid4", "grid", "", "", {"Code", "Nom", "Ville", "Solde"}),
+       row("TestForm", "RadioGroup1", "radio", "Choix", "", {"un", "deux", "trois"}),
+       row("TestForm", "ComboBox1", "combo", "", "", {"a", "b", "c", "d"}),
+       row("TestForm", "CheckList1", "checklist", "", "", {"x", "y"}),
+       row("TestForm", "DBNavigator1", "navigator", "not a caption", "not a hint", {"Premier", "Dernier"}),
+       row("TestForm", "QRLabel1", "control", "Rapport")});
   TestForm form;
   localization::SetCaptions(&form, form.components(), "MainMenufr");
 

@@ -1,8 +1,9 @@
-#include "FileVersion.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "FileVersion.h"
 
 using orba::version::GetFileVersionText;
 

@@ -1,7 +1,8 @@
-#include "RegionalFormats.h"
+#include <gtest/gtest.h>
 
 #include <QLocale>
-#include <gtest/gtest.h>
+
+#include "RegionalFormats.h"
 
 using orba::formats::RegionalFormats;
 

@@ -1,10 +1,11 @@
-#include "IniDocument.h"
-#include "SettingsStore.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "IniDocument.h"
+#include "SettingsStore.h"
 
 using orba::settings::IniDocument;
 using orba::settings::SettingsStore;
@@ -45,9 +46,8 @@ TEST(IniDocument, RewriteKeepsCommentsSpellingAndOtherValues) {
   doc.setValue("orba", "FORM", "9,8,7,6,Y");
   doc.setValue("SETTINGS", "CurrAlign", "R");
   doc.setValue("New", "a", "b");
-  EXPECT_EQ(doc.serialize(),
-            QStringLiteral("; written by the installer\n[Orba]\nForm=9,8,7,6,Y\ncustomer=X\n"
-                           "[Settings]\nintl=N\nCurrAlign=R\n[New]\na=b\n"));
+  EXPECT_EQ(doc.serialize(), QStringLiteral("; written by the installer\n[Orba]\nForm=9,8,7,6,Y\ncustomer=X\n"
+                                            "[Settings]\nintl=N\nCurrAlign=R\n[New]\na=b\n"));
 }
 
 class SettingsStoreTest : public ::testing::Test {

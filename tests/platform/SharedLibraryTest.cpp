@@ -1,8 +1,9 @@
-#include "SharedLibrary.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "SharedLibrary.h"
 
 using orba::loader::SharedLibrary;
 

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMap>
+#include <QtTest/QTest>
+#include <deque>
+
 #include "DataModules.h"
 #include "DesktopDialogs.h"
 #include "Dialogs.h"
@@ -9,12 +15,6 @@
 #include "SetupWindows.h"
 #include "ShellFixture.h"
 #include "SmallWindows.h"
-
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QMap>
-#include <QtTest/QTest>
-#include <deque>
 
 // A whole installation on disk (settings, system tables, a company, module
 // libraries in the program folder) and the program started on it, with

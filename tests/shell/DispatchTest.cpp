@@ -1,7 +1,7 @@
+#include <QLabel>
+
 #include "DesktopFixture.h"
 #include "ModuleLibrary.h"
-
-#include <QLabel>
 
 using orba::controls::MenuItem;
 using orba::shell::LinkRecord;
@@ -122,14 +122,16 @@ TEST_F(DispatchTest, RefusalMissingLibrariesAndFailingModulesAreReported) {
 
   click("gl04");
   ASSERT_EQ(messages.size(), 2);
-  EXPECT_TRUE(messages[1].startsWith(QString("error loading option gl04  %1").arg(orba::dispatch::ModuleLibrary::kNotFound)))
+  EXPECT_TRUE(messages[1].startsWith(
+      QString("error loading option gl04  %1").arg(orba::dispatch::ModuleLibrary::kNotFound)))
       << messages[1].toStdString();
   EXPECT_TRUE(messages[1].contains("gl04.so"));
 
   // A library without the entry point is treated as one that did not load.
   QFile::copy(VERSIONED_LIBRARY, programDir() + "/gl07.so");
   click("gl07");
-  EXPECT_TRUE(messages.value(2).startsWith(QString("error loading option gl07  %1").arg(orba::dispatch::ModuleLibrary::kNoEntryPoint)));
+  EXPECT_TRUE(messages.value(2).startsWith(
+      QString("error loading option gl07  %1").arg(orba::dispatch::ModuleLibrary::kNoEntryPoint)));
 
   qputenv("ORBA_TEST_MODULE_THROW", "1");
   window->RunOption("gl03");

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "DataModules.h"
-#include "RightsMap.h"
-#include "Table.h"
-
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <functional>
+
+#include "DataModules.h"
+#include "RightsMap.h"
+#include "Table.h"
 
 // Writes the system and company tables of an installation with the data
 // layer, the way the program itself reads them.
@@ -57,7 +57,9 @@ class Installation {
       t.post();
     });
   }
-  void emptyCompanies() { fill(orba::data::schemas::Co_Table, dataDir_, [](orba::data::Table&) {}); }
+  void emptyCompanies() {
+    fill(orba::data::schemas::Co_Table, dataDir_, [](orba::data::Table&) {});
+  }
   void addUser(const QString& password, const QString& code, const QString& name, int language, int company,
                const QStringList& options, const QString& printer = {}) {
     fill(orba::data::schemas::User_table, dataDir_, [&](orba::data::Table& t) {
@@ -73,7 +75,9 @@ class Installation {
       t.post();
     });
   }
-  void ensureDesktops() { fill(orba::data::schemas::Desktop_table, dataDir_, [](orba::data::Table&) {}); }
+  void ensureDesktops() {
+    fill(orba::data::schemas::Desktop_table, dataDir_, [](orba::data::Table&) {});
+  }
   void touch(int company, const QString& file) {
     QFile f(companyDir(company) + "/" + file);
     f.open(QIODevice::WriteOnly);

@@ -1,8 +1,9 @@
-#include "LinkRecord.h"
+#include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstring>
-#include <gtest/gtest.h>
+
+#include "LinkRecord.h"
 
 using orba::shell::LinkRecord;
 

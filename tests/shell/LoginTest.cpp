@@ -1,7 +1,7 @@
-#include "DesktopFixture.h"
-
 #include <QLabel>
 #include <QStatusBar>
+
+#include "DesktopFixture.h"
 
 using orba::shell::LinkRecord;
 

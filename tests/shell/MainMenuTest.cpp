@@ -1,12 +1,12 @@
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
+
 #include "LinkRecord.h"
 #include "RightsMap.h"
 #include "ShellFixture.h"
-
-#include <QAction>
-#include <QMenu>
-#include <QListWidget>
-#include <QMenuBar>
-#include <QSet>
 
 using orba::controls::MenuItem;
 using orba::dispatch::moduleMenus;
@@ -167,7 +167,8 @@ TEST_F(MainMenuTest, PrinterMenuListsThePrintersWithTheCurrentOneChecked) {
 }
 
 TEST_F(MainMenuTest, NoPrinterAtAllGivesAnEmptyMenu) {
-  orba::printers::PrinterCatalog::setInstance(std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{}));
+  orba::printers::PrinterCatalog::setInstance(
+      std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{}));
   start();
   EXPECT_EQ(menu->find("Selectprinter1")->count(), 0);
   EXPECT_EQ(LinkRecord::instance().get(LinkRecord::Field::PrinterIndex), "");

@@ -1,15 +1,16 @@
 #pragma once
 
-#include "Messages.h"
-#include "OrbaApplication.h"
-#include "PrinterCatalog.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "Messages.h"
+#include "OrbaApplication.h"
+#include "PrinterCatalog.h"
 
 // An installation in a temporary folder: a settings file whose program root
 // holds a wallpaper picture, a fixed printer list, and message boxes recorded
@@ -31,8 +32,8 @@ class ShellFixture : public ::testing::Test {
     QDir::setCurrent(programDir());
     orba::controls::Messages::setInterceptor(
         [this](orba::controls::Messages::Kind, const QString& text) { messages << text; });
-    orba::printers::PrinterCatalog::setInstance(std::make_unique<orba::printers::FixedPrinterCatalog>(
-        QStringList{"Laser", "Cheques", "PDF"}, 1));
+    orba::printers::PrinterCatalog::setInstance(
+        std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{"Laser", "Cheques", "PDF"}, 1));
     withPicture();
   }
   void TearDown() override {

@@ -1,9 +1,10 @@
-#include "SettingsStore.h"
-#include "ShellSettings.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "SettingsStore.h"
+#include "ShellSettings.h"
 
 using namespace orba::shell;
 using orba::settings::SettingsStore;
@@ -19,7 +20,8 @@ struct Settings {
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(text.toUtf8());
     f.close();
-    store = std::make_unique<SettingsStore>(SettingsStore::Paths{dir.filePath("orba.ini"), dir.filePath("user.ini")});
+    store = std::make_unique<SettingsStore>(
+        SettingsStore::Paths{dir.filePath("orba.ini"), dir.filePath("user.ini")});
   }
 };
 

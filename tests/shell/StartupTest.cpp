@@ -1,10 +1,9 @@
-#include "LinkRecord.h"
-#include "ShellFixture.h"
-
 #include <QApplication>
 #include <QMenuBar>
 
+#include "LinkRecord.h"
 #include "RegionalFormats.h"
+#include "ShellFixture.h"
 #include "Wallpaper.h"
 
 using orba::shell::LinkRecord;

@@ -1,5 +1,6 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 // Widgets need one application object for the whole run.
 int main(int argc, char** argv) {

@@ -1,7 +1,7 @@
-#include "ShellFixture.h"
-
 #include <QGuiApplication>
 #include <QScreen>
+
+#include "ShellFixture.h"
 
 using orba::shell::OrbaApplication;
 
@@ -42,7 +42,8 @@ TEST_F(WindowPlacementTest, MalformedPlacementOpensTheDefaultWindow) {
   window->show();
   EXPECT_EQ(window->size(), QSize(750, 520));
   window->close();
-  EXPECT_TRUE(readSettingsFile().contains(QString("Form=520,%1,%2,750,Y\n").arg(window->x()).arg(window->y())));
+  EXPECT_TRUE(
+      readSettingsFile().contains(QString("Form=520,%1,%2,750,Y\n").arg(window->x()).arg(window->y())));
 }
 
 TEST_F(WindowPlacementTest, QuitSetsSaveOnCloseAndClosesTheWindow) {

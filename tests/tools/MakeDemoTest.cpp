@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QImage>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -23,8 +24,6 @@
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
 #include "stream/ComponentStream.h"
-
-#include <QImage>
 
 namespace fs = std::filesystem;
 namespace sc = orba::data::schemas;
@@ -103,8 +102,8 @@ std::map<std::string, std::string> snapshot(const std::string& root) {
     std::ifstream in(e.path(), std::ios::binary);
     std::stringstream bytes;
     bytes << in.rdbuf();
-    files[e.path().string()] = std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) +
-                               "|" + bytes.str();
+    files[e.path().string()] =
+        std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + "|" + bytes.str();
   }
   return files;
 }
@@ -168,11 +167,11 @@ TEST_F(MadeDemo, RunsAndLaysOutTheFolders) {
       if (ext == ".db" || ext == ".DB") tables.insert(std::string(dir) + "/" + e.path().filename().string());
     }
   const std::set<std::string> want = {
-      "data/user.db", "data/Desktop.db", "data/Languages.db", "data/comp.db",
-      "data1/ctrl.DB", "data1/cli.DB", "data1/sup.db", "data1/glm.DB", "data1/emp.DB", "data1/ivprod.DB",
-      "data1/ivinv.DB", "data1/trkdb.DB", "data1/taxrates.db", "data1/taxratesP.db",
-      "data2/ctrl.DB", "data2/cli.DB", "data2/sup.db", "data2/glm.DB", "data2/emp.DB", "data2/ivprod.DB",
-      "data2/ivinv.DB", "data2/trkdb.DB", "data2/taxrates.db", "data2/taxratesP.db"};
+      "data/user.db",   "data/Desktop.db", "data/Languages.db", "data/comp.db",       "data1/ctrl.DB",
+      "data1/cli.DB",   "data1/sup.db",    "data1/glm.DB",      "data1/emp.DB",       "data1/ivprod.DB",
+      "data1/ivinv.DB", "data1/trkdb.DB",  "data1/taxrates.db", "data1/taxratesP.db", "data2/ctrl.DB",
+      "data2/cli.DB",   "data2/sup.db",    "data2/glm.DB",      "data2/emp.DB",       "data2/ivprod.DB",
+      "data2/ivinv.DB", "data2/trkdb.DB",  "data2/taxrates.db", "data2/taxratesP.db"};
   EXPECT_EQ(tables, want);
   // Nothing of the scratch work is left behind.
   EXPECT_FALSE(fs::exists(path("data1", ".make-demo-scratch")));
@@ -245,7 +244,8 @@ TEST_F(MadeDemo, UsersLogInByUpperCasePasswordWithTheirOwnRights) {
   std::set<int> optionBits;
   for (const auto& menu : orba::dispatch::moduleMenus())
     for (int g = 0; g < 4; ++g)
-      for (int i = 0; i < menu.groups[g].size(); ++i) optionBits.insert(orba::dispatch::rightsBit(menu.module, g, i));
+      for (int i = 0; i < menu.groups[g].size(); ++i)
+        optionBits.insert(orba::dispatch::rightsBit(menu.module, g, i));
   for (int bit = 0; bit < 1600; ++bit) EXPECT_EQ(hasBit(adminRights, bit), optionBits.count(bit) == 1) << bit;
 }
 
@@ -277,8 +277,10 @@ TEST_F(MadeDemo, EachUserStartsWithTheSixPanelIconsInTheirLanguage) {
 
   const std::vector<std::string> names = {"ClientBtn",   "SupplierBtn", "AccountsBtn",
                                           "EmployeeBtn", "ProductBtn",  "ToDoListBtn"};
-  const std::vector<std::string> french = {"Clients", "Fournisseurs", "Comptes", "Employés", "Produits", "À faire"};
-  const std::vector<std::string> english = {"Clients", "Suppliers", "Accounts", "Employees", "Products", "To do"};
+  const std::vector<std::string> french = {"Clients",  "Fournisseurs", "Comptes",
+                                           "Employés", "Produits",     "À faire"};
+  const std::vector<std::string> english = {"Clients",   "Suppliers", "Accounts",
+                                            "Employees", "Products",  "To do"};
   for (const auto& [user, list] : icons) {
     SCOPED_TRACE(user);
     ASSERT_EQ(list.size(), 6u);
@@ -311,7 +313,8 @@ TEST_F(MadeDemo, EachUserStartsWithTheSixPanelIconsInTheirLanguage) {
       const std::string& data = c.find("Glyph.Data")->text;
       ASSERT_GT(data.size(), 6u);
       const uint32_t size = static_cast<uint8_t>(data[0]) | static_cast<uint8_t>(data[1]) << 8 |
-                            static_cast<uint8_t>(data[2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(data[3])) << 24;
+                            static_cast<uint8_t>(data[2]) << 16 |
+                            static_cast<uint32_t>(static_cast<uint8_t>(data[3])) << 24;
       EXPECT_EQ(size, data.size() - 4);
       EXPECT_EQ(data.substr(4, 2), "BM");
       QImage glyph;
@@ -386,14 +389,18 @@ TEST_F(MadeDemo, CompanyTablesHoldConsistentData) {
     std::set<std::string> suppliers, products;
     for (const Record& r : readAll(*sup)) suppliers.insert(col(*sup, r, "Sup_code").text());
     for (const Record& r : readAll(*prod)) {
-      products.insert(col(*prod, r, "Ivprod_line_code").text() + "|" + col(*prod, r, "Ivprod_item_code").text());
+      products.insert(col(*prod, r, "Ivprod_line_code").text() + "|" +
+                      col(*prod, r, "Ivprod_item_code").text());
       EXPECT_EQ(suppliers.count(col(*prod, r, "Ivprod_sup1").text()), 1u);
       EXPECT_GE(col(*prod, r, "Ivprod_price1").double_value(), col(*prod, r, "Ivprod_price9").double_value());
-      EXPECT_LT(col(*prod, r, "Ivprod_std_cost").double_value(), col(*prod, r, "Ivprod_price9").double_value());
+      EXPECT_LT(col(*prod, r, "Ivprod_std_cost").double_value(),
+                col(*prod, r, "Ivprod_price9").double_value());
     }
     std::set<int64_t> stores;
     for (const Record& r : readAll(*inv)) {
-      EXPECT_EQ(products.count(col(*inv, r, "Ivinv_Line_Code").text() + "|" + col(*inv, r, "Ivinv_item_code").text()), 1u);
+      EXPECT_EQ(products.count(col(*inv, r, "Ivinv_Line_Code").text() + "|" +
+                               col(*inv, r, "Ivinv_item_code").text()),
+                1u);
       stores.insert(col(*inv, r, "Ivinv_store").int_value());
     }
     EXPECT_GE(stores.size(), 1u);

@@ -25,16 +25,15 @@ struct DemoCompany {
   std::string_view password;  // empty: anyone may switch to it
   int periods;                // 12 monthly or 13 four-week periods
   int currentPeriod;
-  int dateFormat;             // 0 yyyy/mm/dd, 1 dd/mm/yyyy, 2 mm/dd/yyyy
+  int dateFormat;  // 0 yyyy/mm/dd, 1 dd/mm/yyyy, 2 mm/dd/yyyy
   int stores;
 };
 
 inline constexpr DemoCompany kDemoCompanies[] = {
-    {1, Lang::kFrench, "Les Entreprises Tremblay Ltée", "1450, rue Sainte-Catherine Est",
-     "Bureau 300", "Montréal", "Québec", "Canada", "H2L 2H5", "(514) 555-0142",
-     "Marie-Ève Tremblay", "", 12, 11, 1, 2},
-    {2, Lang::kEnglish, "Northern Lights Trading Inc.", "88 Elm Street", "Unit 4", "Sudbury",
-     "Ontario", "Canada", "P3C 1T7", "(705) 555-0188", "Heather MacDonald", "NORD2026", 13, 12, 2, 3},
+    {1, Lang::kFrench, "Les Entreprises Tremblay Ltée", "1450, rue Sainte-Catherine Est", "Bureau 300",
+     "Montréal", "Québec", "Canada", "H2L 2H5", "(514) 555-0142", "Marie-Ève Tremblay", "", 12, 11, 1, 2},
+    {2, Lang::kEnglish, "Northern Lights Trading Inc.", "88 Elm Street", "Unit 4", "Sudbury", "Ontario",
+     "Canada", "P3C 1T7", "(705) 555-0188", "Heather MacDonald", "NORD2026", 13, 12, 2, 3},
 };
 
 inline std::span<const DemoCompany> demoCompanies() { return kDemoCompanies; }

@@ -111,22 +111,20 @@ pdx::Status makeCompanyTables(const std::string& dir, const DemoCompany& company
     TableShape shape;
     Maker make;
   } tables[] = {
-      {controlShape(), controlRows},
-      {shapeOf(sc::trkdb_table), trackerRows},
-      {shapeOf(sc::Gl_Table), accountRows},
-      {shapeOf(sc::Ar_Table), clientRows},
-      {shapeOf(sc::Ap_Table), supplierRows},
-      {shapeOf(sc::Emp_Table), employeeRows},
-      {shapeOf(sc::IvprodTable), productRows},
-      {shapeOf(sc::IvinvTable), inventoryRows},
+      {controlShape(), controlRows},           {shapeOf(sc::trkdb_table), trackerRows},
+      {shapeOf(sc::Gl_Table), accountRows},    {shapeOf(sc::Ar_Table), clientRows},
+      {shapeOf(sc::Ap_Table), supplierRows},   {shapeOf(sc::Emp_Table), employeeRows},
+      {shapeOf(sc::IvprodTable), productRows}, {shapeOf(sc::IvinvTable), inventoryRows},
   };
   for (const auto& t : tables) {
-    pdx::Status s = makeTable(dir, t.shape, [&](const TableShape& shape) { return t.make(shape, company); }, log);
+    pdx::Status s = makeTable(
+        dir, t.shape, [&](const TableShape& shape) { return t.make(shape, company); }, log);
     if (!s.ok()) return s;
   }
   for (const bool purchases : {false, true}) {
-    pdx::Status s = makeTable(dir, taxShape(purchases ? "taxratesP.db" : "taxrates.db"),
-                              [&](const TableShape& shape) { return taxRows(shape, company, purchases); }, log);
+    pdx::Status s = makeTable(
+        dir, taxShape(purchases ? "taxratesP.db" : "taxrates.db"),
+        [&](const TableShape& shape) { return taxRows(shape, company, purchases); }, log);
     if (!s.ok()) return s;
   }
   return pdx::Status::OK();

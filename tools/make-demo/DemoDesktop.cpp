@@ -34,9 +34,9 @@ struct PanelIcon {
 };
 
 constexpr PanelIcon kPanelIcons[kPanelIconCount] = {
-    {"ClientBtn", "Clients", "Clients"},        {"SupplierBtn", "Suppliers", "Fournisseurs"},
-    {"AccountsBtn", "Accounts", "Comptes"},     {"EmployeeBtn", "Employees", "Employés"},
-    {"ProductBtn", "Products", "Produits"},     {"ToDoListBtn", "To do", "À faire"},
+    {"ClientBtn", "Clients", "Clients"},    {"SupplierBtn", "Suppliers", "Fournisseurs"},
+    {"AccountsBtn", "Accounts", "Comptes"}, {"EmployeeBtn", "Employees", "Employés"},
+    {"ProductBtn", "Products", "Produits"}, {"ToDoListBtn", "To do", "À faire"},
 };
 
 // A bitmap's stored data: its size, then the bitmap file.

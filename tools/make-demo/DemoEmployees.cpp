@@ -125,8 +125,8 @@ std::vector<Row> employeeRows(const TableShape& shape, const DemoCompany& compan
         .logical("Emp_universite", rng.chance(25))
         .integer("Emp_#_children", rng.between(0, 3))
         .text("Emp_Emergency_tel", phone(rng, place))
-        .text("Emp_vacation_entitlement", startYear < 2020 ? (fr ? "3 semaines" : "3 weeks")
-                                                           : (fr ? "2 semaines" : "2 weeks"))
+        .text("Emp_vacation_entitlement",
+              startYear < 2020 ? (fr ? "3 semaines" : "3 weeks") : (fr ? "2 semaines" : "2 weeks"))
         .integer("Emp_no_pay", 0);
     if (!active) r.date("Emp_End_Date", 2026, static_cast<unsigned>(rng.between(1, 10)), 15);
     if (rng.chance(55)) r.text("Emp_spouse", personName(rng, lang));

@@ -15,7 +15,7 @@ enum class Lang { kFrench, kEnglish };
 
 struct Place {
   std::string_view city;
-  std::string_view province;  // two-letter code
+  std::string_view province;      // two-letter code
   std::string_view postalPrefix;  // first three characters of the postal code
   std::string_view areaCode;
 };

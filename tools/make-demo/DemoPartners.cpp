@@ -14,12 +14,18 @@ namespace {
 constexpr int kClientCount = 300;
 
 constexpr std::string_view kBanks[] = {
-    "Desjardins", "Banque Nationale", "RBC Banque Royale", "TD Canada Trust",
-    "BMO Banque de Montréal", "Banque Scotia", "CIBC", "Banque Laurentienne",
+    "Desjardins",
+    "Banque Nationale",
+    "RBC Banque Royale",
+    "TD Canada Trust",
+    "BMO Banque de Montréal",
+    "Banque Scotia",
+    "CIBC",
+    "Banque Laurentienne",
 };
-constexpr std::string_view kShipFr[] = {"Nos camions", "Purolator", "Postes Canada", "Client ramasse",
-                                        "Transport Gagnon", "Dicom"};
-constexpr std::string_view kShipEn[] = {"Our trucks", "Purolator", "Canada Post", "Customer pickup",
+constexpr std::string_view kShipFr[] = {"Nos camions",    "Purolator",        "Postes Canada",
+                                        "Client ramasse", "Transport Gagnon", "Dicom"};
+constexpr std::string_view kShipEn[] = {"Our trucks",           "Purolator", "Canada Post", "Customer pickup",
                                         "Manitoulin Transport", "Day & Ross"};
 constexpr int kTerms[] = {0, 15, 30, 30, 30, 45, 60};
 constexpr double kClientDiscounts[] = {0.0, 0.0, 0.0, 2.0, 5.0, 10.0};
@@ -157,8 +163,9 @@ std::vector<Row> clientRows(const TableShape& shape, const DemoCompany& company)
         .integer("Cli_credit_limit", rng.between(1, 50) * 1000)
         .integer("Cli_price_list", rng.between(1, 9))
         .number("Cli_discount", rng.pick(kClientDiscounts));
-    if (rng.chance(30)) r.text("Cli_adr2", cfr ? "Bureau " + std::to_string(rng.between(1, 9) * 100)
-                                              : "Suite " + std::to_string(rng.between(1, 9) * 100));
+    if (rng.chance(30))
+      r.text("Cli_adr2", cfr ? "Bureau " + std::to_string(rng.between(1, 9) * 100)
+                             : "Suite " + std::to_string(rng.between(1, 9) * 100));
     if (rng.chance(50)) r.text("Cli_fax", phone(rng, c.place));
     if (rng.chance(4) && n > 1) r.text("Cli_charge_to", code('C', rng.between(1, n - 1)));
     setDate(r, "Cli_date_created", rng, 2012, 2025);

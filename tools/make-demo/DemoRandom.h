@@ -21,9 +21,7 @@ class Random {
     return z ^ (z >> 31);
   }
   // In [lo, hi], both included.
-  int between(int lo, int hi) {
-    return lo + static_cast<int>(next() % static_cast<uint64_t>(hi - lo + 1));
-  }
+  int between(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<uint64_t>(hi - lo + 1)); }
   // In [0, 1).
   double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
   // Money-like: in [lo, hi] rounded to cents.

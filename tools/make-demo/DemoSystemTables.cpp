@@ -13,8 +13,7 @@ Random randomFor(const DemoCompany& company, std::string_view table) {
   return Random(h ^ (static_cast<uint64_t>(company.code) << 32) ^ 20260101u);
 }
 
-pdx::Status makeTable(const std::string& dir, const TableShape& shape, const RowMaker& make,
-                      MadeLog* log) {
+pdx::Status makeTable(const std::string& dir, const TableShape& shape, const RowMaker& make, MadeLog* log) {
   TableOutcome outcome = TableOutcome::kKept;
   pdx::Status s = ensureTable(dir, shape, make, &outcome);
   if (s.ok()) log->emplace_back(dir + "/" + shape.file, outcome);
@@ -68,10 +67,10 @@ std::vector<Row> companyRows(const TableShape& shape) {
 // The clerk keeps the receivables and does the invoicing; of the ledger he
 // only sees a few reports, so the rest of the menus show disabled.
 const std::vector<std::string_view> kClerkOptions = {
-    "ar01", "ar02", "ar091", "ar05", "ar06", "ar04", "ar07", "ar08", "ar10", "ar09", "ar03",
-    "ar15", "ar16", "ar14", "ar11", "ar12", "ar13", "fa01", "fa18", "fa02", "fa020", "fa22",
-    "fa05", "fa14", "fa03", "fa06", "fa15", "fa04", "fa13", "fa12", "fa16", "fa20", "fa21",
-    "fa07", "fa11", "fa17", "fa10", "fa30", "gl07", "gl04", "gl08",
+    "ar01", "ar02", "ar091", "ar05", "ar06", "ar04", "ar07", "ar08", "ar10", "ar09",  "ar03",
+    "ar15", "ar16", "ar14",  "ar11", "ar12", "ar13", "fa01", "fa18", "fa02", "fa020", "fa22",
+    "fa05", "fa14", "fa03",  "fa06", "fa15", "fa04", "fa13", "fa12", "fa16", "fa20",  "fa21",
+    "fa07", "fa11", "fa17",  "fa10", "fa30", "gl07", "gl04", "gl08",
 };
 
 }  // namespace
@@ -117,8 +116,9 @@ pdx::Status makeSystemTables(const std::string& dataDir, MadeLog* log) {
   pdx::Status s = makeTable(dataDir, shapeOf(sc::tblLanguage), languageRows, log);
   if (s.ok()) s = makeTable(dataDir, shapeOf(sc::Co_Table), companyRows, log);
   if (s.ok())
-    s = makeTable(dataDir, shapeOf(sc::User_table),
-                  [&](const TableShape& shape) { return userRows(shape, clerkRights); }, log);
+    s = makeTable(
+        dataDir, shapeOf(sc::User_table),
+        [&](const TableShape& shape) { return userRows(shape, clerkRights); }, log);
   // The desktop stores each user's layout there at close; a new installation
   // starts with the standard desktop plus each user's panel icons.
   if (s.ok()) s = makeTable(dataDir, shapeOf(sc::Desktop_table), desktopRows, log);

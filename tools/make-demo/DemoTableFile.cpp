@@ -73,8 +73,7 @@ pdx::Status ensureTable(const std::string& dir, const TableShape& shape, const R
   const fs::path scratch = fs::path(dir) / ".make-demo-scratch";
   std::error_code ec;
   fs::remove_all(scratch, ec);  // what a crashed run left behind
-  if (!fs::create_directories(scratch, ec) && ec)
-    return pdx::Status::IOError(scratch.string(), ec.message());
+  if (!fs::create_directories(scratch, ec) && ec) return pdx::Status::IOError(scratch.string(), ec.message());
 
   const std::string staged = (scratch / shape.file).string();
   pdx::CreateOptions create;

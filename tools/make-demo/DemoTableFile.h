@@ -35,7 +35,9 @@ class Row {
  public:
   explicit Row(const TableShape& shape);
   Row& set(std::string_view field, pdx::Value value);
-  Row& text(std::string_view field, std::string value) { return set(field, pdx::Value::Text(std::move(value))); }
+  Row& text(std::string_view field, std::string value) {
+    return set(field, pdx::Value::Text(std::move(value)));
+  }
   Row& integer(std::string_view field, int64_t value) { return set(field, pdx::Value::Int(value)); }
   Row& number(std::string_view field, double value) { return set(field, pdx::Value::Double(value)); }
   Row& logical(std::string_view field, bool value) { return set(field, pdx::Value::Bool(value)); }

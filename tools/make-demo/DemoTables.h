@@ -27,8 +27,7 @@ pdx::Status makeCompanyTables(const std::string& companyDir, const DemoCompany& 
 Random randomFor(const DemoCompany& company, std::string_view table);
 
 // Makes one table when missing and notes what happened.
-pdx::Status makeTable(const std::string& dir, const TableShape& shape, const RowMaker& make,
-                      MadeLog* log);
+pdx::Status makeTable(const std::string& dir, const TableShape& shape, const RowMaker& make, MadeLog* log);
 
 // A day of the years given; never later than November 2026, the demo's
 // current period.

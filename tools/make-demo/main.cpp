@@ -13,13 +13,13 @@
 // they are (they may hold what someone typed into the demo since); only
 // what is missing is made. Pictures are rewritten, identically.
 
-#include "DemoPictures.h"
-#include "DemoTables.h"
-#include "SettingsStore.h"
-
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+
+#include "DemoPictures.h"
+#include "DemoTables.h"
+#include "SettingsStore.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -51,10 +51,12 @@ int main(int argc, char** argv) {
   orba::pdx::Status s = orba::demo::makeSystemTables(dataDir.toStdString(), &made);
   for (const orba::demo::DemoCompany& company : orba::demo::demoCompanies()) {
     if (s.ok())
-      s = orba::demo::makeCompanyTables((dataDir + QString::number(company.code)).toStdString(), company, &made);
+      s = orba::demo::makeCompanyTables((dataDir + QString::number(company.code)).toStdString(), company,
+                                        &made);
   }
   for (const auto& [path, outcome] : made)
-    std::printf("%s %s\n", outcome == orba::demo::TableOutcome::kCreated ? "created" : "kept   ", path.c_str());
+    std::printf("%s %s\n", outcome == orba::demo::TableOutcome::kCreated ? "created" : "kept   ",
+                path.c_str());
   if (!s.ok()) {
     std::fprintf(stderr, "orba-make-demo: %s\n", s.ToString().c_str());
     return 1;
@@ -62,8 +64,13 @@ int main(int argc, char** argv) {
 
   orba::settings::SettingsStore settings({root + QStringLiteral("/orba.ini"), QString()});
   const QString section = QStringLiteral("Orba");
-  const struct { const char* name; QString value; } defaults[] = {
-      {"pgmdrive", root}, {"datadrive", root}, {"language", QStringLiteral("1")},
+  const struct {
+    const char* name;
+    QString value;
+  } defaults[] = {
+      {"pgmdrive", root},
+      {"datadrive", root},
+      {"language", QStringLiteral("1")},
       {"customer", QStringLiteral("Demo")},
       // The welcome window has nothing to say on a demo yet.
       {"ShowWelcome", QStringLiteral("N")},

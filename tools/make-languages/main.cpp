@@ -4,11 +4,11 @@
 //
 // writes DIR/MainMenuen.db and DIR/MainMenufr.db.
 
-#include "LanguageTexts.h"
-
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+
+#include "LanguageTexts.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -24,13 +24,16 @@ int main(int argc, char** argv) {
   QString error;
   const auto rows = orba::localization::parseLanguageTexts(QString::fromUtf8(file.readAll()), &error);
   if (rows.empty()) {
-    std::fprintf(stderr, "orba-make-languages: %s: %s\n", argv[1], qPrintable(error.isEmpty() ? QStringLiteral("no rows") : error));
+    std::fprintf(stderr, "orba-make-languages: %s: %s\n", argv[1],
+                 qPrintable(error.isEmpty() ? QStringLiteral("no rows") : error));
     return 1;
   }
   const QString dir = QString::fromLocal8Bit(argv[2]);
   using orba::localization::Language;
-  for (auto [language, name] : {std::pair{Language::English, "MainMenuen.db"}, std::pair{Language::French, "MainMenufr.db"}}) {
-    if (!orba::localization::writeLanguageTable(dir + QLatin1Char('/') + QLatin1String(name), rows, language, &error)) {
+  for (auto [language, name] :
+       {std::pair{Language::English, "MainMenuen.db"}, std::pair{Language::French, "MainMenufr.db"}}) {
+    if (!orba::localization::writeLanguageTable(dir + QLatin1Char('/') + QLatin1String(name), rows, language,
+                                                &error)) {
       std::fprintf(stderr, "orba-make-languages: %s\n", qPrintable(error));
       return 1;
     }

@@ -22,10 +22,17 @@ std::string Escape(const std::string& s) {
   out.reserve(s.size());
   for (char c : s) {
     switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\\': out += "\\\\"; break;
-      default: out.push_back(c);
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out.push_back(c);
     }
   }
   return out;
@@ -39,8 +46,8 @@ int Fail(const Status& s) {
 int Info(Table& t) {
   std::cout << "records: " << t.record_count() << "\n";
   for (const auto& f : t.fields())
-    std::cout << f.name << "\t" << orba::pdx::FieldTypeLetter(f.type) << "\t"
-              << static_cast<unsigned>(f.size) << "\n";
+    std::cout << f.name << "\t" << orba::pdx::FieldTypeLetter(f.type) << "\t" << static_cast<unsigned>(f.size)
+              << "\n";
   return 0;
 }
 

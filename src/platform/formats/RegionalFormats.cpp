@@ -45,18 +45,28 @@ QString formatDateWithPattern(const QDate& date, const QString& pattern, const Q
     while (i + run < n && pattern[i + run].toUpper() == upper) ++run;
     i += run;
     if (upper == QLatin1Char('D')) {
-      if (run == 1) out += QString::number(date.day());
-      else if (run == 2) out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
-      else if (run == 3) out += locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
-      else out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
+      if (run == 1)
+        out += QString::number(date.day());
+      else if (run == 2)
+        out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
+      else if (run == 3)
+        out += locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+      else
+        out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
     } else if (upper == QLatin1Char('M')) {
-      if (run == 1) out += QString::number(date.month());
-      else if (run == 2) out += QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
-      else if (run == 3) out += locale.monthName(date.month(), QLocale::ShortFormat);
-      else out += locale.monthName(date.month(), QLocale::LongFormat);
+      if (run == 1)
+        out += QString::number(date.month());
+      else if (run == 2)
+        out += QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
+      else if (run == 3)
+        out += locale.monthName(date.month(), QLocale::ShortFormat);
+      else
+        out += locale.monthName(date.month(), QLocale::LongFormat);
     } else {
-      if (run <= 2) out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
-      else out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+      if (run <= 2)
+        out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
+      else
+        out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
     }
   }
   return out;
@@ -100,8 +110,10 @@ std::optional<QDate> RegionalFormats::parseDate(const QString& text) const {
 
   int day = 0, month = 0, year = 0;
   for (int k = 0; k < 3; ++k) {
-    if (order[k] == QLatin1Char('D')) day = parts[k];
-    else if (order[k] == QLatin1Char('M')) month = parts[k];
+    if (order[k] == QLatin1Char('D'))
+      day = parts[k];
+    else if (order[k] == QLatin1Char('M'))
+      month = parts[k];
     else {
       year = parts[k];
       if (widths[k] <= 2) year += year < 50 ? 2000 : 1900;
@@ -123,31 +135,51 @@ QString RegionalFormats::formatCurrency(double amount) const {
 
   if (!negative || rounded == 0.0) {
     switch (currencyFormat_) {
-      case 0: return symbol_ + digits;
-      case 1: return digits + symbol_;
-      case 2: return symbol_ + QLatin1Char(' ') + digits;
-      default: return digits + QLatin1Char(' ') + symbol_;
+      case 0:
+        return symbol_ + digits;
+      case 1:
+        return digits + symbol_;
+      case 2:
+        return symbol_ + QLatin1Char(' ') + digits;
+      default:
+        return digits + QLatin1Char(' ') + symbol_;
     }
   }
   const QString& s = symbol_;
   const QString& d = digits;
   switch (negativeFormat_) {
-    case 0: return QLatin1Char('(') + s + d + QLatin1Char(')');
-    case 1: return QLatin1Char('-') + s + d;
-    case 2: return s + QLatin1Char('-') + d;
-    case 3: return s + d + QLatin1Char('-');
-    case 4: return QLatin1Char('(') + d + s + QLatin1Char(')');
-    case 5: return QLatin1Char('-') + d + s;
-    case 6: return d + QLatin1Char('-') + s;
-    case 7: return d + s + QLatin1Char('-');
-    case 8: return QLatin1Char('-') + d + QLatin1Char(' ') + s;
-    case 9: return QLatin1Char('-') + s + QLatin1Char(' ') + d;
-    case 10: return d + QLatin1Char(' ') + s + QLatin1Char('-');
-    case 11: return s + QLatin1Char(' ') + d + QLatin1Char('-');
-    case 12: return s + QLatin1Char(' ') + QLatin1Char('-') + d;
-    case 13: return d + QLatin1Char('-') + QLatin1Char(' ') + s;
-    case 14: return QLatin1Char('(') + s + QLatin1Char(' ') + d + QLatin1Char(')');
-    default: return QLatin1Char('(') + d + QLatin1Char(' ') + s + QLatin1Char(')');
+    case 0:
+      return QLatin1Char('(') + s + d + QLatin1Char(')');
+    case 1:
+      return QLatin1Char('-') + s + d;
+    case 2:
+      return s + QLatin1Char('-') + d;
+    case 3:
+      return s + d + QLatin1Char('-');
+    case 4:
+      return QLatin1Char('(') + d + s + QLatin1Char(')');
+    case 5:
+      return QLatin1Char('-') + d + s;
+    case 6:
+      return d + QLatin1Char('-') + s;
+    case 7:
+      return d + s + QLatin1Char('-');
+    case 8:
+      return QLatin1Char('-') + d + QLatin1Char(' ') + s;
+    case 9:
+      return QLatin1Char('-') + s + QLatin1Char(' ') + d;
+    case 10:
+      return d + QLatin1Char(' ') + s + QLatin1Char('-');
+    case 11:
+      return s + QLatin1Char(' ') + d + QLatin1Char('-');
+    case 12:
+      return s + QLatin1Char(' ') + QLatin1Char('-') + d;
+    case 13:
+      return d + QLatin1Char('-') + QLatin1Char(' ') + s;
+    case 14:
+      return QLatin1Char('(') + s + QLatin1Char(' ') + d + QLatin1Char(')');
+    default:
+      return QLatin1Char('(') + d + QLatin1Char(' ') + s + QLatin1Char(')');
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <sys/stat.h>
+
 #include <utility>
 
 namespace orba::loader {
@@ -59,9 +60,7 @@ SharedLibrary SharedLibrary::loadFile(const std::string& path) {
 
 SharedLibrary SharedLibrary::loadByName(const std::string& name) { return open(name); }
 
-void* SharedLibrary::symbol(const char* name) const {
-  return handle_ ? dlsym(handle_, name) : nullptr;
-}
+void* SharedLibrary::symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
 
 void SharedLibrary::unload() {
   if (handle_) dlclose(std::exchange(handle_, nullptr));

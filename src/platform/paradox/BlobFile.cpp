@@ -32,8 +32,8 @@ Status BlobFileReader::Read(uint32_t location, uint32_t length, std::string* out
   if (offset == 0 || offset % f::kMbUnit != 0)
     return Status::Corruption(name_, where() + ": not a block boundary");
   if (offset >= fsize)
-    return Status::Corruption(name_, where() + ": beyond the end of the file (" +
-                                         std::to_string(fsize) + " bytes)");
+    return Status::Corruption(name_,
+                              where() + ": beyond the end of the file (" + std::to_string(fsize) + " bytes)");
   if (length > f::kMaxBlobLength)
     return Status::Corruption(name_, where() + ": impossible length " + std::to_string(length));
   if (cached_offset_ != offset) {
@@ -45,8 +45,7 @@ Status BlobFileReader::Read(uint32_t location, uint32_t length, std::string* out
   }
   const std::string& head = cached_unit_;
   Status s;
-  if (head.size() < f::kMbSingleHeader)
-    return Status::Corruption(name_, where() + ": block header cut off");
+  if (head.size() < f::kMbSingleHeader) return Status::Corruption(name_, where() + ": block header cut off");
   const uint8_t type = static_cast<uint8_t>(head[0]);
   if (type == f::kMbSingleBlob) {
     if (index != f::kMbSingleIndex)
@@ -65,10 +64,9 @@ Status BlobFileReader::Read(uint32_t location, uint32_t length, std::string* out
   if (type == f::kMbSubAllocated) {
     if (index >= f::kMbSubEntryCount)
       return Status::Corruption(name_, where() + ": entry index out of range");
-    if (head.size() < f::kMbUnit)
-      return Status::Corruption(name_, where() + ": sub-allocated block cut off");
-    const uint8_t* e = reinterpret_cast<const uint8_t*>(head.data()) + f::kMbSubEntries +
-                       index * f::kMbSubEntrySize;
+    if (head.size() < f::kMbUnit) return Status::Corruption(name_, where() + ": sub-allocated block cut off");
+    const uint8_t* e =
+        reinterpret_cast<const uint8_t*>(head.data()) + f::kMbSubEntries + index * f::kMbSubEntrySize;
     unsigned start = e[0], chunks = e[1], last = e[4];
     if (start < f::kMbFirstDataChunk || chunks == 0 || last < 1 || last > f::kMbChunk)
       return Status::Corruption(name_, where() + ": entry is unused or damaged");
@@ -81,8 +79,8 @@ Status BlobFileReader::Read(uint32_t location, uint32_t length, std::string* out
     out->assign(head, start * f::kMbChunk, len);
     return Status::OK();
   }
-  return Status::Corruption(name_, where() + ": points to a block of type " +
-                                       std::to_string(type) + ", not a blob");
+  return Status::Corruption(name_,
+                            where() + ": points to a block of type " + std::to_string(type) + ", not a blob");
 }
 
 }  // namespace orba::pdx

@@ -140,15 +140,13 @@ Status BlobFileWriter::Append(const std::vector<Item>& items, std::vector<BlobDe
     PutU16(e + 2, mod);
     e[4] = static_cast<uint8_t>(d.size() - (chunks - 1) * f::kMbChunk);
     std::memcpy(sub.data() + chunk * f::kMbChunk, d.data(), d.size());
-    (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) |
-                                   static_cast<uint32_t>(entry),
+    (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) | static_cast<uint32_t>(entry),
                                static_cast<uint32_t>(d.size()), mod};
     chunk += chunks;
     --entry;
   }
   flush_sub();
-  if (base + buf.size() > 0xFFFFFF00ull)
-    return Status::NotSupported(name_, "blob file would exceed 4 GiB");
+  if (base + buf.size() > 0xFFFFFF00ull) return Status::NotSupported(name_, "blob file would exceed 4 GiB");
 
   Status s = file_->Write(base, buf);
   if (s.ok()) s = file_->Sync();

@@ -20,12 +20,11 @@ class BlobFileWriter {
  public:
   // Opens (or with create=true makes) the .MB at path. An append cut short
   // by a crash is cut off again here.
-  static Status Open(Env* env, const std::string& path, bool create,
-                     std::unique_ptr<BlobFileWriter>* writer);
+  static Status Open(Env* env, const std::string& path, bool create, std::unique_ptr<BlobFileWriter>* writer);
 
   struct Item {
-    std::string data;      // bytes as stored (graphics include their prefix)
-    bool single = false;   // force a single-blob block
+    std::string data;     // bytes as stored (graphics include their prefix)
+    bool single = false;  // force a single-blob block
   };
   // Appends the items and makes them durable; fills one descriptor per item.
   Status Append(const std::vector<Item>& items, std::vector<BlobDescriptor>* out);

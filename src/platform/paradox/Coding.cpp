@@ -18,8 +18,7 @@ std::optional<int32_t> DecodeInt(const uint8_t* p, size_t width) {
 
 void EncodeInt(uint8_t* p, size_t width, int32_t value) {
   uint32_t raw = static_cast<uint32_t>(value) ^ (width == 2 ? 0x8000u : 0x80000000u);
-  for (size_t i = 0; i < width; ++i)
-    p[i] = static_cast<uint8_t>(raw >> (8 * (width - 1 - i)));
+  for (size_t i = 0; i < width; ++i) p[i] = static_cast<uint8_t>(raw >> (8 * (width - 1 - i)));
 }
 
 std::optional<double> DecodeDouble(const uint8_t* p) {
@@ -91,8 +90,7 @@ int32_t DaysFromCivil(int year, unsigned month, unsigned day) {
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
   const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
   const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return static_cast<int32_t>(era * 146097 + static_cast<int64_t>(doe) - 719468 +
-                              kUnixEpochDay);
+  return static_cast<int32_t>(era * 146097 + static_cast<int64_t>(doe) - 719468 + kUnixEpochDay);
 }
 
 void CivilFromDays(int32_t days, int* year, unsigned* month, unsigned* day) {

@@ -1,11 +1,11 @@
+#include "paradox/Env.h"
+
 #include <algorithm>
 #include <cctype>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
-
-#include "paradox/Env.h"
 
 namespace orba::pdx {
 
@@ -24,8 +24,7 @@ std::string BaseName(const std::string& path) {
 std::string WithExtension(const std::string& path, std::string_view ext) {
   size_t slash = path.rfind('/');
   size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-    dot = path.size();
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
   std::string out = path.substr(0, dot);
   out.push_back('.');
   out.append(ext);
@@ -37,8 +36,7 @@ namespace {
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   }
   return true;
@@ -46,8 +44,7 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string FindCompanion(Env* env, const std::string& path,
-                          std::string_view ext) {
+std::string FindCompanion(Env* env, const std::string& path, std::string_view ext) {
   std::string wanted = BaseName(WithExtension(path, ext));
   std::string dir = DirName(path);
   std::string exact = WithExtension(path, ext);
@@ -56,8 +53,7 @@ std::string FindCompanion(Env* env, const std::string& path,
   if (!env->ListDir(dir, &names).ok()) return {};
   std::sort(names.begin(), names.end());  // deterministic when several match
   for (const std::string& name : names) {
-    if (EqualsIgnoreCase(name, wanted))
-      return path.find('/') == std::string::npos ? name : dir + "/" + name;
+    if (EqualsIgnoreCase(name, wanted)) return path.find('/') == std::string::npos ? name : dir + "/" + name;
   }
   return {};
 }
@@ -73,8 +69,7 @@ struct MemState {
 
 class MemRandomAccessFile final : public RandomAccessFile {
  public:
-  explicit MemRandomAccessFile(std::shared_ptr<std::string> data)
-      : data_(std::move(data)) {}
+  explicit MemRandomAccessFile(std::shared_ptr<std::string> data) : data_(std::move(data)) {}
   Status Read(uint64_t offset, size_t n, std::string* out) override {
     out->clear();
     if (offset >= data_->size()) return Status::OK();
@@ -92,8 +87,7 @@ class MemRandomAccessFile final : public RandomAccessFile {
 
 class MemWritableFile final : public WritableFile {
  public:
-  explicit MemWritableFile(std::shared_ptr<std::string> data)
-      : data_(std::move(data)) {}
+  explicit MemWritableFile(std::shared_ptr<std::string> data) : data_(std::move(data)) {}
   Status Write(uint64_t offset, std::string_view d) override {
     size_t off = static_cast<size_t>(offset);
     if (data_->size() < off + d.size()) data_->resize(off + d.size());
@@ -128,16 +122,14 @@ class MemFileLock final : public FileLock {
 
 class MemEnv final : public Env {
  public:
-  Status OpenRandomAccess(const std::string& path,
-                          std::unique_ptr<RandomAccessFile>* file) override {
+  Status OpenRandomAccess(const std::string& path, std::unique_ptr<RandomAccessFile>* file) override {
     std::lock_guard<std::mutex> l(s_->mu);
     auto it = s_->files.find(path);
     if (it == s_->files.end()) return Status::NotFound(path, "cannot open: no such file");
     file->reset(new MemRandomAccessFile(it->second));
     return Status::OK();
   }
-  Status OpenWritable(const std::string& path, bool truncate,
-                      std::unique_ptr<WritableFile>* file) override {
+  Status OpenWritable(const std::string& path, bool truncate, std::unique_ptr<WritableFile>* file) override {
     std::lock_guard<std::mutex> l(s_->mu);
     auto& slot = s_->files[path];
     if (!slot) slot = std::make_shared<std::string>();
@@ -171,8 +163,7 @@ class MemEnv final : public Env {
     return Status::OK();
   }
   Status SyncDir(const std::string&) override { return Status::OK(); }
-  Status Lock(const std::string& path, bool wait,
-              std::unique_ptr<FileLock>* lock) override {
+  Status Lock(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock) override {
     std::unique_lock<std::mutex> l(s_->mu);
     while (s_->locks.count(path) != 0) {
       if (!wait) return Status::Locked(path, "table is locked by another writer");

@@ -52,8 +52,7 @@ class Env {
   static Env* Default();
 
   // NotFound when the file does not exist.
-  virtual Status OpenRandomAccess(const std::string& path,
-                                  std::unique_ptr<RandomAccessFile>* file) = 0;
+  virtual Status OpenRandomAccess(const std::string& path, std::unique_ptr<RandomAccessFile>* file) = 0;
   // Creates the file if missing; empties it first when truncate is true.
   virtual Status OpenWritable(const std::string& path, bool truncate,
                               std::unique_ptr<WritableFile>* file) = 0;
@@ -62,14 +61,12 @@ class Env {
   virtual Status Remove(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
   // Names (not paths) of the entries of a directory.
-  virtual Status ListDir(const std::string& dir,
-                         std::vector<std::string>* names) = 0;
+  virtual Status ListDir(const std::string& dir, std::vector<std::string>* names) = 0;
   // Makes renames and creations inside dir durable.
   virtual Status SyncDir(const std::string& dir) = 0;
   // Takes an exclusive lock tied to `path` (created if missing). With
   // wait=false returns Locked at once when another holder has it.
-  virtual Status Lock(const std::string& path, bool wait,
-                      std::unique_ptr<FileLock>* lock) = 0;
+  virtual Status Lock(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock) = 0;
 };
 
 // An Env whose files live in memory: for tests and the fuzzer. Thread-safe.
@@ -83,7 +80,6 @@ std::string WithExtension(const std::string& path, std::string_view ext);
 // The existing file in path's directory whose name equals path's base name
 // with extension `ext`, ignoring letter case (Paradox files come as .DB/.db,
 // .MB/.mb, .PX/.px in any mix). Empty when there is none.
-std::string FindCompanion(Env* env, const std::string& path,
-                          std::string_view ext);
+std::string FindCompanion(Env* env, const std::string& path, std::string_view ext);
 
 }  // namespace orba::pdx

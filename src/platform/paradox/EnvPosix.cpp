@@ -38,8 +38,7 @@ class PosixRandomAccessFile final : public RandomAccessFile {
     if (out->size() < n) out->resize(n);
     size_t done = 0;
     while (done < n) {
-      ssize_t r = ::pread(fd_, out->data() + done, n - done,
-                          static_cast<off_t>(offset + done));
+      ssize_t r = ::pread(fd_, out->data() + done, n - done, static_cast<off_t>(offset + done));
       if (r < 0) {
         if (errno == EINTR) continue;
         return PosixError(path_, "read failed", errno);
@@ -60,15 +59,13 @@ class PosixRandomAccessFile final : public RandomAccessFile {
 
 class PosixWritableFile final : public WritableFile {
  public:
-  PosixWritableFile(std::string path, int fd, uint64_t size)
-      : path_(std::move(path)), fd_(fd), size_(size) {}
+  PosixWritableFile(std::string path, int fd, uint64_t size) : path_(std::move(path)), fd_(fd), size_(size) {}
   ~PosixWritableFile() override { ::close(fd_); }
 
   Status Write(uint64_t offset, std::string_view data) override {
     size_t done = 0;
     while (done < data.size()) {
-      ssize_t r = ::pwrite(fd_, data.data() + done, data.size() - done,
-                           static_cast<off_t>(offset + done));
+      ssize_t r = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
       if (r < 0) {
         if (errno == EINTR) continue;
         return PosixError(path_, "write failed", errno);
@@ -79,8 +76,7 @@ class PosixWritableFile final : public WritableFile {
     return Status::OK();
   }
   Status Truncate(uint64_t size) override {
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
-      return PosixError(path_, "truncate failed", errno);
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return PosixError(path_, "truncate failed", errno);
     size_ = size;
     return Status::OK();
   }
@@ -142,8 +138,7 @@ class PosixFileLock final : public FileLock {
 
 class PosixEnv final : public Env {
  public:
-  Status OpenRandomAccess(const std::string& path,
-                          std::unique_ptr<RandomAccessFile>* file) override {
+  Status OpenRandomAccess(const std::string& path, std::unique_ptr<RandomAccessFile>* file) override {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return PosixError(path, "cannot open", errno);
     struct stat st;
@@ -156,13 +151,11 @@ class PosixEnv final : public Env {
       ::close(fd);
       return Status::IOError(path, "not a regular file");
     }
-    file->reset(new PosixRandomAccessFile(path, fd,
-                                          static_cast<uint64_t>(st.st_size)));
+    file->reset(new PosixRandomAccessFile(path, fd, static_cast<uint64_t>(st.st_size)));
     return Status::OK();
   }
 
-  Status OpenWritable(const std::string& path, bool truncate,
-                      std::unique_ptr<WritableFile>* file) override {
+  Status OpenWritable(const std::string& path, bool truncate, std::unique_ptr<WritableFile>* file) override {
     int flags = O_RDWR | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
     int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) return PosixError(path, "cannot open for writing", errno);
@@ -172,8 +165,7 @@ class PosixEnv final : public Env {
       ::close(fd);
       return PosixError(path, "cannot stat", err);
     }
-    file->reset(
-        new PosixWritableFile(path, fd, static_cast<uint64_t>(st.st_size)));
+    file->reset(new PosixWritableFile(path, fd, static_cast<uint64_t>(st.st_size)));
     return Status::OK();
   }
 
@@ -188,12 +180,9 @@ class PosixEnv final : public Env {
     return Status::OK();
   }
 
-  bool Exists(const std::string& path) override {
-    return ::access(path.c_str(), F_OK) == 0;
-  }
+  bool Exists(const std::string& path) override { return ::access(path.c_str(), F_OK) == 0; }
 
-  Status ListDir(const std::string& dir,
-                 std::vector<std::string>* names) override {
+  Status ListDir(const std::string& dir, std::vector<std::string>* names) override {
     names->clear();
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (d == nullptr) return PosixError(dir, "cannot list directory", errno);
@@ -215,8 +204,7 @@ class PosixEnv final : public Env {
     return Status::OK();
   }
 
-  Status Lock(const std::string& path, bool wait,
-              std::unique_ptr<FileLock>* lock) override {
+  Status Lock(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock) override {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return PosixError(path, "cannot open lock file", errno);
     struct stat st;
@@ -240,8 +228,7 @@ class PosixEnv final : public Env {
       int err = errno;
       ::close(fd);
       ProcessLocks().Release(key);
-      if (err == EACCES || err == EAGAIN)
-        return Status::Locked(path, "table is locked by another process");
+      if (err == EACCES || err == EAGAIN) return Status::Locked(path, "table is locked by another process");
       return PosixError(path, "cannot lock", err);
     }
     lock->reset(new PosixFileLock(fd, key));

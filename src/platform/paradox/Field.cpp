@@ -37,12 +37,23 @@ FieldDef FieldDef::Graphic(std::string n, uint8_t in_record) {
 
 std::optional<FieldType> FieldTypeFromCode(uint8_t code) {
   switch (code) {
-    case format::kAlpha: case format::kDate: case format::kShort:
-    case format::kLong: case format::kMoney: case format::kNumber:
-    case format::kLogical: case format::kMemo: case format::kBlob:
-    case format::kFmtMemo: case format::kOle: case format::kGraphic:
-    case format::kTime: case format::kTimestamp: case format::kAutoInc:
-    case format::kBcd: case format::kBytes:
+    case format::kAlpha:
+    case format::kDate:
+    case format::kShort:
+    case format::kLong:
+    case format::kMoney:
+    case format::kNumber:
+    case format::kLogical:
+    case format::kMemo:
+    case format::kBlob:
+    case format::kFmtMemo:
+    case format::kOle:
+    case format::kGraphic:
+    case format::kTime:
+    case format::kTimestamp:
+    case format::kAutoInc:
+    case format::kBcd:
+    case format::kBytes:
       return static_cast<FieldType>(code);
     default:
       return std::nullopt;
@@ -50,7 +61,10 @@ std::optional<FieldType> FieldTypeFromCode(uint8_t code) {
 }
 
 namespace {
-constexpr struct { FieldType type; char letter; } kLetters[] = {
+constexpr struct {
+  FieldType type;
+  char letter;
+} kLetters[] = {
     {FieldType::kAlpha, 'A'},   {FieldType::kDate, 'D'},      {FieldType::kShort, 'S'},
     {FieldType::kLong, 'I'},    {FieldType::kMoney, '$'},     {FieldType::kNumber, 'N'},
     {FieldType::kLogical, 'L'}, {FieldType::kMemo, 'M'},      {FieldType::kBlob, 'B'},
@@ -74,8 +88,11 @@ char FieldTypeLetter(FieldType type) {
 
 bool IsBlobType(FieldType type) {
   switch (type) {
-    case FieldType::kMemo: case FieldType::kBlob: case FieldType::kFmtMemo:
-    case FieldType::kOle: case FieldType::kGraphic:
+    case FieldType::kMemo:
+    case FieldType::kBlob:
+    case FieldType::kFmtMemo:
+    case FieldType::kOle:
+    case FieldType::kGraphic:
       return true;
     default:
       return false;
@@ -91,16 +108,22 @@ size_t PhysicalSize(FieldType type, uint8_t size) {
       return size == 2 ? 2 : 0;
     case FieldType::kLogical:
       return size == 1 ? 1 : 0;
-    case FieldType::kDate: case FieldType::kLong: case FieldType::kTime:
+    case FieldType::kDate:
+    case FieldType::kLong:
+    case FieldType::kTime:
     case FieldType::kAutoInc:
       return size == 4 ? 4 : 0;
-    case FieldType::kMoney: case FieldType::kNumber: case FieldType::kTimestamp:
+    case FieldType::kMoney:
+    case FieldType::kNumber:
+    case FieldType::kTimestamp:
       return size == 8 ? 8 : 0;
     case FieldType::kBcd:
       return size <= 32 ? format::kBcdWidth : 0;
     case FieldType::kMemo:
       return size >= 11 ? size : 0;
-    case FieldType::kBlob: case FieldType::kFmtMemo: case FieldType::kOle:
+    case FieldType::kBlob:
+    case FieldType::kFmtMemo:
+    case FieldType::kOle:
     case FieldType::kGraphic:
       return size >= 10 ? size : 0;
   }

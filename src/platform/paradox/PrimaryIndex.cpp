@@ -10,10 +10,9 @@ namespace orba::pdx {
 
 namespace f = format;
 
-PrimaryIndex::PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name,
-                           TableHeader header, size_t key_size)
-    : file_(std::move(file)), name_(std::move(name)), header_(std::move(header)),
-      key_size_(key_size) {
+PrimaryIndex::PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header,
+                           size_t key_size)
+    : file_(std::move(file)), name_(std::move(name)), header_(std::move(header)), key_size_(key_size) {
   const uint64_t bs = header_.block_size();
   const uint64_t fsize = file_->Size();
   const uint64_t blocks = fsize > header_.header_size ? (fsize - header_.header_size + bs - 1) / bs : 0;
@@ -26,27 +25,23 @@ Status PrimaryIndex::Open(std::unique_ptr<RandomAccessFile> file, const std::str
   Status s = ReadTableHeader(file.get(), name, HeaderKind::kPrimaryIndex, &h);
   if (!s.ok()) return s;
   if (h.field_count != table.key_field_count)
-    return Status::Corruption(name, "index has " + std::to_string(h.field_count) +
-                                        " key fields, the table " +
+    return Status::Corruption(name, "index has " + std::to_string(h.field_count) + " key fields, the table " +
                                         std::to_string(table.key_field_count));
   size_t key_size = 0;
   for (size_t i = 0; i < h.field_count; ++i) {
     if (h.fields[i].type != table.fields[i].type || h.fields[i].size != table.fields[i].size)
-      return Status::Corruption(name, "key field " + std::to_string(i + 1) +
-                                          " differs from the table's");
+      return Status::Corruption(name, "key field " + std::to_string(i + 1) + " differs from the table's");
     key_size += PhysicalSize(h.fields[i]);
   }
   if (h.index_levels == 0 || h.index_levels > 8)
-    return Status::Corruption(name, "impossible number of index levels " +
-                                        std::to_string(h.index_levels));
+    return Status::Corruption(name, "impossible number of index levels " + std::to_string(h.index_levels));
   index->reset(new PrimaryIndex(std::move(file), name, std::move(h), key_size));
   return Status::OK();
 }
 
 Status PrimaryIndex::ReadBlock(uint16_t block, const std::string** data, size_t* entries) {
   if (block == 0 || block > cache_.size())
-    return Status::Corruption(name_, "index block " + std::to_string(block) +
-                                         " is outside the file");
+    return Status::Corruption(name_, "index block " + std::to_string(block) + " is outside the file");
   CachedBlock& cb = cache_[block - 1u];
   if (cb.loaded) {
     *data = &cb.data;
@@ -67,8 +62,7 @@ Status PrimaryIndex::ReadBlock(uint16_t block, const std::string** data, size_t*
     if (static_cast<size_t>(last) % rs != 0 ||
         f::kBlockHeaderSize + static_cast<size_t>(last) + rs > d.size())
       return Status::Corruption(name_, "index block " + std::to_string(block) +
-                                           ": impossible last entry offset " +
-                                           std::to_string(last));
+                                           ": impossible last entry offset " + std::to_string(last));
     n = static_cast<size_t>(last) / rs + 1;
   }
   cb.data = std::move(d);
@@ -95,14 +89,15 @@ Status PrimaryIndex::FindBlock(std::string_view key, uint16_t* data_block) {
     size_t lo = 1, hi = n;
     while (lo < hi) {
       const size_t mid = lo + (hi - lo) / 2;
-      if (std::memcmp(first + mid * rs, key.data(), klen) <= 0) lo = mid + 1;
-      else hi = mid;
+      if (std::memcmp(first + mid * rs, key.data(), klen) <= 0)
+        lo = mid + 1;
+      else
+        hi = mid;
     }
     const size_t chosen = lo - 1;
     const uint8_t* e = reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_;
     auto next = DecodeInt(e, 2);
-    if (!next || *next <= 0)
-      return Status::Corruption(name_, "index entry with impossible block number");
+    if (!next || *next <= 0) return Status::Corruption(name_, "index entry with impossible block number");
     block = static_cast<uint16_t>(*next);
   }
   *data_block = block;
@@ -119,8 +114,8 @@ Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* ent
     Status s = ReadBlock(block, &data, &n);
     if (!s.ok()) return s;
     if (n == 0) return Status::Corruption(name_, "empty index block");
-    auto next = DecodeInt(reinterpret_cast<const uint8_t*>(data->data()) +
-                              f::kBlockHeaderSize + key_size_, 2);
+    auto next =
+        DecodeInt(reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize + key_size_, 2);
     if (!next || *next <= 0) return Status::Corruption(name_, "impossible block number");
     block = static_cast<uint16_t>(*next);
   }
@@ -132,11 +127,10 @@ Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* ent
     if (!s.ok()) return s;
     const size_t rs = header_.record_size;
     for (size_t i = 0; i < n; ++i) {
-      const uint8_t* e = reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize +
-                         i * rs + key_size_;
+      const uint8_t* e =
+          reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize + i * rs + key_size_;
       auto b = DecodeInt(e, 2), c = DecodeInt(e + 2, 2);
-      entries->emplace_back(static_cast<uint16_t>(b.value_or(0)),
-                            static_cast<uint16_t>(c.value_or(0)));
+      entries->emplace_back(static_cast<uint16_t>(b.value_or(0)), static_cast<uint16_t>(c.value_or(0)));
     }
     if (header_.index_levels == 1) break;
     block = GetU16(data->data() + f::kBlockNext);
@@ -146,8 +140,8 @@ Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* ent
 
 namespace {
 
-void PutEntry(std::string* block, size_t slot, size_t rs, const std::string& key,
-              uint16_t child, uint32_t count) {
+void PutEntry(std::string* block, size_t slot, size_t rs, const std::string& key, uint16_t child,
+              uint32_t count) {
   uint8_t* e = reinterpret_cast<uint8_t*>(block->data()) + f::kBlockHeaderSize + slot * rs;
   std::memcpy(e, key.data(), key.size());
   EncodeInt(e + key.size(), 2, child);
@@ -160,8 +154,8 @@ void PutEntry(std::string* block, size_t slot, size_t rs, const std::string& key
 }  // namespace
 
 std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::string>& first_keys,
-                              const std::vector<uint16_t>& blocks,
-                              const std::vector<uint16_t>& counts, uint8_t stamp) {
+                              const std::vector<uint16_t>& blocks, const std::vector<uint16_t>& counts,
+                              uint8_t stamp) {
   const uint8_t k = static_cast<uint8_t>(table.key_field_count);
   size_t key_size = 0;
   for (size_t i = 0; i < k; ++i) key_size += PhysicalSize(table.fields[i]);
@@ -173,11 +167,14 @@ std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::s
   const size_t bs = code * 1024u;
   const size_t per_block = (bs - f::kBlockHeaderSize) / rs;
 
-  struct Entry { std::string key; uint16_t child; uint32_t count; };
+  struct Entry {
+    std::string key;
+    uint16_t child;
+    uint32_t count;
+  };
   std::vector<std::vector<Entry>> levels;  // levels[0] = leaf entries
   levels.emplace_back();
-  for (size_t i = 0; i < blocks.size(); ++i)
-    levels[0].push_back({first_keys[i], blocks[i], counts[i]});
+  for (size_t i = 0; i < blocks.size(); ++i) levels[0].push_back({first_keys[i], blocks[i], counts[i]});
 
   // Group each level into blocks; build the level above until one block.
   std::vector<std::vector<std::vector<Entry>>> grouped;
@@ -219,11 +216,9 @@ std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::s
   const bool empty = blocks.empty();
 
   // Header: fixed part, descriptors, pointer, table name.
-  const size_t name_len = table.version >= f::kVersion7 ? f::kTableNameLength7
-                                                        : f::kTableNameLength3to5;
+  const size_t name_len = table.version >= f::kVersion7 ? f::kTableNameLength7 : f::kTableNameLength3to5;
   const size_t real_end = f::kFixedHeaderEnd + 2u * k + 4 + name_len;
-  const size_t hs = table.header_size % 2048 == 0 ? 2048 * ((real_end + 2047) / 2048)
-                                                   : real_end;
+  const size_t hs = table.header_size % 2048 == 0 ? 2048 * ((real_end + 2047) / 2048) : real_end;
   std::string out(hs + (empty ? 0 : nblocks * bs), '\0');
   uint8_t* h = reinterpret_cast<uint8_t*>(out.data());
   PutU16(h + f::kRecordSize, static_cast<uint16_t>(rs));
@@ -264,9 +259,8 @@ std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::s
       const auto& g = *order[n - 1];
       PutU16(blk.data() + f::kBlockNext, n < nblocks ? n + 1 : 0);
       PutU16(blk.data() + f::kBlockPrev, n - 1);
-      PutU16(blk.data() + f::kBlockLastOffset,
-             static_cast<uint16_t>(static_cast<int16_t>((static_cast<int>(g.size()) - 1) *
-                                                        static_cast<int>(rs))));
+      PutU16(blk.data() + f::kBlockLastOffset, static_cast<uint16_t>(static_cast<int16_t>(
+                                                   (static_cast<int>(g.size()) - 1) * static_cast<int>(rs))));
       for (size_t i = 0; i < g.size(); ++i) PutEntry(&blk, i, rs, g[i].key, g[i].child, g[i].count);
       std::memcpy(out.data() + hs + (n - 1) * bs, blk.data(), bs);
     }

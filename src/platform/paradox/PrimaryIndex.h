@@ -29,8 +29,7 @@ class PrimaryIndex {
   Status LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries);
 
  private:
-  PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header,
-               size_t key_size);
+  PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header, size_t key_size);
   // *data points into the cache and stays valid while this object lives.
   Status ReadBlock(uint16_t block, const std::string** data, size_t* entries);
 
@@ -52,9 +51,8 @@ class PrimaryIndex {
 // Builds a complete .PX image for a table whose data blocks hold `leaves`
 // (first key bytes, block number, record count) in chain order. Levels are
 // laid out root first, then each lower level, as other readers expect.
-std::string BuildPrimaryIndex(const TableHeader& table,
-                              const std::vector<std::string>& first_keys,
-                              const std::vector<uint16_t>& blocks,
-                              const std::vector<uint16_t>& counts, uint8_t stamp);
+std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::string>& first_keys,
+                              const std::vector<uint16_t>& blocks, const std::vector<uint16_t>& counts,
+                              uint8_t stamp);
 
 }  // namespace orba::pdx

@@ -85,8 +85,7 @@ bool AsDouble(const Value& v, double* d) {
 
 }  // namespace
 
-Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t* p,
-                   const std::string& what) {
+Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t* p, const std::string& what) {
   const size_t width = PhysicalSize(f);
   std::memset(p, 0, width);
   if (v.is_null()) return Status::OK();
@@ -100,8 +99,7 @@ Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t*
         return Status::InvalidArgument(what, "text contains a NUL character");
       if (bytes.size() > width)
         return Status::InvalidArgument(what, "text of " + std::to_string(bytes.size()) +
-                                                 " bytes exceeds the field length " +
-                                                 std::to_string(width));
+                                                 " bytes exceeds the field length " + std::to_string(width));
       std::memcpy(p, bytes.data(), bytes.size());
       return Status::OK();
     }
@@ -113,8 +111,7 @@ Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t*
       const int64_t lo = width == 2 ? -32767 : -2147483647;
       const int64_t hi = width == 2 ? 32767 : 2147483647;
       if (v.int_value() < lo || v.int_value() > hi)
-        return Status::InvalidArgument(what, "integer " + std::to_string(v.int_value()) +
-                                                 " is out of range");
+        return Status::InvalidArgument(what, "integer " + std::to_string(v.int_value()) + " is out of range");
       EncodeInt(p, width, static_cast<int32_t>(v.int_value()));
       return Status::OK();
     }
@@ -150,9 +147,8 @@ Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t*
       if (v.kind() != Value::Kind::kBytes) return WrongKind(what, "bytes");
       const std::string& d = v.bytes().data;
       if (d.size() > width)
-        return Status::InvalidArgument(what, std::to_string(d.size()) +
-                                                 " bytes exceed the field length " +
-                                                 std::to_string(width));
+        return Status::InvalidArgument(
+            what, std::to_string(d.size()) + " bytes exceed the field length " + std::to_string(width));
       std::memcpy(p, d.data(), d.size());
       return Status::OK();
     }

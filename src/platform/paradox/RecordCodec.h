@@ -20,7 +20,6 @@ Value DecodeField(const FieldDef& f, const uint8_t* p, TextCodec* codec);
 // names the table and field for messages. Values of the wrong kind or out of
 // the type's range are InvalidArgument; # is NotSupported.
 // REQUIRES: !IsBlobType(f.type).
-Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t* p,
-                   const std::string& what);
+Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t* p, const std::string& what);
 
 }  // namespace orba::pdx

@@ -13,8 +13,7 @@ namespace f = format;
 
 Table::~Table() = default;
 
-Status Table::Open(const std::string& path, const OpenOptions& options,
-                   std::unique_ptr<Table>* out) {
+Status Table::Open(const std::string& path, const OpenOptions& options, std::unique_ptr<Table>* out) {
   std::unique_ptr<Table> t(new Table());
   t->path_ = path;
   t->name_ = BaseName(path);
@@ -61,8 +60,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options,
   if (h.keyed()) {
     std::string px = FindCompanion(t->env_, path, "px");
     if (px.empty()) {
-      t->index_status_ = Status::NotFound(BaseName(WithExtension(path, "px")),
-                                          "primary index missing");
+      t->index_status_ = Status::NotFound(BaseName(WithExtension(path, "px")), "primary index missing");
     } else {
       std::unique_ptr<RandomAccessFile> pxf;
       s = t->env_->OpenRandomAccess(px, &pxf);
@@ -96,11 +94,10 @@ Status Table::WalkChain() {
   while (block != 0) {
     if (block > present)
       return Status::Corruption(name_, "block chain points to block " + std::to_string(block) +
-                                           " beyond the end of the file (" +
-                                           std::to_string(present) + " blocks)");
+                                           " beyond the end of the file (" + std::to_string(present) +
+                                           " blocks)");
     if (seen[block])
-      return Status::Corruption(name_, "block chain loops back to block " +
-                                           std::to_string(block));
+      return Status::Corruption(name_, "block chain loops back to block " + std::to_string(block));
     seen[block] = true;
     const uint64_t off = h.header_size + static_cast<uint64_t>(block - 1) * bs;
     Status s = file_->Read(off, f::kBlockHeaderSize, &head);
@@ -110,16 +107,14 @@ Status Table::WalkChain() {
     const int16_t last = static_cast<int16_t>(GetU16(head.data() + f::kBlockLastOffset));
     uint16_t n = 0;
     if (last >= 0) {
-      if (last % h.record_size != 0 ||
-          static_cast<size_t>(last) + h.record_size + f::kBlockHeaderSize > bs)
+      if (last % h.record_size != 0 || static_cast<size_t>(last) + h.record_size + f::kBlockHeaderSize > bs)
         return Status::Corruption(name_, "block " + std::to_string(block) +
-                                             ": impossible last record offset " +
-                                             std::to_string(last));
+                                             ": impossible last record offset " + std::to_string(last));
       n = static_cast<uint16_t>(last / h.record_size + 1);
       const uint64_t end = off + f::kBlockHeaderSize + static_cast<uint64_t>(n) * h.record_size;
       if (end > fsize)
-        return Status::Corruption(name_, "block " + std::to_string(block) +
-                                             ": records run past the end of the file");
+        return Status::Corruption(
+            name_, "block " + std::to_string(block) + ": records run past the end of the file");
     }
     if (n > 0) {
       block_pos_[block] = static_cast<uint32_t>(blocks_.size());
@@ -130,8 +125,7 @@ Status Table::WalkChain() {
   }
   if (total != h.record_count)
     return Status::Corruption(name_, "header counts " + std::to_string(h.record_count) +
-                                         " records but the data blocks hold " +
-                                         std::to_string(total));
+                                         " records but the data blocks hold " + std::to_string(total));
   record_count_ = total;
   return Status::OK();
 }
@@ -147,8 +141,7 @@ int Table::FieldIndex(std::string_view name) const {
 Status Table::LoadBlock(size_t pos) {
   if (cached_block_ == pos) return Status::OK();
   const Block& b = blocks_[pos];
-  const uint64_t off = header_.header_size +
-                       static_cast<uint64_t>(b.number - 1) * header_.block_size();
+  const uint64_t off = header_.header_size + static_cast<uint64_t>(b.number - 1) * header_.block_size();
   const size_t len = f::kBlockHeaderSize + static_cast<size_t>(b.records) * header_.record_size;
   cached_block_ = SIZE_MAX;
   Status s = file_->Read(off, len, &block_data_);
@@ -168,23 +161,21 @@ size_t Table::BlockOf(uint32_t index) const {
 Status Table::CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c) {
   Status s = LoadBlock(pos);
   if (!s.ok()) return s;
-  *c = std::memcmp(block_data_.data() + f::kBlockHeaderSize +
-                       static_cast<size_t>(within) * header_.record_size,
-                   key.data(), key_size_);
+  *c = std::memcmp(
+      block_data_.data() + f::kBlockHeaderSize + static_cast<size_t>(within) * header_.record_size,
+      key.data(), key_size_);
   return Status::OK();
 }
 
 Status Table::ReadRawRecord(uint32_t index, std::string* raw) {
   if (index >= record_count_)
-    return Status::InvalidArgument(name_, "record " + std::to_string(index) +
-                                              " does not exist (" +
+    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist (" +
                                               std::to_string(record_count_) + " records)");
   const size_t pos = BlockOf(index);
   Status s = LoadBlock(pos);
   if (!s.ok()) return s;
   size_t within = index - blocks_[pos].first_record;
-  raw->assign(block_data_, f::kBlockHeaderSize + within * header_.record_size,
-              header_.record_size);
+  raw->assign(block_data_, f::kBlockHeaderSize + within * header_.record_size, header_.record_size);
   return Status::OK();
 }
 
@@ -201,8 +192,7 @@ Status Table::ReadRecord(uint32_t index, Record* record) {
 }
 
 Status Table::DecodeRecord(std::string_view raw, Record* record) {
-  if (raw.size() != header_.record_size)
-    return Status::InvalidArgument(name_, "record has the wrong size");
+  if (raw.size() != header_.record_size) return Status::InvalidArgument(name_, "record has the wrong size");
   record->assign(fields_.size(), Value());
   const auto* p = reinterpret_cast<const uint8_t*>(raw.data());
   for (size_t i = 0; i < fields_.size(); ++i) {
@@ -229,14 +219,12 @@ Status Table::ReadBlobField(size_t field, const uint8_t* p, uint32_t, Value* out
   if (d.location == 0) {
     if (d.length > leader)
       return Status::Corruption(name_, "field '" + fd.name + "': in-record value of " +
-                                           std::to_string(d.length) +
-                                           " bytes exceeds the in-record part");
+                                           std::to_string(d.length) + " bytes exceeds the in-record part");
     data.assign(reinterpret_cast<const char*>(p), d.length);
   } else {
     if (!blob_) return Status::NotFound(name_, "blob file missing");
     Status s = blob_->Read(d.location, d.length, &data);
-    if (!s.ok())
-      return Status(Status::Corruption(s.message(), "field '" + fd.name + "'"));
+    if (!s.ok()) return Status(Status::Corruption(s.message(), "field '" + fd.name + "'"));
   }
   switch (fd.type) {
     case FieldType::kMemo:
@@ -245,8 +233,7 @@ Status Table::ReadBlobField(size_t field, const uint8_t* p, uint32_t, Value* out
     case FieldType::kGraphic:
       // Graphics carry an 8-byte prefix whose second word is the picture's
       // length; the program wants the picture.
-      if (data.size() >= f::kGraphicPrefix &&
-          std::memcmp(data.data(), f::kGraphicPrefixBytes, 4) == 0 &&
+      if (data.size() >= f::kGraphicPrefix && std::memcmp(data.data(), f::kGraphicPrefixBytes, 4) == 0 &&
           GetU32(data.data() + 4) == data.size() - f::kGraphicPrefix)
         data.erase(0, f::kGraphicPrefix);
       *out = Value::Blob(std::move(data));
@@ -264,9 +251,9 @@ Status Table::EncodeKey(const std::vector<Value>& key, std::string* bytes) {
                                               " values, got " + std::to_string(key.size()));
   bytes->assign(key_size_, '\0');
   for (size_t i = 0; i < key.size(); ++i) {
-    Status s = EncodeField(fields_[i], key[i], codec_.get(),
-                           reinterpret_cast<uint8_t*>(bytes->data()) + offsets_[i],
-                           name_ + ": field '" + fields_[i].name + "'");
+    Status s =
+        EncodeField(fields_[i], key[i], codec_.get(), reinterpret_cast<uint8_t*>(bytes->data()) + offsets_[i],
+                    name_ + ": field '" + fields_[i].name + "'");
     if (!s.ok()) return s;
   }
   return Status::OK();
@@ -289,8 +276,10 @@ Status Table::Find(const std::vector<Value>& key, uint32_t* index, bool* found) 
       int c = 0;
       Status st = CompareInBlock(pos, mid - blocks_[pos].first_record, k, &c);
       if (!st.ok()) return st;
-      if (c < 0) lo = mid + 1;
-      else hi = mid;
+      if (c < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
     }
     *index = lo;
     if (lo < record_count_) {

@@ -38,8 +38,7 @@ class Table {
   // Corruption for a damaged header or chain, NotSupported for an encrypted
   // table, and NotFound naming the .MB when the table has blob fields but no
   // blob file. A missing or damaged .PX is not an error: see index_status().
-  static Status Open(const std::string& path, const OpenOptions& options,
-                     std::unique_ptr<Table>* table);
+  static Status Open(const std::string& path, const OpenOptions& options, std::unique_ptr<Table>* table);
   ~Table();
 
   const std::string& path() const { return path_; }

@@ -41,15 +41,14 @@ bool ReadCString(const std::string& raw, size_t* pos, size_t end, std::string* o
 
 }  // namespace
 
-Status ReadTableHeader(RandomAccessFile* file, const std::string& name,
-                       HeaderKind kind, TableHeader* h) {
+Status ReadTableHeader(RandomAccessFile* file, const std::string& name, HeaderKind kind, TableHeader* h) {
   std::string fixed;
   Status s = file->Read(0, f::kFixedHeaderEnd, &fixed);
   if (!s.ok()) return s;
   const uint64_t file_size = file->Size();
   if (fixed.size() < f::kFixedHeaderEnd)
-    return Status::Corruption(name, "file too short for a Paradox header (" +
-                                        std::to_string(file_size) + " bytes)");
+    return Status::Corruption(
+        name, "file too short for a Paradox header (" + std::to_string(file_size) + " bytes)");
   const char* p = fixed.data();
   h->record_size = GetU16(p + f::kRecordSize);
   h->header_size = GetU16(p + f::kHeaderSize);
@@ -75,16 +74,12 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name,
     return Status::Corruption(name, "not a Paradox file (version byte " + Hex(h->version) + ")");
   if (h->version > f::kVersion7)
     return Status::NotSupported(name, "unknown Paradox file version " + Hex(h->version));
-  if (kind == HeaderKind::kTable && h->file_type != f::kFileTypeKeyed &&
-      h->file_type != f::kFileTypeUnkeyed)
-    return Status::Corruption(name, "file type " + std::to_string(h->file_type) +
-                                        " is not a Paradox table");
+  if (kind == HeaderKind::kTable && h->file_type != f::kFileTypeKeyed && h->file_type != f::kFileTypeUnkeyed)
+    return Status::Corruption(name, "file type " + std::to_string(h->file_type) + " is not a Paradox table");
   if (kind == HeaderKind::kPrimaryIndex && h->file_type != f::kFileTypePrimaryIndex)
-    return Status::Corruption(name, "file type " + std::to_string(h->file_type) +
-                                        " is not a primary index");
+    return Status::Corruption(name, "file type " + std::to_string(h->file_type) + " is not a primary index");
   if (h->block_size_code < 1 || h->block_size_code > 32)
-    return Status::Corruption(name, "impossible block size code " +
-                                        std::to_string(h->block_size_code));
+    return Status::Corruption(name, "impossible block size code " + std::to_string(h->block_size_code));
   if (h->header_size < f::kFixedHeaderEnd)
     return Status::Corruption(name, "impossible header size " + std::to_string(h->header_size));
   if (h->header_size > file_size)
@@ -94,17 +89,14 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name,
     return Status::Corruption(name, "impossible field count " + std::to_string(h->field_count));
   if (kind == HeaderKind::kTable && h->key_field_count > h->field_count)
     return Status::Corruption(name, "key field count " + std::to_string(h->key_field_count) +
-                                        " exceeds the field count " +
-                                        std::to_string(h->field_count));
+                                        " exceeds the field count " + std::to_string(h->field_count));
   if (h->record_size == 0 || h->record_size + f::kBlockHeaderSize > h->block_size())
-    return Status::Corruption(name, "record size " + std::to_string(h->record_size) +
-                                        " does not fit a " + std::to_string(h->block_size()) +
-                                        "-byte block");
+    return Status::Corruption(name, "record size " + std::to_string(h->record_size) + " does not fit a " +
+                                        std::to_string(h->block_size()) + "-byte block");
 
   s = file->Read(0, h->header_size, &h->raw);
   if (!s.ok()) return s;
-  if (h->raw.size() < h->header_size)
-    return Status::Corruption(name, "file ends inside the header");
+  if (h->raw.size() < h->header_size) return Status::Corruption(name, "file ends inside the header");
   const std::string& raw = h->raw;
 
   if (h->has_extension()) {
@@ -133,13 +125,12 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name,
     uint8_t size = static_cast<uint8_t>(raw[pos + 2 * i + 1]);
     auto type = FieldTypeFromCode(code);
     if (!type)
-      return Status::NotSupported(name, "field " + std::to_string(i + 1) +
-                                            " has unknown type code " + Hex(code));
+      return Status::NotSupported(name,
+                                  "field " + std::to_string(i + 1) + " has unknown type code " + Hex(code));
     size_t phys = PhysicalSize(*type, size);
     if (phys == 0)
-      return Status::Corruption(name, "field " + std::to_string(i + 1) + " (type " +
-                                          FieldTypeLetter(*type) + ") has impossible size " +
-                                          std::to_string(size));
+      return Status::Corruption(name, "field " + std::to_string(i + 1) + " (type " + FieldTypeLetter(*type) +
+                                          ") has impossible size " + std::to_string(size));
     FieldDef fd;
     fd.type = *type;
     fd.size = size;
@@ -149,15 +140,13 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name,
   size_t expected = total + (kind == HeaderKind::kPrimaryIndex ? f::kIndexEntryTrailer : 0);
   if (expected != h->record_size)
     return Status::Corruption(name, "record size " + std::to_string(h->record_size) +
-                                        " does not match the fields (" +
-                                        std::to_string(expected) + ")");
+                                        " does not match the fields (" + std::to_string(expected) + ")");
   pos += 2u * h->field_count;
 
   // Pointers saved from Paradox's memory: meaningless on disk.
   pos += 4;
   if (kind == HeaderKind::kTable) pos += 4u * h->field_count;
-  const size_t name_len =
-      h->version >= f::kVersion7 ? f::kTableNameLength7 : f::kTableNameLength3to5;
+  const size_t name_len = h->version >= f::kVersion7 ? f::kTableNameLength7 : f::kTableNameLength3to5;
   if (pos + name_len > end) {
     // A .PX written with an exact header may stop right after the name.
     if (kind == HeaderKind::kPrimaryIndex) return Status::OK();

@@ -51,8 +51,7 @@ enum class HeaderKind { kTable, kPrimaryIndex };
 // Reads and validates the header of `file` (its path is used in messages).
 // Checks everything later code relies on: sizes, counts and the field
 // descriptors; the block chain is checked by the table reader.
-Status ReadTableHeader(RandomAccessFile* file, const std::string& name,
-                       HeaderKind kind, TableHeader* header);
+Status ReadTableHeader(RandomAccessFile* file, const std::string& name, HeaderKind kind, TableHeader* header);
 
 // 1-based version level for display: "3.0", "3.5", "4.x", "5.x", "7.x".
 const char* VersionName(uint8_t version);

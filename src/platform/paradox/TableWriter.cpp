@@ -42,17 +42,16 @@ uint8_t NextStamp(uint8_t current) {
   return next < 2 ? 2 : next;
 }
 
-Status ValidateDefinition(const std::string& name, const std::vector<FieldDef>& fields,
-                          unsigned key_count) {
+Status ValidateDefinition(const std::string& name, const std::vector<FieldDef>& fields, unsigned key_count) {
   if (fields.empty() || fields.size() > f::kMaxFields)
     return Status::InvalidArgument(name, "a table needs 1 to 255 fields");
-  if (key_count > fields.size())
-    return Status::InvalidArgument(name, "more key fields than fields");
+  if (key_count > fields.size()) return Status::InvalidArgument(name, "more key fields than fields");
   size_t total = 0;
   for (size_t i = 0; i < fields.size(); ++i) {
     const FieldDef& fd = fields[i];
     std::string what = "field '" + fd.name + "'";
-    if (fd.name.empty()) return Status::InvalidArgument(name, "field " + std::to_string(i + 1) + " has no name");
+    if (fd.name.empty())
+      return Status::InvalidArgument(name, "field " + std::to_string(i + 1) + " has no name");
     if (fd.name.size() > kMaxFieldNameLength)
       return Status::InvalidArgument(name, what + ": name longer than 25 characters");
     for (size_t j = 0; j < i; ++j) {
@@ -60,23 +59,24 @@ Status ValidateDefinition(const std::string& name, const std::vector<FieldDef>& 
         return Status::InvalidArgument(name, what + ": duplicate field name");
     }
     switch (fd.type) {
-      case FieldType::kFmtMemo: case FieldType::kOle: case FieldType::kBcd:
-        return Status::NotSupported(name, what + ": type " + FieldTypeLetter(fd.type) +
-                                              " cannot be created");
-      default: break;
+      case FieldType::kFmtMemo:
+      case FieldType::kOle:
+      case FieldType::kBcd:
+        return Status::NotSupported(name, what + ": type " + FieldTypeLetter(fd.type) + " cannot be created");
+      default:
+        break;
     }
     size_t phys = PhysicalSize(fd);
     if (phys == 0 || (fd.type == FieldType::kAlpha && fd.size == 0) ||
-        (fd.type == FieldType::kBytes && fd.size == 0) ||
-        (IsBlobType(fd.type) && fd.size > 250))
+        (fd.type == FieldType::kBytes && fd.size == 0) || (IsBlobType(fd.type) && fd.size > 250))
       return Status::InvalidArgument(name, what + ": impossible size " + std::to_string(fd.size));
     if (i < key_count && (IsBlobType(fd.type) || fd.type == FieldType::kBytes))
       return Status::InvalidArgument(name, what + ": a blob or bytes field cannot be a key");
     total += phys;
   }
   if (total + f::kBlockHeaderSize > 32 * 1024)
-    return Status::InvalidArgument(name, "records of " + std::to_string(total) +
-                                             " bytes do not fit a data block");
+    return Status::InvalidArgument(name,
+                                   "records of " + std::to_string(total) + " bytes do not fit a data block");
   return Status::OK();
 }
 
@@ -244,19 +244,17 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
     std::string base = BaseName(WithExtension(path, "x"));
     base.pop_back();  // "name."
     for (const std::string& nm : names) {
-      if (nm.size() != base.size() + 3 || strncasecmp(nm.c_str(), base.c_str(), base.size()) != 0)
-        continue;
+      if (nm.size() != base.size() + 3 || strncasecmp(nm.c_str(), base.c_str(), base.size()) != 0) continue;
       char c = static_cast<char>(std::tolower(static_cast<unsigned char>(nm[base.size()])));
       if (c == 'x' || c == 'y')
-        return Status::NotSupported(w->name_, "table has secondary index " + nm +
-                                                  ", which this engine cannot keep up to date");
+        return Status::NotSupported(
+            w->name_, "table has secondary index " + nm + ", which this engine cannot keep up to date");
     }
   }
   for (unsigned i = 0; i < h.key_field_count; ++i) {
     if (h.fields[i].type == FieldType::kAlpha && h.sort_order != 0)
-      return Status::NotSupported(
-          w->name_, "alpha key under sort order '" + h.sort_order_name +
-                        "': its collation is unknown, so key order cannot be kept");
+      return Status::NotSupported(w->name_, "alpha key under sort order '" + h.sort_order_name +
+                                                "': its collation is unknown, so key order cannot be kept");
   }
 
   w->rows_.resize(w->table_->record_count());
@@ -310,9 +308,8 @@ Status TableWriter::DecodeRow(const Row& row, Record* record) {
 Status TableWriter::EncodeRow(const Record& record, const Row* old, Row* row) {
   const auto& flds = fields();
   if (record.size() != flds.size())
-    return Status::InvalidArgument(name_, "record has " + std::to_string(record.size()) +
-                                              " values for " + std::to_string(flds.size()) +
-                                              " fields");
+    return Status::InvalidArgument(name_, "record has " + std::to_string(record.size()) + " values for " +
+                                              std::to_string(flds.size()) + " fields");
   Record old_values;
   if (old) {
     Status s = DecodeRow(*old, &old_values);
@@ -358,12 +355,11 @@ Status TableWriter::EncodeRow(const Record& record, const Row* old, Row* row) {
         }
         stored += v.bytes().data;
       } else {
-        return Status::NotSupported(what, std::string("writing type ") +
-                                              FieldTypeLetter(fd.type) + " is not supported");
+        return Status::NotSupported(
+            what, std::string("writing type ") + FieldTypeLetter(fd.type) + " is not supported");
       }
       if (stored.empty()) continue;
-      if (stored.size() > f::kMaxBlobLength)
-        return Status::InvalidArgument(what, "value too large");
+      if (stored.size() > f::kMaxBlobLength) return Status::InvalidArgument(what, "value too large");
       const size_t leader = BlobLeader(fd);
       BlobDescriptor d;
       d.length = static_cast<uint32_t>(stored.size());
@@ -391,8 +387,7 @@ std::string TableWriter::KeyText(const std::string& raw) {
   for (unsigned i = 0; i < table_->key_field_count(); ++i) {
     const FieldDef& fd = fields()[i];
     if (i > 0) out += ", ";
-    out += DecodeField(fd, reinterpret_cast<const uint8_t*>(raw.data()) + off, table_->codec())
-               .ToString();
+    out += DecodeField(fd, reinterpret_cast<const uint8_t*>(raw.data()) + off, table_->codec()).ToString();
     off += PhysicalSize(fd);
   }
   return out;
@@ -400,14 +395,11 @@ std::string TableWriter::KeyText(const std::string& raw) {
 
 Status TableWriter::CheckKeyed(const Row& row, size_t skip, size_t* pos) {
   const size_t ks = table_->key_size();
-  auto less = [&](const Row& a, const Row& b) {
-    return std::memcmp(a.raw.data(), b.raw.data(), ks) < 0;
-  };
+  auto less = [&](const Row& a, const Row& b) { return std::memcmp(a.raw.data(), b.raw.data(), ks) < 0; };
   auto it = std::lower_bound(rows_.begin(), rows_.end(), row, less);
   *pos = static_cast<size_t>(it - rows_.begin());
   if (it != rows_.end() && *pos != skip && std::memcmp(it->raw.data(), row.raw.data(), ks) == 0)
-    return Status::InvalidArgument(name_, "duplicate key (" + KeyText(row.raw) +
-                                              ") in the primary key");
+    return Status::InvalidArgument(name_, "duplicate key (" + KeyText(row.raw) + ") in the primary key");
   return Status::OK();
 }
 
@@ -483,8 +475,7 @@ Status TableWriter::Delete(uint32_t index) {
 }
 
 std::string TableWriter::BuildDataFile(uint8_t stamp, std::vector<std::string>* first_keys,
-                                       std::vector<uint16_t>* blocks,
-                                       std::vector<uint16_t>* counts) {
+                                       std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts) {
   const TableHeader& h = table_->header();
   const size_t bs = h.block_size();
   const size_t rs = h.record_size;
@@ -562,8 +553,8 @@ Status TableWriter::Commit() {
     }
     for (size_t i = 0; i < items.size(); ++i) {
       auto [r, field] = owners[i];
-      auto* p = reinterpret_cast<uint8_t*>(rows_[r].raw.data()) + offsets[field] +
-                BlobLeader(fields()[field]);
+      auto* p =
+          reinterpret_cast<uint8_t*>(rows_[r].raw.data()) + offsets[field] + BlobLeader(fields()[field]);
       EncodeBlobDescriptor(p, desc[i]);
     }
     for (Row& row : rows_) row.blobs.clear();

@@ -103,7 +103,6 @@ class TableWriter {
 };
 
 // Convenience: open, insert one record, commit.
-Status AppendRecord(const std::string& path, const Record& record,
-                    const WriteOptions& options = {});
+Status AppendRecord(const std::string& path, const Record& record, const WriteOptions& options = {});
 
 }  // namespace orba::pdx

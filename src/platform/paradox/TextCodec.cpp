@@ -14,9 +14,12 @@ const iconv_t kBad = reinterpret_cast<iconv_t>(-1);
 
 std::string IconvName(uint16_t cp) {
   switch (cp) {
-    case 936: return "GBK";
-    case 20866: return "KOI8-R";
-    default: return "CP" + std::to_string(cp);
+    case 936:
+      return "GBK";
+    case 20866:
+      return "KOI8-R";
+    default:
+      return "CP" + std::to_string(cp);
   }
 }
 
@@ -152,8 +155,8 @@ Status TextCodec::Encode(std::string_view utf8, std::string* out, std::string_vi
   }
   iconv_t cd = static_cast<iconv_t>(from_utf8_);
   if (cd == kBad)
-    return Status::NotSupported(what, "code page " + std::to_string(code_page_) +
-                                          " is not available for writing");
+    return Status::NotSupported(what,
+                                "code page " + std::to_string(code_page_) + " is not available for writing");
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   out->resize(utf8.size() * 2 + 16);
   char* src = const_cast<char*>(utf8.data());
@@ -163,8 +166,8 @@ Status TextCodec::Encode(std::string_view utf8, std::string* out, std::string_vi
   size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
   if (rc == static_cast<size_t>(-1) || rc > 0) {
     // rc > 0 counts irreversible (approximated) conversions.
-    return Status::InvalidArgument(
-        what, "text cannot be represented in code page " + std::to_string(code_page_));
+    return Status::InvalidArgument(what,
+                                   "text cannot be represented in code page " + std::to_string(code_page_));
   }
   out->resize(static_cast<size_t>(dst - out->data()));
   return Status::OK();

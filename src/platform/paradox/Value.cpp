@@ -8,9 +8,7 @@
 
 namespace orba::pdx {
 
-Date Date::FromYmd(int year, unsigned month, unsigned day) {
-  return Date{DaysFromCivil(year, month, day)};
-}
+Date Date::FromYmd(int year, unsigned month, unsigned day) { return Date{DaysFromCivil(year, month, day)}; }
 
 std::string FormatDate(Date d) {
   int y;
@@ -31,9 +29,8 @@ std::string FormatTime(Time t) {
   if (neg) ms = -ms;
   char buf[40];
   int64_t s = ms / 1000;
-  std::snprintf(buf, sizeof buf, "%s%02lld:%02lld:%02lld", neg ? "-" : "",
-                static_cast<long long>(s / 3600), static_cast<long long>(s / 60 % 60),
-                static_cast<long long>(s % 60));
+  std::snprintf(buf, sizeof buf, "%s%02lld:%02lld:%02lld", neg ? "-" : "", static_cast<long long>(s / 3600),
+                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
   std::string out = buf;
   if (ms % 1000 != 0) {
     std::snprintf(buf, sizeof buf, ".%03lld", static_cast<long long>(ms % 1000));
@@ -55,20 +52,26 @@ std::string ShortestDecimal(T v) {
 
 std::string Value::ToString() const {
   switch (kind()) {
-    case Kind::kNull: return {};
-    case Kind::kText: return text();
-    case Kind::kInt: return ShortestDecimal(int_value());
-    case Kind::kDouble: return ShortestDecimal(double_value());
-    case Kind::kBool: return bool_value() ? "true" : "false";
-    case Kind::kDate: return FormatDate(date());
-    case Kind::kTime: return FormatTime(time());
+    case Kind::kNull:
+      return {};
+    case Kind::kText:
+      return text();
+    case Kind::kInt:
+      return ShortestDecimal(int_value());
+    case Kind::kDouble:
+      return ShortestDecimal(double_value());
+    case Kind::kBool:
+      return bool_value() ? "true" : "false";
+    case Kind::kDate:
+      return FormatDate(date());
+    case Kind::kTime:
+      return FormatTime(time());
     case Kind::kTimestamp: {
       int64_t ms = timestamp().ms;
       // Floor division keeps the time of day positive before day 0.
       int64_t day = ms >= 0 ? ms / 86400000 : -((-ms + 86399999) / 86400000);
       int64_t rest = ms - day * 86400000;
-      return FormatDate(Date{static_cast<int32_t>(day)}) + " " +
-             FormatTime(Time{static_cast<int32_t>(rest)});
+      return FormatDate(Date{static_cast<int32_t>(day)}) + " " + FormatTime(Time{static_cast<int32_t>(rest)});
     }
     case Kind::kBytes: {
       static const char* kHex = "0123456789abcdef";

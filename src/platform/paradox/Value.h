@@ -67,8 +67,7 @@ class Value {
   bool operator==(const Value&) const = default;
 
  private:
-  using Rep = std::variant<std::monostate, std::string, int64_t, double, bool, Date,
-                           Time, Timestamp, Bytes>;
+  using Rep = std::variant<std::monostate, std::string, int64_t, double, bool, Date, Time, Timestamp, Bytes>;
   explicit Value(Rep rep) : rep_(std::move(rep)) {}
   Rep rep_;
 };

@@ -20,9 +20,7 @@ PrinterCatalog& PrinterCatalog::instance() {
   return *current();
 }
 
-void PrinterCatalog::setInstance(std::unique_ptr<PrinterCatalog> catalog) {
-  current() = std::move(catalog);
-}
+void PrinterCatalog::setInstance(std::unique_ptr<PrinterCatalog> catalog) { current() = std::move(catalog); }
 
 FixedPrinterCatalog::FixedPrinterCatalog(QStringList names, int current)
     : names_(std::move(names)), current_(names_.isEmpty() ? -1 : current) {}

@@ -1,6 +1,6 @@
-#include "PrinterCatalog.h"
-
 #include <QPrinterInfo>
+
+#include "PrinterCatalog.h"
 
 namespace orba::printers {
 

@@ -3,9 +3,7 @@
 namespace orba::settings {
 
 namespace {
-bool sameName(const QString& a, const QString& b) {
-  return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 }  // namespace
 
 IniDocument IniDocument::parse(const QString& text) {
@@ -42,9 +40,15 @@ QString IniDocument::serialize() const {
   QString out;
   for (const Line& line : lines_) {
     switch (line.kind) {
-      case Line::Section: out += QLatin1Char('[') + line.text + QLatin1Char(']'); break;
-      case Line::Value: out += line.text + QLatin1Char('=') + line.value; break;
-      case Line::Other: out += line.text; break;
+      case Line::Section:
+        out += QLatin1Char('[') + line.text + QLatin1Char(']');
+        break;
+      case Line::Value:
+        out += line.text + QLatin1Char('=') + line.value;
+        break;
+      case Line::Other:
+        out += line.text;
+        break;
     }
     out += QLatin1Char('\n');
   }
@@ -54,8 +58,7 @@ QString IniDocument::serialize() const {
 int IniDocument::findValue(const QString& section, const QString& name) const {
   for (int i = 0; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
-    if (line.kind == Line::Value && sameName(line.section, section) && sameName(line.text, name))
-      return i;
+    if (line.kind == Line::Value && sameName(line.section, section) && sameName(line.text, name)) return i;
   }
   return -1;
 }

@@ -44,8 +44,7 @@ std::optional<QString> SettingsStore::value(const QString& section, const QStrin
   return machine_.value(section, name);
 }
 
-QString SettingsStore::value(const QString& section, const QString& name,
-                             const QString& fallback) const {
+QString SettingsStore::value(const QString& section, const QString& name, const QString& fallback) const {
   return value(section, name).value_or(fallback);
 }
 

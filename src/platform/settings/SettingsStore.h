@@ -1,8 +1,8 @@
 #pragma once
 
-#include "IniDocument.h"
-
 #include <QString>
+
+#include "IniDocument.h"
 
 namespace orba::settings {
 
@@ -41,8 +41,7 @@ class SettingsStore {
 
   // Returns false, with a message in *error, only when neither file could be
   // written.
-  bool setValue(const QString& section, const QString& name, const QString& value,
-                QString* error = nullptr);
+  bool setValue(const QString& section, const QString& name, const QString& value, QString* error = nullptr);
 
  private:
   static bool writeValue(const QString& file, const QString& section, const QString& name,

@@ -116,13 +116,16 @@ bool operator==(const Value& a, const Value& b) {
   if (a.isInteger() && b.isInteger()) return a.integer == b.integer;
   if (a.type != b.type) return false;
   switch (a.type) {
-    case ValueType::kList: return a.list == b.list;
+    case ValueType::kList:
+      return a.list == b.list;
     case ValueType::kInt8:
     case ValueType::kInt16:
     case ValueType::kInt32:
     case ValueType::kInt64:
-    case ValueType::kCurrency: return a.integer == b.integer;
-    case ValueType::kExtended: return a.extended == b.extended;
+    case ValueType::kCurrency:
+      return a.integer == b.integer;
+    case ValueType::kExtended:
+      return a.extended == b.extended;
     case ValueType::kSingle:
     case ValueType::kDate:
       // Bitwise, so that a NaN read twice compares equal to itself.
@@ -131,14 +134,19 @@ bool operator==(const Value& a, const Value& b) {
     case ValueType::kIdent:
     case ValueType::kBinary:
     case ValueType::kLString:
-    case ValueType::kUtf8String: return a.text == b.text;
-    case ValueType::kWString: return a.wide == b.wide;
-    case ValueType::kSet: return a.names == b.names;
-    case ValueType::kCollection: return a.items == b.items;
+    case ValueType::kUtf8String:
+      return a.text == b.text;
+    case ValueType::kWString:
+      return a.wide == b.wide;
+    case ValueType::kSet:
+      return a.names == b.names;
+    case ValueType::kCollection:
+      return a.items == b.items;
     case ValueType::kNull:
     case ValueType::kFalse:
     case ValueType::kTrue:
-    case ValueType::kNil: return true;
+    case ValueType::kNil:
+      return true;
   }
   return false;
 }
@@ -268,9 +276,15 @@ std::vector<char32_t> decodeUtf8(std::string_view s) {
     bool valid = c < 0x80 || (c >= 0xC2 && c <= 0xF4);
     if (valid) {
       for (int k = 1; k <= extra; ++k) {
-        if (i + k >= s.size()) { valid = false; break; }
+        if (i + k >= s.size()) {
+          valid = false;
+          break;
+        }
         const auto d = static_cast<uint8_t>(s[i + k]);
-        if ((d & 0xC0) != 0x80) { valid = false; break; }
+        if ((d & 0xC0) != 0x80) {
+          valid = false;
+          break;
+        }
         cp = (cp << 6) | (d & 0x3F);
       }
     }

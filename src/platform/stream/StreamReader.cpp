@@ -70,9 +70,9 @@ class Reader {
   size_t length32(const char* what) {
     const size_t at = pos_;
     const uint64_t n = little(4, what);
-    if (n > bytes_.size() - pos_) throw Fault{at, std::string(what) + ": length " + std::to_string(n) +
-                                                      " exceeds the " + std::to_string(bytes_.size() - pos_) +
-                                                      " bytes left"};
+    if (n > bytes_.size() - pos_)
+      throw Fault{at, std::string(what) + ": length " + std::to_string(n) + " exceeds the " +
+                          std::to_string(bytes_.size() - pos_) + " bytes left"};
     return static_cast<size_t>(n);
   }
 
@@ -82,11 +82,16 @@ class Reader {
 
   int64_t integerOfType(ValueType t, size_t at) {
     switch (t) {
-      case ValueType::kInt8: return static_cast<int8_t>(little(1, "stream ends inside an integer"));
-      case ValueType::kInt16: return static_cast<int16_t>(little(2, "stream ends inside an integer"));
-      case ValueType::kInt32: return static_cast<int32_t>(little(4, "stream ends inside an integer"));
-      case ValueType::kInt64: return static_cast<int64_t>(little(8, "stream ends inside an integer"));
-      default: throw Fault{at, "integer expected, found value type " + std::to_string(static_cast<int>(t))};
+      case ValueType::kInt8:
+        return static_cast<int8_t>(little(1, "stream ends inside an integer"));
+      case ValueType::kInt16:
+        return static_cast<int16_t>(little(2, "stream ends inside an integer"));
+      case ValueType::kInt32:
+        return static_cast<int32_t>(little(4, "stream ends inside an integer"));
+      case ValueType::kInt64:
+        return static_cast<int64_t>(little(8, "stream ends inside an integer"));
+      default:
+        throw Fault{at, "integer expected, found value type " + std::to_string(static_cast<int>(t))};
     }
   }
 
@@ -107,7 +112,8 @@ class Reader {
     if (c.className.empty()) throw Fault{pos_ - 1, "empty class name"};
     c.name = shortString("stream ends inside a component name");
     c.properties = readProperties(depth);
-    while (peek("stream ends inside the children of " + what(c)) != 0) c.children.push_back(readComponent(depth + 1));
+    while (peek("stream ends inside the children of " + what(c)) != 0)
+      c.children.push_back(readComponent(depth + 1));
     ++pos_;
     return c;
   }
@@ -144,7 +150,9 @@ class Reader {
       case ValueType::kInt8:
       case ValueType::kInt16:
       case ValueType::kInt32:
-      case ValueType::kInt64: v.integer = integerOfType(v.type, at); break;
+      case ValueType::kInt64:
+        v.integer = integerOfType(v.type, at);
+        break;
       case ValueType::kExtended: {
         need(10, "stream ends inside an extended value");
         std::memcpy(v.extended.data(), bytes_.data() + pos_, 10);
@@ -164,15 +172,24 @@ class Reader {
         std::memcpy(&v.real, &bits, 8);
         break;
       }
-      case ValueType::kCurrency: v.integer = static_cast<int64_t>(little(8, "stream ends inside a currency value")); break;
+      case ValueType::kCurrency:
+        v.integer = static_cast<int64_t>(little(8, "stream ends inside a currency value"));
+        break;
       case ValueType::kString:
-      case ValueType::kIdent: v.text = shortString("stream ends inside a string"); break;
+      case ValueType::kIdent:
+        v.text = shortString("stream ends inside a string");
+        break;
       case ValueType::kFalse:
       case ValueType::kTrue:
-      case ValueType::kNil: break;
-      case ValueType::kBinary: v.text = raw(length32("binary value"), "stream ends inside binary data"); break;
+      case ValueType::kNil:
+        break;
+      case ValueType::kBinary:
+        v.text = raw(length32("binary value"), "stream ends inside binary data");
+        break;
       case ValueType::kLString:
-      case ValueType::kUtf8String: v.text = raw(length32("long string"), "stream ends inside a string"); break;
+      case ValueType::kUtf8String:
+        v.text = raw(length32("long string"), "stream ends inside a string");
+        break;
       case ValueType::kWString: {
         const size_t at32 = pos_;
         const uint64_t units = little(4, "stream ends inside a wide string length");
@@ -209,7 +226,8 @@ class Reader {
         break;
       case ValueType::kNull:
       default:
-        throw Fault{at, "unknown value type " + std::to_string(static_cast<int>(v.type)) + " for " + property};
+        throw Fault{at,
+                    "unknown value type " + std::to_string(static_cast<int>(v.type)) + " for " + property};
     }
     return v;
   }

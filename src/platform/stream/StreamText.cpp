@@ -35,15 +35,14 @@ std::string quoted(const std::vector<char32_t>& chars) {
   return out;
 }
 
-std::vector<char32_t> ansiChars(const std::string& bytes) {
-  return decodeUtf8(windows1252ToUtf8(bytes));
-}
+std::vector<char32_t> ansiChars(const std::string& bytes) { return decodeUtf8(windows1252ToUtf8(bytes)); }
 
 std::vector<char32_t> wideChars(const std::u16string& units) {
   std::vector<char32_t> out;
   for (size_t i = 0; i < units.size(); ++i) {
     const char16_t u = units[i];
-    if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+    if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] < 0xE000) {
       out.push_back(0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
       ++i;
     } else {
@@ -121,20 +120,44 @@ class TextWriter {
       case ValueType::kInt8:
       case ValueType::kInt16:
       case ValueType::kInt32:
-      case ValueType::kInt64: out += std::to_string(v.integer) + "\n"; return;
-      case ValueType::kExtended: out += extendedText(v.extended) + "\n"; return;
-      case ValueType::kSingle: out += shortest(static_cast<float>(v.real)) + "s\n"; return;
-      case ValueType::kCurrency: out += shortest(static_cast<double>(v.integer) / 10000.0) + "c\n"; return;
-      case ValueType::kDate: out += shortest(v.real) + "d\n"; return;
+      case ValueType::kInt64:
+        out += std::to_string(v.integer) + "\n";
+        return;
+      case ValueType::kExtended:
+        out += extendedText(v.extended) + "\n";
+        return;
+      case ValueType::kSingle:
+        out += shortest(static_cast<float>(v.real)) + "s\n";
+        return;
+      case ValueType::kCurrency:
+        out += shortest(static_cast<double>(v.integer) / 10000.0) + "c\n";
+        return;
+      case ValueType::kDate:
+        out += shortest(v.real) + "d\n";
+        return;
       case ValueType::kString:
-      case ValueType::kLString: out += quoted(ansiChars(v.text)) + "\n"; return;
-      case ValueType::kUtf8String: out += quoted(decodeUtf8(v.text)) + "\n"; return;
-      case ValueType::kWString: out += quoted(wideChars(v.wide)) + "\n"; return;
-      case ValueType::kIdent: out += v.text + "\n"; return;
-      case ValueType::kFalse: out += "False\n"; return;
-      case ValueType::kTrue: out += "True\n"; return;
+      case ValueType::kLString:
+        out += quoted(ansiChars(v.text)) + "\n";
+        return;
+      case ValueType::kUtf8String:
+        out += quoted(decodeUtf8(v.text)) + "\n";
+        return;
+      case ValueType::kWString:
+        out += quoted(wideChars(v.wide)) + "\n";
+        return;
+      case ValueType::kIdent:
+        out += v.text + "\n";
+        return;
+      case ValueType::kFalse:
+        out += "False\n";
+        return;
+      case ValueType::kTrue:
+        out += "True\n";
+        return;
       case ValueType::kNull:
-      case ValueType::kNil: out += "nil\n"; return;
+      case ValueType::kNil:
+        out += "nil\n";
+        return;
       case ValueType::kBinary: {
         static const char kHex[] = "0123456789ABCDEF";
         out += "{\n";

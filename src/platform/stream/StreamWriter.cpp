@@ -29,7 +29,10 @@ class Writer {
   void integer(int64_t v) {
     const ValueType t = smallestIntegerType(v);
     type(t);
-    little(static_cast<uint64_t>(v), t == ValueType::kInt8 ? 1 : t == ValueType::kInt16 ? 2 : t == ValueType::kInt32 ? 4 : 8);
+    little(static_cast<uint64_t>(v), t == ValueType::kInt8    ? 1
+                                     : t == ValueType::kInt16 ? 2
+                                     : t == ValueType::kInt32 ? 4
+                                                              : 8);
   }
 
   void component(const Component& c) {
@@ -57,7 +60,9 @@ class Writer {
       case ValueType::kInt8:
       case ValueType::kInt16:
       case ValueType::kInt32:
-      case ValueType::kInt64: integer(v.integer); return;
+      case ValueType::kInt64:
+        integer(v.integer);
+        return;
       case ValueType::kList:
         type(v.type);
         for (const Value& item : v.list) value(item);
@@ -105,7 +110,9 @@ class Writer {
       case ValueType::kFalse:
       case ValueType::kTrue:
       case ValueType::kNil:
-      case ValueType::kNull: type(v.type == ValueType::kNull ? ValueType::kNil : v.type); return;
+      case ValueType::kNull:
+        type(v.type == ValueType::kNull ? ValueType::kNil : v.type);
+        return;
       case ValueType::kBinary:
       case ValueType::kUtf8String:
         type(v.type);

@@ -25,8 +25,7 @@ constexpr std::uint64_t kMaxFileSize = 512ull * 1024 * 1024;
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> readElfSection(const std::string& path,
-                                                        const std::string& sectionName,
-                                                        std::size_t maxSize) {
+                                                        const std::string& sectionName, std::size_t maxSize) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
   const std::streamoff size = in.tellg();
@@ -36,7 +35,11 @@ std::optional<std::vector<std::uint8_t>> readElfSection(const std::string& path,
   if (!in.read(reinterpret_cast<char*>(data.data()), size)) return std::nullopt;
 
   const Bytes b{data};
-  if (std::memcmp(data.data(), "\x7f" "ELF", 4) != 0) return std::nullopt;
+  if (std::memcmp(data.data(),
+                  "\x7f"
+                  "ELF",
+                  4) != 0)
+    return std::nullopt;
   const bool is64 = data[4] == 2;
   if ((data[4] != 1 && data[4] != 2) || data[5] != 1 /* little-endian */) return std::nullopt;
   const int word = is64 ? 8 : 4;
@@ -69,7 +72,8 @@ std::optional<std::vector<std::uint8_t>> readElfSection(const std::string& path,
     if (s.name >= names.size) continue;
     const char* name = reinterpret_cast<const char*>(data.data() + names.offset + s.name);
     const std::size_t room = names.size - s.name;
-    if (strnlen(name, room) != sectionName.size() || sectionName.compare(0, room, name, sectionName.size()) != 0)
+    if (strnlen(name, room) != sectionName.size() ||
+        sectionName.compare(0, room, name, sectionName.size()) != 0)
       continue;
     constexpr std::uint64_t kNoBits = 8;
     if (s.type == kNoBits || s.size > maxSize || !b.has(s.offset, s.size)) return std::nullopt;

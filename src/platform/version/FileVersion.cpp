@@ -1,19 +1,19 @@
 #include "FileVersion.h"
 
-#include "ElfSectionReader.h"
-#include "castellan/version_section.h"
+#include <unistd.h>
 
 #include <climits>
 #include <cstring>
-#include <unistd.h>
+
+#include "ElfSectionReader.h"
+#include "castellan/version_section.h"
 
 namespace orba::version {
 
 std::optional<VersionNumbers> readFileVersion(const std::string& path) {
   const auto bytes = readElfSection(path, ORBA_VERSION_SECTION_NAME);
   if (!bytes || bytes->size() < sizeof(OrbaVersionSection)) return std::nullopt;
-  if (std::memcmp(bytes->data(), ORBA_VERSION_MAGIC, sizeof(ORBA_VERSION_MAGIC)) != 0)
-    return std::nullopt;
+  if (std::memcmp(bytes->data(), ORBA_VERSION_MAGIC, sizeof(ORBA_VERSION_MAGIC)) != 0) return std::nullopt;
   VersionNumbers v{};
   for (int i = 0; i < 4; ++i)
     v[i] = static_cast<std::uint16_t>((*bytes)[8 + 2 * i] | ((*bytes)[9 + 2 * i] << 8));

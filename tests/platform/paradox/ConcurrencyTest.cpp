@@ -5,9 +5,9 @@
 
 #include <set>
 
+#include "TestSupport.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
-#include "TestSupport.h"
 
 namespace orba::pdx {
 namespace {
@@ -17,10 +17,9 @@ TEST(Concurrency, TwoProcessesAppendingBothLandEveryRecord) {
   const std::string path = dir.File("journal.db");
   CreateOptions co;
   co.key_field_count = 1;
-  ASSERT_TRUE(CreateTable(path, {FieldDef::AutoInc("Id"), FieldDef::Alpha("Who", 10),
-                                 FieldDef::Long("Seq")},
-                          co)
-                  .ok());
+  ASSERT_TRUE(
+      CreateTable(path, {FieldDef::AutoInc("Id"), FieldDef::Alpha("Who", 10), FieldDef::Long("Seq")}, co)
+          .ok());
   constexpr int kPerProcess = 60;
   pid_t children[2];
   for (int c = 0; c < 2; ++c) {
@@ -29,8 +28,7 @@ TEST(Concurrency, TwoProcessesAppendingBothLandEveryRecord) {
     if (pid == 0) {
       int rc = 0;
       for (int i = 0; i < kPerProcess && rc == 0; ++i) {
-        Status s = AppendRecord(path, {Value(), Value::Text(c == 0 ? "first" : "second"),
-                                       Value::Int(i)});
+        Status s = AppendRecord(path, {Value(), Value::Text(c == 0 ? "first" : "second"), Value::Int(i)});
         if (!s.ok()) rc = 1;
       }
       _exit(rc);

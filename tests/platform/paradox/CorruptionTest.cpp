@@ -2,11 +2,11 @@
 // the exact outcome.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
-#include "TestSupport.h"
 
 namespace orba::pdx {
 namespace {
@@ -19,10 +19,9 @@ class Corruption : public ::testing::Test {
     CreateOptions o;
     o.env = env_.get();
     o.key_field_count = 1;
-    ASSERT_TRUE(CreateTable(kPath, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20),
-                                    FieldDef::Memo("Note", 1)},
-                            o)
-                    .ok());
+    ASSERT_TRUE(
+        CreateTable(kPath, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20), FieldDef::Memo("Note", 1)}, o)
+            .ok());
     WriteOptions wo;
     wo.env = env_.get();
     std::unique_ptr<TableWriter> w;
@@ -97,8 +96,7 @@ TEST_F(Corruption, WrongHeaderValues) {
   ExpectOpen(d, Status::Code::kNotSupported, "t.db: field 1 has unknown type code 0x07");
   d = db_;
   d[f::kRecordCount] = static_cast<char>(d[f::kRecordCount] + 1);
-  ExpectOpen(d, Status::Code::kCorruption,
-             "t.db: header counts 151 records but the data blocks hold 150");
+  ExpectOpen(d, Status::Code::kCorruption, "t.db: header counts 151 records but the data blocks hold 150");
   d = db_;
   PutU32(d.data() + f::kEncryption2, 0x12345678);
   ExpectOpen(d, Status::Code::kNotSupported,
@@ -161,8 +159,7 @@ TEST_F(Corruption, BlobPointersAndMissingCompanions) {
   EXPECT_EQ(at, 76u);
 
   ASSERT_TRUE(env_->Remove(kMb).ok());
-  ExpectOpen(db_, Status::Code::kNotFound,
-             "t.mb: blob file missing (the table has memo or blob fields)");
+  ExpectOpen(db_, Status::Code::kNotFound, "t.mb: blob file missing (the table has memo or blob fields)");
 }
 
 // Every single-byte change of the header and of the first data block either

@@ -11,12 +11,12 @@
 #include <map>
 #include <random>
 
+#include "TestSupport.h"
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
 #include "paradox/TextCodec.h"
-#include "TestSupport.h"
 
 namespace orba::pdx {
 namespace {
@@ -49,9 +49,7 @@ class CountingEnv : public Env {
   Status Rename(const std::string& a, const std::string& b) override { return base_->Rename(a, b); }
   Status Remove(const std::string& p) override { return base_->Remove(p); }
   bool Exists(const std::string& p) override { return base_->Exists(p); }
-  Status ListDir(const std::string& d, std::vector<std::string>* n) override {
-    return base_->ListDir(d, n);
-  }
+  Status ListDir(const std::string& d, std::vector<std::string>* n) override { return base_->ListDir(d, n); }
   Status SyncDir(const std::string& d) override { return base_->SyncDir(d); }
   Status Lock(const std::string& p, bool w, std::unique_ptr<FileLock>* l) override {
     return base_->Lock(p, w, l);
@@ -79,10 +77,9 @@ class Lookup : public ::testing::Test {
   void SetUp() override {
     CreateOptions o;
     o.key_field_count = 1;
-    ASSERT_TRUE(CreateTable(path_, {FieldDef::Long("Id"), FieldDef::Alpha("A", 250),
-                                    FieldDef::Alpha("B", 250)},
-                            o)
-                    .ok());
+    ASSERT_TRUE(
+        CreateTable(path_, {FieldDef::Long("Id"), FieldDef::Alpha("A", 250), FieldDef::Alpha("B", 250)}, o)
+            .ok());
     std::vector<int> ids;
     for (int i = 1; i <= 1000; ++i) ids.push_back(10 * i);
     Insert(ids);
@@ -128,10 +125,10 @@ class Lookup : public ::testing::Test {
 
   void ExpectDataBlockReads(Table* t, CountingEnv* env) {
     const std::pair<int, int> cases[] = {
-        {4010, 1},  // first record of a block
-        {4040, 1},  // last record of a block
-        {4025, 1},  // missing, inside a block
-        {4045, 2},  // missing, just past a block's last record
+        {4010, 1},                        // first record of a block
+        {4040, 1},                        // last record of a block
+        {4025, 1},                        // missing, inside a block
+        {4045, 2},                        // missing, just past a block's last record
         {4049, 2},  {5, 1},     {10, 1},  // below and at the first key
         {10000, 1}, {10005, 1},           // at and above the last key
     };
@@ -258,9 +255,12 @@ TEST_F(Lookup, StaleIndexAfterDeletions) {
 TEST_F(Lookup, EmptyAndSingleRecordTables) {
   ASSERT_TRUE(Env::Default()->Remove(path_).ok());
   ASSERT_TRUE(Env::Default()->Remove(px_).ok());
-  ASSERT_TRUE(CreateTable(path_, {FieldDef::Long("Id"), FieldDef::Alpha("A", 250),
-                                  FieldDef::Alpha("B", 250)},
-                          [] { CreateOptions o; o.key_field_count = 1; return o; }())
+  ASSERT_TRUE(CreateTable(path_, {FieldDef::Long("Id"), FieldDef::Alpha("A", 250), FieldDef::Alpha("B", 250)},
+                          [] {
+                            CreateOptions o;
+                            o.key_field_count = 1;
+                            return o;
+                          }())
                   .ok());
   auto t = Open();
   ASSERT_TRUE(t);
@@ -303,8 +303,8 @@ std::string IconvByte(uint16_t cp, unsigned char b) {
 TEST(TextDecoding, EverySingleByteCodePageByteMatchesIconv) {
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  for (uint16_t cp : {437, 737, 850, 852, 855, 857, 860, 861, 862, 863, 865, 866, 869, 874, 1250,
-                      1251, 1252, 1253, 1254, 1256, 1257, 20866}) {
+  for (uint16_t cp : {437, 737, 850, 852,  855,  857,  860,  861,  862,  863,  865,
+                      866, 869, 874, 1250, 1251, 1252, 1253, 1254, 1256, 1257, 20866}) {
     TextCodec codec(cp);
     ASSERT_TRUE(codec.valid()) << cp;
     EXPECT_TRUE(codec.byte_table()) << cp;

@@ -8,9 +8,9 @@ extern "C" {  // the C header does not declare its linkage
 
 #include <cmath>
 
+#include "TestSupport.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
-#include "TestSupport.h"
 
 namespace orba::pdx {
 namespace {
@@ -46,10 +46,14 @@ std::string Compare(const pxval_t* px, const Value& ours, FieldType type) {
     switch (type) {
       case FieldType::kShort:
         return px->value.lval == -32768 ? "" : "NULL short";
-      case FieldType::kLong: case FieldType::kAutoInc: case FieldType::kDate:
+      case FieldType::kLong:
+      case FieldType::kAutoInc:
+      case FieldType::kDate:
       case FieldType::kTime:
         return px->value.lval == -2147483648L ? "" : "NULL integer";
-      case FieldType::kNumber: case FieldType::kMoney: case FieldType::kTimestamp:
+      case FieldType::kNumber:
+      case FieldType::kMoney:
+      case FieldType::kTimestamp:
         return std::isnan(px->value.dval) || px->value.dval == 0 ? "" : "NULL number";
       default:
         return "pxlib sees a value where NULL was written";
@@ -59,7 +63,9 @@ std::string Compare(const pxval_t* px, const Value& ours, FieldType type) {
   switch (type) {
     case FieldType::kAlpha:
       return std::string(px->value.str.val, px->value.str.len) == ours.text() ? "" : "alpha";
-    case FieldType::kShort: case FieldType::kLong: case FieldType::kAutoInc:
+    case FieldType::kShort:
+    case FieldType::kLong:
+    case FieldType::kAutoInc:
       return px->value.lval == ours.int_value() ? "" : "integer";
     case FieldType::kDate:
       return px->value.lval == ours.date().days ? "" : "date";
@@ -67,7 +73,8 @@ std::string Compare(const pxval_t* px, const Value& ours, FieldType type) {
       return px->value.lval == ours.time().ms ? "" : "time";
     case FieldType::kLogical:
       return (px->value.lval != 0) == ours.bool_value() ? "" : "logical";
-    case FieldType::kNumber: case FieldType::kMoney:
+    case FieldType::kNumber:
+    case FieldType::kMoney:
       return px->value.dval == ours.double_value() ? "" : "number";
     case FieldType::kTimestamp:
       return std::llround(px->value.dval) == ours.timestamp().ms ? "" : "timestamp";
@@ -98,8 +105,7 @@ void CheckWithPxlib(const std::string& path, const std::vector<Record>& rows,
     for (size_t f = 0; f < fields.size(); ++f) {
       std::string diff = Compare(vals[f], rows[i][f], fields[f].type);
       EXPECT_EQ(diff, "") << "record " << i << " field " << fields[f].name;
-      if ((fields[f].type == FieldType::kAlpha || fields[f].type == FieldType::kBytes) &&
-          !vals[f]->isnull)
+      if ((fields[f].type == FieldType::kAlpha || fields[f].type == FieldType::kBytes) && !vals[f]->isnull)
         doc.get()->free(doc.get(), vals[f]->value.str.val);
       doc.get()->free(doc.get(), vals[f]);
     }
@@ -114,10 +120,10 @@ void CheckWithPxlib(const std::string& path, const std::vector<Record>& rows,
 }
 
 std::vector<FieldDef> AllWritableScalars() {
-  return {FieldDef::Long("Id"),        FieldDef::Alpha("Name", 24),   FieldDef::Short("Small"),
-          FieldDef::Number("Amount"),  FieldDef::Money("Price"),     FieldDef::Date("Due"),
-          FieldDef::Logical("Paid"),   FieldDef::Bytes("Code", 6),   FieldDef::AutoInc("Seq"),
-          FieldDef::Time("At"),        FieldDef::Timestamp("Stamp")};
+  return {FieldDef::Long("Id"),       FieldDef::Alpha("Name", 24), FieldDef::Short("Small"),
+          FieldDef::Number("Amount"), FieldDef::Money("Price"),    FieldDef::Date("Due"),
+          FieldDef::Logical("Paid"),  FieldDef::Bytes("Code", 6),  FieldDef::AutoInc("Seq"),
+          FieldDef::Time("At"),       FieldDef::Timestamp("Stamp")};
 }
 
 Record Row(int i) {

@@ -3,8 +3,8 @@
 
 #include <map>
 
-#include "paradox/Table.h"
 #include "TestSupport.h"
+#include "paradox/Table.h"
 
 namespace orba::pdx {
 namespace {
@@ -23,14 +23,35 @@ struct Expected {
 
 const Expected kTables[] = {
     {"embarcadero-dbdemos/biolife.db", 0x09, 437, 28, 1, "NAAANNMG", {}},
-    {"embarcadero-dbdemos/events.db", 0x0b, 437, 23, 1, "+IADTM$G",
+    {"embarcadero-dbdemos/events.db",
+     0x0b,
+     437,
+     23,
+     1,
+     "+IADTM$G",
      {{"VenueNo", 6}, {"Event_Description", 7}}},
-    {"embarcadero-dbdemos/orders.db", 0x0b, 437, 205, 1, "NN@@IAAAAAAAAAAAA$N$$",
-     {{"ShipToContact", 204}, {"ShipToAddr1", 203}, {"ShipToAddr2", 204}, {"ShipToCity", 203},
-      {"ShipToState", 204}, {"ShipToZip", 203}, {"ShipToCountry", 203}, {"ShipToPhone", 203},
+    {"embarcadero-dbdemos/orders.db",
+     0x0b,
+     437,
+     205,
+     1,
+     "NN@@IAAAAAAAAAAAA$N$$",
+     {{"ShipToContact", 204},
+      {"ShipToAddr1", 203},
+      {"ShipToAddr2", 204},
+      {"ShipToCity", 203},
+      {"ShipToState", 204},
+      {"ShipToZip", 203},
+      {"ShipToCountry", 203},
+      {"ShipToPhone", 203},
       {"PO", 204}}},
     {"embarcadero-dbdemos/items.db", 0x0b, 437, 945, 2, "NNNIN", {}},
-    {"embarcadero-dbdemos/reservat.db", 0x0b, 437, 100, 1, "+III$AADMDL",
+    {"embarcadero-dbdemos/reservat.db",
+     0x0b,
+     437,
+     100,
+     1,
+     "+III$AADMDL",
      {{"Card_No", 18}, {"Pay_Notes", 100}, {"Paid", 18}}},
     {"embarcadero-dbdemos/country.db", 0x09, 850, 18, 1, "AAANN", {}},
     {"paradoxdriver/bcd.db", 0x0b, 850, 3, 0, "###", {{"B", 1}}},
@@ -40,21 +61,60 @@ const Expected kTables[] = {
     {"paradoxdriver/ole.db", 0x0b, 850, 1, 1, "+O", {}},
     {"paradoxdriver/GENERAL.DB", 0x0b, 936, 3, 1, "IA$", {}},
     {"paradoxdriver/RENTAL.DB", 0x03, 437, 198, 3, "DAAA$AAD", {{"Date Returned", 72}}},
-    {"paradoxdriver/tblsttes.DB", 0x0c, 437, 58, 1, "AAAAADSSSIIII",
-     {{"Time Zone", 9}, {"Capital", 7}, {"Year Settled", 7}, {"Date Admitted", 8},
-      {"Admitted Order", 8}, {"Long", 10}, {"Wide", 9}, {"Area SQ MI Land", 7},
-      {"Area SQ MI Water", 7}, {"Area SQ MI Land + Water", 7}, {"Rank in Area", 7}}},
+    {"paradoxdriver/tblsttes.DB",
+     0x0c,
+     437,
+     58,
+     1,
+     "AAAAADSSSIIII",
+     {{"Time Zone", 9},
+      {"Capital", 7},
+      {"Year Settled", 7},
+      {"Date Admitted", 8},
+      {"Admitted Order", 8},
+      {"Long", 10},
+      {"Wide", 9},
+      {"Area SQ MI Land", 7},
+      {"Area SQ MI Water", 7},
+      {"Area SQ MI Land + Water", 7},
+      {"Rank in Area", 7}}},
     {"paradoxdriver/ZIPCODES.DB", 0x09, 437, 43185, 1, "AAA", {}},
-    {"rparadox/TypSammlung.DB", 0x0c, 1252, 5, 2, "AN$SI#DT@ML+BY",
-     {{"Integer kurz", 2}, {"Integer lang", 2}, {"Datum", 2}, {"Zeit", 2}, {"Memo", 4},
-      {"Logisch", 3}, {"Binär", 5}, {"Bytes", 5}}},
+    {"rparadox/TypSammlung.DB",
+     0x0c,
+     1252,
+     5,
+     2,
+     "AN$SI#DT@ML+BY",
+     {{"Integer kurz", 2},
+      {"Integer lang", 2},
+      {"Datum", 2},
+      {"Zeit", 2},
+      {"Memo", 4},
+      {"Logisch", 3},
+      {"Binär", 5},
+      {"Bytes", 5}}},
     // The README lists a field "метк"; the header's bytes (AC A5 E2 AA A0)
     // spell "метка".
-    {"rparadox/of_cp866.db", 0x09, 866, 2197, 0, "AAAADNNAAAAAAAAAAAA",
-     {{"Группа для переоценки", 2197}, {"Код по ОКОФ", 388}, {"Дата приобретения", 1},
-      {"Служебные отметки", 348}, {"Отметка о списании", 1791}, {"Заводской номер", 907},
-      {"метка", 2197}  /* README: "метк"; the header spells метка */, {"Наименование КОМ", 2197}, {"Адрес", 2197}, {"Площадь", 2197},
-      {"На счет 2", 533}, {"Назначение", 402}, {"Примечание", 381}, {"Основной счет", 525},
+    {"rparadox/of_cp866.db",
+     0x09,
+     866,
+     2197,
+     0,
+     "AAAADNNAAAAAAAAAAAA",
+     {{"Группа для переоценки", 2197},
+      {"Код по ОКОФ", 388},
+      {"Дата приобретения", 1},
+      {"Служебные отметки", 348},
+      {"Отметка о списании", 1791},
+      {"Заводской номер", 907},
+      {"метка", 2197} /* README: "метк"; the header spells метка */,
+      {"Наименование КОМ", 2197},
+      {"Адрес", 2197},
+      {"Площадь", 2197},
+      {"На счет 2", 533},
+      {"Назначение", 402},
+      {"Примечание", 381},
+      {"Основной счет", 525},
       {"Мол", 533}}},
     {"rparadox/empty.db", 0x0c, 1252, 0, 0, "IAAAAMG", {}},
 };
@@ -81,8 +141,8 @@ TEST_P(RealTables, HeaderFieldsRecordsAndNulls) {
   // (all 8 bytes zero; bit 6 of a BCD's first byte clear), counted on the raw
   // bytes here.
   auto pxlib_blind = [](FieldType t) {
-    return t == FieldType::kNumber || t == FieldType::kMoney ||
-           t == FieldType::kTimestamp || t == FieldType::kBcd;
+    return t == FieldType::kNumber || t == FieldType::kMoney || t == FieldType::kTimestamp ||
+           t == FieldType::kBcd;
   };
   const size_t nf = t->fields().size();
   std::vector<int> nulls(nf, 0), raw_nulls(nf, 0);
@@ -115,13 +175,12 @@ TEST_P(RealTables, HeaderFieldsRecordsAndNulls) {
   for (const auto& [name, count] : e.nulls) EXPECT_GE(t->FieldIndex(name), 0) << name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Shared, RealTables, ::testing::ValuesIn(kTables),
-                         [](const auto& info) {
-                           std::string n = info.param.path;
-                           for (char& c : n)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Shared, RealTables, ::testing::ValuesIn(kTables), [](const auto& info) {
+  std::string n = info.param.path;
+  for (char& c : n)
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  return n;
+});
 
 class RealValues : public ::testing::Test {
  protected:
@@ -183,7 +242,12 @@ TEST_F(RealValues, TypSammlungSecondRecordHasEveryEncoding) {
 }
 
 TEST_F(RealValues, BlobLengthsFromBothBlockKinds) {
-  struct Case { const char* path; const char* field; size_t longest; size_t from_mb; };
+  struct Case {
+    const char* path;
+    const char* field;
+    size_t longest;
+    size_t from_mb;
+  };
   const Case cases[] = {
       {"embarcadero-dbdemos/biolife.db", "Notes", 886, 28},
       {"embarcadero-dbdemos/biolife.db", "Graphic", 38878, 28},
@@ -244,7 +308,10 @@ TEST_F(RealValues, SpecificValuesStatedForTheSamples) {
 
   auto bytes = Open("paradoxdriver/bytes.db");
   ASSERT_TRUE(bytes->ReadRecord(0, &r).ok());
-  EXPECT_EQ(r[0].bytes().data, std::string("1\0" "2\0" "3", 5));
+  EXPECT_EQ(r[0].bytes().data, std::string("1\0"
+                                           "2\0"
+                                           "3",
+                                           5));
 
   auto orders = Open("embarcadero-dbdemos/orders.db");
   ASSERT_TRUE(orders->ReadRecord(0, &r).ok());
@@ -296,8 +363,8 @@ TEST_F(RealValues, KeyedTablesAreInKeyOrderAndFindAgreesWithTheIndex) {
 }
 
 TEST_F(RealValues, EncryptedTablesAreRefusedNotMisread) {
-  for (const char* rel : {"paradoxdriver/encrypted.db", "paradoxdriver/encrypted35.db",
-                          "paradoxdriver/encryptedmemo.db"}) {
+  for (const char* rel :
+       {"paradoxdriver/encrypted.db", "paradoxdriver/encrypted35.db", "paradoxdriver/encryptedmemo.db"}) {
     std::unique_ptr<Table> t;
     Status s = Table::Open(dir_ + "/" + rel, OpenOptions(), &t);
     EXPECT_TRUE(s.IsNotSupported()) << rel << ": " << s.ToString();

@@ -78,9 +78,7 @@ class FailingWritableFile : public WritableFile {
     }
     return base_->Write(offset, data);
   }
-  Status Truncate(uint64_t size) override {
-    return env_->Step() ? base_->Truncate(size) : Crashed(name_);
-  }
+  Status Truncate(uint64_t size) override { return env_->Step() ? base_->Truncate(size) : Crashed(name_); }
   Status Sync() override { return env_->Step() ? base_->Sync() : Crashed(name_); }
   uint64_t Size() const override { return base_->Size(); }
 
@@ -109,12 +107,8 @@ Status FailingEnv::Rename(const std::string& from, const std::string& to) {
   return Step() ? base_->Rename(from, to) : Crashed(from);
 }
 
-Status FailingEnv::Remove(const std::string& p) {
-  return Step() ? base_->Remove(p) : Crashed(p);
-}
+Status FailingEnv::Remove(const std::string& p) { return Step() ? base_->Remove(p) : Crashed(p); }
 
-Status FailingEnv::SyncDir(const std::string& d) {
-  return Step() ? base_->SyncDir(d) : Crashed(d);
-}
+Status FailingEnv::SyncDir(const std::string& d) { return Step() ? base_->SyncDir(d) : Crashed(d); }
 
 }  // namespace orba::pdx::testing

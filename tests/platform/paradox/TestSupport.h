@@ -46,9 +46,7 @@ class FailingEnv : public Env {
   Status Rename(const std::string& from, const std::string& to) override;
   Status Remove(const std::string& p) override;
   bool Exists(const std::string& p) override { return base_->Exists(p); }
-  Status ListDir(const std::string& d, std::vector<std::string>* n) override {
-    return base_->ListDir(d, n);
-  }
+  Status ListDir(const std::string& d, std::vector<std::string>* n) override { return base_->ListDir(d, n); }
   Status SyncDir(const std::string& d) override;
   Status Lock(const std::string& p, bool w, std::unique_ptr<FileLock>* l) override {
     return base_->Lock(p, w, l);

@@ -1,9 +1,9 @@
 // Creating and changing tables, read back by this engine.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
-#include "TestSupport.h"
 
 namespace orba::pdx {
 namespace {
@@ -12,10 +12,10 @@ using testing::ReadAll;
 using testing::TempDir;
 
 std::vector<FieldDef> LedgerFields() {
-  return {FieldDef::Long("Account"),   FieldDef::Alpha("Name", 30),  FieldDef::Short("Branch"),
-          FieldDef::Number("Rate"),    FieldDef::Money("Balance"),   FieldDef::Date("Opened"),
-          FieldDef::Logical("Active"), FieldDef::Memo("Notes", 20),  FieldDef::Binary("Scan", 10),
-          FieldDef::Bytes("Flags", 4), FieldDef::AutoInc("Serial"),  FieldDef::Graphic("Logo", 0)};
+  return {FieldDef::Long("Account"),   FieldDef::Alpha("Name", 30), FieldDef::Short("Branch"),
+          FieldDef::Number("Rate"),    FieldDef::Money("Balance"),  FieldDef::Date("Opened"),
+          FieldDef::Logical("Active"), FieldDef::Memo("Notes", 20), FieldDef::Binary("Scan", 10),
+          FieldDef::Bytes("Flags", 4), FieldDef::AutoInc("Serial"), FieldDef::Graphic("Logo", 0)};
 }
 
 Record LedgerRow(int account, const std::string& name, const std::string& notes = {},
@@ -66,8 +66,7 @@ TEST_F(Writer, KeyedInsertsLandInKeyOrderAndDuplicatesAreRefused) {
 
   auto rows = ReadAll(path_);
   ASSERT_EQ(rows.size(), 5u);
-  for (size_t i = 0; i < rows.size(); ++i)
-    EXPECT_EQ(rows[i][0], Value::Int(10 * static_cast<int>(i + 1)));
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i][0], Value::Int(10 * static_cast<int>(i + 1)));
   // Autoincrement numbers follow insertion order: 50 got 1, 10 got 2, ...
   EXPECT_EQ(rows[4][10], Value::Int(1));
   EXPECT_EQ(rows[0][10], Value::Int(2));
@@ -111,8 +110,8 @@ TEST_F(Writer, UpdateMovesTheRecordAndDeleteShrinksTheTable) {
 
 TEST_F(Writer, BlobsInsideAndBeyondTheRecordRoundTrip) {
   Create(0);
-  const std::string short_memo = "fits";                  // <= 20 bytes: in the record
-  const std::string mid_memo(700, 'm');                   // sub-allocated block
+  const std::string short_memo = "fits";                             // <= 20 bytes: in the record
+  const std::string mid_memo(700, 'm');                              // sub-allocated block
   const std::string long_memo = std::string(5000, 'x') + "Währung";  // single-blob block
   std::string scan(3000, '\0');
   for (size_t i = 0; i < scan.size(); ++i) scan[i] = static_cast<char>(i * 7);
@@ -187,7 +186,9 @@ TEST_F(Writer, TextIsStoredAsWindows1252) {
   Create(0);
   ASSERT_TRUE(AppendRecord(path_, LedgerRow(1, "Größe €")).ok());
   std::string db = testing::ReadFile(path_);
-  EXPECT_NE(db.find("Gr\xF6\xDF" "e \x80"), std::string::npos);
+  EXPECT_NE(db.find("Gr\xF6\xDF"
+                    "e \x80"),
+            std::string::npos);
   EXPECT_EQ(static_cast<uint8_t>(db[0x6A]) | (static_cast<uint8_t>(db[0x6B]) << 8), 1252);
   EXPECT_EQ(ReadAll(path_)[0][1].text(), "Größe €");
 }

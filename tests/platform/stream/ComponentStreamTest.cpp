@@ -96,11 +96,11 @@ TEST(ComponentStream, ADesktopRowHasThisExactLayout) {
       .set("Movable", Value::Boolean(true))
       .set("PopUpMenu", Value::Ident("PopupMenu"));
   const std::string expected = "TPF0" + bytes({18}) + "TTransparentButton" + bytes({11}) + "ToDoListBtn" +
-                               bytes({3}) + "Tag" + bytes({2, 1}) +                                //
-                               bytes({7}) + "Caption" + bytes({6, 7, 0xC0}) + " faire" +           //
-                               bytes({10}) + "Font.Style" + bytes({11, 0}) +                       //
-                               bytes({10}) + "Glyph.Data" + bytes({10, 2, 0, 0, 0}) + "BM" +       //
-                               bytes({7}) + "Movable" + bytes({9}) +                               //
+                               bytes({3}) + "Tag" + bytes({2, 1}) +                           //
+                               bytes({7}) + "Caption" + bytes({6, 7, 0xC0}) + " faire" +      //
+                               bytes({10}) + "Font.Style" + bytes({11, 0}) +                  //
+                               bytes({10}) + "Glyph.Data" + bytes({10, 2, 0, 0, 0}) + "BM" +  //
+                               bytes({7}) + "Movable" + bytes({9}) +                          //
                                bytes({9}) + "PopUpMenu" + bytes({7, 9}) + "PopupMenu" + bytes({0, 0});
   EXPECT_EQ(writeComponentStream(c), expected);
   EXPECT_EQ(toText(c),
@@ -133,7 +133,8 @@ TEST(ComponentStream, EveryValueKindTheDesktopWritesComesBack) {
   EXPECT_EQ(writeComponentStream(r.component), written);
   // Text of a collection and a list, in the reference converter's layout.
   const std::string text = toText(c);
-  EXPECT_NE(text.find("  Lines.Strings = (\n    'first'\n    ''\n    'it''s'\n  )\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  Lines.Strings = (\n    'first'\n    ''\n    'it''s'\n  )\n"), std::string::npos)
+      << text;
   EXPECT_NE(text.find("  Columns = <  \n    item\n      Expanded = False\n"), std::string::npos) << text;
   EXPECT_NE(text.find("      Width = 64\n    end  \n    item[300]\n      Visible = True\n    end>\n"),
             std::string::npos)
@@ -198,8 +199,9 @@ TEST(ComponentStream, StreamsBackToBackAndResourceHeaders) {
 
   const std::string stream = writeComponentStream(a);
   const uint32_t n = static_cast<uint32_t>(stream.size());
-  const std::string framed = bytes({0xff, 0x0a, 0}) + "FORM1" + bytes({0, 0x30, 0x10, static_cast<int>(n & 0xff),
-                                                                      static_cast<int>(n >> 8), 0, 0}) + stream;
+  const std::string framed =
+      bytes({0xff, 0x0a, 0}) + "FORM1" +
+      bytes({0, 0x30, 0x10, static_cast<int>(n & 0xff), static_cast<int>(n >> 8), 0, 0}) + stream;
   const ResourceFrame f = skipResourceHeader(framed);
   ASSERT_FALSE(f.error);
   EXPECT_EQ(f.name, "FORM1");
