@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
+# Every source as .clang-format says.
+bash scripts/check-format.sh
 # The Paradox reader under libFuzzer, for a bounded time, before the suite.
 bash scripts/fuzz.sh 30
 cd build
