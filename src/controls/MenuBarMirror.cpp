@@ -28,7 +28,10 @@ void MenuBarMirror::watch(MenuItem* item) {
 }
 
 void MenuBarMirror::applyState(MenuItem* item, QAction* action) {
-  if (!item->isSeparator()) action->setText(item->caption());
+  if (!item->isSeparator()) {
+    action->setText(item->caption());
+    action->setStatusTip(item->hint());
+  }
   action->setEnabled(item->isEnabled());
   action->setVisible(item->isVisible());
   if (!item->isSeparator() && !menuFor(item)) {

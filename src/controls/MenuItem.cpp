@@ -1,11 +1,19 @@
 #include "MenuItem.h"
 
+#include <QDebug>
 #include <algorithm>
 #include <exception>
 
-#include "Messages.h"
-
 namespace orba::controls {
+
+namespace {
+MenuItem::ErrorReporter& reporter() {
+  static MenuItem::ErrorReporter current;
+  return current;
+}
+}  // namespace
+
+void MenuItem::setErrorReporter(ErrorReporter report) { reporter() = std::move(report); }
 
 MenuItem::MenuItem(const QString& name, const QString& caption, MenuItem* parent)
     : QObject(nullptr), caption_(caption) {
@@ -34,6 +42,12 @@ void MenuItem::setCaption(const QString& caption) {
   emit changed(this);
 }
 
+void MenuItem::setHint(const QString& hint) {
+  if (hint_ == hint) return;
+  hint_ = hint;
+  emit changed(this);
+}
+
 void MenuItem::setEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;
@@ -59,7 +73,11 @@ void MenuItem::click() {
   try {
     onClick_(*this);
   } catch (const std::exception& e) {
-    Messages::error(QString::fromUtf8(e.what()));
+    const QString text = QString::fromUtf8(e.what());
+    if (reporter())
+      reporter()(text);
+    else
+      qWarning().noquote() << text;
   }
 }
 

@@ -30,7 +30,7 @@ class MenuItem : public QObject {
   QString caption() const { return caption_; }
   void setCaption(const QString& caption);
   QString hint() const { return hint_; }
-  void setHint(const QString& hint) { hint_ = hint; }
+  void setHint(const QString& hint);
   int tag() const { return tag_; }
   void setTag(int tag) { tag_ = tag; }
   int groupIndex() const { return groupIndex_; }
@@ -45,8 +45,14 @@ class MenuItem : public QObject {
 
   void setOnClick(ClickHandler handler) { onClick_ = std::move(handler); }
   bool hasClickHandler() const { return static_cast<bool>(onClick_); }
-  // What choosing the item does.
+  // What choosing the item does. A click is an event of its own: an error
+  // escaping from the handler is reported, and the event abandoned.
   void click();
+
+  // Where click errors are reported (the program's message boxes); without
+  // one they go to the log.
+  using ErrorReporter = std::function<void(const QString&)>;
+  static void setErrorReporter(ErrorReporter report);
 
   MenuItem* parentItem() const { return parent_; }
   int count() const { return static_cast<int>(items_.size()); }

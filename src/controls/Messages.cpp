@@ -12,6 +12,11 @@ Messages::Interceptor& interceptor() {
 }
 }  // namespace
 
+const QString& Messages::title() {
+  static const QString text = QStringLiteral("Castellan/Orba");
+  return text;
+}
+
 void Messages::setInterceptor(Interceptor handler) { interceptor() = std::move(handler); }
 
 void Messages::post(Kind kind, const QString& text, QWidget* parent) {
@@ -19,7 +24,7 @@ void Messages::post(Kind kind, const QString& text, QWidget* parent) {
     interceptor()(kind, text);
     return;
   }
-  const QString title = QApplication::applicationDisplayName();
+  const QString& title = Messages::title();
   switch (kind) {
     case Kind::Plain:
       QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent).exec();

@@ -8,12 +8,15 @@ class QWidget;
 namespace orba::controls {
 
 // Every message box of the program goes through here, with the application
-// title as its caption. Tests install an interceptor that records the
+// title "Castellan/Orba" as its caption. (The title is not Qt's application
+// display name: Qt would append that to every window title.) Tests install an interceptor that records the
 // messages instead of showing modal boxes.
 class Messages {
  public:
   enum class Kind { Plain, Information, Error };
   using Interceptor = std::function<void(Kind, const QString&)>;
+
+  static const QString& title();
 
   static void show(const QString& text, QWidget* parent = nullptr);
   static void information(const QString& text, QWidget* parent = nullptr);

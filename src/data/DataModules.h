@@ -2,21 +2,25 @@
 
 #include <QObject>
 
+#include "ComponentList.h"
 #include "DataSource.h"
 #include "Database.h"
-#include "Form.h"
 #include "Table.h"
 
 namespace orba::data {
 
 // A non-visual container of tables, created once at start-up. Its tables
-// are opened at login or when a panel needs them, never before.
-class DataModule : public QObject, public controls::Form {
+// are opened at login or when a panel needs them, never before. Its
+// components (tables, data sources, databases) keep their names and order:
+// other windows refer to them as "Module.Component".
+class DataModule : public QObject {
   Q_OBJECT
  public:
   explicit DataModule(const QString& name, QObject* parent = nullptr);
+  const controls::ComponentList& components() const { return components_; }
 
  protected:
+  controls::ComponentList components_;
   Table* table(const QString& component, const TableSpec& shape, const QString& database = {},
                bool readOnly = false);
   DataSource* source(const QString& component, Table* table);

@@ -15,6 +15,7 @@
 
 #include "MenuItem.h"
 #include "MessageList.h"
+#include "RadioGroup.h"
 #include "ReportText.h"
 #include "Table.h"
 
@@ -52,14 +53,14 @@ void setGridTitles(QObject* c, const QStringList& lines) {
 }
 
 void setRadioGroup(QObject* c, const QString& caption, const QStringList& lines) {
-  auto* group = qobject_cast<QGroupBox*>(c);
+  auto* group = qobject_cast<controls::RadioGroup*>(c);
   if (!group) return;
   group->setTitle(caption);
   // The group keeps its items: each takes its line; missing lines leave the
   // remaining items as they are.
-  const QList<QRadioButton*> items =
-      group->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
-  for (int i = 0; i < items.size() && i < lines.size(); ++i) items[i]->setText(lines[i]);
+  const auto& items = group->items();
+  for (std::size_t i = 0; i < items.size() && i < static_cast<std::size_t>(lines.size()); ++i)
+    items[i]->setText(lines[static_cast<qsizetype>(i)]);
 }
 
 void setItems(QObject* c, const QStringList& lines, bool checkable) {
@@ -97,8 +98,21 @@ void setCaptionOrText(QObject* c, const QString& caption, const QString& hint) {
 
 }  // namespace
 
+namespace {
+QString& programDirectory() {
+  static QString directory;
+  return directory;
+}
+}  // namespace
+
+void setProgramDirectory(const QString& directory) { programDirectory() = directory; }
+
 QString languageDirectory() {
-  return QDir::cleanPath(QDir::current().absoluteFilePath(QStringLiteral("../languages")));
+  // The original platform starts the program with its program folder as the
+  // current directory; resolving against that folder, rather than whatever
+  // folder a desktop entry or a shell started us from, finds the tables.
+  const QDir base = programDirectory().isEmpty() ? QDir::current() : QDir(programDirectory());
+  return QDir::cleanPath(base.absoluteFilePath(QStringLiteral("../languages")));
 }
 
 QString languageTableName(const QString& baseName) {

@@ -8,9 +8,11 @@ class QObject;
 
 namespace orba::localization {
 
-// The folder of the language tables: "../languages" from the current
-// directory, so that with the program folder current they lie beside it.
+// The folder of the language tables: "../languages" from the program
+// folder, wherever the program was started from. Until the settings have
+// named a program folder, the current directory stands for it.
 QString languageDirectory();
+void setProgramDirectory(const QString& directory);
 
 // The file name of a language table: the base name without its first ".",
 // followed by ".db" ("MainMenufr" gives "MainMenufr.db").

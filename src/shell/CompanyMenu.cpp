@@ -1,127 +1,71 @@
-// The company menu, the printer menu's choice and the tracker accounts.
+#include "CompanyMenu.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "DataModules.h"
-#include "DatabaseError.h"
 #include "Dialogs.h"
-#include "LinkRecord.h"
-#include "LogoAppForm.h"
+#include "MenuRefill.h"
 #include "SmallWindows.h"
 
 namespace orba::shell {
 
 using controls::MenuItem;
 
-namespace {
-LinkRecord& link() { return LinkRecord::instance(); }
-}  // namespace
+CompanyMenu::CompanyMenu(MenuItem* menu, QListWidget* numbers, controls::ComponentList& owner,
+                         CompanySwitch& companies, TCompPasswd_Frm& password, std::function<void()> switched)
+    : menu_(menu),
+      numbers_(numbers),
+      owner_(owner),
+      companies_(companies),
+      password_(password),
+      switched_(std::move(switched)) {}
 
-void TLogoAppForm::CompanyClick(MenuItem& item) {
-  data::TCo_DataModule* co = peers_.companies;
-  data::Table* companies = co->Co_Table;
-  const QString previousNumber = link().get(LinkRecord::Field::CompanyNumber);
-  const QString previousName = link().get(LinkRecord::Field::CompanyName);
-  try {
-    const QString remembered = companies->text(QStringLiteral("Comp_Code"));
-    // The company at the clicked item's position: two companies may share a
-    // name, never a code.
-    const int position = item.menuIndex();
-    if (position >= 0 && position < CompanyListBox->count())
-      link().set(LinkRecord::Field::CompanyNumber, CompanyListBox->item(position)->text());
-    const QString number = link().get(LinkRecord::Field::CompanyNumber);
+void CompanyMenu::list(const std::vector<Company>& companies) {
+  QStringList names;
+  numbers_->clear();
+  for (const Company& c : companies) {
+    numbers_->addItem(c.number);
+    names << c.name;
+  }
+  controls::refillMenu(menu_, owner_, names, [this](MenuItem& item) { choose(item); });
+}
 
-    if (companies->findKey({number.toInt()})) {
-      const QString password = companies->text(QStringLiteral("Comp_Passwd"));
-      const int ownCompany = peers_.users->User_table->value(QStringLiteral("User_company")).toInt();
-      if (!password.isEmpty() && ownCompany != number.toInt()) {
-        int outcome = QDialog::Accepted;
-        do {
-          outcome = controls::Dialogs::exec(*peers_.CompPasswd_Frm);
-        } while (outcome == QDialog::Accepted && peers_.CompPasswd_Frm->Password->text() != password);
-        if (outcome != QDialog::Accepted) {
-          companies->findKey({remembered.toInt()});
-          link().set(LinkRecord::Field::CompanyNumber, remembered);
-          return;
-        }
-      }
-      link().set(LinkRecord::Field::CompanyName, companies->text(QStringLiteral("Comp_Name")));
-    }
-
-    co->Database1->close();
-    co->Database1->setParams(
-        {QStringLiteral("path=") + CompanyDir(link().get(LinkRecord::Field::DataDir), number)});
-    try {
-      co->Database1->open();
-    } catch (const data::DatabaseError&) {
-      // The previous company stays in force, connected as it was.
-      link().set(LinkRecord::Field::CompanyNumber, previousNumber);
-      link().set(LinkRecord::Field::CompanyName, previousName);
-      companies->findKey({previousNumber.toInt()});
-      co->Database1->setParams(
-          {QStringLiteral("path=") + CompanyDir(link().get(LinkRecord::Field::DataDir), previousNumber)});
-      co->Database1->open();
-      throw;
-    }
-
-    for (MenuItem* other : item.parentItem()->items()) other->setChecked(false);
-    item.setChecked(true);
-    StatusPanels[0]->setText(link().get(LinkRecord::Field::CompanyName));
-    if (shell_.trackerInstalled()) Load_database_menu();
-  } catch (const data::DatabaseError& e) {
-    showError(e.message());
+void CompanyMenu::fill(const std::vector<Company>& companies, int current) {
+  list(companies);
+  if (current >= 0) {
+    numbers_->setCurrentRow(current);
+    controls::checkOnly(menu_, current);
   }
 }
 
-void TLogoAppForm::RebuildCompanyMenu() {
-  data::Table* companies = peers_.companies->Co_Table;
-  MenuItem* menu = MainMenu->find(QStringLiteral("Changecompanies1"));
-  CompanyListBox->clear();
-  for (MenuItem* old : menu->items()) components_.remove(old);
-  menu->clear();
-  for (companies->first(); !companies->eof(); companies->next()) {
-    CompanyListBox->addItem(companies->text(QStringLiteral("Comp_Code")));
-    MenuItem* item = menu->add(QString(), companies->text(QStringLiteral("Comp_Name")));
-    item->setOnClick([this](MenuItem& clicked) { CompanyClick(clicked); });
-    components_.own(item);
+void CompanyMenu::rebuild(const QString& currentNumber, const QString& currentName) {
+  list(companies_.companies());
+  for (int i = 0; i < numbers_->count(); ++i) {
+    numbers_->setCurrentRow(i);
+    if (numbers_->item(i)->text() == currentNumber) break;
   }
-  const QString current = link().get(LinkRecord::Field::CompanyNumber);
-  for (int i = 0; i < CompanyListBox->count(); ++i) {
-    CompanyListBox->setCurrentRow(i);
-    if (CompanyListBox->item(i)->text() == current) break;
-  }
-  const QString name = link().get(LinkRecord::Field::CompanyName);
-  for (MenuItem* item : menu->items())
-    if (item->caption() == name) item->setChecked(true);
+  for (MenuItem* item : menu_->items())
+    if (item->caption() == currentName) item->setChecked(true);
 }
 
-void TLogoAppForm::Load_database_menu() {
-  data::Table* accounts = peers_.ledger->trkdb_table;
-  MenuItem* menu = MainMenu->find(QStringLiteral("trkopen"));
-  TrackerAccounts->clear();
-  for (MenuItem* old : menu->items()) components_.remove(old);
-  menu->clear();
-  if (!accounts->exists()) accounts->createTable();
-  accounts->open();
-  for (accounts->first(); !accounts->eof(); accounts->next()) {
-    TrackerAccounts->addItem(accounts->text(QStringLiteral("Trkdb_account")));
-    MenuItem* item = menu->add(QString(), accounts->text(QStringLiteral("Trkdb_name")));
-    item->setOnClick([this](MenuItem& clicked) { OpendataClick(clicked); });
-    components_.own(item);
-  }
-  TrackerAccounts->clearSelection();
-  accounts->close();
-  OpenTrackerAccount.clear();
-}
-
-void TLogoAppForm::OpendataClick(MenuItem& item) {
+void CompanyMenu::choose(MenuItem& item) {
   const int position = item.menuIndex();
-  if (position < 0 || position >= TrackerAccounts->count()) return;
-  OpenTrackerAccount = TrackerAccounts->item(position)->text();
-  for (MenuItem* other : item.parentItem()->items()) other->setChecked(false);
-  item.setChecked(true);
+  if (position < 0 || position >= numbers_->count()) return;
+  const QString password = companies_.choose(numbers_->item(position)->text());
+  if (!password.isEmpty()) {
+    int outcome = QDialog::Accepted;
+    do {
+      outcome = controls::Dialogs::exec(password_);
+    } while (outcome == QDialog::Accepted && password_.Password->text() != password);
+    if (outcome != QDialog::Accepted) {
+      companies_.abandon();
+      return;
+    }
+  }
+  companies_.complete();
+  controls::checkOnly(menu_, position);
+  numbers_->setCurrentRow(position);
+  if (switched_) switched_();
 }
 
 }  // namespace orba::shell

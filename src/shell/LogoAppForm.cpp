@@ -5,27 +5,42 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 
+#include "CompanyMenu.h"
+#include "CompanySwitch.h"
 #include "DataModules.h"
 #include "DatabaseError.h"
 #include "DatabaseSession.h"
+#include "DesktopDialogs.h"
+#include "LanguageMenu.h"
 #include "LinkRecord.h"
+#include "LoginSession.h"
 #include "MainMenuBuilder.h"
+#include "MenuBarMirror.h"
 #include "Messages.h"
-#include "PrinterCatalog.h"
+#include "ModuleRunner.h"
+#include "PrinterMenu.h"
 #include "RightsMap.h"
 #include "SetCaptions.h"
+#include "SmallWindows.h"
+#include "ToolsMenu.h"
+#include "TrackerMenu.h"
 #include "UserSecurityManager.h"
+#include "WaitCursor.h"
 #include "Wallpaper.h"
+#include "WrappingMenuBar.h"
 
 namespace orba::shell {
 
 using controls::MenuItem;
+using dispatch::ErrorMessage;
+using dispatch::LinkRecord;
 
 namespace {
+
+LinkRecord& link() { return LinkRecord::instance(); }
 
 const QString kVersionPrefix = QStringLiteral("Version ");
 
@@ -72,6 +87,22 @@ const QStringList& designMessages() {
 
 }  // namespace
 
+// While a module runs: the hourglass while it loads, a repaint before the
+// call (the menu that was open is gone before the module's window comes up)
+// and after the unload.
+class TLogoAppForm::RunnerView : public dispatch::ModuleRunner::Observer {
+ public:
+  explicit RunnerView(TLogoAppForm& window) : window_(window) {}
+  void loadingStarted() override { wait_.emplace(); }
+  void loadingFinished() override { wait_.reset(); }
+  void moduleStarting() override { window_.repaint(); }
+  void moduleFinished() override { window_.repaint(); }
+
+ private:
+  TLogoAppForm& window_;
+  std::optional<WaitCursor> wait_;
+};
+
 TLogoAppForm::TLogoAppForm(settings::SettingsStore& settings, QWidget* parent)
     : QMainWindow(parent), settings_(settings) {
   setObjectName(QStringLiteral("LogoAppForm"));
@@ -104,7 +135,9 @@ void TLogoAppForm::createComponents() {
         child->setEnabled(false);
     }
   }
-  mirror_ = new controls::MenuBarMirror(MainMenu, menuBar(), this);
+  bar_ = new controls::WrappingMenuBar(this);
+  setMenuWidget(bar_);
+  mirror_ = new controls::MenuBarMirror(MainMenu, bar_, this);
 
   StatusBar = components_.own(new QStatusBar(this));
   StatusBar->setObjectName(QStringLiteral("StatusBar"));
@@ -145,17 +178,24 @@ void TLogoAppForm::createComponents() {
   popup_ = new QMenu(this);
   popup_->setObjectName(QStringLiteral("PopupMenuShown"));
   new controls::MenuBarMirror(PopupMenu, popup_, this);
+
+  runnerView_ = std::make_unique<RunnerView>(*this);
+  runner_ = std::make_unique<dispatch::ModuleRunner>(link(), loader_);
+  runner_->setObserver(runnerView_.get());
+  printerMenu_ = std::make_unique<PrinterMenu>(MainMenu->find(QStringLiteral("Selectprinter1")),
+                                               PrinterListBox, link(), [this] { showPrinterInStatus(); });
 }
 
 void TLogoAppForm::FormCreate() {
   if (QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->geometry().width() == 640)
     setWindowState(windowState() | Qt::WindowMaximized);
 
-  LinkRecord::instance().set(LinkRecord::Field::OptionContext, QString());
+  link().set(LinkRecord::Field::OptionContext, QString());
   ReadSettings();
 
-  const QString picture = WallpaperPath(LinkRecord::instance().get(LinkRecord::Field::ProgramDir));
-  if (!Wallpaper1->loadFromFile(picture)) controls::Messages::show(Error_Messages->line(0), this);
+  const QString picture = WallpaperPath(link().get(LinkRecord::Field::ProgramDir));
+  if (!Wallpaper1->loadFromFile(picture))
+    controls::Messages::show(message(ErrorMessage::PictureNotLoaded), this);
 
   if (!shell_.trackerInstalled()) MainMenu->find(QStringLiteral("Tracker1"))->setVisible(false);
   if (!shell_.jobCostInstalled()) {
@@ -163,8 +203,8 @@ void TLogoAppForm::FormCreate() {
     MainMenu->find(QStringLiteral("ar16"))->setVisible(false);
   }
 
-  translateAtStartup(QStringLiteral("MainMenu") + LinkRecord::instance().languageCode());
-  buildPrinterMenu();
+  translateAtStartup(QStringLiteral("MainMenu") + link().languageCode());
+  printerMenu_->build();
   Wallpaper1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Wallpaper1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { popup_->popup(Wallpaper1->mapToGlobal(at)); });
@@ -175,13 +215,47 @@ void TLogoAppForm::FormCreate() {
 void TLogoAppForm::ReadSettings() {
   const SettingsReading reading = readShellSettings(settings_);
   shell_ = reading.shell;
-  applySettingsToLink(reading, LinkRecord::instance());
+  applySettingsToLink(reading, link());
+  localization::setProgramDirectory(reading.programDir);
   if (reading.language == 1 || reading.language == 2)
     translateAtStartup(QStringLiteral("MainMenu") + reading.languageCode);
   rawDataDrive_ = reading.rawDataDrive;
   session::setSharedLockDirectory(reading.rawDataDrive.toStdString());
   placement_ = WindowPlacement::parse(shell_.Form);
+  runner_->setPayrollInstalled(shell_.payrollInstalled());
   Internationalize();
+}
+
+void TLogoAppForm::attach(const AppContext& context) {
+  context_ = context;
+  data::TUserDataModule& users = *context.UserDataModule;
+  data::TCo_DataModule& companies = *context.Co_DataModule;
+  UserSecurityManager1->setDataSource(users.User_datasource);
+  UserSecurityManager1->setBytesField(QStringLiteral("User_security"));
+  runner_->setCatalogue(context.ShortcutDlg);
+
+  session_ = std::make_unique<LoginSession>(users, companies, link(), shell_);
+  companySwitch_ = std::make_unique<CompanySwitch>(companies, users, link());
+  companyMenu_ =
+      std::make_unique<CompanyMenu>(MainMenu->find(QStringLiteral("Changecompanies1")), CompanyListBox,
+                                    components_, *companySwitch_, *context.CompPasswd_Frm, [this] {
+                                      StatusPanels[0]->setText(link().get(LinkRecord::Field::CompanyName));
+                                      if (shell_.trackerInstalled()) Load_database_menu();
+                                    });
+  trackerMenu_ = std::make_unique<TrackerMenu>(MainMenu->find(QStringLiteral("trkopen")), TrackerAccounts,
+                                               components_, *context.Gl_DataModule->trkdb_table, *runner_);
+  toolsMenu_ = std::make_unique<ToolsMenu>(
+      MainMenu->find(QStringLiteral("Accessories1")), MainMenu, components_, *companies.Applications_table,
+      link(),
+      ToolsMenu::Handlers{[this](MenuItem& item) { ExecuteOption(item); }, [this] { MaintainTools(); },
+                          [this](const QString& text) { showError(text); }});
+  languageMenu_ =
+      std::make_unique<LanguageMenu>(MainMenu->find(QStringLiteral("Setlanguage1")), components_,
+                                     users.tblLanguage, [this](MenuItem& item) { English1Click(item); });
+}
+
+QString TLogoAppForm::message(ErrorMessage which) const {
+  return Error_Messages->line(dispatch::lineOf(which));
 }
 
 void TLogoAppForm::translate(const QString& table) { localization::SetCaptions(this, components_, table); }
@@ -196,38 +270,7 @@ void TLogoAppForm::translateAtStartup(const QString& table) {
   }
 }
 
-void TLogoAppForm::buildPrinterMenu() {
-  printers::PrinterCatalog& catalog = printers::PrinterCatalog::instance();
-  MenuItem* menu = MainMenu->find(QStringLiteral("Selectprinter1"));
-  const QStringList names = catalog.printerNames();
-  PrinterListBox->clear();
-  PrinterListBox->addItems(names);
-  for (const QString& name : names) {
-    MenuItem* item = menu->add(QString(), name);
-    item->setOnClick([this](MenuItem& clicked) { PrinterClick(clicked); });
-  }
-  const int current = catalog.currentIndex();
-  if (MenuItem* item = menu->item(current)) item->setChecked(true);
-  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex,
-                             current >= 0 ? QString::number(current) : QString());
-}
-
-void TLogoAppForm::PrinterClick(MenuItem& item) {
-  printers::PrinterCatalog& printers = printers::PrinterCatalog::instance();
-  printers.setCurrentIndex(item.menuIndex());
-  const int index = printers.currentIndex();
-  LinkRecord::instance().set(LinkRecord::Field::PrinterIndex, QString::number(index));
-  MenuItem* menu = item.parentItem();
-  for (MenuItem* other : menu->items()) other->setChecked(false);
-  item.setChecked(true);
-  if (MenuItem* current = menu->item(index)) StatusPanels[1]->setText(current->caption());
-}
-
-void TLogoAppForm::setPeers(const Peers& peers) {
-  peers_ = peers;
-  UserSecurityManager1->setDataSource(peers_.users->User_datasource);
-  UserSecurityManager1->setBytesField(QStringLiteral("User_security"));
-}
+void TLogoAppForm::showPrinterInStatus() { StatusPanels[1]->setText(printerMenu_->currentCaption()); }
 
 bool TLogoAppForm::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
@@ -237,12 +280,11 @@ bool TLogoAppForm::event(QEvent* event) {
   // showing counts as its first activation then.
   const bool first =
       event->type() == QEvent::WindowActivate || (event->type() == QEvent::Show && !event->spontaneous());
-  if (first && peers_.companies)
-    QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
+  if (first && session_) QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
   return handled;
 }
 
-void TLogoAppForm::showError(const QString& message) { controls::Messages::error(message, this); }
+void TLogoAppForm::showError(const QString& text) { controls::Messages::error(text, this); }
 
 void TLogoAppForm::setVisible(bool visible) {
   if (visible && !isVisible()) FormShow();
@@ -268,8 +310,6 @@ void TLogoAppForm::closeEvent(QCloseEvent* event) {
 }
 
 void TLogoAppForm::Exit_app() {
-  // Saving the desktop (when DesktopChanged and SaveOnClose) joins here with
-  // the desktop layer.
   WindowPlacement now;
   now.height = height();
   now.left = x();
@@ -281,10 +321,8 @@ void TLogoAppForm::Exit_app() {
 }
 
 void TLogoAppForm::Quit1Click() {
-  SaveOnClose = true;
+  saveOnClose_ = true;
   close();
 }
-
-void TLogoAppForm::ExitApp() { close(); }
 
 }  // namespace orba::shell

@@ -2,12 +2,14 @@
 
 #include <QMainWindow>
 #include <array>
-#include <functional>
+#include <memory>
 
+#include "AppContext.h"
+#include "ErrorMessages.h"
 #include "Form.h"
-#include "MenuBarMirror.h"
 #include "MenuItem.h"
 #include "MessageList.h"
+#include "ModuleLoader.h"
 #include "SettingsStore.h"
 #include "ShellSettings.h"
 
@@ -16,51 +18,51 @@ class QListWidget;
 class QMenu;
 class QStatusBar;
 
+namespace orba::controls {
+class MenuBarMirror;
+class WrappingMenuBar;
+}  // namespace orba::controls
 namespace orba::desktop {
 class TWallpaper;
-class TShortcutDlg;
-class TPropertiesDlg;
-}  // namespace orba::desktop
-namespace orba::data {
-class Table;
-class TUserDataModule;
-class TCo_DataModule;
-class TGl_DataModule;
-class TAr_DataModule;
-class TAp_DataModule;
-class TEmp_DataModule;
-class TInvDataModule;
-class TfrmDefaultInfo;
-class TfrmSetup;
-class TfrmWelcome;
-}  // namespace orba::data
-namespace orba::dispatch {
-class TUserSecurityManager;
 }
+namespace orba::dispatch {
+class ModuleRunner;
+class TUserSecurityManager;
+struct Notice;
+struct RunReport;
+}  // namespace orba::dispatch
 
 namespace orba::shell {
 
-class TPasswordDlg;
-class TCompPasswd_Frm;
-class TContactUs;
-class TAboutBox;
+class CompanyMenu;
+class CompanySwitch;
+class LanguageMenu;
+class LoginSession;
+class PrinterMenu;
+class ToolsMenu;
+class TrackerMenu;
 
 // The main window: the desktop the user keeps open. It holds the main menu,
 // the wallpaper that the list panels and shortcut icons live on, the status
 // bar, and the hidden lists that other parts of the program read by position.
 //
+// The window shows and applies; the work is done elsewhere: the login's data
+// steps by LoginSession, a company switch by CompanySwitch, every option by
+// the ModuleRunner, the menus built from tables by their own classes
+// (CompanyMenu, TrackerMenu, ToolsMenu, LanguageMenu, PrinterMenu). No table
+// is opened in the window's own files.
+//
 // Creating it runs FormCreate: the settings are read, the wallpaper is
 // loaded, the menus are hidden by the installed modules and the printer menu
-// is built. No table is opened and no data module is used here. The first
-// activation logs the user in and makes the desktop work (Login.cpp); every
-// option runs through RunOption (OptionDispatch.cpp).
+// is built. attach() then wires it to the other windows and data modules;
+// the first activation logs the user in (FirstActivation.cpp).
 class TLogoAppForm : public QMainWindow, public controls::Form {
   Q_OBJECT
  public:
   explicit TLogoAppForm(settings::SettingsStore& settings, QWidget* parent = nullptr);
   ~TLogoAppForm() override;
 
-  // Components, in component order.
+  // Components, in component order. Created with the window, never replaced.
   controls::MenuItem* MainMenu = nullptr;
   QStatusBar* StatusBar = nullptr;
   std::array<QLabel*, 4> StatusPanels{};
@@ -72,55 +74,37 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   controls::MenuItem* PopupMenu = nullptr;
   dispatch::TUserSecurityManager* UserSecurityManager1 = nullptr;
 
-  // The desktop is saved at close only when both are set.
-  bool DesktopChanged = false;
-  bool SaveOnClose = true;
-  // The tracker account the user opened; empty when none is.
-  QString OpenTrackerAccount;
+  // Wires the window to the other windows and data modules of the run;
+  // start-up calls it once, before the window is shown.
+  void attach(const AppContext& context);
+  const AppContext& context() const { return context_; }
 
-  // The windows and data modules created after this one, which the login,
-  // the dispatch and the language switch work with.
-  struct Peers {
-    data::TUserDataModule* users = nullptr;
-    data::TCo_DataModule* companies = nullptr;
-    data::TGl_DataModule* ledger = nullptr;
-    data::TAr_DataModule* clients = nullptr;
-    data::TAp_DataModule* suppliers = nullptr;
-    data::TEmp_DataModule* employees = nullptr;
-    data::TInvDataModule* inventory = nullptr;
-    TPasswordDlg* PasswordDlg = nullptr;
-    TCompPasswd_Frm* CompPasswd_Frm = nullptr;
-    TContactUs* ContactUs = nullptr;
-    TAboutBox* AboutBox = nullptr;
-    desktop::TShortcutDlg* ShortcutDlg = nullptr;
-    desktop::TPropertiesDlg* PropertiesDlg = nullptr;
-    data::TfrmDefaultInfo* frmDefaultInfo = nullptr;
-    data::TfrmSetup* frmSetup = nullptr;
-    data::TfrmWelcome* frmWelcome = nullptr;
-  };
-  void setPeers(const Peers& peers);
-  const Peers& peers() const { return peers_; }
+  // The desktop is saved at close only when both hold. The desktop changed
+  // since it was restored (or the standard desktop was chosen at login);
+  // closing may save it (cleared by a failed login).
+  bool desktopChanged() const { return desktopChanged_; }
+  bool saveOnClose() const { return saveOnClose_; }
 
   const TShellSettings& shellSettings() const { return shell_; }
   // The raw data root of the settings, shown in the about box.
   const QString& rawDataDrive() const { return rawDataDrive_; }
   const WindowPlacement& placement() const { return placement_; }
   bool usesSavedPosition() const { return savedPosition_; }
-  settings::SettingsStore& settingsStore() { return settings_; }
   controls::MenuBarMirror* menuMirror() const { return mirror_; }
+  controls::WrappingMenuBar* menuBarWidget() const { return bar_; }
+  dispatch::ModuleRunner& runner() { return *runner_; }
+  // A message of the window's list in the current language.
+  QString message(dispatch::ErrorMessage message) const;
 
   // Start-up and close.
   void ReadSettings();
   void FormShow();
   void Exit_app();
   void Quit1Click();
-  void ExitApp();
-  void Logout();
 
   // The first activation: connect the system tables, log the user in and
-  // set the desktop up. Does nothing once the system database is connected.
+  // set the desktop up. Once only, even when a step fails.
   void FormActivate();
-  void Set_up_link();
   // The caption: the title message and today's date.
   void setDateCaption();
 
@@ -131,24 +115,17 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // The catalogue as the Tools maintenance rebuilds it, rights heeded or not.
   void RebuildCatalogue(bool withRights);
 
-  // Option dispatch.
+  // Options: every way of starting a module ends in RunOption.
   void ExecuteOption(controls::MenuItem& item);
   void RunOption(const QString& code);
-  bool PayrollFilesReady();
-  bool JobCostFilesReady();
-
-  // Tools menu.
-  void Load_applications();
-  void ChgLang_applications();
-  void ExecuteExe(controls::MenuItem& item);
   void MaintainTools();
 
-  // Companies, printers, tracker accounts.
-  void CompanyClick(controls::MenuItem& item);
+  // Menus built from tables.
+  void Load_applications();
+  void ChgLang_applications();
   void RebuildCompanyMenu();
-  void PrinterClick(controls::MenuItem& item);
   void Load_database_menu();
-  void OpendataClick(controls::MenuItem& item);
+  void Load_language_menu();
 
   // Translates this window from a language table ("MainMenu" + code).
   // Throws DatabaseError when the table cannot be opened.
@@ -156,15 +133,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // The international (non-Canadian) English wording of six menu entries,
   // when the settings ask for it and the language is not French.
   void Internationalize();
-  // The language menu, one item per row of the languages table in key order.
-  void Load_language_menu();
   // Switches every window that follows the language to the clicked item's.
   void English1Click(controls::MenuItem& item);
   void setVersionPanel();
-
-  // Restores the user's saved desktop; installed by the desktop layer.
-  using DesktopRestorer = std::function<void()>;
-  void setDesktopRestorer(DesktopRestorer restore) { restoreDesktop_ = std::move(restore); }
 
  signals:
   // After the window has written its placement on closing.
@@ -178,31 +149,49 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   bool event(QEvent* event) override;
 
  private:
+  class RunnerView;
+
   void FormCreate();
   void createComponents();
-  void buildPrinterMenu();
   void translateAtStartup(const QString& table);
+  // The steps of the first activation that show something (FirstActivation.cpp).
   bool Login();
   void applyUserLanguage();
+  void Set_up_link();
   void selectUserPrinter();
   void showSetupNotices();
-  void FinishOption(const QString& code);
-  void appendMenuInfo(int position, bool withRights);
-  void reportModuleFailure(const QString& code, int errorNumber, const QString& reason);
-  controls::MenuItem* moduleMenu(int position) const { return MainMenu->item(position); }
+  void showWelcome();
+  void showPrinterInStatus();
+  // What an option's run tells the user and asks the desktop to redo.
+  void apply(const dispatch::RunReport& report);
+  void showNotice(const dispatch::Notice& notice);
   // Reports a database error the way the program shows them.
   void showError(const QString& message);
 
   settings::SettingsStore& settings_;
-  Peers peers_;
-  DesktopRestorer restoreDesktop_;
-  controls::MenuBarMirror* mirror_ = nullptr;
-  QMenu* popup_ = nullptr;
+  AppContext context_;
   TShellSettings shell_;
   QString rawDataDrive_;
   WindowPlacement placement_;
   bool savedPosition_ = false;
   bool activationStarted_ = false;
+  bool desktopChanged_ = false;
+  bool saveOnClose_ = true;
+
+  controls::WrappingMenuBar* bar_ = nullptr;
+  controls::MenuBarMirror* mirror_ = nullptr;
+  QMenu* popup_ = nullptr;
+
+  dispatch::LibraryModuleLoader loader_;
+  std::unique_ptr<RunnerView> runnerView_;
+  std::unique_ptr<dispatch::ModuleRunner> runner_;
+  std::unique_ptr<PrinterMenu> printerMenu_;
+  std::unique_ptr<LoginSession> session_;
+  std::unique_ptr<CompanySwitch> companySwitch_;
+  std::unique_ptr<CompanyMenu> companyMenu_;
+  std::unique_ptr<TrackerMenu> trackerMenu_;
+  std::unique_ptr<ToolsMenu> toolsMenu_;
+  std::unique_ptr<LanguageMenu> languageMenu_;
 };
 
 }  // namespace orba::shell

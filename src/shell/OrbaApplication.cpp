@@ -1,20 +1,28 @@
 #include "OrbaApplication.h"
 
-#include <QApplication>
-
 #include "DataModules.h"
 #include "DesktopDialogs.h"
 #include "Dialogs.h"
+#include "LogoAppForm.h"
+#include "MenuItem.h"
+#include "Messages.h"
 #include "PasswordDlg.h"
+#include "PrinterCatalog.h"
 #include "SetupWindows.h"
 #include "SmallWindows.h"
+#include "SystemPrinterCatalog.h"
 
 namespace orba::shell {
 
 OrbaApplication::OrbaApplication(Options options)
     : options_(std::move(options)),
       settings_(std::make_unique<settings::SettingsStore>(options_.settings)),
-      progress_(options_.progressLibraries) {}
+      progress_(options_.progressLibraries) {
+  // An error escaping from a menu click is shown like every other error.
+  controls::MenuItem::setErrorReporter([](const QString& text) { controls::Messages::error(text); });
+  if (!printers::PrinterCatalog::hasInstance())
+    printers::PrinterCatalog::setInstance(makeSystemPrinterCatalog());
+}
 
 OrbaApplication::~OrbaApplication() {
   // Windows go before the data modules they may refer to: reverse order.
@@ -27,64 +35,42 @@ T* OrbaApplication::create(T* instance) {
   return instance;
 }
 
-QObject* OrbaApplication::instance(const QString& name) const {
-  for (QObject* object : instances_)
-    if (object->objectName() == name) return object;
-  return nullptr;
-}
-
 void OrbaApplication::start() {
   progress_.open();
   progress_.setCaption(0);
-  QApplication::setApplicationDisplayName(QStringLiteral("Castellan/Orba"));
+  // The application title is the message boxes' caption (Messages::title);
+  // it is not Qt's display name, which would be appended to every window
+  // title.
   progress_.step();
   progress_.setCaption(1);
 
-  mainWindow_ = create(new TLogoAppForm(*settings_));
-  create(new TAboutBox(mainWindow_));
-  create(new TPasswordDlg(mainWindow_));
-  create(new data::TUserDataModule);
-  create(new data::TGl_DataModule);
-  create(new data::TAr_DataModule);
-  create(new data::TAp_DataModule);
-  create(new data::TCo_DataModule);
-  create(new data::TEmp_DataModule);
-  create(new TCompPasswd_Frm(mainWindow_));
-  create(new data::TInvDataModule);
-  create(new TContactUs(mainWindow_));
-  create(new data::TfrmDefaultInfo(mainWindow_));
-  create(new data::TfrmSetup(mainWindow_));
-  create(new data::TfrmWelcome(mainWindow_));
-  create(new desktop::TShortcutDlg(mainWindow_));
-  create(new desktop::TPropertiesDlg(mainWindow_));
+  AppContext& c = context_;
+  c.LogoAppForm = create(new TLogoAppForm(*settings_));
+  c.AboutBox = create(new TAboutBox(c.LogoAppForm));
+  c.PasswordDlg = create(new TPasswordDlg(c.LogoAppForm));
+  c.UserDataModule = create(new data::TUserDataModule);
+  c.Gl_DataModule = create(new data::TGl_DataModule);
+  c.Ar_DataModule = create(new data::TAr_DataModule);
+  c.Ap_DataModule = create(new data::TAp_DataModule);
+  c.Co_DataModule = create(new data::TCo_DataModule);
+  c.Emp_DataModule = create(new data::TEmp_DataModule);
+  c.CompPasswd_Frm = create(new TCompPasswd_Frm(c.LogoAppForm));
+  c.InvDataModule = create(new data::TInvDataModule);
+  c.ContactUs = create(new TContactUs(c.LogoAppForm));
+  c.frmDefaultInfo = create(new TfrmDefaultInfo(c.LogoAppForm));
+  c.frmSetup = create(new TfrmSetup(c.LogoAppForm));
+  c.frmWelcome = create(new TfrmWelcome(c.LogoAppForm));
+  c.ShortcutDlg = create(new desktop::TShortcutDlg(c.LogoAppForm));
+  c.PropertiesDlg = create(new desktop::TPropertiesDlg(c.LogoAppForm));
+  c.LogoAppForm->attach(c);
 
-  auto showModal = [this](const QString& name) {
-    return [this, name](controls::MenuItem&) {
-      if (auto* dialog = qobject_cast<QDialog*>(instance(name))) controls::Dialogs::exec(*dialog);
-    };
-  };
-  TLogoAppForm::Peers peers;
-  peers.users = qobject_cast<data::TUserDataModule*>(instance(QStringLiteral("UserDataModule")));
-  peers.companies = qobject_cast<data::TCo_DataModule*>(instance(QStringLiteral("Co_DataModule")));
-  peers.ledger = qobject_cast<data::TGl_DataModule*>(instance(QStringLiteral("Gl_DataModule")));
-  peers.clients = qobject_cast<data::TAr_DataModule*>(instance(QStringLiteral("Ar_DataModule")));
-  peers.suppliers = qobject_cast<data::TAp_DataModule*>(instance(QStringLiteral("Ap_DataModule")));
-  peers.employees = qobject_cast<data::TEmp_DataModule*>(instance(QStringLiteral("Emp_DataModule")));
-  peers.inventory = qobject_cast<data::TInvDataModule*>(instance(QStringLiteral("InvDataModule")));
-  peers.PasswordDlg = qobject_cast<TPasswordDlg*>(instance(QStringLiteral("PasswordDlg")));
-  peers.CompPasswd_Frm = qobject_cast<TCompPasswd_Frm*>(instance(QStringLiteral("CompPasswd_Frm")));
-  peers.ContactUs = qobject_cast<TContactUs*>(instance(QStringLiteral("ContactUs")));
-  peers.AboutBox = qobject_cast<TAboutBox*>(instance(QStringLiteral("AboutBox")));
-  peers.ShortcutDlg = qobject_cast<desktop::TShortcutDlg*>(instance(QStringLiteral("ShortcutDlg")));
-  peers.PropertiesDlg = qobject_cast<desktop::TPropertiesDlg*>(instance(QStringLiteral("PropertiesDlg")));
-  peers.frmDefaultInfo = qobject_cast<data::TfrmDefaultInfo*>(instance(QStringLiteral("frmDefaultInfo")));
-  peers.frmSetup = qobject_cast<data::TfrmSetup*>(instance(QStringLiteral("frmSetup")));
-  peers.frmWelcome = qobject_cast<data::TfrmWelcome*>(instance(QStringLiteral("frmWelcome")));
-  mainWindow_->setPeers(peers);
-
-  mainWindow_->MainMenu->find(QStringLiteral("About1"))->setOnClick(showModal(QStringLiteral("AboutBox")));
-  mainWindow_->MainMenu->find(QStringLiteral("Contactus1"))
-      ->setOnClick(showModal(QStringLiteral("ContactUs")));
+  controls::MenuItem* menu = c.LogoAppForm->MainMenu;
+  menu->find(QStringLiteral("About1"))->setOnClick([&c](controls::MenuItem&) {
+    controls::Dialogs::exec(*c.AboutBox);
+  });
+  menu->find(QStringLiteral("Contactus1"))->setOnClick([&c](controls::MenuItem&) {
+    controls::Dialogs::exec(*c.ContactUs);
+  });
 
   ReadRegionalSettings(*settings_);
   progress_.step();

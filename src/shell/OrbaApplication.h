@@ -5,16 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "LogoAppForm.h"
+#include "AppContext.h"
 #include "ProgressDialog.h"
 #include "SettingsStore.h"
 
 namespace orba::shell {
 
-class TPasswordDlg;
-class TAboutBox;
-class TContactUs;
-class TCompPasswd_Frm;
+class TLogoAppForm;
 
 // The running program: the settings store, the progress dialog and every
 // window and data module, created once, in a fixed order, for the whole run.
@@ -33,12 +30,13 @@ class OrbaApplication {
   // A QApplication must exist. The main window is not yet shown.
   void start();
 
-  TLogoAppForm* mainWindow() const { return mainWindow_; }
+  TLogoAppForm* mainWindow() const { return context_.LogoAppForm; }
+  // Every window and data module, typed; valid after start().
+  const AppContext& context() const { return context_; }
   settings::SettingsStore& settings() { return *settings_; }
 
   // Every window and data module, in creation order.
   const std::vector<QObject*>& instances() const { return instances_; }
-  QObject* instance(const QString& name) const;
 
  private:
   template <typename T>
@@ -48,7 +46,7 @@ class OrbaApplication {
   std::unique_ptr<settings::SettingsStore> settings_;
   ProgressDialog progress_;
   std::vector<QObject*> instances_;
-  TLogoAppForm* mainWindow_ = nullptr;
+  AppContext context_;
 };
 
 }  // namespace orba::shell

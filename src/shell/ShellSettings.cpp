@@ -63,12 +63,12 @@ SettingsReading readShellSettings(const settings::SettingsStore& store) {
   return r;
 }
 
-void applySettingsToLink(const SettingsReading& reading, LinkRecord& link) {
-  link.set(LinkRecord::Field::Customer, reading.customer);
+void applySettingsToLink(const SettingsReading& reading, dispatch::LinkRecord& link) {
+  link.set(dispatch::LinkRecord::Field::Customer, reading.customer);
   link.setLanguageNumber(reading.language);
   link.setLanguageCode(reading.languageCode);
-  link.set(LinkRecord::Field::ProgramDir, reading.programDir);
-  link.set(LinkRecord::Field::DataDir, reading.dataDir);
+  link.set(dispatch::LinkRecord::Field::ProgramDir, reading.programDir);
+  link.set(dispatch::LinkRecord::Field::DataDir, reading.dataDir);
 }
 
 void ReadRegionalSettings(const settings::SettingsStore& store) {

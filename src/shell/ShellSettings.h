@@ -4,9 +4,11 @@
 
 #include "SettingsStore.h"
 
-namespace orba::shell {
-
+namespace orba::dispatch {
 class LinkRecord;
+}
+
+namespace orba::shell {
 
 // The switches read from the settings at start-up, as text where the
 // comparison differs from one use to another.
@@ -69,7 +71,7 @@ inline const QString kDefaultDataDrive = QStringLiteral("/var/opt/castellan");
 SettingsReading readShellSettings(const settings::SettingsStore& store);
 
 // Fills the link record's fields that the settings decide.
-void applySettingsToLink(const SettingsReading& reading, LinkRecord& link);
+void applySettingsToLink(const SettingsReading& reading, dispatch::LinkRecord& link);
 
 // Applies DateFmt, CurrSmbl and CurrAlign to the process-wide formats.
 void ReadRegionalSettings(const settings::SettingsStore& store);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "LogoAppForm.h"
 #include "OrbaApplication.h"
 
 namespace {

@@ -58,7 +58,7 @@ TEST_F(CompletenessTest, EveryTextOfTheBuiltWindowsHasARowAndEveryRowAComponent)
     QString name;
     orba::controls::Form* form;
   };
-  auto* password = qobject_cast<orba::shell::TPasswordDlg*>(app.instance("PasswordDlg"));
+  auto* password = app.context().PasswordDlg;
   const Built built[] = {{"LogoAppForm", app.mainWindow()}, {"PasswordDlg", password}};
   for (const Built& b : built) {
     QSet<QString> rowNames;

@@ -6,7 +6,7 @@
 #include "SmallWindows.h"
 
 using orba::controls::MenuItem;
-using orba::shell::LinkRecord;
+using orba::dispatch::LinkRecord;
 using orba::shell::OrbaApplication;
 
 class LanguageSwitchTest : public ShellFixture {
@@ -25,7 +25,7 @@ class LanguageSwitchTest : public ShellFixture {
     app = std::make_unique<OrbaApplication>(options());
     app->start();
     menu = app->mainWindow()->MainMenu;
-    auto* users = qobject_cast<orba::data::TUserDataModule*>(app->instance("UserDataModule"));
+    auto* users = app->context().UserDataModule;
     languages = users->tblLanguage;
     languages->setDatabaseName(dir.path() + "/Orba/data");
     languages->createTable();
@@ -56,7 +56,7 @@ TEST_F(LanguageSwitchTest, MenuListsTheLanguagesInKeyOrder) {
 
 TEST_F(LanguageSwitchTest, FrenchTranslatesTheWindowsThatFollowAndSetsTheLanguage) {
   start({});
-  auto* about = qobject_cast<QWidget*>(app->instance("AboutBox"));
+  auto* about = app->context().AboutBox;
   language("MenuItemfr")->click();
   EXPECT_TRUE(language("MenuItemfr")->isChecked());
   EXPECT_FALSE(language("MenuItemen")->isChecked());

@@ -15,6 +15,7 @@
 #include "LanguageTexts.h"
 #include "MenuItem.h"
 #include "MessageList.h"
+#include "RadioGroup.h"
 #include "ReportText.h"
 #include "SetCaptions.h"
 
@@ -32,7 +33,7 @@ struct TestForm : QWidget, controls::Form {
       components_.own(new controls::MessageList("Error_Messages", {"a", "b"}, this));
   QTableWidget* grid3 = components_.own(new QTableWidget(0, 4, this));
   QTableWidget* grid4 = components_.own(new QTableWidget(0, 4, this));
-  QGroupBox* radio = components_.own(new QGroupBox("Radio", this));
+  controls::RadioGroup* radio = components_.own(new controls::RadioGroup("RadioGroup1", this));
   QComboBox* combo = components_.own(new QComboBox(this));
   QListWidget* checks = components_.own(new QListWidget(this));
   QObject* navigator = components_.own(new QObject(this));
@@ -46,9 +47,9 @@ struct TestForm : QWidget, controls::Form {
     blank->setObjectName("Label2");
     grid3->setObjectName("Grid3");
     grid4->setObjectName("Grid4");
-    radio->setObjectName("RadioGroup1");
-    new QRadioButton("one", radio);
-    new QRadioButton("two", radio);
+    radio->setTitle("Radio");
+    radio->addItem("one");
+    radio->addItem("two");
     combo->setObjectName("ComboBox1");
     for (int i = 0; i < 10; ++i) combo->addItem(QString::number(i));
     checks->setObjectName("CheckList1");
@@ -119,8 +120,8 @@ TEST_F(SetCaptionsTest, EveryKindOfComponentTakesItsText) {
   EXPECT_EQ(form.grid3->horizontalHeaderItem(0), nullptr) << "three titles for four columns change nothing";
   EXPECT_EQ(form.grid4->model()->headerData(3, Qt::Horizontal).toString(), "Solde");
   EXPECT_EQ(form.radio->title(), "Choix");
-  const auto radios = form.radio->findChildren<QRadioButton*>();
-  ASSERT_EQ(radios.size(), 2) << "the group keeps its number of items";
+  const auto& radios = form.radio->items();
+  ASSERT_EQ(radios.size(), 2u) << "the group keeps its number of items";
   EXPECT_EQ(radios[0]->text(), "un");
   EXPECT_EQ(radios[1]->text(), "deux");
   ASSERT_EQ(form.combo->count(), 4);

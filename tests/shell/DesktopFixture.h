@@ -33,7 +33,7 @@ class DesktopFixture : public ShellFixture {
   void SetUp() override {
     ShellFixture::SetUp();
     install = std::make_unique<Installation>(dir.path());
-    using F = orba::shell::LinkRecord::Field;
+    using F = orba::dispatch::LinkRecord::Field;
     for (F field : {F::LoginName, F::UserName, F::CompanyNumber, F::CompanyName, F::OptionContext})
       link().set(field, QString());
     qputenv("ORBA_TEST_MODULE_LOG", logPath().toUtf8());
@@ -110,6 +110,6 @@ class DesktopFixture : public ShellFixture {
     for (const auto& c : calls()) names << c.value("call");
     return names;
   }
-  orba::shell::LinkRecord& link() const { return orba::shell::LinkRecord::instance(); }
-  orba::desktop::TShortcutDlg* catalogue() const { return window->peers().ShortcutDlg; }
+  orba::dispatch::LinkRecord& link() const { return orba::dispatch::LinkRecord::instance(); }
+  orba::desktop::TShortcutDlg* catalogue() const { return window->context().ShortcutDlg; }
 };

@@ -4,7 +4,7 @@
 #include "ModuleLibrary.h"
 
 using orba::controls::MenuItem;
-using orba::shell::LinkRecord;
+using orba::dispatch::LinkRecord;
 
 class DispatchTest : public DesktopFixture {
  protected:
@@ -225,7 +225,7 @@ TEST_F(DispatchTest, CompanySwitchAsksForAnotherCompanysPassword) {
   EXPECT_EQ(link().get(LinkRecord::Field::CompanyNumber), "1");
   EXPECT_TRUE(companies->item(0)->isChecked());
   EXPECT_EQ(window->StatusPanels[0]->text(), "Les Entreprises Tremblay Ltée");
-  EXPECT_EQ(window->peers().companies->Database1->directory(), install->companyDir(1));
+  EXPECT_EQ(window->context().Co_DataModule->Database1->directory(), install->companyDir(1));
 
   answers = {typeCompanyPassword("NORD2026", true)};
   companies->item(1)->click();
@@ -233,7 +233,7 @@ TEST_F(DispatchTest, CompanySwitchAsksForAnotherCompanysPassword) {
   EXPECT_EQ(link().get(LinkRecord::Field::CompanyName), "Northern Lights Trading Inc.");
   EXPECT_TRUE(companies->item(1)->isChecked());
   EXPECT_FALSE(companies->item(0)->isChecked());
-  EXPECT_EQ(window->peers().companies->Database1->directory(), install->companyDir(2));
+  EXPECT_EQ(window->context().Co_DataModule->Database1->directory(), install->companyDir(2));
 
   // The user's own company never asks.
   const int asked = dialogsShown.size();

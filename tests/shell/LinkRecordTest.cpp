@@ -5,7 +5,7 @@
 
 #include "LinkRecord.h"
 
-using orba::shell::LinkRecord;
+using orba::dispatch::LinkRecord;
 
 TEST(LinkRecord, LayoutIsTheWireFormat) {
   // The 32-bit offsets are checked by the header itself when built for

@@ -3,7 +3,7 @@
 
 #include "DesktopFixture.h"
 
-using orba::shell::LinkRecord;
+using orba::dispatch::LinkRecord;
 
 class LoginTest : public DesktopFixture {};
 
@@ -45,7 +45,7 @@ TEST_F(LoginTest, CancelClosesWithoutSavingTheDesktopButWithThePlacement) {
   answers = {typePassword("ADMIN", false)};
   window = nullptr;
   start();
-  EXPECT_FALSE(window->SaveOnClose);
+  EXPECT_FALSE(window->saveOnClose());
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(readSettingsFile().contains(",Y\n")) << readSettingsFile().toStdString();
   EXPECT_EQ(link().get(LinkRecord::Field::UserName), QString()) << "nobody logged in";
@@ -71,7 +71,7 @@ TEST_F(LoginTest, FrenchUserGetsTheFrenchDesktop) {
   EXPECT_TRUE(menu->find("MenuItemfr")->isChecked());
   EXPECT_FALSE(menu->find("MenuItemen")->isChecked());
   EXPECT_EQ(menu->find("gl03")->caption(), "Saisie des transactions");
-  EXPECT_EQ(window->peers().PasswordDlg->windowTitle(), "Mot de passe");
+  EXPECT_EQ(window->context().PasswordDlg->windowTitle(), "Mot de passe");
 }
 
 TEST_F(LoginTest, NoCompanyYetRunsCompanyCreationThenTheWizard) {
@@ -84,7 +84,7 @@ TEST_F(LoginTest, NoCompanyYetRunsCompanyCreationThenTheWizard) {
   EXPECT_EQ(calledLibraries().value(0), "creco");
   ASSERT_FALSE(dialogsShown.isEmpty());
   EXPECT_EQ(dialogsShown[0], "frmDefaultInfo");
-  EXPECT_EQ(window->peers().frmDefaultInfo->directory(), install->dataDir() + "1");
+  EXPECT_EQ(window->context().frmDefaultInfo->directory(), install->dataDir() + "1");
 }
 
 TEST_F(LoginTest, StandardDesktopIsMarkedChangedAndWelcomeAndPrinterFollowTheUser) {
@@ -98,12 +98,12 @@ TEST_F(LoginTest, StandardDesktopIsMarkedChangedAndWelcomeAndPrinterFollowTheUse
     return static_cast<int>(QDialog::Accepted);
   }};
   start("ShowWelcome=Y\n");
-  EXPECT_TRUE(window->DesktopChanged);
+  EXPECT_TRUE(window->desktopChanged());
   EXPECT_EQ(dialogsShown.last(), "frmWelcome");
-  EXPECT_EQ(window->peers().frmWelcome->settingsSection(), "orba");
+  EXPECT_EQ(window->context().frmWelcome->settingsSection(), "orba");
   EXPECT_EQ(link().get(LinkRecord::Field::PrinterIndex), "2") << "found by name, whatever the case";
   EXPECT_EQ(window->StatusPanels[1]->text(), "PDF");
-  EXPECT_TRUE(window->peers().PasswordDlg->Password->text().isEmpty());
+  EXPECT_TRUE(window->context().PasswordDlg->Password->text().isEmpty());
 }
 
 TEST_F(LoginTest, MissingCompanyFolderStopsTheSequenceWithTheEnginesMessage) {

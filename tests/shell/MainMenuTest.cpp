@@ -1,17 +1,18 @@
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSet>
 
 #include "LinkRecord.h"
+#include "MenuBarMirror.h"
 #include "RightsMap.h"
 #include "ShellFixture.h"
+#include "WrappingMenuBar.h"
 
 using orba::controls::MenuItem;
+using orba::dispatch::LinkRecord;
 using orba::dispatch::moduleMenus;
 using orba::dispatch::rightsBit;
-using orba::shell::LinkRecord;
 using orba::shell::OrbaApplication;
 
 class MainMenuTest : public ShellFixture {
@@ -130,7 +131,7 @@ TEST_F(MainMenuTest, SettingsHelpAndUninstalledModules) {
   EXPECT_FALSE(menu->find("Tracker1")->isVisible());
   EXPECT_FALSE(menu->find("Jobcost1")->isVisible());
   EXPECT_FALSE(menu->find("ar16")->isVisible());
-  QMenuBar* bar = app->mainWindow()->menuBar();
+  orba::controls::WrappingMenuBar* bar = app->mainWindow()->menuBarWidget();
   EXPECT_EQ(bar->actions().size(), 14);
   EXPECT_FALSE(bar->actions()[8]->isVisible());
   EXPECT_TRUE(bar->actions()[0]->isVisible());

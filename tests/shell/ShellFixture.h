@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "LogoAppForm.h"
 #include "Messages.h"
 #include "OrbaApplication.h"
 #include "PrinterCatalog.h"

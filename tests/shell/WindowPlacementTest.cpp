@@ -46,15 +46,14 @@ TEST_F(WindowPlacementTest, MalformedPlacementOpensTheDefaultWindow) {
       readSettingsFile().contains(QString("Form=520,%1,%2,750,Y\n").arg(window->x()).arg(window->y())));
 }
 
-TEST_F(WindowPlacementTest, QuitSetsSaveOnCloseAndClosesTheWindow) {
+TEST_F(WindowPlacementTest, QuitClosesTheWindowAndWritesThePlacement) {
   writeSettings();
   OrbaApplication app(options());
   app.start();
   auto* window = app.mainWindow();
   window->show();
-  window->SaveOnClose = false;
   window->MainMenu->find("Quit1")->click();
-  EXPECT_TRUE(window->SaveOnClose);
+  EXPECT_TRUE(window->saveOnClose());
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(readSettingsFile().contains(",Y\n"));
 }

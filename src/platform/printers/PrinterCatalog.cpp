@@ -16,9 +16,12 @@ QString PrinterCatalog::currentName() const {
 }
 
 PrinterCatalog& PrinterCatalog::instance() {
-  if (!current()) current() = makeSystemPrinterCatalog();
+  // Until the desktop installs the system's list, there is no printer.
+  if (!current()) current() = std::make_unique<FixedPrinterCatalog>(QStringList{});
   return *current();
 }
+
+bool PrinterCatalog::hasInstance() { return current() != nullptr; }
 
 void PrinterCatalog::setInstance(std::unique_ptr<PrinterCatalog> catalog) { current() = std::move(catalog); }
 

@@ -18,8 +18,9 @@ class PrinterCatalog {
   virtual void setCurrentIndex(int index) = 0;
   QString currentName() const;
 
-  // The catalogue the program uses; the system's unless replaced.
+  // The catalogue the program uses: the one installed, or an empty list.
   static PrinterCatalog& instance();
+  static bool hasInstance();
   // Replaces it (tests supply a fixed list); takes ownership.
   static void setInstance(std::unique_ptr<PrinterCatalog> catalog);
 };
@@ -36,7 +37,5 @@ class FixedPrinterCatalog : public PrinterCatalog {
   QStringList names_;
   int current_;
 };
-
-std::unique_ptr<PrinterCatalog> makeSystemPrinterCatalog();
 
 }  // namespace orba::printers

@@ -4,7 +4,7 @@
 
 #include "castellan/linku.h"
 
-namespace orba::shell {
+namespace orba::dispatch {
 
 // The program-wide TLinkSection and the strings it points at.
 //
@@ -67,4 +67,4 @@ class LinkRecord {
   TLinkSection rec_;
 };
 
-}  // namespace orba::shell
+}  // namespace orba::dispatch

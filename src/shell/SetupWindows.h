@@ -3,7 +3,7 @@
 #include "SimpleDialog.h"
 #include "castellan/linku.h"
 
-namespace orba::data {
+namespace orba::shell {
 
 // The setup wizard that records a new company's tax and currency defaults.
 class TfrmDefaultInfo : public controls::SimpleDialog {
@@ -52,4 +52,4 @@ class TfrmWelcome : public controls::SimpleDialog {
   TLinkSection link_{};
 };
 
-}  // namespace orba::data
+}  // namespace orba::shell

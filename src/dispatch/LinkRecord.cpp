@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-namespace orba::shell {
+namespace orba::dispatch {
 
 namespace {
 
@@ -118,4 +118,4 @@ QString LinkRecord::languageCode() const {
   return QString::fromLatin1(rec_.LanguageCode.chars, rec_.LanguageCode.length);
 }
 
-}  // namespace orba::shell
+}  // namespace orba::dispatch

@@ -1,15 +1,15 @@
+#include "SystemPrinterCatalog.h"
+
 #include <QPrinterInfo>
 
-#include "PrinterCatalog.h"
-
-namespace orba::printers {
+namespace orba::shell {
 
 namespace {
 
 // The printers known to the print system (CUPS), in its order. The current
 // printer starts as the system default and is then the program's own choice:
 // changing it does not change the default of other programs.
-class SystemPrinterCatalog : public PrinterCatalog {
+class SystemPrinterCatalog : public printers::PrinterCatalog {
  public:
   SystemPrinterCatalog() : names_(QPrinterInfo::availablePrinterNames()) {
     current_ = names_.indexOf(QPrinterInfo::defaultPrinterName());
@@ -28,8 +28,8 @@ class SystemPrinterCatalog : public PrinterCatalog {
 
 }  // namespace
 
-std::unique_ptr<PrinterCatalog> makeSystemPrinterCatalog() {
+std::unique_ptr<printers::PrinterCatalog> makeSystemPrinterCatalog() {
   return std::make_unique<SystemPrinterCatalog>();
 }
 
-}  // namespace orba::printers
+}  // namespace orba::shell

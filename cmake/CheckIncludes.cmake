@@ -1,0 +1,22 @@
+cmake_minimum_required(VERSION 3.25)
+# Build-time part of orba_forbid_widget_includes (cmake/Layers.cmake): fails
+# when one of the files listed in FILES_LIST includes one of the header names
+# listed in HEADERS.
+file(STRINGS ${HEADERS} forbidden)
+file(STRINGS ${FILES_LIST} FILES)
+set(failures "")
+foreach(file ${FILES})
+  file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" header "${line}")
+    string(REGEX REPLACE "^Qt(Gui|Widgets|PrintSupport)/" "" bare "${header}")
+    if(NOT bare STREQUAL header OR bare IN_LIST forbidden)
+      list(APPEND failures "${file}: #include <${header}>")
+    endif()
+  endforeach()
+endforeach()
+if(failures)
+  string(REPLACE ";" "\n  " text "${failures}")
+  message(FATAL_ERROR "The ${LAYER} layer links Qt Core at most; these includes belong to a GUI layer:\n  ${text}")
+endif()
+file(TOUCH ${STAMP})

@@ -1,0 +1,26 @@
+#pragma once
+
+namespace orba::dispatch {
+
+// The main window's messages, by their line in its Error_Messages list.
+// The lines come from the language tables, so these numbers are part of the
+// tables' contents: a message is never shown by a bare number.
+enum class ErrorMessage : int {
+  PictureNotLoaded = 0,        // the wallpaper picture cannot be read
+  ShortcutExists = 1,          // a shortcut icon for this option exists already
+  ModuleSuffixFirst = 3,       // 3 + module number: " (General ledger)" ...
+  NoTrackerAccount = 13,       // a tracker option with no account open
+  PayrollLibraryMissing = 14,  // a library the payroll module needs is missing
+  PayrollFilesMissing = 15,    // the company's payroll files are not set up
+  Title = 16,                  // the caption text of the main window
+  NoRight = 17,                // an icon or list key for an option the user may not run
+  JobCostFilesMissing = 19,    // the company's job-cost files are not set up
+};
+
+constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }
+
+// The suffix that follows the caption of a module's options in the option
+// catalogue: line 3 + the module number (the module menu's Tag).
+constexpr int moduleSuffixLine(int module) { return lineOf(ErrorMessage::ModuleSuffixFirst) + module; }
+
+}  // namespace orba::dispatch

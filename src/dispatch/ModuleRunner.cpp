@@ -1,0 +1,158 @@
+#include "ModuleRunner.h"
+
+#include <QFileInfo>
+#include <exception>
+
+#include "LinkRecord.h"
+#include "ModuleLibrary.h"
+#include "OptionCatalogue.h"
+#include "OptionCode.h"
+#include "Table.h"
+
+namespace orba::dispatch {
+
+namespace {
+
+using Field = LinkRecord::Field;
+
+// Whichever way a run ends, the next option does not inherit this one's
+// context (a tracker account, a ledger prefix).
+class ContextReset {
+ public:
+  explicit ContextReset(LinkRecord& link) : link_(link) {}
+  ~ContextReset() { link_.set(Field::OptionContext, QString()); }
+  ContextReset(const ContextReset&) = delete;
+  ContextReset& operator=(const ContextReset&) = delete;
+
+ private:
+  LinkRecord& link_;
+};
+
+RunReport stopped(Notice notice) {
+  RunReport report;
+  report.outcome = RunReport::Outcome::Stopped;
+  report.notice = std::move(notice);
+  return report;
+}
+
+}  // namespace
+
+QString loadFailureText(const QString& code, int errorNumber, const QString& reason) {
+  QString text =
+      QStringLiteral("error loading option ") + code + QStringLiteral("  ") + QString::number(errorNumber);
+  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+  return text;
+}
+
+ModuleRunner::ModuleRunner(LinkRecord& link, ModuleLoader& loader) : link_(link), loader_(loader) {}
+
+bool ModuleRunner::companyFileExists(const QString& file) const {
+  const QString directory = link_.get(Field::DataDir) + link_.get(Field::CompanyNumber);
+  return QFileInfo::exists(data::resolveTableFile(directory, file));
+}
+
+ModuleLoader::Result ModuleRunner::load(const QString& library) {
+  if (observer_) observer_->loadingStarted();
+  ModuleLoader::Result loaded = loader_.load(link_.get(Field::ProgramDir), library);
+  if (observer_) observer_->loadingFinished();
+  return loaded;
+}
+
+void ModuleRunner::call(ModuleLoader::Result loaded, const QString& library, const QString& code,
+                        const std::function<std::int32_t(LoadedModule&)>& entry, RunReport& report) {
+  if (observer_) observer_->moduleStarting();
+  QString failure;
+  bool refused = false;
+  try {
+    refused = entry(*loaded.module) == 0;
+  } catch (const std::exception& e) {
+    failure = QString::fromUtf8(e.what());
+  } catch (...) {
+    failure = QStringLiteral("The module %1 failed.").arg(library);
+  }
+  // Whatever the module did, it is unloaded before anything is shown, and
+  // the desktop brought up to date.
+  loaded.module.reset();
+  report.refreshCompanies = code != QLatin1String("creco");
+  report.rebuildCompanyMenu = code.toUpper() == QLatin1String("MCOMP");
+  if (observer_) observer_->moduleFinished();
+  if (!failure.isEmpty()) {
+    report.outcome = RunReport::Outcome::Failed;
+    report.notice = Notice::error(failure);
+  } else if (refused) {
+    report.notice = Notice::plain(kAccessDenied);
+  }
+}
+
+RunReport ModuleRunner::run(const QString& received) {
+  ContextReset reset(link_);
+  if (received.left(3) == QLatin1String("trk") && received != QLatin1String("trkcreate")) {
+    if (trackerAccount_.isEmpty()) return stopped(Notice::line(ErrorMessage::NoTrackerAccount));
+    link_.set(Field::OptionContext, trackerAccount_);
+  }
+  const OptionRequest request = normalizeOptionCode(received);
+  const QString& code = request.code;
+  // Whole codes only: the right to "ar091" is no right to "ar09".
+  if (request.fromShortcut && !(catalogue_ && catalogue_->allows(code)))
+    return stopped(Notice::line(ErrorMessage::NoRight));
+  if ((code.startsWith(QLatin1String("pa")) || code == QLatin1String("gl23")) && payrollInstalled_ &&
+      code != QLatin1String("pa1004") && !companyFileExists(QStringLiteral("Pndept.db")))
+    return stopped(Notice::line(ErrorMessage::PayrollFilesMissing, Notice::Style::Information));
+  if (code.startsWith(QLatin1String("jc")) && code != QLatin1String("jc22") &&
+      !companyFileExists(QStringLiteral("JcCtrl.db")))
+    return stopped(Notice::line(ErrorMessage::JobCostFilesMissing, Notice::Style::Information));
+
+  QString context = link_.get(Field::OptionContext);
+  const QString library = moduleLibraryName(code, &context);
+  link_.set(Field::OptionContext, context);
+
+  RunReport report;
+  ModuleLoader::Result loaded = load(library);
+  if (loaded.module) {
+    call(
+        std::move(loaded), library, code, [this](LoadedModule& m) { return m.call(link_.section()); },
+        report);
+    if (report.outcome == RunReport::Outcome::Failed) return report;  // the closing steps do not run
+  } else {
+    report.outcome = RunReport::Outcome::LoadFailed;
+    report.notice =
+        code.startsWith(QLatin1String("pa")) && loaded.errorNumber == ModuleLibrary::kDependencyMissing
+            ? Notice::line(ErrorMessage::PayrollLibraryMissing)
+            : Notice::plain(loadFailureText(code, loaded.errorNumber, loaded.errorText));
+  }
+  report.reloadTrackerMenu = code == QLatin1String("trkcreate");
+  report.reloadInternationalWording = code == QLatin1String("ut02");
+  report.setCaption = true;
+  return report;
+}
+
+RunReport ModuleRunner::runToolsMaintenance(const OptionCatalogue& catalogue,
+                                            const CatalogueRebuild& rebuild) {
+  ContextReset reset(link_);
+  const QString library = QStringLiteral("mtools");
+  RunReport report;
+  ModuleLoader::Result loaded = load(library);
+  if (!loaded.module) {
+    report.outcome = RunReport::Outcome::LoadFailed;
+    QString text = QStringLiteral("error loading mtools") + QString::number(loaded.errorNumber);
+    if (!loaded.errorText.isEmpty()) text += QLatin1Char('\n') + loaded.errorText;
+    report.notice = Notice::plain(text);
+    report.setCaption = true;
+    return report;
+  }
+  rebuild(false);
+  call(
+      std::move(loaded), library, library,
+      [&](LoadedModule& m) {
+        struct Restore {
+          const CatalogueRebuild& rebuild;
+          ~Restore() { rebuild(true); }
+        } restore{rebuild};
+        return m.callWithCatalogue(link_.section(), catalogue.names(), catalogue.codes());
+      },
+      report);
+  report.setCaption = report.outcome != RunReport::Outcome::Failed;
+  return report;
+}
+
+}  // namespace orba::dispatch

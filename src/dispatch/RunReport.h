@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "ErrorMessages.h"
+
+namespace orba::dispatch {
+
+// What the user is told after an option: a line of the main window's
+// messages, or a text as it stands.
+struct Notice {
+  enum class Style { Plain, Information, Error };
+  Style style = Style::Plain;
+  std::optional<ErrorMessage> message;
+  QString text;
+
+  static Notice line(ErrorMessage message, Style style = Style::Plain) { return {style, message, {}}; }
+  static Notice plain(const QString& text) { return {Style::Plain, std::nullopt, text}; }
+  static Notice error(const QString& text) { return {Style::Error, std::nullopt, text}; }
+};
+
+// How one run of an option ended, and what the desktop must bring up to
+// date afterwards, in this order: the companies table, the company menu,
+// the tracker menu, the international wording, the caption.
+struct RunReport {
+  enum class Outcome {
+    Ran,         // the module was called (it may have refused: see notice)
+    Stopped,     // a check stopped the option before any library was loaded
+    LoadFailed,  // the library could not be loaded
+    Failed,      // an error escaped from the module; it was unloaded all the same
+  };
+  Outcome outcome = Outcome::Ran;
+  std::optional<Notice> notice;
+
+  bool refreshCompanies = false;            // a module ran and may have changed comp.db
+  bool rebuildCompanyMenu = false;          // after company maintenance
+  bool reloadTrackerMenu = false;           // after tracker database creation
+  bool reloadInternationalWording = false;  // after parameters maintenance
+  bool setCaption = false;                  // the closing steps ran
+};
+
+}  // namespace orba::dispatch

@@ -1,0 +1,165 @@
+// The main window's first activation: what the login shows and how its
+// results are applied to the window. The data steps are LoginSession's.
+
+#include <QCheckBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStatusBar>
+
+#include "CompanyMenu.h"
+#include "DataModules.h"
+#include "DatabaseError.h"
+#include "DesktopDialogs.h"
+#include "Dialogs.h"
+#include "LanguageMenu.h"
+#include "LinkRecord.h"
+#include "LoginSession.h"
+#include "LogoAppForm.h"
+#include "Messages.h"
+#include "PasswordDlg.h"
+#include "PrinterCatalog.h"
+#include "PrinterMenu.h"
+#include "RegionalFormats.h"
+#include "SetCaptions.h"
+#include "SetupWindows.h"
+#include "SmallWindows.h"
+
+namespace orba::shell {
+
+using controls::MenuItem;
+using dispatch::LinkRecord;
+
+namespace {
+LinkRecord& link() { return LinkRecord::instance(); }
+QString languageTable() { return QStringLiteral("MainMenu") + link().languageCode(); }
+}  // namespace
+
+void TLogoAppForm::FormActivate() {
+  // Once only, even when connecting the system database fails: every closed
+  // message box activates the window again, and a retry would show the same
+  // error for ever.
+  if (!session_ || session_->systemConnected() || activationStarted_) return;
+  activationStarted_ = true;
+  try {
+    // From here on, the activations caused by the dialogs below return at once.
+    if (!session_->connectSystem()) {
+      RunOption(QStringLiteral("creco"));
+      TfrmDefaultInfo* wizard = context_.frmDefaultInfo;
+      wizard->setDirectory(session_->firstCompanyDirectory());
+      localization::SetCaptions(wizard, wizard->components(), languageTable());
+      controls::Dialogs::exec(*wizard);
+      session_->refreshCompanies();
+    }
+
+    session_->openUserTables();
+    localization::SetCaptions(context_.PasswordDlg, context_.PasswordDlg->components(), languageTable());
+    Load_language_menu();
+
+    if (!Login()) {
+      saveOnClose_ = false;
+      close();
+      return;
+    }
+
+    applyUserLanguage();
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    StatusBar->show();
+    ApplyMenuSecurity();
+    Load_applications();
+    context_.PasswordDlg->Password->clear();
+    Set_up_link();
+    Internationalize();
+    selectUserPrinter();
+
+    // The user's stored desktop is restored by the desktop workspace; the
+    // standard desktop chosen at login replaces it at close.
+    if (context_.PasswordDlg->DesktopCheckBox->isChecked()) desktopChanged_ = true;
+
+    StatusPanels[0]->setText(link().get(LinkRecord::Field::CompanyName));
+    showPrinterInStatus();
+    setDateCaption();
+
+    if (shell_.trackerInstalled()) Load_database_menu();
+    showSetupNotices();
+    showWelcome();
+  } catch (const data::DatabaseError& e) {
+    // The remaining steps do not run; later activations do not retry them.
+    showError(e.message());
+  }
+}
+
+bool TLogoAppForm::Login() {
+  switch (session_->loginMode()) {
+    case LoginSession::LoginMode::NoUser:
+      showError(QStringLiteral("No user is defined in %1: nobody can log in.").arg(session_->usersFile()));
+      return false;
+    case LoginSession::LoginMode::FirstUser:
+      return true;
+    case LoginSession::LoginMode::Password:
+      break;
+  }
+  // An unknown password asks again, without a message; Cancel fails the
+  // login even when the typed text matched.
+  for (;;) {
+    const int outcome = controls::Dialogs::exec(*context_.PasswordDlg);
+    const bool found = session_->findUser(context_.PasswordDlg->Password->text());
+    if (outcome != QDialog::Accepted) return false;
+    if (found) return true;
+  }
+}
+
+void TLogoAppForm::applyUserLanguage() {
+  const std::optional<QString> table = session_->applyUserLanguage();
+  if (!table) return;  // the user keeps the language of the settings
+  languageMenu_->check(link().languageCode());
+  translate(*table);
+  const std::pair<QObject*, controls::Form*> followers[] = {
+      {context_.PasswordDlg, context_.PasswordDlg},     {context_.CompPasswd_Frm, context_.CompPasswd_Frm},
+      {context_.ContactUs, context_.ContactUs},         {context_.ShortcutDlg, context_.ShortcutDlg},
+      {context_.PropertiesDlg, context_.PropertiesDlg}, {context_.AboutBox, context_.AboutBox},
+      {context_.frmSetup, context_.frmSetup},           {context_.frmWelcome, context_.frmWelcome}};
+  for (const auto& [window, form] : followers) localization::SetCaptions(window, form->components(), *table);
+}
+
+void TLogoAppForm::Set_up_link() {
+  const LoginSession::Link linked = session_->setUpLink();
+  setVersionPanel();
+  companyMenu_->fill(linked.companies, linked.current);
+}
+
+void TLogoAppForm::selectUserPrinter() {
+  const int index = session_->userPrinterIndex(printers::PrinterCatalog::instance().printerNames());
+  if (index >= 0) printerMenu_->select(index);
+}
+
+void TLogoAppForm::showSetupNotices() {
+  const MenuItem* payrollEntry = MainMenu->find(QStringLiteral("pa04"));
+  const MenuItem* jobCostEntry = MainMenu->find(QStringLiteral("jc10"));
+  const LoginSession::Notices notices = session_->setupNotices(!payrollEntry || payrollEntry->isEnabled(),
+                                                               !jobCostEntry || jobCostEntry->isEnabled());
+  if (notices.payroll) {
+    context_.frmSetup->setModule(TfrmSetup::Module::Payroll);
+    controls::Dialogs::exec(*context_.frmSetup);
+  }
+  if (notices.jobCost) {
+    context_.frmSetup->setModule(TfrmSetup::Module::JobCost);
+    controls::Dialogs::exec(*context_.frmSetup);
+  }
+}
+
+void TLogoAppForm::showWelcome() {
+  if (!shell_.ShowWelcome) return;
+  context_.frmWelcome->setSettingsSection(QStringLiteral("orba"));
+  context_.frmWelcome->setLinkSection(link().section());
+  controls::Dialogs::exec(*context_.frmWelcome);
+}
+
+void TLogoAppForm::setDateCaption() {
+  const QString pattern = QStringLiteral("\"") + Error_Messages->line(shell_.TitleMessageIndex) +
+                          QStringLiteral("\" dddd, mmmm d, yyyy ");
+  setWindowTitle(formats::formatDateWithPattern(QDate::currentDate(), pattern, QLocale::system()));
+}
+
+}  // namespace orba::shell
