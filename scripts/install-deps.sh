@@ -12,6 +12,11 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-dejavu-core
 )
 
+# Only scripts/screenshots.sh needs a window manager and a way to type.
+if [ "${1:-}" = "--screenshots" ]; then
+  packages+=(openbox xdotool)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -7,6 +7,7 @@ SimpleDialog::SimpleDialog(const QString& name, const QString& caption, QSize cl
   setObjectName(name);
   setWindowTitle(caption);
   setFixedSize(clientSize);
+  setWindowFlags(kFixedDialogFlags);
 }
 
 }  // namespace orba::controls

@@ -6,6 +6,11 @@
 
 namespace orba::controls {
 
+// A dialog with a fixed border: a title and a close button, nothing to
+// minimise or maximise, so that the whole caption fits on its title bar.
+inline constexpr Qt::WindowFlags kFixedDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
 // A fixed-size modal window with a component name and a caption: the common
 // ground of the program's small dialogs.
 class SimpleDialog : public QDialog, public Form {

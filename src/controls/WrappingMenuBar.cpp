@@ -192,11 +192,10 @@ void WrappingMenuBar::showMenu(QAction* action, bool selectFirst) {
   }
   menu->popup(at);
   if (selectFirst) {
-    for (QAction* a : menu->actions())
-      if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
-        menu->setActiveAction(a);
-        break;
-      }
+    // As the Down key does: the first entry highlighted, its submenu (if it
+    // has one) still closed.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &down);
   }
   update();
 }

@@ -63,8 +63,10 @@ std::vector<Application> ApplicationsTable::read() {
 }
 
 QString ApplicationsTable::directoryOf(const QString& program) {
-  OpenTable open(table_);
-  return table_.locate(QStringLiteral("Application_pgm"), program) ? current(table_).directory : QString();
+  // Names are compared as the menu holds them: without surrounding blanks.
+  for (const Application& row : read())
+    if (row.program == program) return row.directory;
+  return {};
 }
 
 }  // namespace orba::dispatch

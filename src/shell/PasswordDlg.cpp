@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "SimpleDialog.h"
+
 namespace orba::shell {
 
 TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("PasswordDlg"));
   setWindowTitle(QStringLiteral("Password Dialog"));
-  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+  setWindowFlags(controls::kFixedDialogFlags);
 
   Label1 = components_.own(new QLabel(QStringLiteral("Enter password:"), this));
   Label1->setObjectName(QStringLiteral("Label1"));
@@ -46,7 +48,9 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(OKBtn);
   buttons->addWidget(CancelBtn);
   layout->addLayout(buttons, 3, 0, 1, 2);
+  // Wide enough for its caption on a title bar in either language.
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  Password->setMinimumWidth(220);
 }
 
 void TPasswordDlg::showEvent(QShowEvent* event) {

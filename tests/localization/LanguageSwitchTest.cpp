@@ -64,7 +64,7 @@ TEST_F(LanguageSwitchTest, FrenchTranslatesTheWindowsThatFollowAndSetsTheLanguag
   EXPECT_EQ(LinkRecord::instance().languageCode(), "fr");
   EXPECT_EQ(menu->find("gl03")->caption(), "Saisie des transactions");
   EXPECT_EQ(about->windowTitle(), "À propos");
-  EXPECT_EQ(app->mainWindow()->Error_Messages->line(16).isEmpty(), false);
+  EXPECT_EQ(app->mainWindow()->Error_Messages->line(16), "Bienvenue dans Castellan/Orba");
   EXPECT_TRUE(app->mainWindow()->StatusPanels[3]->text().startsWith("Version "));
   // The caption: the translated title, four spaces, the date day first, one space.
   const QString title = app->mainWindow()->windowTitle();

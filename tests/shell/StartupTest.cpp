@@ -77,7 +77,7 @@ TEST_F(StartupTest, MissingWallpaperShowsTheFirstMessageAndGoesOn) {
   OrbaApplication app(options());
   app.start();
   ASSERT_EQ(messages.size(), 1);
-  EXPECT_EQ(messages[0], app.mainWindow()->Error_Messages->line(0));
+  EXPECT_EQ(messages[0], "The picture could not be loaded.");
   EXPECT_TRUE(app.mainWindow()->Wallpaper1->wallpaper().isNull());
 }
 

@@ -1,0 +1,125 @@
+// The rights pass on the real main-menu tree: every option by its bit, the
+// quick entries after their options, the catalogue in the module menus'
+// order, and the right a tool borrows.
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "DataModules.h"
+#include "MainMenuBuilder.h"
+#include "MenuItem.h"
+#include "MenuSecurity.h"
+#include "OptionCatalogue.h"
+#include "RightsMap.h"
+#include "UserSecurityManager.h"
+
+using namespace orba;
+using controls::MenuItem;
+
+namespace {
+
+class Catalogue : public dispatch::OptionCatalogue {
+ public:
+  QStringList names() const override { return names_; }
+  QStringList codes() const override { return codes_; }
+  void clear() override { names_.clear(), codes_.clear(); }
+  void append(const QString& name, const QString& code) override { names_ << name, codes_ << code; }
+
+ private:
+  QStringList names_, codes_;
+};
+
+// A users table on disk with one user holding exactly these rights, and the
+// rights manager following it, as the desktop's does.
+class Rights {
+ public:
+  explicit Rights(const QStringList& codes) {
+    users_.declare(data::schemas::User_table);
+    users_.setDatabaseName(dir_.path());
+    users_.createTable();
+    users_.open();
+    users_.append();
+    users_.setValue("User_password", "ADMIN");
+    users_.setValue("User_code", "ADMIN");
+    users_.setValue("User_name", "Admin");
+    users_.setValue("User_language", 1);
+    users_.setValue("User_company", 1);
+    QByteArray bytes(dispatch::TUserSecurityManager::kRightsSize, '\0');
+    for (const QString& code : codes) {
+      const dispatch::OptionPlace p = dispatch::findOption(code);
+      const int bit = dispatch::rightsBit(p.module, p.group, p.item);
+      bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (1 << (bit % 8)));
+    }
+    users_.setValue("User_security", bytes);
+    users_.post();
+    manager_.setDataSource(&source_);
+    manager_.setBytesField("User_security");
+  }
+  operator const dispatch::TUserSecurityManager&() const { return manager_; }
+
+ private:
+  QTemporaryDir dir_;
+  data::Table users_{"User_table"};
+  data::DataSource source_{"User_datasource", &users_};
+  dispatch::TUserSecurityManager manager_{"UserSecurityManager1"};
+};
+
+QString suffix(int module) { return QString(" (%1)").arg(module); }
+
+}  // namespace
+
+class MenuSecurityTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<MenuItem> menu{shell::buildMainMenu([](MenuItem&) {})};
+};
+
+TEST_F(MenuSecurityTest, OptionsFollowTheirBitsAndQuickEntriesTheirOptions) {
+  dispatch::ApplyMenuSecurity(menu.get(), Rights({"gl03", "ar01", "pa101", "jc22"}));
+  for (const char* on : {"gl03", "gl03f", "ar01", "pa101", "jc22"})
+    EXPECT_TRUE(menu->find(on)->isEnabled()) << on;
+  for (const char* off : {"gl01", "gl08", "gl08f", "ar05f", "ar02", "ut03", "trk01"})
+    EXPECT_FALSE(menu->find(off)->isEnabled()) << off;
+  EXPECT_TRUE(menu->find("Edit1")->isEnabled()) << "submenus are never disabled";
+}
+
+TEST_F(MenuSecurityTest, TheCatalogueListsVisibleOptionsInMenuOrderWithCodesWhereAllowed) {
+  dispatch::ApplyMenuSecurity(menu.get(), Rights({"gl01", "ut02"}));
+  menu->find("ar16")->setVisible(false);
+  Catalogue catalogue;
+  dispatch::fillCatalogue(catalogue, menu.get(), {"", "n", "Y"}, suffix);
+  const QStringList codes = catalogue.codes();
+  ASSERT_EQ(catalogue.names().size(), codes.size());
+  EXPECT_EQ(catalogue.names().first(), "gl01 (0)")
+      << "the ledger first, each option with its module's suffix";
+  EXPECT_EQ(codes.first(), "gl01");
+  EXPECT_EQ(codes.filter("ut02").size(), 1);
+  EXPECT_EQ(codes.filter(QRegularExpression("^gl20$")).size(), 0) << "no code without the right";
+  EXPECT_TRUE(catalogue.names().contains("gl20 (0)")) << "but the option is listed";
+  EXPECT_FALSE(catalogue.names().contains("ar16 (1)")) << "hidden options are not";
+  EXPECT_TRUE(catalogue.names().contains("pa101 (7)")) << "payroll counts unless its setting is N (any case)";
+  EXPECT_FALSE(catalogue.names().contains("trk01 (8)")) << "the tracker's setting is n";
+  EXPECT_TRUE(catalogue.names().contains("jc22 (9)"));
+
+  // The Tools maintenance's pass: rights ignored, optional menus only on "Y".
+  dispatch::RebuildCatalogue(catalogue, menu.get(), {"", "n", "Y"}, false, suffix);
+  EXPECT_TRUE(catalogue.codes().contains("gl20"));
+  EXPECT_FALSE(catalogue.names().contains("pa101 (7)"));
+  EXPECT_TRUE(catalogue.names().contains("jc22 (9)"));
+  // Its order: system (4) before invoicing (3), purchase orders (6) before inventory (5).
+  const QStringList names = catalogue.names();
+  EXPECT_LT(names.indexOf("ut02 (4)"), names.indexOf("fa02 (3)"));
+  EXPECT_LT(names.indexOf("cf01 (6)"), names.indexOf("iv01 (5)"));
+}
+
+TEST_F(MenuSecurityTest, AToolBorrowsTheRightOfTheOptionItNamesButNotTheTrackers) {
+  dispatch::ApplyMenuSecurity(menu.get(), Rights({"gl03", "trk01"}));
+  EXPECT_TRUE(menu->find("trk01")->isEnabled());
+  EXPECT_EQ(dispatch::borrowedRight(menu.get(), "gl03"), true);
+  EXPECT_EQ(dispatch::borrowedRight(menu.get(), "ut02"), false);
+  EXPECT_EQ(dispatch::borrowedRight(menu.get(), "trk01"), std::nullopt) << "the tracker menu is not searched";
+  EXPECT_EQ(dispatch::borrowedRight(menu.get(), "nothing"), std::nullopt);
+  EXPECT_EQ(dispatch::borrowedRight(menu.get(), "gl03f"), std::nullopt) << "quick entries are not options";
+}

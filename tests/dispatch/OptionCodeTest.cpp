@@ -1,0 +1,122 @@
+// The small rules of the dispatch, one table each: how a received code is
+// reduced to its option, which library runs it, which bit grants it, and
+// how the catalogue's code list is matched.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "OptionCatalogue.h"
+#include "OptionCode.h"
+#include "RightsMap.h"
+
+using namespace orba::dispatch;
+
+TEST(OptionCode, NormalisationStripsPThenFThenS) {
+  struct Case {
+    const char* received;
+    const char* code;
+    bool fromShortcut;
+  };
+  const Case cases[] = {
+      {"gl03", "gl03", false},
+      {"gl03f", "gl03", false},
+      {"gl03S", "gl03", true},
+      {"gl03p", "gl03", false},
+      {"gl03fS", "gl03f", true},
+      {"gl03pf", "gl03p", false},
+      {"gl03Sf", "gl03", true},  // the "f" goes, then the "S" is last
+      {"mcomp", "mcomp", false},
+      {"MCOMP", "MCOMP", false},
+      {"mcompS", "mcomp", true},
+      {"ar01S", "ar01", true},
+      {"pa1004", "pa1004", false},
+      {"p", "", false},
+      {"S", "", true},
+      {"", "", false},
+      {"gl03s", "gl03s", false},
+      {"gl03F", "gl03F", false},
+  };
+  for (const Case& c : cases) {
+    const OptionRequest r = normalizeOptionCode(c.received);
+    EXPECT_EQ(r.code, c.code) << c.received;
+    EXPECT_EQ(r.fromShortcut, c.fromShortcut) << c.received;
+  }
+}
+
+TEST(OptionCode, SharedReportOptionsRunTheLedgersLibrariesWithTheirModule) {
+  struct Case {
+    const char* code;
+    const char* library;
+    const char* context;  // nullptr: left as it was
+  };
+  const Case cases[] = {
+      {"gl19", "gl19", "gl"},    {"gl18", "gl18", "gl"},   {"ap07", "gl19", "ap"},
+      {"ap071", "gl18", "ap"},   {"ar09", "gl19", "ar"},   {"ar091", "gl18", "ar"},
+      {"pa301", "gl19", "pa"},   {"pa3011", "gl18", "pa"}, {"iv05", "gl19", "iv"},
+      {"iv051", "gl18", "iv"},   {"fa15", "gl19", "sv"},   {"fa18", "gl18", "sv"},
+      {"cf08", "gl19", "sa"},    {"cf10", "gl18", "sa"},   {"gl03", "gl03", nullptr},
+      {"AP07", "AP07", nullptr}, {"ap0", "ap0", nullptr},  {"Createdatabase1", "Createdatabase1", nullptr},
+  };
+  for (const Case& c : cases) {
+    QString context = "kept";
+    EXPECT_EQ(moduleLibraryName(c.code, &context), c.library) << c.code;
+    EXPECT_EQ(context, c.context ? c.context : "kept") << c.code;
+  }
+}
+
+TEST(RightsBit, ModuleGroupAndItemGiveTheBitOfTheStoredField) {
+  struct Case {
+    const char* code;
+    int bit;
+  };
+  // From the rights map as built: module * 105 + group * 15 + item.
+  const Case cases[] = {{"gl01", 0},    {"gl03", 15},           {"gl05", 45},  {"ar01", 105},
+                        {"iv01", 525},  {"pa101", 735},         {"ut07", 450}, {"jc22", 993},
+                        {"mtools", -1}, {"Createdatabase1", -1}};
+  for (const Case& c : cases) {
+    const OptionPlace place = findOption(c.code);
+    if (c.bit < 0) {
+      EXPECT_EQ(place.position, -1) << c.code << " is not an option of the module menus";
+      continue;
+    }
+    ASSERT_GE(place.position, 0) << c.code;
+    EXPECT_EQ(rightsBit(place.module, place.group, place.item), c.bit) << c.code;
+  }
+  // Every bit fits the 200-byte field, and no two options share one.
+  std::set<int> bits;
+  for (const ModuleMenu& menu : moduleMenus())
+    for (int g = 0; g < 4; ++g)
+      for (int i = 0; i < menu.groups[g].size(); ++i) {
+        const int bit = rightsBit(menu.module, g, i);
+        EXPECT_LT(bit, 200 * 8);
+        EXPECT_TRUE(bits.insert(bit).second) << menu.groups[g][i].toStdString();
+      }
+}
+
+namespace {
+class ListCatalogue : public OptionCatalogue {
+ public:
+  QStringList names() const override { return names_; }
+  QStringList codes() const override { return codes_; }
+  void clear() override { names_.clear(), codes_.clear(); }
+  void append(const QString& name, const QString& code) override { names_ << name, codes_ << code; }
+
+ private:
+  QStringList names_, codes_;
+};
+}  // namespace
+
+TEST(OptionCatalogue, AllowsWholeLinesOnly) {
+  ListCatalogue catalogue;
+  for (const char* code : {"ar091", "ap071", "pa3011", "iv051", "fa020", "", "gl03"})
+    catalogue.append("x", code);
+  struct Case {
+    const char* code;
+    bool allowed;
+  };
+  const Case cases[] = {{"ar091", true}, {"ar09", false}, {"ap07", false},       {"pa301", false},
+                        {"iv05", false}, {"fa02", false}, {"gl03", true},        {"gl0", false},
+                        {"", false},     {"GL03", false}, {"gl03\nar091", false}};
+  for (const Case& c : cases) EXPECT_EQ(catalogue.allows(c.code), c.allowed) << c.code;
+}
