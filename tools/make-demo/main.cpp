@@ -20,14 +20,30 @@
 #include "DemoPictures.h"
 #include "DemoTables.h"
 #include "SettingsStore.h"
+#include "ToolOptions.h"
+
+namespace {
+const char kUsage[] =
+    "usage: orba-make-demo DIR\n"
+    "Makes a demo installation in DIR, or completes one that is there:\n"
+    "  DIR/orba.ini         the settings, with the program and data roots in DIR\n"
+    "  DIR/Orba/bin         the program folder, with the wallpaper and shortcut pictures\n"
+    "  DIR/Orba/data        the system tables: users, languages, companies, desktops\n"
+    "  DIR/Orba/data1, 2    the tables of the two demo companies\n"
+    "  DIR/Orba/languages   the folder of the language tables\n"
+    "Existing tables and settings values are kept. Start the desktop on it with\n"
+    "ORBA_SETTINGS=DIR/orba.ini.\n";
+}  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  if (const int status = orba::tools::checkToolOptions(argc, argv, "orba-make-demo", kUsage); status >= 0)
+    return status;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: orba-make-demo DIR\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   const QString root = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   const QString programDir = root + QStringLiteral("/Orba/bin");
   const QString dataDir = root + QStringLiteral("/Orba/data");

@@ -9,13 +9,25 @@
 #include <cstdio>
 
 #include "LanguageTexts.h"
+#include "ToolOptions.h"
+
+namespace {
+const char kUsage[] =
+    "usage: orba-make-languages TEXTS.tsv DIR\n"
+    "Builds the language tables DIR/MainMenuen.db and DIR/MainMenufr.db from the window\n"
+    "texts (one row per component: form, component, kind, captions, hints and lines in\n"
+    "English and French, tab-separated).\n";
+}  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  if (const int status = orba::tools::checkToolOptions(argc, argv, "orba-make-languages", kUsage);
+      status >= 0)
+    return status;
   if (argc != 3) {
-    std::fprintf(stderr, "usage: orba-make-languages TEXTS.tsv DIR\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
+  QCoreApplication app(argc, argv);
   QFile file(QString::fromLocal8Bit(argv[1]));
   if (!file.open(QIODevice::ReadOnly)) {
     std::fprintf(stderr, "orba-make-languages: %s: %s\n", argv[1], qPrintable(file.errorString()));

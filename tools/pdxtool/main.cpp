@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "ToolOptions.h"
 #include "paradox/Table.h"
 
 namespace {
@@ -77,9 +78,18 @@ int Dump(Table& t) {
 
 }  // namespace
 
+const char kUsage[] =
+    "usage: pdxtool info TABLE.db    the record count and each field's name, type letter and size\n"
+    "       pdxtool dump TABLE.db    a line of field names, then one line per record, tab-separated\n"
+    "                                (tabs, line breaks and backslashes in values as \\t \\n \\\\)\n"
+    "       pdxtool --help\n"
+    "A table that cannot be read is reported on standard error, with exit status 1.\n";
+
 int main(int argc, char** argv) {
+  if (const int status = orba::tools::checkToolOptions(argc, argv, "pdxtool", kUsage); status >= 0)
+    return status;
   if (argc != 3 || (std::strcmp(argv[1], "info") != 0 && std::strcmp(argv[1], "dump") != 0)) {
-    std::cerr << "usage: pdxtool info|dump TABLE.db\n";
+    std::cerr << kUsage;
     return 2;
   }
   std::unique_ptr<Table> table;

@@ -123,7 +123,7 @@ class RealTables : public ::testing::TestWithParam<Expected> {};
 
 TEST_P(RealTables, HeaderFieldsRecordsAndNulls) {
   const std::string dir = ParadoxTestData();
-  if (dir.empty()) GTEST_SKIP() << "shared test data not available";
+  if (dir.empty()) GTEST_SKIP() << "sample files not present ($ORBA_TESTDATA/paradox)";
   const Expected& e = GetParam();
   std::unique_ptr<Table> t;
   Status s = Table::Open(dir + "/" + e.path, OpenOptions(), &t);
@@ -186,7 +186,7 @@ class RealValues : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = ParadoxTestData();
-    if (dir_.empty()) GTEST_SKIP() << "shared test data not available";
+    if (dir_.empty()) GTEST_SKIP() << "sample files not present ($ORBA_TESTDATA/paradox)";
   }
   std::unique_ptr<Table> Open(const std::string& rel, OpenOptions o = {}) {
     std::unique_ptr<Table> t;

@@ -103,7 +103,7 @@ class RealStreams : public ::testing::Test {
  protected:
   void SetUp() override {
     files_ = realStreams();
-    if (files_.empty()) GTEST_SKIP() << "no real streams under $ORBA_TESTDATA/tpf0";
+    if (files_.empty()) GTEST_SKIP() << "sample files not present ($ORBA_TESTDATA/tpf0)";
   }
   std::vector<fs::path> files_;
 };
