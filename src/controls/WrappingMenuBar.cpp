@@ -208,6 +208,16 @@ void WrappingMenuBar::closeMenu() {
   }
 }
 
+void WrappingMenuBar::toggleKeyboardMode() {
+  if (keyboardMode_) {
+    leaveKeyboardMode();
+  } else if (QAction* first = neighbour(nullptr, 1)) {
+    keyboardMode_ = true;
+    setFocus(Qt::MenuBarFocusReason);
+    setActive(first);
+  }
+}
+
 void WrappingMenuBar::leaveKeyboardMode() {
   keyboardMode_ = false;
   if (hasFocus()) clearFocus();
@@ -215,32 +225,21 @@ void WrappingMenuBar::leaveKeyboardMode() {
 }
 
 bool WrappingMenuBar::eventFilter(QObject* watched, QEvent* event) {
-  // The window: Alt pressed and released alone enters keyboard mode.
+  // The window: F10, or Alt pressed and released alone, enters or leaves
+  // keyboard mode.
   if (watched == watchedWindow_ && !open_) {
     if (event->type() == QEvent::KeyPress) {
       auto* key = static_cast<QKeyEvent*>(event);
       altAlone_ = key->key() == Qt::Key_Alt && !key->isAutoRepeat();
       if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
-        if (keyboardMode_) {
-          leaveKeyboardMode();
-        } else if (QAction* first = neighbour(nullptr, 1)) {
-          keyboardMode_ = true;
-          setFocus(Qt::MenuBarFocusReason);
-          setActive(first);
-        }
+        toggleKeyboardMode();
         return true;
       }
     } else if (event->type() == QEvent::KeyRelease) {
       auto* key = static_cast<QKeyEvent*>(event);
       if (key->key() == Qt::Key_Alt && altAlone_) {
         altAlone_ = false;
-        if (keyboardMode_) {
-          leaveKeyboardMode();
-        } else if (QAction* first = neighbour(nullptr, 1)) {
-          keyboardMode_ = true;
-          setFocus(Qt::MenuBarFocusReason);
-          setActive(first);
-        }
+        toggleKeyboardMode();
         return true;
       }
     } else if (event->type() == QEvent::MouseButtonPress) {

@@ -77,6 +77,7 @@ class WrappingMenuBar : public QWidget {
   void setActive(QAction* action);
   void showMenu(QAction* action, bool selectFirst);
   void closeMenu();
+  void toggleKeyboardMode();
   void leaveKeyboardMode();
   void updateShortcuts();
   void watchWindow();

@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "DataModules.h"
+#include "ListCatalogue.h"
 #include "MainMenuBuilder.h"
 #include "MenuItem.h"
 #include "MenuSecurity.h"
-#include "OptionCatalogue.h"
 #include "RightsMap.h"
 #include "UserSecurityManager.h"
 
@@ -21,16 +21,7 @@ using controls::MenuItem;
 
 namespace {
 
-class Catalogue : public dispatch::OptionCatalogue {
- public:
-  QStringList names() const override { return names_; }
-  QStringList codes() const override { return codes_; }
-  void clear() override { names_.clear(), codes_.clear(); }
-  void append(const QString& name, const QString& code) override { names_ << name, codes_ << code; }
-
- private:
-  QStringList names_, codes_;
-};
+using Catalogue = ListCatalogue;
 
 // A users table on disk with one user holding exactly these rights, and the
 // rights manager following it, as the desktop's does.

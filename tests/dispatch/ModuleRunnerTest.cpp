@@ -12,9 +12,9 @@
 #include <stdexcept>
 
 #include "LinkRecord.h"
+#include "ListCatalogue.h"
 #include "ModuleLibrary.h"
 #include "ModuleRunner.h"
-#include "OptionCatalogue.h"
 
 using namespace orba::dispatch;
 using Field = LinkRecord::Field;
@@ -87,16 +87,7 @@ class FakeLoader : public ModuleLoader {
   Journal& journal_;
 };
 
-class Catalogue : public OptionCatalogue {
- public:
-  QStringList names() const override { return names_; }
-  QStringList codes() const override { return codes_; }
-  void clear() override { names_.clear(), codes_.clear(); }
-  void append(const QString& name, const QString& code) override { names_ << name, codes_ << code; }
-
- private:
-  QStringList names_, codes_;
-};
+using Catalogue = ListCatalogue;
 
 class Notes : public ModuleRunner::Observer {
  public:

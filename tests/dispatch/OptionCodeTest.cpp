@@ -6,7 +6,7 @@
 
 #include <set>
 
-#include "OptionCatalogue.h"
+#include "ListCatalogue.h"
 #include "OptionCode.h"
 #include "RightsMap.h"
 
@@ -93,19 +93,6 @@ TEST(RightsBit, ModuleGroupAndItemGiveTheBitOfTheStoredField) {
         EXPECT_TRUE(bits.insert(bit).second) << menu.groups[g][i].toStdString();
       }
 }
-
-namespace {
-class ListCatalogue : public OptionCatalogue {
- public:
-  QStringList names() const override { return names_; }
-  QStringList codes() const override { return codes_; }
-  void clear() override { names_.clear(), codes_.clear(); }
-  void append(const QString& name, const QString& code) override { names_ << name, codes_ << code; }
-
- private:
-  QStringList names_, codes_;
-};
-}  // namespace
 
 TEST(OptionCatalogue, AllowsWholeLinesOnly) {
   ListCatalogue catalogue;
