@@ -1,5 +1,6 @@
 #include "Table.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
@@ -113,17 +114,42 @@ std::unique_ptr<pdx::Table> Table::openReader() const {
   return reader;
 }
 
+namespace {
+std::chrono::milliseconds& lockWaitSetting() {
+  static std::chrono::milliseconds wait{5000};
+  return wait;
+}
+Table::NoteHandler& noteHandler() {
+  static Table::NoteHandler handler;
+  return handler;
+}
+}  // namespace
+
+void Table::setLockWait(std::chrono::milliseconds wait) { lockWaitSetting() = wait; }
+std::chrono::milliseconds Table::lockWait() { return lockWaitSetting(); }
+void Table::setNoteHandler(NoteHandler handler) { noteHandler() = std::move(handler); }
+
 std::unique_ptr<pdx::TableWriter> Table::openWriter() const {
   // Another program may hold the table for a moment; a hung one must not
   // freeze the window, so waiting has a limit.
   pdx::WriteOptions options;
-  options.wait_for_lock = false;
+  options.lock_wait = lockWaitSetting();
   std::unique_ptr<pdx::TableWriter> writer;
-  for (int attempt = 0;; ++attempt) {
-    const pdx::Status s = pdx::TableWriter::Open(openPath_.toStdString(), options, &writer);
-    if (s.ok()) return writer;
-    if (!s.IsLocked() || attempt >= 100) throw DatabaseError(qstr(s.ToString()));
-    QThread::msleep(50);
+  const pdx::Status s = pdx::TableWriter::Open(openPath_.toStdString(), options, &writer);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  return writer;
+}
+
+void Table::commit(pdx::TableWriter& writer) {
+  const pdx::Status s = writer.Commit();
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  // Stored, with something left to repair: said, never reported as failed.
+  if (!writer.commit_note().empty()) {
+    const QString note = qstr(writer.commit_note());
+    if (noteHandler())
+      noteHandler()(note);
+    else
+      qWarning().noquote() << note;
   }
 }
 
@@ -498,8 +524,8 @@ void Table::post() {
       fail(QStringLiteral("the record was changed by another user"));
     s = writer->Update(at, editing_, &index);
   }
-  if (s.ok()) s = writer->Commit();
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  commit(*writer);
 
   editing_.clear();
   original_.clear();
@@ -519,9 +545,9 @@ void Table::deleteRecord() {
   uint32_t at = 0;
   if (!findRecord(*writer, physicalRecord(cursor_), current_, &at))
     fail(QStringLiteral("the record was changed by another user"));
-  pdx::Status s = writer->Delete(at);
-  if (s.ok()) s = writer->Commit();
+  const pdx::Status s = writer->Delete(at);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  commit(*writer);
   const int position = cursor_;
   reader_ = openReader();
   rebuildView();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QVariant>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -113,6 +114,16 @@ class Table : public QObject {
   void cancel();
   void deleteRecord();
 
+  // How long a change waits while another program or workstation holds the
+  // table, for every table of the process; then it fails with "table X is
+  // in use by another program or workstation". Five seconds unless set.
+  static void setLockWait(std::chrono::milliseconds wait);
+  static std::chrono::milliseconds lockWait();
+  // Who is told when a change was stored but something after it could not
+  // be completed (an index left to rebuild); the log unless set.
+  using NoteHandler = std::function<void(const QString&)>;
+  static void setNoteHandler(NoteHandler handler);
+
   QByteArray blob(const QString& field) const { return value(field).toByteArray(); }
   void setBlob(const QString& field, const QByteArray& data) { setValue(field, data); }
 
@@ -140,6 +151,7 @@ class Table : public QObject {
   void reopenAt(int physicalRecord);
   std::unique_ptr<pdx::Table> openReader() const;
   std::unique_ptr<pdx::TableWriter> openWriter() const;
+  void commit(pdx::TableWriter& writer);
   [[noreturn]] void fail(const QString& what) const;
 
   const TableSpec* spec_ = nullptr;

@@ -82,12 +82,31 @@ Status BlobFileWriter::Load(RandomAccessFile* reader) {
     if (!s.ok()) return s;
   }
   end_ = (std::min(cut, size) + f::kMbUnit - 1) / f::kMbUnit * f::kMbUnit;
+  opened_end_ = end_;
+  opened_counter_ = counter_;
+  return Status::OK();
+}
+
+Status BlobFileWriter::Abandon() {
+  // A failed write may have put bytes on the disk that the file's size, as
+  // last known, does not show: cut back whenever anything was tried.
+  if (!appended_) return Status::OK();
+  std::string c(2, '\0');
+  PutU16(c.data(), opened_counter_);
+  Status s = file_->Truncate(opened_end_);
+  if (s.ok()) s = file_->Write(f::kMbHeaderCounter, c);
+  if (s.ok()) s = file_->Sync();
+  if (!s.ok()) return s;
+  end_ = opened_end_;
+  counter_ = opened_counter_;
+  appended_ = false;
   return Status::OK();
 }
 
 Status BlobFileWriter::Append(const std::vector<Item>& items, std::vector<BlobDescriptor>* out) {
   out->assign(items.size(), BlobDescriptor());
   if (items.empty()) return Status::OK();
+  appended_ = true;
   // One modification number for everything written by this commit; the
   // header counter is kept >= every number in use.
   const uint16_t mod = static_cast<uint16_t>(counter_ == 0xFFFF ? 1 : counter_ + 1);

@@ -28,6 +28,10 @@ class BlobFileWriter {
   };
   // Appends the items and makes them durable; fills one descriptor per item.
   Status Append(const std::vector<Item>& items, std::vector<BlobDescriptor>* out);
+  // Takes back what Append added, when the commit it was for did not
+  // happen: the file is cut back to its size before, so failed commits do
+  // not make it grow.
+  Status Abandon();
 
   // The 4 KiB header block of an empty .MB.
   static std::string EmptyFile();
@@ -41,6 +45,9 @@ class BlobFileWriter {
   std::string name_;
   uint16_t counter_ = 1;  // header modification counter
   uint64_t end_ = 0;      // where the next block goes
+  uint16_t opened_counter_ = 1;
+  uint64_t opened_end_ = 0;
+  bool appended_ = false;
 };
 
 }  // namespace orba::pdx

@@ -163,11 +163,17 @@ class MemEnv final : public Env {
     return Status::OK();
   }
   Status SyncDir(const std::string&) override { return Status::OK(); }
-  Status Lock(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock) override {
+  Status CopyAccess(const std::string&, const std::string& path) override {
+    std::lock_guard<std::mutex> l(s_->mu);
+    if (s_->files.count(path) == 0) return Status::NotFound(path, "cannot stat: no such file");
+    return Status::OK();
+  }
+  Status Lock(const std::string& path, const LockOptions& options, std::unique_ptr<FileLock>* lock) override {
+    const auto deadline = std::chrono::steady_clock::now() + options.wait;
     std::unique_lock<std::mutex> l(s_->mu);
     while (s_->locks.count(path) != 0) {
-      if (!wait) return Status::Locked(path, "table is locked by another writer");
-      s_->cv.wait(l);
+      if (s_->cv.wait_until(l, deadline) == std::cv_status::timeout && s_->locks.count(path) != 0)
+        return Status::Locked("", "table " + BaseName(path) + " is in use by another program or workstation");
     }
     s_->locks.insert(path);
     lock->reset(new MemFileLock(s_, path));

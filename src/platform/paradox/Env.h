@@ -5,6 +5,7 @@
 // or truncates at a chosen point. Env::Default() is the POSIX implementation.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +45,17 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
+struct LockOptions {
+  // How long to wait while another holder (another process, or another
+  // writer of this process) has the lock; zero: not at all. Waits are always
+  // bounded, so that a frozen workstation cannot freeze this one.
+  std::chrono::milliseconds wait{0};
+  // A file (the table) whose permission bits and group a lock file created
+  // now takes, so that every account that may write the table may lock it.
+  // Empty: the defaults of the folder.
+  std::string like;
+};
+
 class Env {
  public:
   virtual ~Env() = default;
@@ -51,9 +63,12 @@ class Env {
   // The process-wide POSIX Env. Never deleted.
   static Env* Default();
 
-  // NotFound when the file does not exist.
+  // NotFound when the file does not exist; IOError when it is not a regular
+  // file (see OpenWritable).
   virtual Status OpenRandomAccess(const std::string& path, std::unique_ptr<RandomAccessFile>* file) = 0;
   // Creates the file if missing; empties it first when truncate is true.
+  // Only regular files are opened, for reading and writing: a FIFO, a device
+  // or a directory (or a link to one) is refused without blocking on it.
   virtual Status OpenWritable(const std::string& path, bool truncate,
                               std::unique_ptr<WritableFile>* file) = 0;
   // Atomically replaces `to` with `from`.
@@ -64,9 +79,15 @@ class Env {
   virtual Status ListDir(const std::string& dir, std::vector<std::string>* names) = 0;
   // Makes renames and creations inside dir durable.
   virtual Status SyncDir(const std::string& dir) = 0;
-  // Takes an exclusive lock tied to `path` (created if missing). With
-  // wait=false returns Locked at once when another holder has it.
-  virtual Status Lock(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock) = 0;
+  // Gives `path` the permission bits and the group of `model`, and its owner
+  // where the process may: a file that replaces another keeps what an
+  // administrator set on the one it replaces. Fails when the group cannot be
+  // kept (other accounts would lose their access).
+  virtual Status CopyAccess(const std::string& model, const std::string& path) = 0;
+  // Takes an exclusive lock tied to `path` (created if missing). Returns
+  // Locked, naming the table, when another holder keeps it beyond the wait.
+  virtual Status Lock(const std::string& path, const LockOptions& options,
+                      std::unique_ptr<FileLock>* lock) = 0;
 };
 
 // An Env whose files live in memory: for tests and the fuzzer. Thread-safe.

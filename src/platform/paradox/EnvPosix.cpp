@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "paradox/Env.h"
@@ -19,6 +22,34 @@ Status PosixError(const std::string& path, const char* what, int err) {
   std::string msg = std::string(what) + ": " + std::strerror(err);
   if (err == ENOENT) return Status::NotFound(path, msg);
   return Status::IOError(path, msg);
+}
+
+// Opens a file that must be regular, without ever blocking on a FIFO or a
+// device: O_NONBLOCK for the open itself, the type checked on the open
+// descriptor (so a link is judged by what it points to), then blocking mode
+// again for the reads and writes.
+Status OpenRegular(const std::string& path, int flags, mode_t mode, const char* what, int* fd_out,
+                   struct stat* st) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd < 0) return PosixError(path, what, errno);
+  if (::fstat(fd, st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return PosixError(path, "cannot stat", err);
+  }
+  if (!S_ISREG(st->st_mode)) {
+    ::close(fd);
+    const char* kind = S_ISDIR(st->st_mode)                           ? "a directory"
+                       : S_ISFIFO(st->st_mode)                        ? "a FIFO"
+                       : S_ISCHR(st->st_mode) || S_ISBLK(st->st_mode) ? "a device"
+                       : S_ISSOCK(st->st_mode)                        ? "a socket"
+                                                                      : "not a regular file";
+    return Status::IOError(path, std::string("not a regular file (") + kind + ")");
+  }
+  const int fl = ::fcntl(fd, F_GETFL);
+  if (fl >= 0) ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
+  *fd_out = fd;
+  return Status::OK();
 }
 
 class PosixRandomAccessFile final : public RandomAccessFile {
@@ -97,11 +128,10 @@ class PosixWritableFile final : public WritableFile {
 class InProcessLocks {
  public:
   using Key = std::pair<dev_t, ino_t>;
-  bool Acquire(Key key, bool wait) {
+  bool Acquire(Key key, std::chrono::steady_clock::time_point deadline) {
     std::unique_lock<std::mutex> l(mu_);
     while (held_.count(key) != 0) {
-      if (!wait) return false;
-      cv_.wait(l);
+      if (cv_.wait_until(l, deadline) == std::cv_status::timeout && held_.count(key) != 0) return false;
     }
     held_.insert(key);
     return true;
@@ -139,34 +169,40 @@ class PosixFileLock final : public FileLock {
 class PosixEnv final : public Env {
  public:
   Status OpenRandomAccess(const std::string& path, std::unique_ptr<RandomAccessFile>* file) override {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return PosixError(path, "cannot open", errno);
+    int fd = -1;
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      int err = errno;
-      ::close(fd);
-      return PosixError(path, "cannot stat", err);
-    }
-    if (!S_ISREG(st.st_mode)) {
-      ::close(fd);
-      return Status::IOError(path, "not a regular file");
-    }
+    Status s = OpenRegular(path, O_RDONLY, 0, "cannot open", &fd, &st);
+    if (!s.ok()) return s;
     file->reset(new PosixRandomAccessFile(path, fd, static_cast<uint64_t>(st.st_size)));
     return Status::OK();
   }
 
   Status OpenWritable(const std::string& path, bool truncate, std::unique_ptr<WritableFile>* file) override {
-    int flags = O_RDWR | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    int fd = ::open(path.c_str(), flags, 0644);
-    if (fd < 0) return PosixError(path, "cannot open for writing", errno);
+    // O_TRUNC waits until the file is known to be regular: a device or FIFO
+    // is never truncated.
+    int fd = -1;
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      int err = errno;
-      ::close(fd);
-      return PosixError(path, "cannot stat", err);
+    // A new file is private until its access is given (CopyAccess): a
+    // table's copy must not be readable by everyone, even for a moment.
+    Status s = OpenRegular(path, O_RDWR | O_CREAT, 0600, "cannot open for writing", &fd, &st);
+    if (!s.ok()) return s;
+    if (truncate && st.st_size != 0) {
+      if (::ftruncate(fd, 0) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return PosixError(path, "cannot empty", err);
+      }
+      st.st_size = 0;
     }
     file->reset(new PosixWritableFile(path, fd, static_cast<uint64_t>(st.st_size)));
     return Status::OK();
+  }
+
+  Status CopyAccess(const std::string& model, const std::string& path) override {
+    struct stat want;
+    if (model.empty()) return FolderDefaults(path);
+    if (::stat(model.c_str(), &want) != 0) return PosixError(model, "cannot stat", errno);
+    return GiveAccess(path, want, want.st_mode & 07777);
   }
 
   Status Rename(const std::string& from, const std::string& to) override {
@@ -204,35 +240,110 @@ class PosixEnv final : public Env {
     return Status::OK();
   }
 
-  Status Lock(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock) override {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return PosixError(path, "cannot open lock file", errno);
+  Status Lock(const std::string& path, const LockOptions& options, std::unique_ptr<FileLock>* lock) override {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + options.wait;
+    int fd = -1;
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      int err = errno;
-      ::close(fd);
-      return PosixError(path, "cannot stat lock file", err);
-    }
+    Status s = OpenLockFile(path, options.like, &fd, &st);
+    if (!s.ok()) return s;
     InProcessLocks::Key key{st.st_dev, st.st_ino};
-    if (!ProcessLocks().Acquire(key, wait)) {
+    if (!ProcessLocks().Acquire(key, deadline)) {
       ::close(fd);
-      return Status::Locked(path, "table is locked by another writer");
+      return InUse(path);
     }
     struct flock fl;
     std::memset(&fl, 0, sizeof fl);
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
+    // Another process's lock is polled for, never waited on without limit.
     for (;;) {
-      if (::fcntl(fd, wait ? F_SETLKW : F_SETLK, &fl) == 0) break;
-      if (errno == EINTR) continue;
-      int err = errno;
+      if (::fcntl(fd, F_SETLK, &fl) == 0) break;
+      const int err = errno;
+      if (err == EINTR) continue;
+      if ((err == EACCES || err == EAGAIN) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        continue;
+      }
       ::close(fd);
       ProcessLocks().Release(key);
-      if (err == EACCES || err == EAGAIN) return Status::Locked(path, "table is locked by another process");
+      if (err == EACCES || err == EAGAIN) return InUse(path);
       return PosixError(path, "cannot lock", err);
     }
     lock->reset(new PosixFileLock(fd, key));
     return Status::OK();
+  }
+
+ private:
+  // The message for a table held by someone else: the table by name.
+  static Status InUse(const std::string& lock_path) {
+    std::string table = BaseName(lock_path);
+    const std::string suffix = ".lock";
+    if (table.size() > suffix.size() &&
+        table.compare(table.size() - suffix.size(), suffix.size(), suffix) == 0)
+      table.resize(table.size() - suffix.size());
+    return Status::Locked("", "table " + table + " is in use by another program or workstation");
+  }
+
+  // Opens (creating when missing) a lock file; a new one takes the table's
+  // permission bits (without execute) and group.
+  static Status OpenLockFile(const std::string& path, const std::string& like, int* fd, struct stat* st) {
+    const int created = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (created >= 0) {
+      ::close(created);
+      struct stat model;
+      const Status s = !like.empty() && ::stat(like.c_str(), &model) == 0
+                           ? GiveAccess(path, model, model.st_mode & 0666)
+                           : FolderDefaults(path);
+      if (!s.ok()) return s;
+    } else if (errno != EEXIST) {
+      return PosixError(path, "cannot create lock file", errno);
+    }
+    return OpenRegular(path, O_RDWR, 0, "cannot open lock file", fd, st);
+  }
+
+  // Gives `path` the owner (where the process may) and group of `model`,
+  // then `mode`. A group that cannot be kept would lock the other accounts
+  // out, so it is an error.
+  static Status GiveAccess(const std::string& path, const struct stat& model, mode_t mode) {
+    struct stat have;
+    if (::stat(path.c_str(), &have) != 0) return PosixError(path, "cannot stat", errno);
+    if ((have.st_uid != model.st_uid || have.st_gid != model.st_gid) &&
+        ::chown(path.c_str(), model.st_uid, model.st_gid) != 0 && have.st_gid != model.st_gid &&
+        ::chown(path.c_str(), static_cast<uid_t>(-1), model.st_gid) != 0) {
+      const int err = errno;
+      return Status::IOError(path, "cannot give it the group " + std::to_string(model.st_gid) +
+                                       " of its table: " + std::strerror(err));
+    }
+    if ((have.st_mode & 07777) != mode && ::chmod(path.c_str(), mode) != 0)
+      return PosixError(path, "cannot give it the permissions of its table", errno);
+    return Status::OK();
+  }
+
+  // A file new to its folder: in a set-group-ID folder (one shared by the
+  // accounts of a group) the folder's read and write bits, the group coming
+  // from the folder; elsewhere what the umask allows.
+  static Status FolderDefaults(const std::string& path) {
+    struct stat folder;
+    mode_t mode = 0666 & ~CurrentUmask();
+    if (::stat(DirName(path).c_str(), &folder) == 0 && (folder.st_mode & S_ISGID))
+      mode = folder.st_mode & 0666;
+    if (::chmod(path.c_str(), mode) != 0) return PosixError(path, "cannot set its permissions", errno);
+    return Status::OK();
+  }
+
+  // The process's umask, read without changing it (umask() would, for a
+  // moment, for every thread).
+  static mode_t CurrentUmask() {
+    FILE* status = std::fopen("/proc/self/status", "re");
+    unsigned mask = 022;
+    if (status) {
+      char line[256];
+      while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "Umask: %o", &mask) == 1) break;
+      std::fclose(status);
+    }
+    return static_cast<mode_t>(mask & 0777);
   }
 };
 

@@ -80,12 +80,22 @@ Status ValidateDefinition(const std::string& name, const std::vector<FieldDef>& 
   return Status::OK();
 }
 
-Status WriteWholeFile(Env* env, const std::string& path, const std::string& data) {
+// Writes a whole file, gives it the access of `model` (empty: the folder's
+// defaults for a new file) and makes it durable.
+Status WriteWholeFile(Env* env, const std::string& path, const std::string& data, const std::string& model) {
   std::unique_ptr<WritableFile> file;
   Status s = env->OpenWritable(path, true, &file);
   if (s.ok()) s = file->Write(0, data);
+  if (s.ok()) s = env->CopyAccess(model, path);
   if (s.ok()) s = file->Sync();
   return s;
+}
+
+LockOptions TableLock(const std::string& table, std::chrono::milliseconds wait) {
+  LockOptions o;
+  o.wait = wait;
+  o.like = table;
+  return o;
 }
 
 }  // namespace
@@ -185,10 +195,10 @@ Status CreateTable(const std::string& path, const std::vector<FieldDef>& fields,
   // Companions first, the .DB last: a table is only visible once all of its
   // files exist.
   std::unique_ptr<FileLock> lock;
-  s = env->Lock(path + kLockSuffix, true, &lock);
+  s = env->Lock(path + kLockSuffix, TableLock({}, WriteOptions().lock_wait), &lock);
   if (!s.ok()) return s;
   if (std::any_of(fields.begin(), fields.end(), [](const FieldDef& fd) { return IsBlobType(fd.type); })) {
-    s = WriteWholeFile(env, CompanionPath(env, path, "mb"), BlobFileWriter::EmptyFile());
+    s = WriteWholeFile(env, CompanionPath(env, path, "mb"), BlobFileWriter::EmptyFile(), {});
     if (!s.ok()) return s;
   }
   if (options.key_field_count > 0) {
@@ -200,11 +210,11 @@ Status CreateTable(const std::string& path, const std::vector<FieldDef>& fields,
     th.fields = fields;
     th.table_name = name;
     std::string px = BuildPrimaryIndex(th, {}, {}, {}, 2);
-    s = WriteWholeFile(env, CompanionPath(env, path, "px"), px);
+    s = WriteWholeFile(env, CompanionPath(env, path, "px"), px, {});
     if (!s.ok()) return s;
   }
   const std::string tmp = path + kTempSuffix;
-  s = WriteWholeFile(env, tmp, h);
+  s = WriteWholeFile(env, tmp, h, {});
   if (s.ok()) s = env->Rename(tmp, path);
   if (s.ok()) s = env->SyncDir(DirName(path));
   return s;
@@ -223,7 +233,7 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
   w->options_ = options;
   Env* env = w->env_;
   if (!env->Exists(path)) return Status::NotFound(w->name_, "table does not exist");
-  Status s = env->Lock(path + kLockSuffix, options.wait_for_lock, &w->lock_);
+  Status s = env->Lock(path + kLockSuffix, TableLock(path, options.lock_wait), &w->lock_);
   if (!s.ok()) return s;
 
   // Leftovers of an interrupted commit were never renamed into place.
@@ -513,20 +523,29 @@ std::string TableWriter::BuildDataFile(uint8_t stamp, std::vector<std::string>* 
   return out;
 }
 
-Status TableWriter::ReplaceFile(const std::string& path, const std::string& data) {
-  const std::string tmp = path + kTempSuffix;
-  Status s = WriteWholeFile(env_, tmp, data);
-  if (s.ok()) s = env_->Rename(tmp, path);
-  if (s.ok()) s = env_->SyncDir(DirName(path));
-  return s;
+Status TableWriter::PrepareFile(const std::string& path, const std::string& data, std::string* tmp) {
+  *tmp = path + kTempSuffix;
+  return WriteWholeFile(env_, *tmp, data, env_->Exists(path) ? path : path_);
 }
 
 Status TableWriter::Commit() {
+  note_.clear();
   if (!dirty_) return Status::OK();
   const TableHeader& h = table_->header();
   const size_t per_block = (h.block_size() - f::kBlockHeaderSize) / h.record_size;
   if ((rows_.size() + per_block - 1) / per_block > f::kMaxBlockNumber)
     return Status::InvalidArgument(name_, "table would need more than 65535 blocks");
+
+  // Until the commit point, a failure takes back what was written: the
+  // temporary files go, the .MB is cut back, the table is as it was.
+  std::unique_ptr<BlobFileWriter> blobs;
+  std::vector<std::string> temporaries;
+  auto not_stored = [&](Status s) {
+    for (const std::string& tmp : temporaries)
+      if (env_->Exists(tmp)) env_->Remove(tmp);
+    if (blobs) blobs->Abandon();
+    return s;
+  };
 
   // 1. Blob values.
   std::vector<BlobFileWriter::Item> items;
@@ -539,12 +558,13 @@ Status TableWriter::Commit() {
   }
   if (!items.empty()) {
     const std::string mb = CompanionPath(env_, path_, "mb");
-    std::unique_ptr<BlobFileWriter> bw;
-    Status s = BlobFileWriter::Open(env_, mb, !env_->Exists(mb), &bw);
-    if (!s.ok()) return s;
+    const bool create = !env_->Exists(mb);
+    Status s = BlobFileWriter::Open(env_, mb, create, &blobs);
+    if (s.ok() && create) s = env_->CopyAccess(path_, mb);
+    if (!s.ok()) return not_stored(s);
     std::vector<BlobDescriptor> desc;
-    s = bw->Append(items, &desc);
-    if (!s.ok()) return s;
+    s = blobs->Append(items, &desc);
+    if (!s.ok()) return not_stored(s);
     std::vector<size_t> offsets;
     size_t off = 0;
     for (const FieldDef& fd : fields()) {
@@ -560,29 +580,52 @@ Status TableWriter::Commit() {
     for (Row& row : rows_) row.blobs.clear();
   }
 
-  // 2. The data file: the commit point.
+  // 2. The new files, complete and durable beside the old ones.
   const uint8_t stamp = NextStamp(h.change_count);
   std::vector<std::string> first_keys;
   std::vector<uint16_t> blocks, counts;
-  std::string image = BuildDataFile(stamp, &first_keys, &blocks, &counts);
-  Status s = ReplaceFile(path_, image);
-  if (!s.ok()) return s;
-
-  // 3. The primary index, derived from the data file.
-  if (h.keyed()) {
-    std::string px = BuildPrimaryIndex(h, first_keys, blocks, counts, stamp);
-    s = ReplaceFile(CompanionPath(env_, path_, "px"), px);
-    if (!s.ok()) return s;
+  const std::string image = BuildDataFile(stamp, &first_keys, &blocks, &counts);
+  std::string db_tmp, px_tmp;
+  const std::string px_path = h.keyed() ? CompanionPath(env_, path_, "px") : std::string();
+  Status s = PrepareFile(path_, image, &db_tmp);
+  temporaries.push_back(db_tmp);
+  if (s.ok() && h.keyed()) {
+    s = PrepareFile(px_path, BuildPrimaryIndex(h, first_keys, blocks, counts, stamp), &px_tmp);
+    temporaries.push_back(px_tmp);
   }
+  if (!s.ok()) return not_stored(s);
+
+  // 3. The commit point.
+  s = env_->Rename(db_tmp, path_);
+  if (!s.ok()) return not_stored(s);
+
+  // 4. From here on the change is stored: nothing below is a failure.
+  dirty_ = false;
+  std::vector<std::string> notes;
+  if (h.keyed()) {
+    s = env_->Rename(px_tmp, px_path);
+    if (!s.ok()) {
+      env_->Remove(px_tmp);
+      notes.push_back("its index " + BaseName(px_path) + " could not be replaced (" + s.message() +
+                      "); the old index is ignored and rebuilt at the next change");
+    }
+  }
+  s = env_->SyncDir(DirName(path_));
+  if (!s.ok()) notes.push_back("the folder could not be synced (" + s.message() + ")");
 
   OpenOptions oo;
   oo.env = env_;
   oo.fallback_code_page = options_.fallback_code_page;
   std::unique_ptr<Table> reopened;
   s = Table::Open(path_, oo, &reopened);
-  if (!s.ok()) return s;
-  table_ = std::move(reopened);
-  dirty_ = false;
+  if (s.ok())
+    table_ = std::move(reopened);
+  else
+    notes.push_back("it could not be read back (" + s.message() + ")");
+  if (!notes.empty()) {
+    note_ = name_ + ": the change was stored, but ";
+    for (size_t i = 0; i < notes.size(); ++i) note_ += (i ? "; " : "") + notes[i];
+  }
   return Status::OK();
 }
 

@@ -4,15 +4,22 @@
 // every change it makes is based on the current contents: two processes that
 // append at the same time serialise on the lock and both land every record.
 // Changes are kept in memory until Commit(), which replaces the files:
-//   1. new blob values are appended to the .MB (never overwriting anything);
-//   2. the new .DB is written to "<name>.pdxtmp", synced and renamed over
-//      the old one — the commit point;
-//   3. the .PX is rebuilt the same way.
-// A crash before step 2 leaves the old table (plus unreferenced .MB space); a
-// crash after it leaves the new one; a .PX left behind by a crash in step 3
-// is rebuilt by the next commit, and readers only use the .PX as a hint.
+//   1. new blob values are appended to the .MB (never overwriting anything)
+//      and synced;
+//   2. the new .DB and .PX are written to "<name>.pdxtmp" files, given the
+//      permission bits and group of the files they replace, and synced;
+//   3. the .DB's temporary file is renamed over the .DB — the commit point;
+//   4. the .PX's is renamed over the .PX, and the folder synced.
+// Everything that can run out of space happens before the commit point: a
+// failure there reports "not stored", removes the temporary files and cuts
+// the .MB back, so that a retry starts from the same files. After the commit
+// point the change is stored whatever happens; a failure in step 4 leaves an
+// index older than its table, which readers detect and the next commit
+// rebuilds, and Commit reports it in commit_note() rather than as a failure.
+// A crash anywhere leaves the old table or the new one.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,8 +49,9 @@ Status CreateTable(const std::string& path, const std::vector<FieldDef>& fields,
 
 struct WriteOptions {
   Env* env = nullptr;
-  // false: Open fails with Locked at once when another writer holds the lock.
-  bool wait_for_lock = true;
+  // How long Open waits while another writer holds the table; then it fails
+  // with Locked ("table X is in use by another program or workstation").
+  std::chrono::milliseconds lock_wait{5000};
   uint16_t fallback_code_page = 437;
 };
 
@@ -72,9 +80,13 @@ class TableWriter {
   Status Update(uint32_t index, const Record& record, uint32_t* new_index = nullptr);
   Status Delete(uint32_t index);
 
-  // Writes all changes (see the file comment). After a failed Commit the
-  // writer's contents are undefined: destroy it and open again.
+  // Writes all changes (see the file comment). A failure means the change
+  // was not stored and the files are as they were; the writer's contents
+  // are then undefined: destroy it and open again.
   Status Commit();
+  // After a Commit that succeeded: empty, or what could not be completed
+  // after the change was stored (an index left to rebuild), for the user.
+  const std::string& commit_note() const { return note_; }
 
  private:
   struct Row {
@@ -89,7 +101,9 @@ class TableWriter {
   std::string KeyText(const std::string& raw);
   std::string BuildDataFile(uint8_t stamp, std::vector<std::string>* first_keys,
                             std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts);
-  Status ReplaceFile(const std::string& path, const std::string& data);
+  // Writes `data` beside `path` as its replacement-to-be, with the access of
+  // the file it will replace, synced; *tmp receives its name.
+  Status PrepareFile(const std::string& path, const std::string& data, std::string* tmp);
 
   Env* env_ = nullptr;
   std::string path_;
@@ -100,6 +114,7 @@ class TableWriter {
   std::vector<Row> rows_;
   uint32_t auto_increment_ = 0;
   bool dirty_ = false;
+  std::string note_;
 };
 
 // Convenience: open, insert one record, commit.

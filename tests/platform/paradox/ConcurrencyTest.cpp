@@ -62,11 +62,68 @@ TEST(Concurrency, SecondWriterWithoutWaitingIsToldTheTableIsLocked) {
   std::unique_ptr<TableWriter> first, second;
   ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &first).ok());
   WriteOptions no_wait;
-  no_wait.wait_for_lock = false;
+  no_wait.lock_wait = std::chrono::milliseconds(0);
   Status s = TableWriter::Open(path, no_wait, &second);
   EXPECT_TRUE(s.IsLocked()) << s.ToString();
+  EXPECT_EQ(s.message(), "table locked.db is in use by another program or workstation");
   first.reset();
   EXPECT_TRUE(TableWriter::Open(path, no_wait, &second).ok());
+}
+
+// A writer blocked by another process's lock gives up after its bounded
+// wait, says who holds the table, and changes nothing.
+TEST(Concurrency, AWriterBlockedByAnotherProcessGivesUpAfterItsWait) {
+  testing::TempDir dir;
+  const std::string path = dir.File("held.db");
+  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("N")}, CreateOptions()).ok());
+  ASSERT_TRUE(AppendRecord(path, {Value::Int(1)}).ok());
+  int ready[2], release[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    // Holds the table until told to let go (or the parent goes away).
+    std::unique_ptr<TableWriter> w;
+    const bool held = TableWriter::Open(path, WriteOptions(), &w).ok();
+    char c = held ? 'y' : 'n';
+    if (write(ready[1], &c, 1) != 1) _exit(2);
+    if (read(release[0], &c, 1) < 0) _exit(3);
+    _exit(held ? 0 : 1);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  WriteOptions wo;
+  wo.lock_wait = std::chrono::milliseconds(300);
+  std::unique_ptr<TableWriter> w;
+  const Status s = TableWriter::Open(path, wo, &w);
+  EXPECT_TRUE(s.IsLocked()) << s.ToString();
+  EXPECT_EQ(s.message(), "table held.db is in use by another program or workstation");
+  EXPECT_NE(AppendRecord(path, {Value::Int(2)}, wo).message().find("in use"), std::string::npos);
+  ASSERT_EQ(write(release[1], "x", 1), 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(holder, &status, 0), holder);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(testing::ReadAll(path).size(), 1u) << "nothing changed";
+  // Once the holder has let go, the same change goes through.
+  EXPECT_TRUE(AppendRecord(path, {Value::Int(2)}, wo).ok());
+  for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+
+// A second writer opened by mistake in the same process waits a bounded
+// time too, instead of sleeping for ever.
+TEST(Concurrency, ASecondWriterInTheSameProcessGivesUpAfterItsWait) {
+  testing::TempDir dir;
+  const std::string path = dir.File("twice.db");
+  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("N")}, CreateOptions()).ok());
+  std::unique_ptr<TableWriter> first, second;
+  ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &first).ok());
+  WriteOptions wo;
+  wo.lock_wait = std::chrono::milliseconds(200);
+  const Status s = TableWriter::Open(path, wo, &second);
+  EXPECT_TRUE(s.IsLocked()) << s.ToString();
+  EXPECT_EQ(s.message(), "table twice.db is in use by another program or workstation");
 }
 
 }  // namespace

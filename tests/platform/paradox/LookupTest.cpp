@@ -51,8 +51,9 @@ class CountingEnv : public Env {
   bool Exists(const std::string& p) override { return base_->Exists(p); }
   Status ListDir(const std::string& d, std::vector<std::string>* n) override { return base_->ListDir(d, n); }
   Status SyncDir(const std::string& d) override { return base_->SyncDir(d); }
-  Status Lock(const std::string& p, bool w, std::unique_ptr<FileLock>* l) override {
-    return base_->Lock(p, w, l);
+  Status CopyAccess(const std::string& m, const std::string& p) override { return base_->CopyAccess(m, p); }
+  Status Lock(const std::string& p, const LockOptions& o, std::unique_ptr<FileLock>* l) override {
+    return base_->Lock(p, o, l);
   }
 
  private:

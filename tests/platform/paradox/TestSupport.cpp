@@ -43,6 +43,23 @@ void WriteFile(const std::string& path, const std::string& data) {
   out.write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
+void CopyFiles(Env* from, Env* to, const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    std::unique_ptr<RandomAccessFile> in;
+    ASSERT_TRUE(from->OpenRandomAccess(path, &in).ok()) << path;
+    std::string data;
+    ASSERT_TRUE(in->Read(0, in->Size(), &data).ok()) << path;
+    std::unique_ptr<WritableFile> out;
+    ASSERT_TRUE(to->OpenWritable(path, true, &out).ok()) << path;
+    ASSERT_TRUE(out->Write(0, data).ok()) << path;
+  }
+}
+
+uint64_t FileSize(Env* env, const std::string& path) {
+  std::unique_ptr<RandomAccessFile> f;
+  return env->OpenRandomAccess(path, &f).ok() ? f->Size() : 0;
+}
+
 std::vector<Record> ReadAll(const std::string& path, Env* env) {
   std::vector<Record> rows;
   OpenOptions o;
@@ -110,5 +127,9 @@ Status FailingEnv::Rename(const std::string& from, const std::string& to) {
 Status FailingEnv::Remove(const std::string& p) { return Step() ? base_->Remove(p) : Crashed(p); }
 
 Status FailingEnv::SyncDir(const std::string& d) { return Step() ? base_->SyncDir(d) : Crashed(d); }
+
+Status FailingEnv::CopyAccess(const std::string& model, const std::string& p) {
+  return Step() ? base_->CopyAccess(model, p) : Crashed(p);
+}
 
 }  // namespace orba::pdx::testing

@@ -28,6 +28,11 @@ class TempDir {
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);
 
+// Copies files from one Env to another (a snapshot of a table).
+void CopyFiles(Env* from, Env* to, const std::vector<std::string>& paths);
+// The size of a file, 0 when it is missing.
+uint64_t FileSize(Env* env, const std::string& path);
+
 // Reads every record; fails the calling test on error.
 std::vector<Record> ReadAll(const std::string& path, Env* env = nullptr);
 
@@ -48,8 +53,9 @@ class FailingEnv : public Env {
   bool Exists(const std::string& p) override { return base_->Exists(p); }
   Status ListDir(const std::string& d, std::vector<std::string>* n) override { return base_->ListDir(d, n); }
   Status SyncDir(const std::string& d) override;
-  Status Lock(const std::string& p, bool w, std::unique_ptr<FileLock>* l) override {
-    return base_->Lock(p, w, l);
+  Status CopyAccess(const std::string& model, const std::string& p) override;
+  Status Lock(const std::string& p, const LockOptions& o, std::unique_ptr<FileLock>* l) override {
+    return base_->Lock(p, o, l);
   }
   // true when the operation may go ahead.
   bool Step() { return ++count_ < fail_at_; }
