@@ -15,6 +15,8 @@ enum class ErrorMessage : int {
   Title = 16,                  // the caption text of the main window
   NoRight = 17,                // an icon or list key for an option the user may not run
   JobCostFilesMissing = 19,    // the company's job-cost files are not set up
+  SettingsUnusable = 20,       // "The settings file %1 %2. The default settings are used."
+  SettingsProblemFirst = 21,   // 21 + the problem\'s kind: what %2 says of the file
 };
 
 constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }

@@ -61,26 +61,35 @@ class StatusPanel : public QLabel {
 // The messages in English until a language table replaces them.
 const QStringList& designMessages() {
   static const QStringList lines = {
-      QStringLiteral("The picture could not be loaded."),                    // 0
-      QStringLiteral("A shortcut for this option already exists."),          // 1
-      QString(),                                                             // 2
-      QStringLiteral(" (General ledger)"),                                   // 3
-      QStringLiteral(" (Accounts receivable)"),                              // 4
-      QStringLiteral(" (Accounts payable)"),                                 // 5
-      QStringLiteral(" (Invoicing)"),                                        // 6
-      QStringLiteral(" (System)"),                                           // 7
-      QStringLiteral(" (Inventory)"),                                        // 8
-      QStringLiteral(" (Purchase orders)"),                                  // 9
-      QStringLiteral(" (Payroll)"),                                          // 10
-      QStringLiteral(" (Tracker)"),                                          // 11
-      QStringLiteral(" (Job cost)"),                                         // 12
-      QStringLiteral("Please open a tracker account first."),                // 13
-      QStringLiteral("A library needed by the payroll module is missing."),  // 14
-      QStringLiteral("The payroll files of this company are not set up."),   // 15
-      QStringLiteral("Castellan/Orba"),                                      // 16
-      QStringLiteral("You are not allowed to run this option."),             // 17
-      QString(),                                                             // 18
-      QStringLiteral("The job-cost files of this company are not set up."),  // 19
+      QStringLiteral("The picture could not be loaded."),                         // 0
+      QStringLiteral("A shortcut for this option already exists."),               // 1
+      QString(),                                                                  // 2
+      QStringLiteral(" (General ledger)"),                                        // 3
+      QStringLiteral(" (Accounts receivable)"),                                   // 4
+      QStringLiteral(" (Accounts payable)"),                                      // 5
+      QStringLiteral(" (Invoicing)"),                                             // 6
+      QStringLiteral(" (System)"),                                                // 7
+      QStringLiteral(" (Inventory)"),                                             // 8
+      QStringLiteral(" (Purchase orders)"),                                       // 9
+      QStringLiteral(" (Payroll)"),                                               // 10
+      QStringLiteral(" (Tracker)"),                                               // 11
+      QStringLiteral(" (Job cost)"),                                              // 12
+      QStringLiteral("Please open a tracker account first."),                     // 13
+      QStringLiteral("A library needed by the payroll module is missing."),       // 14
+      QStringLiteral("The payroll files of this company are not set up."),        // 15
+      QStringLiteral("Castellan/Orba"),                                           // 16
+      QStringLiteral("You are not allowed to run this option."),                  // 17
+      QString(),                                                                  // 18
+      QStringLiteral("The job-cost files of this company are not set up."),       // 19
+      QStringLiteral("The settings file %1 %2. The default settings are used."),  // 20
+      QStringLiteral("is not a file (%1)"),                                       // 21
+      QStringLiteral("cannot be read (%1)"),                                      // 22
+      QStringLiteral("is larger than 1 MB"),                                      // 23
+      QStringLiteral("is empty"),                                                 // 24
+      QStringLiteral("holds binary data, not settings"),                          // 25
+      QStringLiteral("is UTF-16 text; settings files are UTF-8"),                 // 26
+      QStringLiteral("is not UTF-8 text"),                                        // 27
+      QStringLiteral("has no [Orba] or [Settings] section"),                      // 28
   };
   return lines;
 }
@@ -192,7 +201,6 @@ void TLogoAppForm::FormCreate() {
 
   link().set(LinkRecord::Field::OptionContext, QString());
   ReadSettings();
-
   const QString picture = WallpaperPath(link().get(LinkRecord::Field::ProgramDir));
   if (!Wallpaper1->loadFromFile(picture))
     controls::Messages::show(message(ErrorMessage::PictureNotLoaded), this);
@@ -217,9 +225,26 @@ void TLogoAppForm::ReadSettings() {
   shell_ = reading.shell;
   applySettingsToLink(reading, link());
   localization::setProgramDirectory(reading.programDir);
-  if (reading.language == 1 || reading.language == 2)
-    translateAtStartup(QStringLiteral("MainMenu") + reading.languageCode);
+  // Translated first, so that the settings' problems are told in the
+  // language they give; but told before anything that follows from the
+  // defaults, a language table not found among them.
+  QString translationError;
+  if (reading.language == 1 || reading.language == 2) {
+    try {
+      translate(QStringLiteral("MainMenu") + reading.languageCode);
+    } catch (const data::DatabaseError& e) {
+      translationError = e.message();
+    }
+  }
+  for (const settings::SettingsProblem& problem : settings_.problems()) {
+    QString what = Error_Messages->line(dispatch::lineOf(ErrorMessage::SettingsProblemFirst) +
+                                        static_cast<int>(problem.kind));
+    if (what.contains(QLatin1String("%1"))) what = what.arg(problem.detail);
+    controls::Messages::error(message(ErrorMessage::SettingsUnusable).arg(problem.file, what), this);
+  }
+  if (!translationError.isEmpty()) controls::Messages::error(translationError, this);
   rawDataDrive_ = reading.rawDataDrive;
+  data::Table::setLockWait(std::chrono::seconds(reading.lockWaitSeconds));
   session::setSharedLockDirectory(reading.rawDataDrive.toStdString());
   placement_ = WindowPlacement::parse(shell_.Form);
   runner_->setPayrollInstalled(shell_.payrollInstalled());

@@ -20,6 +20,8 @@ OrbaApplication::OrbaApplication(Options options)
       progress_(options_.progressLibraries) {
   // An error escaping from a menu click is shown like every other error.
   controls::MenuItem::setErrorReporter([](const QString& text) { controls::Messages::error(text); });
+  // A change stored with something left to repair is said, not hidden.
+  data::Table::setNoteHandler([](const QString& text) { controls::Messages::information(text); });
   if (!printers::PrinterCatalog::hasInstance())
     printers::PrinterCatalog::setInstance(makeSystemPrinterCatalog());
 }

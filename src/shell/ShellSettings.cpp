@@ -43,6 +43,10 @@ SettingsReading readShellSettings(const settings::SettingsStore& store) {
                    : r.language == 2 ? QStringLiteral("fr")
                                      : QString();
 
+  // How many seconds a change waits for a table another workstation holds.
+  const int wait = orba("LockWait", QStringLiteral("5")).trimmed().toInt(&ok, 10);
+  r.lockWaitSeconds = ok && wait >= 0 && wait <= 600 ? wait : 5;
+
   r.programDir = orba("pgmdrive", kDefaultProgramDrive);
   r.dataDir = orba("datadrive", kDefaultDataDrive);
   r.rawDataDrive = r.dataDir;

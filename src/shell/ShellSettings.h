@@ -55,7 +55,8 @@ struct SettingsReading {
   QString customer;
   int language = 1;
   QString languageCode = QStringLiteral("en");
-  QString rawDataDrive;  // also the shared lock-control directory
+  QString rawDataDrive;     // also the shared lock-control directory
+  int lockWaitSeconds = 5;  // LockWait: how long a change waits for a table in use
   QString programDir;
   QString dataDir;
 };

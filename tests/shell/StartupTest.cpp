@@ -101,3 +101,34 @@ TEST_F(StartupTest, SettingsReachTheLinkRecordAndTheFormats) {
   EXPECT_EQ(orba::formats::RegionalFormats::instance().formatCurrency(-2), "(2.00€)");
   EXPECT_EQ(app.mainWindow()->rawDataDrive(), dir.path());
 }
+
+TEST_F(StartupTest, AnUnusableSettingsFileIsNamedFirstAndTheDefaultsAreUsed) {
+  QDir().mkpath(dir.filePath("orba.ini"));  // a folder where the file should be
+  OrbaApplication app(options());
+  app.start();
+  ASSERT_GE(messages.size(), 2) << messages.join('|').toStdString();
+  EXPECT_EQ(messages[0], "The settings file " + dir.filePath("orba.ini") +
+                             " is not a file (a directory). The default settings are used.");
+  EXPECT_GT(messages.indexOf("The picture could not be loaded."), 0)
+      << "what follows from the defaults comes after";
+  EXPECT_TRUE(messages[1].contains("/opt/castellan/Orba/languages")) << "the default program folder's tables";
+  EXPECT_EQ(LinkRecord::instance().get(LinkRecord::Field::DataDir), "/var/opt/castellan/Orba/data");
+}
+
+TEST_F(StartupTest, TheSettingsMessageIsInTheLanguageTheReadableFileGives) {
+  {
+    QFile f(dir.filePath("orba.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("\x00\x01binary", 8));
+    QFile u(dir.filePath("user.ini"));
+    ASSERT_TRUE(u.open(QIODevice::WriteOnly));
+    u.write(QString("[Orba]\npgmdrive=%1\ndatadrive=%1\nlanguage=2\n").arg(dir.path()).toUtf8());
+  }
+  OrbaApplication app(options());
+  app.start();
+  ASSERT_EQ(messages.size(), 1) << messages.join('|').toStdString();
+  EXPECT_EQ(messages[0],
+            "Le fichier de paramètres " + dir.filePath("orba.ini") +
+                " contient des données binaires et non des paramètres. Les paramètres par défaut "
+                "sont utilisés.");
+}

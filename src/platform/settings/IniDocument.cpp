@@ -69,6 +69,12 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
   return lines_[i].value;
 }
 
+bool IniDocument::hasSections() const {
+  for (const Line& line : lines_)
+    if (line.kind == Line::Section) return true;
+  return false;
+}
+
 int IniDocument::lastLineOfSection(const QString& section) const {
   int last = -1;
   bool inside = false;

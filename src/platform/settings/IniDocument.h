@@ -20,6 +20,8 @@ class IniDocument {
   QString serialize() const;
 
   std::optional<QString> value(const QString& section, const QString& name) const;
+  // At least one "[section]" line.
+  bool hasSections() const;
   // Replaces the value, or appends it (and its section) when absent.
   void setValue(const QString& section, const QString& name, const QString& value);
 

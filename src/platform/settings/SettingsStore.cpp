@@ -11,13 +11,6 @@ namespace orba::settings {
 
 namespace {
 
-IniDocument readDocument(const QString& path) {
-  if (path.isEmpty()) return {};
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return IniDocument::parse(QString::fromUtf8(file.readAll()));
-}
-
 QString envOr(const char* name, const QString& fallback) {
   const QString value = qEnvironmentVariable(name);
   return value.isEmpty() ? fallback : value;
@@ -35,8 +28,12 @@ SettingsStore::Paths SettingsStore::defaultPaths() {
 SettingsStore::SettingsStore(Paths paths) : paths_(std::move(paths)) { reload(); }
 
 void SettingsStore::reload() {
-  machine_ = readDocument(paths_.machineFile);
-  user_ = readDocument(paths_.userFile);
+  problems_.clear();
+  std::optional<SettingsProblem> problem;
+  machine_ = readSettingsFile(paths_.machineFile, &problem);
+  if (problem) problems_.push_back(*problem);
+  user_ = readSettingsFile(paths_.userFile, &problem);
+  if (problem) problems_.push_back(*problem);
 }
 
 std::optional<QString> SettingsStore::value(const QString& section, const QString& name) const {
@@ -59,7 +56,14 @@ bool SettingsStore::writeValue(const QString& path, const QString& section, cons
     return false;
   }
   // Re-read under the lock: another process may have written since we loaded.
-  IniDocument doc = readDocument(path);
+  // A file that is not usable settings is not replaced: what it holds would
+  // be lost.
+  std::optional<SettingsProblem> problem;
+  IniDocument doc = readSettingsFile(path, &problem);
+  if (problem && problem->kind != SettingsProblem::Kind::Empty) {
+    if (error) *error = problem->describe();
+    return false;
+  }
   doc.setValue(section, name, value);
   QSaveFile out(path);
   if (!out.open(QIODevice::WriteOnly) || out.write(doc.serialize().toUtf8()) < 0 || !out.commit()) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 #include "IniDocument.h"
+#include "SettingsFile.h"
 
 namespace orba::settings {
 
@@ -33,8 +35,12 @@ class SettingsStore {
 
   const Paths& paths() const { return paths_; }
 
-  // Re-reads both files; missing or unreadable files read as empty.
+  // Re-reads both files; a missing file reads as empty, and so does one that
+  // cannot be used, which is then among problems().
   void reload();
+  // The files of the last reload that exist but cannot be used (their values
+  // take their defaults), machine-wide file first.
+  const std::vector<SettingsProblem>& problems() const { return problems_; }
 
   std::optional<QString> value(const QString& section, const QString& name) const;
   QString value(const QString& section, const QString& name, const QString& fallback) const;
@@ -50,6 +56,7 @@ class SettingsStore {
   Paths paths_;
   IniDocument machine_;
   IniDocument user_;
+  std::vector<SettingsProblem> problems_;
 };
 
 }  // namespace orba::settings
