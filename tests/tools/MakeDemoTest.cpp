@@ -177,6 +177,21 @@ TEST_F(MadeDemo, RunsAndLaysOutTheFolders) {
   EXPECT_FALSE(fs::exists(path("data1", ".make-demo-scratch")));
 }
 
+TEST_F(MadeDemo, DataFoldersAreMadeForOneGroup) {
+  EXPECT_NE(first_->output.find("data folders shared by the group"), std::string::npos) << "and says so";
+  for (const char* dir : {"data", "data1", "data2"}) {
+    const fs::path folder = *root_ + "/Orba/" + dir;
+    struct stat st;
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 02770u) << dir;
+    EXPECT_EQ(st.st_gid, getgid()) << dir;
+    for (const auto& e : fs::directory_iterator(folder)) {
+      ASSERT_EQ(::stat(e.path().c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, 0660u) << e.path();
+    }
+  }
+}
+
 TEST_F(MadeDemo, EveryDeclaredFieldIsStoredWithItsTypeAndSize) {
   for (const Expected& e : expected()) {
     SCOPED_TRACE(e.dir + "/" + std::string(e.shape->file));

@@ -13,9 +13,17 @@
 // they are (they may hold what someone typed into the demo since); only
 // what is missing is made. Pictures are rewritten, identically.
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "DemoPictures.h"
 #include "DemoTables.h"
@@ -24,18 +32,53 @@
 
 namespace {
 const char kUsage[] =
-    "usage: orba-make-demo DIR\n"
+    "usage: orba-make-demo [--group=GROUP] DIR\n"
     "Makes a demo installation in DIR, or completes one that is there:\n"
     "  DIR/orba.ini         the settings, with the program and data roots in DIR\n"
     "  DIR/Orba/bin         the program folder, with the wallpaper and shortcut pictures\n"
     "  DIR/Orba/data        the system tables: users, languages, companies, desktops\n"
     "  DIR/Orba/data1, 2    the tables of the two demo companies\n"
     "  DIR/Orba/languages   the folder of the language tables\n"
-    "Existing tables and settings values are kept. Start the desktop on it with\n"
-    "ORBA_SETTINGS=DIR/orba.ini.\n";
+    "Existing tables and settings values are kept. The data folders are made for one group,\n"
+    "as an office shares them: folders 2770 (the group's, set-group-ID), files 0660; the group\n"
+    "is GROUP, or the primary group of the account that runs the tool.\n"
+    "Start the desktop on it with ORBA_SETTINGS=DIR/orba.ini.\n";
+
+// Gives a data folder and its files to the group: the folder 2770 (new files
+// take its group), the files 0660. Returns false with the reason.
+bool shareWithGroup(const QString& folder, gid_t group, QString* error) {
+  const QByteArray path = QFile::encodeName(folder);
+  if (::chown(path.constData(), static_cast<uid_t>(-1), group) != 0 ||
+      ::chmod(path.constData(), 02770) != 0) {
+    *error = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+  }
+  for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+    const QByteArray file = QFile::encodeName(folder + QLatin1Char('/') + name);
+    if (::chown(file.constData(), static_cast<uid_t>(-1), group) != 0 ||
+        ::chmod(file.constData(), 0660) != 0) {
+      *error = folder + QLatin1Char('/') + name + QStringLiteral(": ") +
+               QString::fromLocal8Bit(std::strerror(errno));
+      return false;
+    }
+  }
+  return true;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --group=GROUP is this tool's own option; the rest are every tool's.
+  gid_t group = getgid();
+  if (argc >= 2 && std::strncmp(argv[1], "--group=", 8) == 0) {
+    const struct group* g = getgrnam(argv[1] + 8);
+    if (!g) {
+      std::fprintf(stderr, "orba-make-demo: no group named %s\n", argv[1] + 8);
+      return 2;
+    }
+    group = g->gr_gid;
+    ++argv;
+    --argc;
+  }
   if (const int status = orba::tools::checkToolOptions(argc, argv, "orba-make-demo", kUsage); status >= 0)
     return status;
   if (argc != 2) {
@@ -99,6 +142,19 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  QStringList dataDirs = {dataDir};
+  for (const orba::demo::DemoCompany& company : orba::demo::demoCompanies())
+    dataDirs << dataDir + QString::number(company.code);
+  for (const QString& folder : dataDirs) {
+    QString error;
+    if (!shareWithGroup(folder, group, &error)) {
+      std::fprintf(stderr, "orba-make-demo: cannot share the data folders: %s\n", qPrintable(error));
+      return 1;
+    }
+  }
+  const struct group* named = getgrgid(group);
+  std::printf("data folders shared by the group %s: folders 2770, files 0660 (see docs/administration.md)\n",
+              named ? named->gr_name : std::to_string(group).c_str());
   std::printf("demo installation ready in %s\n", qPrintable(root));
   return 0;
 }

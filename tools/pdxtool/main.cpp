@@ -72,7 +72,7 @@ const Command kCommands[] = {
 };
 
 std::string Usage() {
-  std::string out = "usage:\n";
+  std::string out = "usage: pdxtool [--wait=SECONDS] COMMAND TABLE.db ...\n";
   for (const Command& c : kCommands) out += std::string("  ") + c.help;
   out +=
       "  pdxtool help COMMAND       the text of one command (also: pdxtool COMMAND --help)\n"
