@@ -9,6 +9,7 @@
 #include "Database.h"
 #include "DatabaseError.h"
 #include "Table.h"
+#include "paradox/TableWriter.h"
 
 using namespace orba::data;
 
@@ -314,4 +315,32 @@ TEST(Table, NoMovingWhileARecordIsEdited) {
   EXPECT_EQ(t.table.text("Acc_name"), "Premier");
   t.table.cancel();
   EXPECT_EQ(t.table.text("Acc_name"), "Un");
+}
+
+// Another program (here a second writer held in this process) keeps the
+// table: a change waits its bounded time, fails with the table's name, and
+// changes nothing; the same change goes through once the table is free.
+TEST(DatasetLocks, AChangeToATableInUseFailsAfterTheWaitAndCanBeTriedAgain) {
+  AccountsTable accounts;
+  accounts.add(1, "Cash");
+  const auto previous = Table::lockWait();
+  Table::setLockWait(std::chrono::milliseconds(100));
+  {
+    std::unique_ptr<orba::pdx::TableWriter> holder;
+    ASSERT_TRUE(orba::pdx::TableWriter::Open(accounts.table.filePath().toStdString(), {}, &holder).ok());
+    accounts.table.append();
+    accounts.table.setValue("Acc_number", 2);
+    accounts.table.setValue("Acc_name", "Bank");
+    try {
+      accounts.table.post();
+      FAIL() << "posted while the table was held";
+    } catch (const DatabaseError& e) {
+      EXPECT_TRUE(e.message().contains("table Accounts.DB is in use by another program or workstation"))
+          << e.message().toStdString();
+    }
+  }
+  // Still being inserted: the user tries again.
+  accounts.table.post();
+  Table::setLockWait(previous);
+  EXPECT_EQ(accounts.numbers(), (QList<int>{1, 2}));
 }
