@@ -74,6 +74,12 @@ TEST(SettingsFile, SpecialFilesAreNamedAndNeverBlockOrAbort) {
          ASSERT_TRUE(QFile::link(dir.filePath("fifo"), p));
        },
        "a FIFO"},
+      {"link to a directory",
+       [&](const QString& p) {
+         ASSERT_TRUE(QDir().mkpath(dir.filePath("folder")));
+         ASSERT_TRUE(QFile::link(dir.filePath("folder"), p));
+       },
+       "a directory"},
   };
   for (const Case& c : cases) {
     for (const QString& target : {settings, user}) {
@@ -82,6 +88,7 @@ TEST(SettingsFile, SpecialFilesAreNamedAndNeverBlockOrAbort) {
       QDir(settings).removeRecursively();
       QDir(user).removeRecursively();
       QFile::remove(dir.filePath("fifo"));
+      QDir(dir.filePath("folder")).removeRecursively();
       c.plant(target);
       const std::string result = ReadInChild({settings, user});
       EXPECT_NE(result.find("is not a file (" + std::string(c.says) + ")"), std::string::npos)
