@@ -26,7 +26,7 @@ Outcome run(const QString& program, const QStringList& arguments, const QString&
 }  // namespace
 
 TEST(ToolOptions, HelpPrintsTheUsageAndUnknownOptionsAreRefused) {
-  for (const char* tool : {MAKE_DEMO, PDXTOOL, MAKE_LANGUAGES}) {
+  for (const char* tool : {MAKE_DEMO, PDXTOOL, MAKE_LANGUAGES, ORBA_STREAM}) {
     QTemporaryDir dir;
     for (const char* help : {"--help", "-h"}) {
       const Outcome r = run(tool, {help}, dir.path());

@@ -106,6 +106,10 @@ bool operator==(const CollectionItem& a, const CollectionItem& b);
 struct Property {
   std::string name;  // dotted for nested properties: "Font.Name"
   Value value;
+  // Where the entry starts in the stream it was read from (0 for one made
+  // in memory), so that an error applying it can say where it is. Not part
+  // of the comparison.
+  size_t offset = 0;
 };
 bool operator==(const Property& a, const Property& b);
 
@@ -182,6 +186,21 @@ std::string writeComponentStream(const Component& component);
 // The conventional text form ("object Name: TClass" ... "end"), one line per
 // property, two spaces of indent per level, ending with a newline.
 std::string toText(const Component& component);
+
+// The text form read back into components (several may follow each other),
+// each value in the type the desktop's writer gives it, so that
+// writeComponentStream(fromText(toText(c))) gives back c's bytes.
+struct TextError {
+  size_t line = 0;
+  std::string fault;
+  std::string toString() const;
+};
+struct TextReadResult {
+  std::vector<Component> components;
+  std::optional<TextError> error;
+  bool ok() const { return !error; }
+};
+TextReadResult fromText(std::string_view text);
 
 // Short strings hold Windows-1252 text; the rest of the program speaks UTF-8.
 // Characters the code page lacks become '?' and clear *lossless.

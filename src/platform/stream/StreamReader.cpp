@@ -129,6 +129,7 @@ class Reader {
     std::vector<Property> props;
     while (peek("stream ends inside a property list") != 0) {
       Property p;
+      p.offset = pos_;
       p.name = shortString("stream ends inside a property name");
       p.value = readValue(depth, p.name);
       props.push_back(std::move(p));

@@ -164,6 +164,20 @@ TEST_F(RealStreams, OurWriterReproducesEveryStreamThatUsesTheSmallestIntegers) {
   EXPECT_GE(identical, 27u + 30 + 3 + 8 - 3);
 }
 
+TEST_F(RealStreams, TheTextTwinConvertsBackToTheOriginalBytes) {
+  for (const fs::path& p : files_) {
+    SCOPED_TRACE(p.filename().string());
+    const Loaded l = load(p);
+    const std::string_view stream = std::string_view(l.bytes).substr(l.frame.offset, l.frame.length);
+    const TextReadResult parsed = fromText(slurp(p.string() + ".txt"));
+    ASSERT_TRUE(parsed.ok()) << parsed.error->toString();
+    ASSERT_EQ(parsed.components.size(), l.read.components.size());
+    std::string written;
+    for (const Component& c : parsed.components) written += writeComponentStream(c);
+    EXPECT_TRUE(written == stream) << "the binary of the text differs from the original";
+  }
+}
+
 TEST_F(RealStreams, EveryCutOfASmallRealStreamIsAnError) {
   for (const fs::path& p : files_) {
     if (fs::file_size(p) > 1200) continue;  // the small ones cover every value kind they hold
