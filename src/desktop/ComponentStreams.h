@@ -1,0 +1,19 @@
+#pragma once
+
+#include "PropertyTable.h"
+#include "stream/ComponentStream.h"
+
+namespace orba::desktop {
+
+class TTransparentButton;
+
+// The component stream of each desktop class: its published properties in
+// declared order with their declared defaults (docs/component-stream.md
+// lists them). write() gives the stream of a component under its name;
+// read() applies a stream to an existing component (which takes the stored
+// name) and throws StreamError for an entry it cannot apply.
+const PropertyTable<TTransparentButton>& transparentButtonProperties();
+stream::Component writeComponent(const TTransparentButton& button);
+void readComponent(TTransparentButton& button, const stream::Component& c);
+
+}  // namespace orba::desktop
