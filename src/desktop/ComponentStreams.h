@@ -6,6 +6,7 @@
 namespace orba::desktop {
 
 class TTransparentButton;
+class TWallpaper;
 
 // The component stream of each desktop class: its published properties in
 // declared order with their declared defaults (docs/component-stream.md
@@ -15,5 +16,9 @@ class TTransparentButton;
 const PropertyTable<TTransparentButton>& transparentButtonProperties();
 stream::Component writeComponent(const TTransparentButton& button);
 void readComponent(TTransparentButton& button, const stream::Component& c);
+
+const PropertyTable<TWallpaper>& wallpaperProperties();
+stream::Component writeComponent(const TWallpaper& wallpaper);
+void readComponent(TWallpaper& wallpaper, const stream::Component& c);
 
 }  // namespace orba::desktop

@@ -21,7 +21,7 @@ const std::vector<std::string> kTextAligns = {"ttaTopLeft",    "ttaTop",        
                                               "ttaRight",      "ttaBottomRight", "ttaBottom",
                                               "ttaBottomLeft", "ttaLeft",        "ttaCenter"};
 
-std::vector<PropertyTable<B>::Property> buttonProperties() {
+std::vector<PropertyTable<B>::Property> declaredProperties() {
   std::vector<PropertyTable<B>::Property> t =
       p::tagAndGeometry<B>([](const B& b) { return b.tag(); }, [](B& b, int v) { b.setTag(v); });
   t.push_back(p::boolean<B>("AutoGray", &B::autoGray, &B::setAutoGray, true));
@@ -82,7 +82,7 @@ std::vector<PropertyTable<B>::Property> buttonProperties() {
 }  // namespace
 
 const PropertyTable<TTransparentButton>& transparentButtonProperties() {
-  static const PropertyTable<TTransparentButton> table("TTransparentButton", buttonProperties());
+  static const PropertyTable<TTransparentButton> table("TTransparentButton", declaredProperties());
   return table;
 }
 

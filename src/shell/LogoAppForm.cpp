@@ -161,6 +161,10 @@ void TLogoAppForm::createComponents() {
 
   Wallpaper1 = components_.own(new desktop::TWallpaper(this));
   Wallpaper1->setObjectName(QStringLiteral("Wallpaper1"));
+  // Filling the window's client area, with the desktop's context menu.
+  Wallpaper1->align = desktop::TAlign::alClient;
+  Wallpaper1->popupMenuName = QStringLiteral("PopupMenu");
+  Wallpaper1->tabOrder = 0;
   setCentralWidget(Wallpaper1);
 
   Error_Messages =
