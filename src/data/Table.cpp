@@ -360,6 +360,26 @@ QVariant Table::valueAt(int position, const QString& field) {
   return toVariant(record[static_cast<size_t>(i)], reader_->fields()[static_cast<size_t>(i)].type);
 }
 
+QVariantList Table::valuesAt(int position, const QStringList& fields) {
+  requireActive();
+  QVariantList out;
+  out.reserve(fields.size());
+  if (position < 0 || position >= recordCount()) {
+    for (qsizetype i = 0; i < fields.size(); ++i) out.append(QVariant());
+    return out;
+  }
+  pdx::Record record;
+  readRecord(position, &record);
+  for (const QString& field : fields) {
+    const int i = physicalIndex(field);
+    out.append(
+        i < 0 || static_cast<size_t>(i) >= record.size()
+            ? QVariant()
+            : toVariant(record[static_cast<size_t>(i)], reader_->fields()[static_cast<size_t>(i)].type));
+  }
+  return out;
+}
+
 void Table::setCalculated(const QString& field, const QVariant& value) {
   const int c = calculatedIndex(field);
   if (c < 0 || static_cast<size_t>(c) >= calculated_.size())

@@ -98,6 +98,9 @@ class Table : public QObject {
   QString text(const QString& field) const { return value(field).toString(); }
   // The record at a visible position, without moving the cursor.
   QVariant valueAt(int position, const QString& field);
+  // Several stored fields of the record at a visible position, read once;
+  // an unknown field gives an invalid value.
+  QVariantList valuesAt(int position, const QStringList& fields);
 
   // Keyed lookup on the primary index: true and positioned when found;
   // otherwise the cursor stays where it was.

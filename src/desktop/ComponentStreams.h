@@ -5,6 +5,9 @@
 
 namespace orba::desktop {
 
+class TListPanel;
+class TTamberlyDBGrid;
+class TToDoText;
 class TTransparentButton;
 class TWallpaper;
 
@@ -20,5 +23,17 @@ void readComponent(TTransparentButton& button, const stream::Component& c);
 const PropertyTable<TWallpaper>& wallpaperProperties();
 stream::Component writeComponent(const TWallpaper& wallpaper);
 void readComponent(TWallpaper& wallpaper, const stream::Component& c);
+
+const PropertyTable<TListPanel>& listPanelProperties();
+stream::Component writeComponent(const TListPanel& panel);
+void readComponent(TListPanel& panel, const stream::Component& c);
+
+const PropertyTable<TTamberlyDBGrid>& dbGridProperties();
+stream::Component writeComponent(const TTamberlyDBGrid& grid);
+void readComponent(TTamberlyDBGrid& grid, const stream::Component& c);
+
+const PropertyTable<TToDoText>& toDoTextProperties();
+stream::Component writeComponent(const TToDoText& text);
+void readComponent(TToDoText& text, const stream::Component& c);
 
 }  // namespace orba::desktop

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QTableView>
+#include <string>
+#include <vector>
+
+#include "StreamValues.h"
+#include "TableModel.h"
+#include "Wallpaper.h"
+
+namespace orba::data {
+class DataSource;
+}
+
+namespace orba::desktop {
+
+// The list panels' grid: a view over a lazy table model (rows read on
+// demand, the row count from the table), whole rows selected, nothing
+// edited in place, no row indicator, titles in teal fixed cells, columns
+// that the user can resize, lines between columns and rows.
+//
+// The grid follows its table's cursor: selecting a row makes it the table's
+// current record. A mouse press is reported (OnMouseDown) after the current
+// row has moved to the row under the mouse, so a handler reads the record
+// that was clicked.
+class TTamberlyDBGrid : public QTableView {
+  Q_OBJECT
+ public:
+  explicit TTamberlyDBGrid(QWidget* parent = nullptr);
+
+  data::TableModel* tableModel() const { return model_; }
+  // The data source and the name a stream gives it ("Ar_DataModule.Ar_DataSource").
+  void setDataSource(data::DataSource* source, const QString& name);
+  const QString& dataSourceName() const { return dataSourceName_; }
+  // Names a data source the grid cannot reach by itself: the owner resolves
+  // it (setDataSource) once the stream has been read.
+  void setDataSourceName(const QString& name) { dataSourceName_ = name; }
+
+  // The grid's options as the stream names them (dgTitles, dgRowSelect ...).
+  const std::vector<std::string>& options() const { return options_; }
+  void setOptions(const std::vector<std::string>& options);
+  bool hasOption(const char* option) const;
+
+  // The columns with the widths the user gave them.
+  std::vector<data::TableModel::Column> columns() const;
+  void setColumns(std::vector<data::TableModel::Column> columns);
+
+  TColor fixedColor() const { return fixedColor_; }
+  void setFixedColor(TColor color);
+  const StreamFont& streamFont() const { return font_; }
+  void setStreamFont(const StreamFont& font);
+  const StreamFont& titleFont() const { return titleFont_; }
+  void setTitleFont(const StreamFont& font);
+  bool parentFont() const { return parentFont_; }
+  void setParentFont(bool on);
+
+  int tag = 0;
+  TAlign align = TAlign::alNone;
+  bool ctl3D = true;
+  bool parentCtl3D = true;
+  int tabOrder = -1;
+
+  // Re-reads the table (another program may have changed it), keeping the
+  // current record when it still exists.
+  void refresh();
+
+ signals:
+  void OnMouseDown(orba::desktop::TTamberlyDBGrid* sender, Qt::MouseButton button,
+                   Qt::KeyboardModifiers modifiers, QPoint at);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+ private:
+  void applyStyle();
+  void applyColumnWidths();
+
+  data::TableModel* model_;
+  QString dataSourceName_;
+  std::vector<std::string> options_;
+  TColor fixedColor_ = clTeal;
+  StreamFont font_;
+  StreamFont titleFont_;
+  bool parentFont_ = true;
+};
+
+}  // namespace orba::desktop

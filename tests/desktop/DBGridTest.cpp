@@ -1,0 +1,114 @@
+// The list panels' grid over a real table: its look, the press reported
+// after the row has moved, and its component stream with the columns.
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include "ComponentStreams.h"
+#include "DBGrid.h"
+#include "DataSource.h"
+#include "Table.h"
+#include "paradox/TableWriter.h"
+
+using namespace orba::desktop;
+using orba::data::TableModel;
+
+namespace {
+
+constexpr orba::data::FieldSpec kFields[] = {{"Code", 'A', 10, true, false}, {"Name", 'A', 40, false, false}};
+const orba::data::TableSpec kSpec{"Ar_Table", "cli.DB", 1, kFields};
+
+struct Clients {
+  QTemporaryDir dir;
+  orba::data::Table table{"Ar_Table"};
+  orba::data::DataSource source{"Ar_DataSource", &table};
+  Clients() {
+    table.declare(kSpec);
+    table.setDatabaseName(dir.path());
+    table.createTable();
+    std::unique_ptr<orba::pdx::TableWriter> w;
+    EXPECT_TRUE(orba::pdx::TableWriter::Open(table.filePath().toStdString(), {}, &w).ok());
+    for (int i = 0; i < 40; ++i)
+      EXPECT_TRUE(w->Insert({orba::pdx::Value::Text("C" + std::to_string(100 + i)),
+                             orba::pdx::Value::Text("Client " + std::to_string(i))})
+                      .ok());
+    EXPECT_TRUE(w->Commit().ok());
+    table.open();
+  }
+};
+
+}  // namespace
+
+TEST(DBGrid, RowsSelectedWholeNothingEditedNoIndicatorTealTitles) {
+  Clients clients;
+  TTamberlyDBGrid grid;
+  grid.setDataSource(&clients.source, "Ar_DataModule.Ar_DataSource");
+  grid.resize(400, 300);
+  grid.show();
+  EXPECT_EQ(grid.selectionBehavior(), QAbstractItemView::SelectRows);
+  EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
+  EXPECT_FALSE(grid.verticalHeader()->isVisible()) << "no row indicator";
+  EXPECT_TRUE(grid.horizontalHeader()->isVisible());
+  EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+  EXPECT_TRUE(grid.showGrid());
+  EXPECT_EQ(grid.model()->rowCount(), 40);
+  const QImage shot = grid.grab().toImage();
+  const QRect title = grid.horizontalHeader()->geometry();
+  EXPECT_EQ(shot.pixelColor(title.left() + 20, title.top() + title.height() / 2 - 3).rgb() & 0xFFFFFF,
+            qRgb(0, 128, 128) & 0xFFFFFF)
+      << "teal fixed cells";
+}
+
+TEST(DBGrid, APressIsReportedAfterTheCurrentRowMovedToIt) {
+  Clients clients;
+  TTamberlyDBGrid grid;
+  grid.setDataSource(&clients.source, "Ar_DataModule.Ar_DataSource");
+  grid.resize(400, 300);
+  grid.show();
+  QString seen;
+  QObject::connect(&grid, &TTamberlyDBGrid::OnMouseDown,
+                   [&](TTamberlyDBGrid*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+                     seen = clients.table.text("Code");
+                   });
+  const QRect cell = grid.visualRect(grid.model()->index(5, 1));
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(seen, "C105");
+  EXPECT_EQ(clients.table.recNo(), 5);
+}
+
+TEST(DBGrid, ItsStreamKeepsTheColumnsAndTheWidthsTheUserSet) {
+  Clients clients;
+  TTamberlyDBGrid grid;
+  grid.setObjectName("DBGrid1");
+  grid.setGeometry(2, 15, 500, 200);
+  grid.align = TAlign::alClient;
+  grid.tabOrder = 0;
+  grid.setDataSource(&clients.source, "Ar_DataModule.Ar_DataSource");
+  grid.setColumns({{"Code", "Code", 60, true, true}, {"Name", "Nom", 200, true, true}});
+  grid.show();
+  grid.horizontalHeader()->resizeSection(1, 260);  // as the user drags the title's edge
+  const orba::stream::Component c = writeComponent(grid);
+  const std::string text = orba::stream::toText(c);
+  EXPECT_NE(text.find("DataSource = Ar_DataModule.Ar_DataSource\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("FixedColor = clTeal\n"), std::string::npos);
+  EXPECT_NE(text.find("Options = [dgTitles, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect, "
+                      "dgConfirmDelete, dgCancelOnExit]\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Title.Caption = 'Nom'\n"), std::string::npos);
+  EXPECT_NE(text.find("Width = 260\n"), std::string::npos);
+  EXPECT_NE(text.find("TabOrder = 0\n"), std::string::npos);
+  const std::string first = orba::stream::writeComponentStream(c);
+  TTamberlyDBGrid copy;
+  readComponent(copy, orba::stream::readComponentStream(first).component);
+  EXPECT_EQ(orba::stream::writeComponentStream(writeComponent(copy)), first);
+  EXPECT_EQ(copy.columns()[1].width, 260);
+  EXPECT_EQ(copy.dataSourceName(), "Ar_DataModule.Ar_DataSource");
+
+  orba::stream::Component bad = c;
+  bad.set("Options", orba::stream::Value::Set({"dgSparkles"}));
+  EXPECT_THROW(readComponent(copy, bad), StreamError);
+}
