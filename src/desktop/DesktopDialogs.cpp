@@ -1,8 +1,14 @@
 #include "DesktopDialogs.h"
 
+#include <QFrame>
+#include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+
+#include "Messages.h"
+#include "PictureDialog.h"
 
 namespace orba::desktop {
 
@@ -49,6 +55,63 @@ void TShortcutDlg::clear() {
 void TShortcutDlg::append(const QString& name, const QString& code) {
   OptionNames->addItem(name);
   DllList->addItem(code);
+}
+
+TPropertiesDlg::TPropertiesDlg(QWidget* parent)
+    : SimpleDialog(QStringLiteral("PropertiesDlg"), QStringLiteral("Properties"), {313, 178}, parent) {
+  Bevel1 = components_.own(new QFrame(this));
+  Bevel1->setObjectName(QStringLiteral("Bevel1"));
+  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  Bevel1->setGeometry(8, 8, 297, 129);
+  Image1 = components_.own(new QLabel(this));
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(16, 24, 41, 41);
+  Image1->setScaledContents(true);
+  NewCaption = components_.own(new QLineEdit(this));
+  NewCaption->setObjectName(QStringLiteral("NewCaption"));
+  NewCaption->setGeometry(16, 72, 281, 21);
+  DllLabel = components_.own(new QLabel(QStringLiteral("Option"), this));
+  DllLabel->setObjectName(QStringLiteral("DllLabel"));
+  DllLabel->setGeometry(16, 112, 170, 18);
+  DllLabel->setFont(QFont(QStringLiteral("Arial"), 10));
+  ChangeIcon = components_.own(new QPushButton(QStringLiteral("Change icon"), this));
+  ChangeIcon->setObjectName(QStringLiteral("ChangeIcon"));
+  ChangeIcon->setGeometry(199, 106, 99, 25);
+  connect(ChangeIcon, &QPushButton::clicked, this, &TPropertiesDlg::ChangeIconClick);
+  OKBtn = components_.own(new QPushButton(QStringLiteral("OK"), this));
+  OKBtn->setObjectName(QStringLiteral("OKBtn"));
+  OKBtn->setGeometry(151, 148, 75, 25);
+  OKBtn->setDefault(true);
+  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+  CancelBtn = components_.own(new QPushButton(QStringLiteral("Cancel"), this));
+  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+  CancelBtn->setGeometry(231, 148, 75, 25);
+  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TPropertiesDlg::setPictureDialog(TPictureDlg* dialog, const QString& programDir) {
+  pictures_ = dialog;
+  programDir_ = programDir;
+}
+
+void TPropertiesDlg::setPreview(const QImage& picture) { Image1->setPixmap(QPixmap::fromImage(picture)); }
+
+void TPropertiesDlg::ChangeIconClick() {
+  IconChanged = false;
+  if (!pictures_) return;
+  const QString file = pictures_->choose(programDir_);
+  if (file.isEmpty()) return;
+  // The preview takes a bitmap or a JPEG image; a file that is neither is
+  // said, and the preview keeps what it showed.
+  QImageReader reader(file);
+  const QImage picture = reader.read();
+  if (picture.isNull()) {
+    controls::Messages::error(QStringLiteral("%1: %2").arg(file, reader.errorString()), this);
+    return;
+  }
+  setPreview(picture);
+  chosenFile_ = file;
+  IconChanged = true;
 }
 
 }  // namespace orba::desktop

@@ -21,6 +21,7 @@
 #include "MenuBarMirror.h"
 #include "Messages.h"
 #include "ModuleRunner.h"
+#include "PictureDialog.h"
 #include "PrinterMenu.h"
 #include "RightsMap.h"
 #include "SetCaptions.h"
@@ -181,6 +182,10 @@ void TLogoAppForm::createComponents() {
   TrackerAccounts->hide();
   UserSecurityManager1 =
       components_.own(new dispatch::TUserSecurityManager(QStringLiteral("UserSecurityManager1"), this));
+  PictureDlg = components_.own(new desktop::TPictureDlg(this));
+  MainMenu->find(QStringLiteral("Changeproperties1"))->setOnClick([this](MenuItem&) {
+    Changeproperties1Click();
+  });
 
   // The desktop's context menu, on the wallpaper and on every shortcut icon.
   PopupMenu = components_.own(new MenuItem(QStringLiteral("PopupMenu")));
@@ -262,6 +267,7 @@ void TLogoAppForm::attach(const AppContext& context) {
   UserSecurityManager1->setDataSource(users.User_datasource);
   UserSecurityManager1->setBytesField(QStringLiteral("User_security"));
   runner_->setCatalogue(context.ShortcutDlg);
+  context.PropertiesDlg->setPictureDialog(PictureDlg, link().get(LinkRecord::Field::ProgramDir));
 
   session_ = std::make_unique<LoginSession>(users, companies, link(), shell_);
   companySwitch_ = std::make_unique<CompanySwitch>(companies, users, link());
@@ -297,6 +303,14 @@ void TLogoAppForm::translateAtStartup(const QString& table) {
   } catch (const data::DatabaseError& e) {
     controls::Messages::error(e.message(), this);
   }
+}
+
+void TLogoAppForm::Changeproperties1Click() {
+  const QString file = PictureDlg->choose(link().get(LinkRecord::Field::ProgramDir));
+  if (file.isEmpty()) return;
+  desktopChanged_ = true;
+  if (!Wallpaper1->loadFromFile(file))
+    controls::Messages::show(message(ErrorMessage::PictureNotLoaded), this);
 }
 
 void TLogoAppForm::showPrinterInStatus() { StatusPanels[1]->setText(printerMenu_->currentCaption()); }

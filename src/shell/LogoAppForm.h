@@ -23,8 +23,9 @@ class MenuBarMirror;
 class WrappingMenuBar;
 }  // namespace orba::controls
 namespace orba::desktop {
+class TPictureDlg;
 class TWallpaper;
-}
+}  // namespace orba::desktop
 namespace orba::dispatch {
 class ModuleRunner;
 class TUserSecurityManager;
@@ -73,6 +74,7 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   QListWidget* TrackerAccounts = nullptr;
   controls::MenuItem* PopupMenu = nullptr;
   dispatch::TUserSecurityManager* UserSecurityManager1 = nullptr;
+  desktop::TPictureDlg* PictureDlg = nullptr;
 
   // Wires the window to the other windows and data modules of the run;
   // start-up calls it once, before the window is shown.
@@ -136,6 +138,10 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // Switches every window that follows the language to the clicked item's.
   void English1Click(controls::MenuItem& item);
   void setVersionPanel();
+
+  // Settings > Desktop > Change properties: a new wallpaper picture chosen
+  // in the picture dialog; one that cannot be read keeps the old one.
+  void Changeproperties1Click();
 
  signals:
   // After the window has written its placement on closing.
