@@ -122,6 +122,37 @@ TEST_F(Corruption, BrokenBlockChain) {
              "t.db: header counts 150 records but the table has no data blocks");
 }
 
+// Blocks reused after deletions chain out of file order: the chain is
+// followed as it stands, whatever order the blocks have in the file.
+TEST_F(Corruption, AChainOutOfFileOrderIsFollowed) {
+  const size_t hs = HeaderSize();
+  const size_t bs = static_cast<uint8_t>(db_[f::kBlockSizeCode]) * 1024u;
+  ASSERT_EQ(db_.size(), hs + 3 * bs);
+  // The file's blocks become 3, 2, 1 in chain order.
+  std::string d = db_;
+  d.replace(hs, bs, db_, hs + 2 * bs, bs);
+  d.replace(hs + 2 * bs, bs, db_, hs, bs);
+  auto link = [&](size_t block, uint16_t next, uint16_t prev) {
+    PutU16(d.data() + hs + (block - 1) * bs + f::kBlockNext, next);
+    PutU16(d.data() + hs + (block - 1) * bs + f::kBlockPrev, prev);
+  };
+  link(3, 2, 0);
+  link(2, 1, 3);
+  link(1, 0, 2);
+  PutU16(d.data() + f::kFirstBlock, 3);
+  PutU16(d.data() + f::kLastBlock, 1);
+  ASSERT_TRUE(OpenWith(d).ok());
+  ASSERT_EQ(table_->record_count(), 150u);
+  Record r;
+  for (uint32_t i = 0; i < 150; ++i) {
+    ASSERT_TRUE(table_->ReadRecord(i, &r).ok()) << i;
+    EXPECT_EQ(r[0].int_value(), static_cast<int64_t>(i + 1)) << "record " << i;
+  }
+  // A chain that turns back into the blocks already read still ends on the loop.
+  link(1, 2, 2);
+  EXPECT_EQ(OpenWith(d).message(), "t.db: block chain loops back to block 2");
+}
+
 TEST_F(Corruption, BlobPointersAndMissingCompanions) {
   const size_t hs = HeaderSize();
   // Record 0's memo descriptor: after Id (4), Name (20) and the 1-byte leader.
