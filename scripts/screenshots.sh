@@ -95,3 +95,27 @@ sleep 0.5
 shot menu-bar-750-fr-second-row.png
 xdotool key Escape
 quit
+
+# The wallpaper: the desktop made larger, the demo tile repeated from the
+# inner corner.
+login clerk
+xdotool windowsize "$window" 1000 680
+sleep 1
+shot desktop-wallpaper-1000.png
+quit
+
+# The components by themselves: the seven frame styles of the icon button
+# (enabled, disabled, pressed) over the demo wallpaper, and a list panel's
+# grid over the demo clients.
+gallery() {
+  local title=$1 file=$2
+  shift 2
+  build/bin/desktop_gallery "$@" > "$work/gallery.log" 2>&1 &
+  orba_pid=$!
+  window=$(xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
+  sleep 1
+  shot "$file"
+  quit
+}
+gallery 'Transparent buttons' transparent-button-styles.png buttons "$work/Orba/bin/Cast32.jpg"
+gallery 'Clients' grid-demo-clients.png grid "$work/Orba/data1"

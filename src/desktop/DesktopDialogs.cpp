@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 #include "Messages.h"
 #include "PictureDialog.h"
@@ -29,6 +30,12 @@ TShortcutDlg::TShortcutDlg(QWidget* parent)
   OptionNames = components_.own(new QListWidget(this));
   OptionNames->setObjectName(QStringLiteral("OptionNames"));
   OptionNames->setGeometry(8, 16, 297, 217);
+  OptionNames->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Rows 13 pixels high, as designed for the 8-point font, or the font's
+  // own line height where it needs more, so that no caption is cut.
+  OptionNames->setUniformItemSizes(true);
+  OptionNames->setStyleSheet(QStringLiteral("QListWidget::item { height: %1px; padding: 0px; }")
+                                 .arg(std::max(13, OptionNames->fontMetrics().height())));
   DllList = components_.own(new QListWidget(this));
   DllList->setObjectName(QStringLiteral("DllList"));
   DllList->setGeometry(8, 256, 121, 33);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QListWidget>
+#include <algorithm>
 
 #include "DesktopDialogs.h"
 
@@ -34,4 +35,18 @@ TEST(ShortcutDlg, ComponentsInOrderWithTheirNames) {
   for (QObject* c : dialog.components().components()) names << c->objectName();
   EXPECT_EQ(names, (QStringList{"Label2", "OptionNames", "DllList", "OKBtn", "CancelBtn"}));
   EXPECT_EQ(dialog.objectName(), "ShortcutDlg");
+}
+
+TEST(ShortcutDlg, OneOptionAtATimeInRowsOfThirteenPixelsOrTheFontsHeight) {
+  TShortcutDlg dialog;
+  EXPECT_EQ(dialog.OptionNames->selectionMode(), QAbstractItemView::SingleSelection);
+  dialog.show();
+  EXPECT_EQ(dialog.OptionNames->currentRow(), -1) << "an empty catalogue: nothing selected";
+  for (int i = 0; i < 30; ++i)
+    dialog.append(QStringLiteral("Option %1").arg(i), QStringLiteral("o%1").arg(i));
+  dialog.OptionNames->setCurrentRow(0);
+  dialog.OptionNames->item(3)->setSelected(true);
+  EXPECT_EQ(dialog.OptionNames->selectedItems().size(), 1);
+  const int height = dialog.OptionNames->visualItemRect(dialog.OptionNames->item(1)).height();
+  EXPECT_EQ(height, std::max(13, dialog.OptionNames->fontMetrics().height()));
 }
