@@ -95,6 +95,13 @@ void Table::setMaster(Table* master, const QString& masterField, const QString& 
     });
 }
 
+namespace {
+pdx::Env*& envSetting() {
+  static pdx::Env* env = nullptr;
+  return env;
+}
+}  // namespace
+
 void Table::createTable() {
   if (!spec_) fail(QStringLiteral("no fields are declared"));
   std::vector<pdx::FieldDef> fields;
@@ -102,6 +109,7 @@ void Table::createTable() {
     if (!f.calculated) fields.push_back(toFieldDef(f));
   pdx::CreateOptions options;
   options.key_field_count = static_cast<unsigned>(spec_->keyFields);
+  options.env = envSetting();
   QDir().mkpath(directory());
   const pdx::Status s = pdx::CreateTable(filePath().toStdString(), fields, options);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
@@ -109,7 +117,9 @@ void Table::createTable() {
 
 std::unique_ptr<pdx::Table> Table::openReader() const {
   std::unique_ptr<pdx::Table> reader;
-  const pdx::Status s = pdx::Table::Open(openPath_.toStdString(), {}, &reader);
+  pdx::OpenOptions options;
+  options.env = envSetting();
+  const pdx::Status s = pdx::Table::Open(openPath_.toStdString(), options, &reader);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
   return reader;
 }
@@ -128,12 +138,14 @@ Table::NoteHandler& noteHandler() {
 void Table::setLockWait(std::chrono::milliseconds wait) { lockWaitSetting() = wait; }
 std::chrono::milliseconds Table::lockWait() { return lockWaitSetting(); }
 void Table::setNoteHandler(NoteHandler handler) { noteHandler() = std::move(handler); }
+void Table::setEnv(pdx::Env* env) { envSetting() = env; }
 
 std::unique_ptr<pdx::TableWriter> Table::openWriter() const {
   // Another program may hold the table for a moment; a hung one must not
   // freeze the window, so waiting has a limit.
   pdx::WriteOptions options;
   options.lock_wait = lockWaitSetting();
+  options.env = envSetting();
   std::unique_ptr<pdx::TableWriter> writer;
   const pdx::Status s = pdx::TableWriter::Open(openPath_.toStdString(), options, &writer);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
@@ -472,13 +484,25 @@ void Table::append() {
   original_.clear();
   editing_.assign(reader_->fields().size(), pdx::Value::Null());
   state_ = State::Insert;
+  linkToMaster(editing_);
+}
+
+void Table::linkToMaster(std::vector<pdx::Value>& record) const {
   // A detail's new record belongs to the master's current record.
-  if (master_ && master_->isActive() && master_->recordCount() > 0) {
-    const int field = physicalIndex(detailField_);
-    pdx::Value link;
-    if (field >= 0 && fromVariant(master_->value(masterField_),
-                                  reader_->fields()[static_cast<size_t>(field)].type, &link, nullptr))
-      editing_[static_cast<size_t>(field)] = std::move(link);
+  if (!master_ || !master_->isActive() || master_->recordCount() == 0) return;
+  const int field = physicalIndex(detailField_);
+  pdx::Value link;
+  if (field >= 0 && fromVariant(master_->value(masterField_),
+                                reader_->fields()[static_cast<size_t>(field)].type, &link, nullptr))
+    record[static_cast<size_t>(field)] = std::move(link);
+}
+
+void Table::requireValues(const std::vector<pdx::Value>& record) const {
+  if (!spec_) return;
+  for (const FieldSpec& f : spec_->fields) {
+    const int i = f.required && !f.calculated ? physicalIndex(qstr(f.name)) : -1;
+    if (i >= 0 && record[static_cast<size_t>(i)].is_null())
+      fail(QStringLiteral("field %1 must have a value").arg(qstr(f.name)));
   }
 }
 
@@ -526,12 +550,7 @@ bool findRecord(pdx::TableWriter& writer, uint32_t hint, const pdx::Record& orig
 
 void Table::post() {
   if (state_ != State::Edit && state_ != State::Insert) return;
-  if (spec_)
-    for (const FieldSpec& f : spec_->fields) {
-      const int i = f.required && !f.calculated ? physicalIndex(qstr(f.name)) : -1;
-      if (i >= 0 && editing_[static_cast<size_t>(i)].is_null())
-        fail(QStringLiteral("field %1 must have a value").arg(qstr(f.name)));
-    }
+  requireValues(editing_);
 
   std::unique_ptr<pdx::TableWriter> writer = openWriter();
   uint32_t index = 0;

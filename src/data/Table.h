@@ -127,6 +127,10 @@ class Table : public QObject {
   using NoteHandler = std::function<void(const QString&)>;
   static void setNoteHandler(NoteHandler handler);
 
+  // The file system every table of the process reads and writes through;
+  // nullptr (the default) is the system's. Tests put faults here.
+  static void setEnv(pdx::Env* env);
+
   QByteArray blob(const QString& field) const { return value(field).toByteArray(); }
   void setBlob(const QString& field, const QByteArray& data) { setValue(field, data); }
 
@@ -156,6 +160,10 @@ class Table : public QObject {
   std::unique_ptr<pdx::TableWriter> openWriter() const;
   void commit(pdx::TableWriter& writer);
   [[noreturn]] void fail(const QString& what) const;
+  // Fills in the master's link of a detail's new record.
+  void linkToMaster(std::vector<pdx::Value>& record) const;
+  void requireValues(const std::vector<pdx::Value>& record) const;
+  friend class TableTransaction;
 
   const TableSpec* spec_ = nullptr;
   QString databaseName_;

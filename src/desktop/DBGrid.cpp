@@ -1,7 +1,9 @@
 #include "DBGrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 
 #include "DataSource.h"
@@ -118,6 +120,13 @@ void TTamberlyDBGrid::mousePressEvent(QMouseEvent* event) {
   // handler sees the record under the mouse.
   QTableView::mousePressEvent(event);
   emit OnMouseDown(this, event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TTamberlyDBGrid::keyPressEvent(QKeyEvent* event) {
+  QPointer<TTamberlyDBGrid> self(this);
+  emit OnKeyDown(this, event->key(), event->modifiers());
+  // A handler may have run a module that closed the desktop meanwhile.
+  if (self) QTableView::keyPressEvent(event);
 }
 
 }  // namespace orba::desktop

@@ -67,9 +67,12 @@ class TTamberlyDBGrid : public QTableView {
  signals:
   void OnMouseDown(orba::desktop::TTamberlyDBGrid* sender, Qt::MouseButton button,
                    Qt::KeyboardModifiers modifiers, QPoint at);
+  // A key pressed in the grid, before the grid moves on it.
+  void OnKeyDown(orba::desktop::TTamberlyDBGrid* sender, int key, Qt::KeyboardModifiers modifiers);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
  private:

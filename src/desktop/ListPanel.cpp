@@ -1,6 +1,18 @@
 #include "ListPanel.h"
 
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+#include <algorithm>
+
 namespace orba::desktop {
+
+namespace {
+// The frame the list keeps inside the panel's edges.
+constexpr int kFrame = 2;
+constexpr int kTitleRowHeight = 34;
+}  // namespace
 
 TListPanel::TListPanel(const QString& name, QWidget* parent) : QGroupBox(parent) {
   setObjectName(name);
@@ -17,12 +29,146 @@ void TListPanel::setColor(TColor color) {
 
 void TListPanel::setStreamFont(const StreamFont& font) {
   font_ = font;
-  if (!parentFont_) setFont(font_.toQFont());
+  if (!parentFont_) {
+    setFont(font_.toQFont());
+    // The caption is drawn in the font's colour.
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, toQColor(font_.color));
+    setPalette(p);
+  }
 }
 
 void TListPanel::setParentFont(bool on) {
   parentFont_ = on;
-  if (!on) setFont(font_.toQFont());
+  if (!on) setStreamFont(font_);
+}
+
+void TListPanel::setTitleButtons(QToolButton* reduce, QToolButton* enlarge, QToolButton* close) {
+  reduce_ = reduce;
+  enlarge_ = enlarge;
+  close_ = close;
+  for (QToolButton* b : {reduce, enlarge, close}) {
+    b->setParent(this);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoRaise(false);
+    b->resize(16, 16);
+    b->move(b->x(), 11);
+  }
+}
+
+void TListPanel::setList(QWidget* list) {
+  if (list_) list_->removeEventFilter(this);
+  list_ = list;
+  list->setParent(this);
+  list->installEventFilter(this);
+  placeList();
+}
+
+void TListPanel::layoutTitleRow() {
+  const int w = width();
+  if (close_) close_->move(w - 23, close_->y());
+  if (enlarge_) enlarge_->move(w - 46, enlarge_->y());
+  if (reduce_) reduce_->move(w - 65, reduce_->y());
+  if (list_) {
+    list_->resize(list_->width(), std::max(0, height() - kTitleRowHeight));
+    placeList();
+  }
+}
+
+void TListPanel::placeList() {
+  if (!list_) return;
+  // Along the bottom edge, as wide as the inside of the frame, at the height
+  // it has: a panel stepped by its pop-up menu keeps its list's height.
+  const int h = list_->height();
+  list_->setGeometry(kFrame, height() - kFrame - h, std::max(0, width() - 2 * kFrame), h);
+}
+
+void TListPanel::resizeEvent(QResizeEvent* event) {
+  QGroupBox::resizeEvent(event);
+  placeList();
+}
+
+void TListPanel::mousePressEvent(QMouseEvent* event) {
+  pressed_ = true;
+  emit surfaceMouseDown(this, event->button(), event->position().toPoint());
+  event->accept();
+}
+
+void TListPanel::mouseMoveEvent(QMouseEvent* event) {
+  emit surfaceMouseMove(this, event->position().toPoint());
+  event->accept();
+}
+
+void TListPanel::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  // The panel may have been destroyed or hidden by a handler; the click
+  // counts only when the release is still on the surface.
+  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(at);
+  pressed_ = false;
+  emit surfaceMouseUp(this, event->button(), at);
+  if (click) emit surfaceClicked(this);
+  event->accept();
+}
+
+bool TListPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::FocusIn) emit listEntered(this);
+  return QGroupBox::eventFilter(watched, event);
+}
+
+TTitleButton::TTitleButton(const QString& name, QWidget* parent) : QToolButton(parent) {
+  setObjectName(name);
+  setFocusPolicy(Qt::NoFocus);
+  QFont f(QStringLiteral("Arial"));
+  f.setPointSize(8);
+  f.setBold(true);
+  setFont(f);
+}
+
+void TTitleButton::mouseDoubleClickEvent(QMouseEvent* event) {
+  QPointer<TTitleButton> self(this);
+  emit doubleClicked();
+  if (self) QToolButton::mouseDoubleClickEvent(event);
+}
+
+namespace {
+
+QImage glyphCanvas() {
+  // Olive is the transparent colour (the bottom-left pixel) of a 16-colour glyph.
+  QImage image(15, 15, QImage::Format_RGB32);
+  image.fill(QColor(128, 128, 0));
+  return image;
+}
+
+}  // namespace
+
+QImage reduceGlyph() {
+  QImage image = glyphCanvas();
+  QPainter p(&image);
+  // A small window in the lower-left corner, and an arrow pointing to it.
+  p.setPen(Qt::black);
+  p.setBrush(Qt::white);
+  p.drawRect(1, 8, 6, 5);
+  p.fillRect(1, 8, 7, 2, QColor(0, 0, 128));
+  p.setPen(QPen(QColor(0, 0, 128), 1));
+  p.drawLine(13, 1, 8, 6);
+  p.drawLine(8, 6, 8, 3);
+  p.drawLine(8, 6, 11, 6);
+  return image;
+}
+
+QImage enlargeGlyph() {
+  QImage image = glyphCanvas();
+  QPainter p(&image);
+  // A large window filling the glyph, and an arrow pointing out of it.
+  p.setPen(Qt::black);
+  p.setBrush(Qt::white);
+  p.drawRect(1, 1, 12, 12);
+  p.fillRect(1, 1, 13, 3, QColor(0, 0, 128));
+  p.setPen(QPen(QColor(128, 0, 0), 1));
+  p.drawLine(4, 11, 10, 5);
+  p.drawLine(10, 5, 7, 5);
+  p.drawLine(10, 5, 10, 8);
+  return image;
 }
 
 }  // namespace orba::desktop

@@ -31,7 +31,8 @@ class StreamError : public std::runtime_error {
 // says so). Reading applies each entry by its name onto an existing object
 // and leaves the properties it does not name as they were; an entry the
 // class does not have, or a value of the wrong type, is an error naming the
-// class, the property and the entry's offset.
+// class, the property and the entry's offset, and leaves the object as it
+// was.
 template <typename T>
 class PropertyTable {
  public:
@@ -67,16 +68,34 @@ class PropertyTable {
     return c;
   }
 
+  // All or nothing: a stream with an entry that cannot be applied leaves the
+  // object as it was before the read.
   void read(T& object, const stream::Component& c) const {
     if (c.className != className_)
       throw StreamError(className_, "", 0, "the stream holds a " + c.className + ", not a " + className_);
+    for (const stream::Property& entry : c.properties)
+      if (!find(entry.name))
+        throw StreamError(className_, entry.name, entry.offset, "the class has no such property");
+    std::vector<std::pair<const Property*, stream::Value>> before;
+    for (const Property& p : properties_) {
+      try {
+        before.emplace_back(&p, p.get(object));
+      } catch (const StreamError&) {
+        // A value the stream cannot express (a caption outside the code
+        // page) cannot be put back either; the stream may still replace it.
+      }
+    }
     for (const stream::Property& entry : c.properties) {
       const Property* p = find(entry.name);
-      if (!p) throw StreamError(className_, entry.name, entry.offset, "the class has no such property");
       std::string why;
-      if (!p->set(object, entry.value, &why))
+      if (!p->set(object, entry.value, &why)) {
+        for (const auto& [property, value] : before) {
+          std::string ignored;
+          property->set(object, value, &ignored);
+        }
         throw StreamError(className_, entry.name, entry.offset,
                           why.empty() ? "a value of the wrong type" : why);
+      }
     }
   }
 

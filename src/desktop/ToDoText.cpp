@@ -30,9 +30,15 @@ void TToDoText::setScrollBars(TScrollStyle style) {
   scrollBars_ = style;
   const bool horizontal = style == TScrollStyle::ssHorizontal || style == TScrollStyle::ssBoth;
   const bool vertical = style == TScrollStyle::ssVertical || style == TScrollStyle::ssBoth;
-  setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-  setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  const Qt::ScrollBarPolicy shown = hideScrollBars_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
+  setHorizontalScrollBarPolicy(horizontal ? shown : Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(vertical ? shown : Qt::ScrollBarAlwaysOff);
   setLineWrapMode(horizontal ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
+}
+
+void TToDoText::setHideScrollBars(bool on) {
+  hideScrollBars_ = on;
+  setScrollBars(scrollBars_);
 }
 
 }  // namespace orba::desktop

@@ -27,9 +27,13 @@ class TToDoText : public QTextEdit {
   bool wantTabs() const { return !tabChangesFocus(); }
   void setWantTabs(bool on) { setTabChangesFocus(!on); }
 
+  // With HideScrollBars off, the scroll bars the style asks for are always
+  // shown, not only when the text needs them.
+  bool hideScrollBars() const { return hideScrollBars_; }
+  void setHideScrollBars(bool on);
+
   int tag = 0;
   TAlign align = TAlign::alNone;
-  bool hideScrollBars = true;
   QString popupMenuName;
   int tabOrder = -1;
 
@@ -37,6 +41,7 @@ class TToDoText : public QTextEdit {
   StreamFont font_;
   bool parentFont_ = true;
   TScrollStyle scrollBars_ = TScrollStyle::ssNone;
+  bool hideScrollBars_ = true;
 };
 
 }  // namespace orba::desktop

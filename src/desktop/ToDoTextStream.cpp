@@ -25,8 +25,8 @@ std::vector<PropertyTable<T>::Property> declaredProperties() {
            [](T&o, const StreamFont&f) { o.setStreamFont(f); }, [](const T&o) { return !o.parentFont(); }))
     t.push_back(f);
   t.push_back(p::boolean<T>(
-      "HideScrollBars", [](const T& o) { return o.hideScrollBars; },
-      [](T& o, bool v) { o.hideScrollBars = v; }, true));
+      "HideScrollBars", [](const T& o) { return o.hideScrollBars(); },
+      [](T& o, bool v) { o.setHideScrollBars(v); }, true));
   {
     // The text as lines, without formatting.
     PropertyTable<T>::Property lines;

@@ -17,6 +17,9 @@ enum class ErrorMessage : int {
   JobCostFilesMissing = 19,    // the company's job-cost files are not set up
   SettingsUnusable = 20,       // "The settings file %1 %2. The default settings are used."
   SettingsProblemFirst = 21,   // 21 + the problem\'s kind: what %2 says of the file
+  DesktopRowsSkipped = 29,     // "Part of the stored desktop of %1 could not be restored ..."
+  DesktopNotSaved = 30,        // "The desktop could not be saved: %1"
+  DesktopRowProblem = 31,      // "kind %1, index %2: %3", one line per skipped row
 };
 
 constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }

@@ -73,9 +73,14 @@ void TLogoAppForm::FormActivate() {
     Internationalize();
     selectUserPrinter();
 
-    // The user's stored desktop is restored by the desktop workspace; the
-    // standard desktop chosen at login replaces it at close.
-    if (context_.PasswordDlg->DesktopCheckBox->isChecked()) desktopChanged_ = true;
+    // The standard desktop chosen at login replaces the stored one at close;
+    // the menus and catalogue that follow from the user are set up either way.
+    if (context_.PasswordDlg->DesktopCheckBox->isChecked()) {
+      desktopChanged_ = true;
+      setUpAfterRestore();
+    } else {
+      Set_Desktop();
+    }
 
     StatusPanels[0]->setText(link().get(LinkRecord::Field::CompanyName));
     showPrinterInStatus();

@@ -14,6 +14,8 @@
 #include "DatabaseError.h"
 #include "DatabaseSession.h"
 #include "DesktopDialogs.h"
+#include "DesktopPanels.h"
+#include "DesktopStore.h"
 #include "LanguageMenu.h"
 #include "LinkRecord.h"
 #include "LoginSession.h"
@@ -25,6 +27,7 @@
 #include "PrinterMenu.h"
 #include "RightsMap.h"
 #include "SetCaptions.h"
+#include "ShortcutIcons.h"
 #include "SmallWindows.h"
 #include "ToolsMenu.h"
 #include "TrackerMenu.h"
@@ -91,6 +94,10 @@ const QStringList& designMessages() {
       QStringLiteral("is UTF-16 text; settings files are UTF-8"),                 // 26
       QStringLiteral("is not UTF-8 text"),                                        // 27
       QStringLiteral("has no [Orba] or [Settings] section"),                      // 28
+      QStringLiteral("Part of the stored desktop of %1 could not be restored and was skipped; the rest "
+                     "was restored:"),                       // 29
+      QStringLiteral("The desktop could not be saved: %1"),  // 30
+      QStringLiteral("kind %1, index %2: %3"),               // 31
   };
   return lines;
 }
@@ -180,6 +187,9 @@ void TLogoAppForm::createComponents() {
   TrackerAccounts = components_.own(new QListWidget(Wallpaper1));
   TrackerAccounts->setObjectName(QStringLiteral("TrackerAccounts"));
   TrackerAccounts->hide();
+  // The list panels with their buttons, grids and to-do text, in the
+  // window's component order.
+  panels_ = std::make_unique<DesktopPanels>(Wallpaper1, components_);
   UserSecurityManager1 =
       components_.own(new dispatch::TUserSecurityManager(QStringLiteral("UserSecurityManager1"), this));
   PictureDlg = components_.own(new desktop::TPictureDlg(this));
@@ -196,6 +206,13 @@ void TLogoAppForm::createComponents() {
   popup_ = new QMenu(this);
   popup_->setObjectName(QStringLiteral("PopupMenuShown"));
   new controls::MenuBarMirror(PopupMenu, popup_, this);
+  PopupMenu->find(QStringLiteral("Properties6"))->setOnClick([this](MenuItem&) { Properties1Click(); });
+  PopupMenu->find(QStringLiteral("Shortcut6"))->setOnClick([this](MenuItem&) { Shortcut1Click(); });
+  PopupMenu->find(QStringLiteral("DeleteShortcut4"))->setOnClick([this](MenuItem&) {
+    DeleteShortCutClick();
+  });
+  MainMenu->find(QStringLiteral("Addshortcut1"))->setOnClick([this](MenuItem&) { Shortcut1Click(); });
+  createDesktop();
 
   runnerView_ = std::make_unique<RunnerView>(*this);
   runner_ = std::make_unique<dispatch::ModuleRunner>(link(), loader_);
@@ -223,8 +240,10 @@ void TLogoAppForm::FormCreate() {
   translateAtStartup(QStringLiteral("MainMenu") + link().languageCode());
   printerMenu_->build();
   Wallpaper1->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(Wallpaper1, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { popup_->popup(Wallpaper1->mapToGlobal(at)); });
+  connect(Wallpaper1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    popup_->setProperty("popupComponent", QVariant::fromValue<QObject*>(Wallpaper1));
+    popup_->popup(Wallpaper1->mapToGlobal(at));
+  });
 
   savedPosition_ = placement_.useSavedPosition();
 }
@@ -287,6 +306,8 @@ void TLogoAppForm::attach(const AppContext& context) {
   languageMenu_ =
       std::make_unique<LanguageMenu>(MainMenu->find(QStringLiteral("Setlanguage1")), components_,
                                      users.tblLanguage, [this](MenuItem& item) { English1Click(item); });
+  panels_->attach(context);
+  icons_->setDialogs({context.ShortcutDlg, context.PropertiesDlg, PictureDlg});
 }
 
 QString TLogoAppForm::message(ErrorMessage which) const {
@@ -353,6 +374,7 @@ void TLogoAppForm::closeEvent(QCloseEvent* event) {
 }
 
 void TLogoAppForm::Exit_app() {
+  if (desktopChanged_ && saveOnClose_) Save_Desktop();
   WindowPlacement now;
   now.height = height();
   now.left = x();

@@ -37,6 +37,9 @@ namespace orba::shell {
 
 class CompanyMenu;
 class CompanySwitch;
+class DesktopPanels;
+class DesktopStore;
+class ShortcutIcons;
 class LanguageMenu;
 class LoginSession;
 class PrinterMenu;
@@ -143,6 +146,23 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // in the picture dialog; one that cannot be read keeps the old one.
   void Changeproperties1Click();
 
+  // The desktop: its list panels and shortcut icons, and the user's stored
+  // desktop (DesktopStore).
+  DesktopPanels& panels() { return *panels_; }
+  ShortcutIcons& icons() { return *icons_; }
+  // Rebuilds the user's stored desktop, then sets up what follows from the
+  // user and the settings (menus of the installed modules, the icons'
+  // context menu, the version, the option catalogue).
+  void Set_Desktop();
+  // Replaces the user's stored desktop by this one.
+  void Save_Desktop();
+  // The desktop's context menu: on an icon, or on the wallpaper itself.
+  void Properties1Click();
+  void Shortcut1Click();
+  void DeleteShortCutClick();
+  // The component the desktop's context menu was last opened on.
+  QObject* popupComponent() const;
+
  signals:
   // After the window has written its placement on closing.
   void closed();
@@ -168,6 +188,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void showSetupNotices();
   void showWelcome();
   void showPrinterInStatus();
+  // What follows the restore whether or not the stored desktop was used.
+  void setUpAfterRestore();
+  void createDesktop();
   // What an option's run tells the user and asks the desktop to redo.
   void apply(const dispatch::RunReport& report);
   void showNotice(const dispatch::Notice& notice);
@@ -198,6 +221,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   std::unique_ptr<TrackerMenu> trackerMenu_;
   std::unique_ptr<ToolsMenu> toolsMenu_;
   std::unique_ptr<LanguageMenu> languageMenu_;
+  std::unique_ptr<DesktopPanels> panels_;
+  std::unique_ptr<ShortcutIcons> icons_;
+  std::unique_ptr<DesktopStore> store_;
 };
 
 }  // namespace orba::shell

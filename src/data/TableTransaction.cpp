@@ -1,0 +1,70 @@
+#include "TableTransaction.h"
+
+#include "DatabaseError.h"
+#include "FieldValues.h"
+#include "Table.h"
+#include "paradox/TableWriter.h"
+
+namespace orba::data {
+
+namespace {
+QString qstr(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+TableTransaction::TableTransaction(Table& table) : table_(table) {
+  table_.requireBrowse("start a transaction");
+  if (table_.readOnly()) table_.fail(QStringLiteral("the table is read-only"));
+  writer_ = table_.openWriter();
+}
+
+TableTransaction::~TableTransaction() = default;
+
+int TableTransaction::deleteWhere(const QString& field, const QVariant& value) {
+  if (finished_) table_.fail(QStringLiteral("the transaction is over"));
+  const int i = table_.physicalIndex(field);
+  if (i < 0) table_.fail(QStringLiteral("field %1 not found").arg(field));
+  pdx::Value wanted;
+  if (!fromVariant(value, table_.reader_->fields()[static_cast<size_t>(i)].type, &wanted, nullptr))
+    return 0;  // a value the field cannot hold is in no record
+  int deleted = 0;
+  pdx::Record record;
+  for (uint32_t r = writer_->record_count(); r-- > 0;) {
+    pdx::Status s = writer_->Get(r, &record);
+    if (s.ok() && record[static_cast<size_t>(i)] == wanted) {
+      s = writer_->Delete(r);
+      ++deleted;
+    }
+    if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  }
+  return deleted;
+}
+
+void TableTransaction::insert(const std::vector<std::pair<QString, QVariant>>& values) {
+  if (finished_) table_.fail(QStringLiteral("the transaction is over"));
+  const auto& fields = table_.reader_->fields();
+  std::vector<pdx::Value> record(fields.size(), pdx::Value::Null());
+  table_.linkToMaster(record);
+  for (const auto& [field, value] : values) {
+    const int i = table_.physicalIndex(field);
+    if (i < 0) table_.fail(QStringLiteral("field %1 not found").arg(field));
+    QString error;
+    if (!fromVariant(value, fields[static_cast<size_t>(i)].type, &record[static_cast<size_t>(i)], &error))
+      table_.fail(QStringLiteral("field %1: %2").arg(field, error));
+  }
+  table_.requireValues(record);
+  const pdx::Status s = writer_->Insert(record);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+}
+
+void TableTransaction::commit() {
+  if (finished_) table_.fail(QStringLiteral("the transaction is over"));
+  finished_ = true;
+  table_.commit(*writer_);
+  // Re-read while the lock is still held, so that what the table shows is
+  // what was just stored.
+  table_.reopenAt(0);
+  writer_.reset();
+  emit table_.afterPost();
+}
+
+}  // namespace orba::data

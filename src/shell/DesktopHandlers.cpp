@@ -1,0 +1,127 @@
+// The main window's desktop: the list panels and shortcut icons wired to the
+// window, the context menu's commands, and the user's stored desktop saved
+// at close and rebuilt after login.
+
+#include <QMenu>
+
+#include "DataModules.h"
+#include "DatabaseError.h"
+#include "DesktopDialogs.h"
+#include "DesktopPanels.h"
+#include "DesktopStore.h"
+#include "LinkRecord.h"
+#include "LogoAppForm.h"
+#include "Messages.h"
+#include "PropertyTable.h"
+#include "ShortcutIcons.h"
+#include "TransparentButton.h"
+#include "Wallpaper.h"
+
+namespace orba::shell {
+
+using dispatch::ErrorMessage;
+using dispatch::LinkRecord;
+
+void TLogoAppForm::createDesktop() {
+  panels_->setHooks({
+      .allowed =
+          [this](const QString& code) { return context_.ShortcutDlg && context_.ShortcutDlg->allows(code); },
+      .changed = [this] { desktopChanged_ = true; },
+      // The wallpaper behind a moved panel is painted at once, not when the
+      // event loop gets to it.
+      .repaintWindow = [this] { repaint(); },
+      .runOption = [this](const QString& code) { RunOption(code); },
+      .showError = [this](const QString& text) { showError(text); },
+  });
+  icons_ = std::make_unique<ShortcutIcons>(Wallpaper1, components_, *panels_);
+  icons_->setHooks({
+      .changed = [this] { desktopChanged_ = true; },
+      .runOption = [this](const QString& name) { RunOption(name); },
+      .showMessage = [this](ErrorMessage which) { controls::Messages::show(message(which), this); },
+      .showError = [this](const QString& text) { showError(text); },
+  });
+  icons_->setProgramDir(LinkRecord::instance().get(LinkRecord::Field::ProgramDir));
+  icons_->setPopupMenu(popup_, PopupMenu->name());
+  store_ = std::make_unique<DesktopStore>(*Wallpaper1, *panels_, *icons_, components_);
+}
+
+QObject* TLogoAppForm::popupComponent() const { return popup_->property("popupComponent").value<QObject*>(); }
+
+void TLogoAppForm::Properties1Click() {
+  QObject* target = popupComponent();
+  if (target == Wallpaper1)
+    Changeproperties1Click();
+  else if (auto* icon = qobject_cast<desktop::TTransparentButton*>(target))
+    icons_->editProperties(icon);
+}
+
+void TLogoAppForm::Shortcut1Click() {
+  icons_->setProgramDir(LinkRecord::instance().get(LinkRecord::Field::ProgramDir));
+  icons_->add();
+}
+
+void TLogoAppForm::DeleteShortCutClick() { icons_->remove(popupComponent()); }
+
+void TLogoAppForm::Set_Desktop() {
+  std::vector<DesktopRow> stored;
+  try {
+    stored = DesktopStore::load(*context_.UserDataModule->Desktop_table);
+  } catch (const data::DatabaseError& e) {
+    // The built-in desktop stays; the user's menus are set up all the same.
+    showError(e.message());
+  }
+  if (!stored.empty()) {
+    // The stored icons replace the ones on the desktop.
+    icons_->destroyAll();
+    const std::vector<DesktopRowProblem> problems = store_->restore(stored);
+    if (!problems.empty()) {
+      // Each skipped row once, in one message; the rest of the desktop and
+      // what follows are set up all the same.
+      QString text = message(ErrorMessage::DesktopRowsSkipped)
+                         .arg(context_.UserDataModule->User_table->text(QStringLiteral("User_code")));
+      for (const DesktopRowProblem& p : problems)
+        text += QLatin1Char('\n') + message(ErrorMessage::DesktopRowProblem)
+                                        .arg(QString::number(p.kind), QString::number(p.index), p.reason);
+      controls::Messages::error(text, this);
+    }
+  }
+  setUpAfterRestore();
+}
+
+void TLogoAppForm::setUpAfterRestore() {
+  LinkRecord::instance().setLanguageNumber(
+      context_.UserDataModule->User_table->value(QStringLiteral("User_language")).toInt());
+
+  // The menus of the modules that are not installed, and the contract
+  // options, which no installation offers.
+  auto hide = [this](const char* name) {
+    if (controls::MenuItem* item = MainMenu->find(QString::fromLatin1(name))) item->setVisible(false);
+  };
+  if (!shell_.payrollInstalled()) {
+    hide("Payroll1");
+  } else if (!TShellSettings::isYes(shell_.payrollCCQ)) {
+    for (const char* name : {"pa30", "pa31", "pa32", "pa33", "pa34"}) hide(name);
+  }
+  if (!shell_.trackerInstalled()) hide("Tracker1");
+  for (const char* name : {"fa20", "fa21", "fa22", "fa21f", "fa20f", "fa22f"}) hide(name);
+
+  icons_->applyPopupMenu();
+  setVersionPanel();
+  RebuildCatalogue(true);
+}
+
+void TLogoAppForm::Save_Desktop() {
+  // The stored desktop is replaced whole or not at all: a failure leaves the
+  // one stored before, and is said.
+  try {
+    const QString user = context_.UserDataModule->User_table->text(QStringLiteral("User_code"));
+    DesktopStore::save(*context_.UserDataModule->Desktop_table, user, store_->rows());
+  } catch (const data::DatabaseError& e) {
+    controls::Messages::error(message(ErrorMessage::DesktopNotSaved).arg(e.message()), this);
+  } catch (const desktop::StreamError& e) {
+    controls::Messages::error(message(ErrorMessage::DesktopNotSaved).arg(QString::fromStdString(e.what())),
+                              this);
+  }
+}
+
+}  // namespace orba::shell
