@@ -19,6 +19,7 @@ inline constexpr size_t kFileBlocks = 0x0C;      // u16
 inline constexpr size_t kFirstBlock = 0x0E;      // u16
 inline constexpr size_t kLastBlock = 0x10;       // u16
 inline constexpr size_t kUnknown12 = 0x12;       // u16
+inline constexpr size_t kIndexField = 0x15;      // u8 (X): first indexed .DB field, 1-based
 inline constexpr size_t kIndexRoot = 0x1E;       // u16 (.PX)
 inline constexpr size_t kIndexLevels = 0x20;     // u8 (.PX)
 inline constexpr size_t kFieldCount = 0x21;      // u16
@@ -28,12 +29,14 @@ inline constexpr size_t kSortOrder = 0x29;       // u8
 inline constexpr size_t kIndexStamp = 0x2C;      // u8 (.PX)
 inline constexpr size_t kChangeCount1 = 0x2D;    // u8
 inline constexpr size_t kChangeCount2 = 0x2E;    // u8
+inline constexpr size_t kPrimaryStamp = 0x2F;    // u8 (X): the .PX stamp it was built with
 inline constexpr size_t kFileVersion = 0x39;     // u8
 inline constexpr size_t kMaxBlocks = 0x3A;       // u16
 inline constexpr size_t kUnknown3E = 0x3E;       // 2 bytes: 1F 0F
 inline constexpr size_t kAutoIncrement = 0x49;   // u32
 inline constexpr size_t kFirstFreeBlock = 0x4D;  // u16
 inline constexpr size_t kRealHeaderSize = 0x51;  // u16
+inline constexpr size_t kIndexFlags = 0x55;      // u8 (X): 0x01 ignores case, 0x10 descending, 0x20 ?
 inline constexpr size_t kUnknown56 = 0x56;       // u8: 0x20
 inline constexpr size_t kFixedHeaderEnd = 0x58;
 
@@ -55,6 +58,15 @@ inline constexpr uint32_t kEncryptionMarker4x = 0xFF00FF00u;
 inline constexpr uint8_t kFileTypeKeyed = 0;
 inline constexpr uint8_t kFileTypePrimaryIndex = 1;
 inline constexpr uint8_t kFileTypeUnkeyed = 2;
+// Secondary indexes: X files by record number (3, 6) or by primary key
+// (5, 8); their trees (Y files) 4 and 7. The second of each pair is for
+// composite (.XGn) indexes.
+inline constexpr uint8_t kFileTypeIndexByNumber = 3;
+inline constexpr uint8_t kFileTypeIndexTree = 4;
+inline constexpr uint8_t kFileTypeIndexByKey = 5;
+inline constexpr uint8_t kFileTypeCompositeByNumber = 6;
+inline constexpr uint8_t kFileTypeCompositeTree = 7;
+inline constexpr uint8_t kFileTypeCompositeByKey = 8;
 
 inline constexpr uint8_t kVersion30 = 0x03;
 inline constexpr uint8_t kVersion35 = 0x04;
@@ -114,6 +126,15 @@ inline constexpr uint8_t kGraphicPrefixBytes[4] = {0x01, 0x00, 0x00, 0x01};
 
 // ---- .PX --------------------------------------------------------------------
 inline constexpr size_t kIndexEntryTrailer = 6;  // block, count, 0 as S values
+
+// ---- X files ----------------------------------------------------------------
+inline constexpr uint16_t kDescendingField = 0x8000;  // in an X file's field IDs
+inline constexpr uint8_t kIndexIgnoresCase = 0x01;    // in kIndexFlags
+inline constexpr uint8_t kIndexDistinct = 0x20;       // in kIndexFlags: seen only on distinct values
+
+// ---- the engine's own --------------------------------------------------------
+// A file's replacement-to-be, written beside it during a commit.
+inline constexpr const char* kReplacementSuffix = ".pdxtmp";
 
 // ---- limits the reader enforces before allocating anything ------------------
 inline constexpr size_t kMaxFields = 255;

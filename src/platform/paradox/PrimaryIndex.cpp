@@ -20,9 +20,9 @@ PrimaryIndex::PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string n
 }
 
 Status PrimaryIndex::Open(std::unique_ptr<RandomAccessFile> file, const std::string& name,
-                          const TableHeader& table, std::unique_ptr<PrimaryIndex>* index) {
+                          const TableHeader& table, std::unique_ptr<PrimaryIndex>* index, HeaderKind kind) {
   TableHeader h;
-  Status s = ReadTableHeader(file.get(), name, HeaderKind::kPrimaryIndex, &h);
+  Status s = ReadTableHeader(file.get(), name, kind, &h);
   if (!s.ok()) return s;
   if (h.field_count != table.key_field_count)
     return Status::Corruption(name, "index has " + std::to_string(h.field_count) + " key fields, the table " +
@@ -104,8 +104,10 @@ Status PrimaryIndex::FindBlock(std::string_view key, uint16_t* data_block) {
   return Status::OK();
 }
 
-Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries) {
+Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries,
+                                 std::vector<std::string>* keys) {
   entries->clear();
+  if (keys) keys->clear();
   // Walk down the first entries to the leftmost leaf, then along the leaves.
   uint16_t block = header_.index_root;
   const std::string* data = nullptr;
@@ -131,6 +133,7 @@ Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* ent
           reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize + i * rs + key_size_;
       auto b = DecodeInt(e, 2), c = DecodeInt(e + 2, 2);
       entries->emplace_back(static_cast<uint16_t>(b.value_or(0)), static_cast<uint16_t>(c.value_or(0)));
+      if (keys) keys->emplace_back(reinterpret_cast<const char*>(e) - key_size_, key_size_);
     }
     if (header_.index_levels == 1) break;
     block = GetU16(data->data() + f::kBlockNext);
@@ -153,20 +156,10 @@ void PutEntry(std::string* block, size_t slot, size_t rs, const std::string& key
 
 }  // namespace
 
-std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::string>& first_keys,
-                              const std::vector<uint16_t>& blocks, const std::vector<uint16_t>& counts,
-                              uint8_t stamp) {
-  const uint8_t k = static_cast<uint8_t>(table.key_field_count);
-  size_t key_size = 0;
-  for (size_t i = 0; i < k; ++i) key_size += PhysicalSize(table.fields[i]);
+IndexTree LayOutIndexTree(const std::vector<std::string>& first_keys, const std::vector<uint16_t>& blocks,
+                          const std::vector<uint16_t>& counts, size_t key_size, size_t block_size) {
   const size_t rs = key_size + f::kIndexEntryTrailer;
-
-  // Smallest block size that keeps the tree within a few levels.
-  uint8_t code = table.block_size_code;
-  while (code < 32 && (code * 1024u - f::kBlockHeaderSize) / rs < 8) code *= 2;
-  const size_t bs = code * 1024u;
-  const size_t per_block = (bs - f::kBlockHeaderSize) / rs;
-
+  const size_t per_block = (block_size - f::kBlockHeaderSize) / rs;
   struct Entry {
     std::string key;
     uint16_t child;
@@ -212,60 +205,91 @@ std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::s
     for (auto& g : grouped[lv])
       for (auto& e : g) e.child = child++;
   }
-  const uint16_t nblocks = static_cast<uint16_t>(order.size());
-  const bool empty = blocks.empty();
 
-  // Header: fixed part, descriptors, pointer, table name.
-  const size_t name_len = table.version >= f::kVersion7 ? f::kTableNameLength7 : f::kTableNameLength3to5;
-  const size_t real_end = f::kFixedHeaderEnd + 2u * k + 4 + name_len;
-  const size_t hs = table.header_size % 2048 == 0 ? 2048 * ((real_end + 2047) / 2048) : real_end;
-  std::string out(hs + (empty ? 0 : nblocks * bs), '\0');
-  uint8_t* h = reinterpret_cast<uint8_t*>(out.data());
-  PutU16(h + f::kRecordSize, static_cast<uint16_t>(rs));
-  PutU16(h + f::kHeaderSize, static_cast<uint16_t>(hs));
-  h[f::kFileType] = f::kFileTypePrimaryIndex;
-  h[f::kBlockSizeCode] = code;
-  uint32_t total = 0;
-  for (auto* g : order) total += static_cast<uint32_t>(g->size());
-  PutU32(h + f::kRecordCount, total);
-  const uint16_t used = empty ? 0 : nblocks;
+  IndexTree tree;
+  tree.levels = static_cast<uint8_t>(grouped.size());
+  for (auto* g : order) tree.entries += static_cast<uint32_t>(g->size());
+  if (blocks.empty()) return tree;  // no block at all, as in an empty table
+  const uint16_t nblocks = static_cast<uint16_t>(order.size());
+  tree.block_count = nblocks;
+  tree.blocks.assign(static_cast<size_t>(nblocks) * block_size, '\0');
+  for (uint16_t n = 1; n <= nblocks; ++n) {
+    std::string blk(block_size, '\0');
+    const auto& g = *order[n - 1];
+    PutU16(blk.data() + f::kBlockNext, n < nblocks ? n + 1 : 0);
+    PutU16(blk.data() + f::kBlockPrev, n - 1);
+    PutU16(
+        blk.data() + f::kBlockLastOffset,
+        static_cast<uint16_t>(static_cast<int16_t>((static_cast<int>(g.size()) - 1) * static_cast<int>(rs))));
+    for (size_t i = 0; i < g.size(); ++i) PutEntry(&blk, i, rs, g[i].key, g[i].child, g[i].count);
+    std::memcpy(tree.blocks.data() + (n - 1) * block_size, blk.data(), block_size);
+  }
+  return tree;
+}
+
+void PutIndexTreeHeader(uint8_t* h, const IndexTree& tree, uint8_t stamp) {
+  const uint16_t used = tree.block_count;
+  PutU32(h + f::kRecordCount, tree.entries);
   PutU16(h + f::kUsedBlocks, used);
   PutU16(h + f::kFileBlocks, used);
-  PutU16(h + f::kFirstBlock, empty ? 0 : 1);
+  PutU16(h + f::kFirstBlock, used == 0 ? 0 : 1);
   PutU16(h + f::kLastBlock, used);
   PutU16(h + f::kMaxBlocks, used);
-  PutU16(h + f::kUnknown12, 17);
+  PutU16(h + f::kFirstFreeBlock, 0);
   PutU16(h + f::kIndexRoot, 1);
-  h[f::kIndexLevels] = static_cast<uint8_t>(grouped.size());
-  PutU16(h + f::kFieldCount, k);
-  h[f::kSortOrder] = table.sort_order;
+  h[f::kIndexLevels] = tree.levels;
   h[f::kIndexStamp] = stamp;
-  h[f::kFileVersion] = table.version;
-  PutU16(h + f::kRealHeaderSize, table.version == f::kVersion30 ? 0 : static_cast<uint16_t>(real_end));
+}
+
+uint8_t IndexTreeBlockSizeCode(uint8_t code, size_t entry_size, size_t min_entries) {
+  while (code < 32 && (code * 1024u - f::kBlockHeaderSize) / entry_size < min_entries) code *= 2;
+  return code;
+}
+
+std::string NewIndexTreeHeader(const TableHeader& over, size_t key_fields, uint8_t file_type, uint8_t code,
+                               const std::string& file_name) {
+  const size_t k = key_fields;
+  size_t key_size = 0;
+  for (size_t i = 0; i < k; ++i) key_size += PhysicalSize(over.fields[i]);
+  const size_t name_len = over.version >= f::kVersion7 ? f::kTableNameLength7 : f::kTableNameLength3to5;
+  const size_t real_end = f::kFixedHeaderEnd + 2u * k + 4 + name_len;
+  const size_t hs = over.header_size % 2048 == 0 ? 2048 * ((real_end + 2047) / 2048) : real_end;
+  std::string out(hs, '\0');
+  uint8_t* h = reinterpret_cast<uint8_t*>(out.data());
+  PutU16(h + f::kRecordSize, static_cast<uint16_t>(key_size + f::kIndexEntryTrailer));
+  PutU16(h + f::kHeaderSize, static_cast<uint16_t>(hs));
+  h[f::kFileType] = file_type;
+  h[f::kBlockSizeCode] = code;
+  PutU16(h + f::kUnknown12, 17);
+  PutU16(h + f::kFieldCount, static_cast<uint16_t>(k));
+  h[f::kSortOrder] = over.sort_order;
+  h[f::kFileVersion] = over.version;
+  PutU16(h + f::kRealHeaderSize, over.version == f::kVersion30 ? 0 : static_cast<uint16_t>(real_end));
   for (size_t i = 0; i < k; ++i) {
-    h[f::kFixedHeaderEnd + 2 * i] = static_cast<uint8_t>(table.fields[i].type);
-    h[f::kFixedHeaderEnd + 2 * i + 1] = table.fields[i].size;
+    h[f::kFixedHeaderEnd + 2 * i] = static_cast<uint8_t>(over.fields[i].type);
+    h[f::kFixedHeaderEnd + 2 * i + 1] = over.fields[i].size;
   }
+  std::string tname = file_name;
+  if (tname.size() >= name_len) tname.resize(name_len - 1);
+  std::memcpy(h + f::kFixedHeaderEnd + 2 * k + 4, tname.data(), tname.size());
+  return out;
+}
+
+std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::string>& first_keys,
+                              const std::vector<uint16_t>& blocks, const std::vector<uint16_t>& counts,
+                              uint8_t stamp) {
+  const size_t k = table.key_field_count;
+  size_t key_size = 0;
+  for (size_t i = 0; i < k; ++i) key_size += PhysicalSize(table.fields[i]);
+  // Smallest block size that keeps the tree within a few levels.
+  const uint8_t code = IndexTreeBlockSizeCode(table.block_size_code, key_size + f::kIndexEntryTrailer, 8);
   std::string tname = table.table_name;
   size_t dot = tname.rfind('.');
   if (dot != std::string::npos) tname = tname.substr(0, dot);
-  tname += ".PX";
-  if (tname.size() >= name_len) tname.resize(name_len - 1);
-  std::memcpy(h + f::kFixedHeaderEnd + 2 * k + 4, tname.data(), tname.size());
-
-  if (!empty) {
-    for (uint16_t n = 1; n <= nblocks; ++n) {
-      std::string blk(bs, '\0');
-      const auto& g = *order[n - 1];
-      PutU16(blk.data() + f::kBlockNext, n < nblocks ? n + 1 : 0);
-      PutU16(blk.data() + f::kBlockPrev, n - 1);
-      PutU16(blk.data() + f::kBlockLastOffset, static_cast<uint16_t>(static_cast<int16_t>(
-                                                   (static_cast<int>(g.size()) - 1) * static_cast<int>(rs))));
-      for (size_t i = 0; i < g.size(); ++i) PutEntry(&blk, i, rs, g[i].key, g[i].child, g[i].count);
-      std::memcpy(out.data() + hs + (n - 1) * bs, blk.data(), bs);
-    }
-  }
-  return out;
+  std::string out = NewIndexTreeHeader(table, k, f::kFileTypePrimaryIndex, code, tname + ".PX");
+  const IndexTree tree = LayOutIndexTree(first_keys, blocks, counts, key_size, code * 1024u);
+  PutIndexTreeHeader(reinterpret_cast<uint8_t*>(out.data()), tree, stamp);
+  return out + tree.blocks;
 }
 
 }  // namespace orba::pdx

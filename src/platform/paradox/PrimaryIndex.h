@@ -1,5 +1,7 @@
 // PrimaryIndex: the .PX of a keyed table, used to find the data block that
 // may hold a key. It is only ever a hint: the table verifies the block.
+// A secondary index's Y file is the same kind of tree over its X file, and
+// is read with the same class.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +17,11 @@ namespace orba::pdx {
 
 class PrimaryIndex {
  public:
-  // Validates the .PX header against the table's key fields.
+  // Validates the .PX header against the table's key fields (a Y file:
+  // kind kSecondaryIndexTree, `table` the header of its X file).
   static Status Open(std::unique_ptr<RandomAccessFile> file, const std::string& name,
-                     const TableHeader& table, std::unique_ptr<PrimaryIndex>* index);
+                     const TableHeader& table, std::unique_ptr<PrimaryIndex>* index,
+                     HeaderKind kind = HeaderKind::kPrimaryIndex);
 
   const TableHeader& header() const { return header_; }
 
@@ -25,8 +29,10 @@ class PrimaryIndex {
   // stored in a record's leading key fields).
   Status FindBlock(std::string_view key, uint16_t* data_block);
 
-  // Level-1 entries (data block, record count) in key order.
-  Status LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries);
+  // Level-1 entries (data block, record count) in key order; `keys`
+  // (optional) receives each entry's key bytes.
+  Status LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries,
+                     std::vector<std::string>* keys = nullptr);
 
  private:
   PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header, size_t key_size);
@@ -48,9 +54,30 @@ class PrimaryIndex {
   std::vector<CachedBlock> cache_;
 };
 
+// The blocks of an index tree whose leaf entries are (first key bytes,
+// block number, record count), in key order. Levels are laid out root
+// first, then each lower level, as other readers expect.
+struct IndexTree {
+  std::string blocks;  // block_count blocks of the given size
+  uint16_t block_count = 0;
+  uint8_t levels = 1;
+  uint32_t entries = 0;  // in all levels together
+};
+IndexTree LayOutIndexTree(const std::vector<std::string>& first_keys, const std::vector<uint16_t>& blocks,
+                          const std::vector<uint16_t>& counts, size_t key_size, size_t block_size);
+// Puts the tree's counts, block numbers, root, levels and `stamp` (0x2C)
+// into the header of its file (a .PX or a Y file).
+void PutIndexTreeHeader(uint8_t* header, const IndexTree& tree, uint8_t stamp);
+// The block size code for a tree of entries of `entry_size` bytes: `code`,
+// doubled until a block holds `min_entries`.
+uint8_t IndexTreeBlockSizeCode(uint8_t code, size_t entry_size, size_t min_entries);
+// A new index-tree header (without counts) over the first `key_fields`
+// fields of `over`: file type, block size code and the name it records.
+std::string NewIndexTreeHeader(const TableHeader& over, size_t key_fields, uint8_t file_type,
+                               uint8_t block_size_code, const std::string& file_name);
+
 // Builds a complete .PX image for a table whose data blocks hold `leaves`
-// (first key bytes, block number, record count) in chain order. Levels are
-// laid out root first, then each lower level, as other readers expect.
+// (first key bytes, block number, record count) in chain order.
 std::string BuildPrimaryIndex(const TableHeader& table, const std::vector<std::string>& first_keys,
                               const std::vector<uint16_t>& blocks, const std::vector<uint16_t>& counts,
                               uint8_t stamp);

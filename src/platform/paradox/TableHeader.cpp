@@ -11,7 +11,8 @@ namespace orba::pdx {
 namespace f = format;
 
 bool TableHeader::has_extension() const {
-  return version >= f::kVersion4First && file_type != f::kFileTypePrimaryIndex;
+  return version >= f::kVersion4First && file_type != f::kFileTypePrimaryIndex &&
+         file_type != f::kFileTypeIndexTree && file_type != f::kFileTypeCompositeTree;
 }
 
 const char* VersionName(uint8_t version) {
@@ -74,10 +75,19 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name, HeaderKi
     return Status::Corruption(name, "not a Paradox file (version byte " + Hex(h->version) + ")");
   if (h->version > f::kVersion7)
     return Status::NotSupported(name, "unknown Paradox file version " + Hex(h->version));
-  if (kind == HeaderKind::kTable && h->file_type != f::kFileTypeKeyed && h->file_type != f::kFileTypeUnkeyed)
-    return Status::Corruption(name, "file type " + std::to_string(h->file_type) + " is not a Paradox table");
-  if (kind == HeaderKind::kPrimaryIndex && h->file_type != f::kFileTypePrimaryIndex)
-    return Status::Corruption(name, "file type " + std::to_string(h->file_type) + " is not a primary index");
+  const uint8_t ft = h->file_type;
+  if (kind == HeaderKind::kTable && ft != f::kFileTypeKeyed && ft != f::kFileTypeUnkeyed)
+    return Status::Corruption(name, "file type " + std::to_string(ft) + " is not a Paradox table");
+  if (kind == HeaderKind::kPrimaryIndex && ft != f::kFileTypePrimaryIndex)
+    return Status::Corruption(name, "file type " + std::to_string(ft) + " is not a primary index");
+  if (kind == HeaderKind::kSecondaryIndex && ft != f::kFileTypeIndexByNumber &&
+      ft != f::kFileTypeIndexByKey && ft != f::kFileTypeCompositeByNumber && ft != f::kFileTypeCompositeByKey)
+    return Status::Corruption(name, "file type " + std::to_string(ft) + " is not a secondary index");
+  if (kind == HeaderKind::kSecondaryIndexTree && ft != f::kFileTypeIndexTree &&
+      ft != f::kFileTypeCompositeTree)
+    return Status::Corruption(name, "file type " + std::to_string(ft) + " is not a secondary index tree");
+  // A .PX or Y file holds index entries; a .DB or X file holds records.
+  const bool entries = kind == HeaderKind::kPrimaryIndex || kind == HeaderKind::kSecondaryIndexTree;
   if (h->block_size_code < 1 || h->block_size_code > 32)
     return Status::Corruption(name, "impossible block size code " + std::to_string(h->block_size_code));
   if (h->header_size < f::kFixedHeaderEnd)
@@ -87,7 +97,7 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name, HeaderKi
                                         " exceeds the file size " + std::to_string(file_size));
   if (h->field_count == 0 || h->field_count > f::kMaxFields)
     return Status::Corruption(name, "impossible field count " + std::to_string(h->field_count));
-  if (kind == HeaderKind::kTable && h->key_field_count > h->field_count)
+  if (!entries && h->key_field_count > h->field_count)
     return Status::Corruption(name, "key field count " + std::to_string(h->key_field_count) +
                                         " exceeds the field count " + std::to_string(h->field_count));
   if (h->record_size == 0 || h->record_size + f::kBlockHeaderSize > h->block_size())
@@ -105,7 +115,7 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name, HeaderKi
     h->code_page = GetU16(raw.data() + f::kCodePage);
   }
   uint32_t key1 = GetU32(raw.data() + f::kEncryption1);
-  if (h->version < f::kVersion4First || kind == HeaderKind::kPrimaryIndex) {
+  if (h->version < f::kVersion4First || entries) {
     h->encryption_key = key1;
   } else if (key1 == f::kEncryptionMarker4x) {
     h->encryption_key = GetU32(raw.data() + f::kEncryption2);
@@ -137,7 +147,7 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name, HeaderKi
     h->fields.push_back(std::move(fd));
     total += phys;
   }
-  size_t expected = total + (kind == HeaderKind::kPrimaryIndex ? f::kIndexEntryTrailer : 0);
+  size_t expected = total + (entries ? f::kIndexEntryTrailer : 0);
   if (expected != h->record_size)
     return Status::Corruption(name, "record size " + std::to_string(h->record_size) +
                                         " does not match the fields (" + std::to_string(expected) + ")");
@@ -145,27 +155,34 @@ Status ReadTableHeader(RandomAccessFile* file, const std::string& name, HeaderKi
 
   // Pointers saved from Paradox's memory: meaningless on disk.
   pos += 4;
-  if (kind == HeaderKind::kTable) pos += 4u * h->field_count;
+  if (!entries) pos += 4u * h->field_count;
   const size_t name_len = h->version >= f::kVersion7 ? f::kTableNameLength7 : f::kTableNameLength3to5;
   if (pos + name_len > end) {
     // A .PX written with an exact header may stop right after the name.
-    if (kind == HeaderKind::kPrimaryIndex) return Status::OK();
+    if (entries) return Status::OK();
     return Status::Corruption(name, "table name runs past the header");
   }
   std::string tname(raw, pos, name_len);
   tname.resize(std::strlen(tname.c_str()));
   h->table_name = tname;
   pos += name_len;
-  if (kind == HeaderKind::kPrimaryIndex) return Status::OK();
+  if (entries) return Status::OK();
 
   for (FieldDef& fd : h->fields) {
     if (!ReadCString(raw, &pos, end, &fd.name))
       return Status::Corruption(name, "field names run past the header");
   }
   if (h->has_extension()) {
-    pos += 2u * h->field_count;  // field IDs
-    std::string sort_name;
-    if (pos < end && ReadCString(raw, &pos, end, &sort_name)) h->sort_order_name = sort_name;
+    if (pos + 2u * h->field_count <= end) {
+      for (unsigned i = 0; i < h->field_count; ++i) h->field_ids.push_back(GetU16(raw.data() + pos + 2 * i));
+    }
+    pos += 2u * h->field_count;
+    std::string text;
+    if (pos < end && ReadCString(raw, &pos, end, &text)) {
+      h->sort_order_name = text;
+      if (kind == HeaderKind::kSecondaryIndex && pos < end && ReadCString(raw, &pos, end, &text))
+        h->index_name = text;
+    }
   }
   return Status::OK();
 }

@@ -1,5 +1,6 @@
-// TableHeader: the decoded header of a .DB file (or of a .PX, whose header
-// has the same fixed part).
+// TableHeader: the decoded header of a .DB file, or of one of the index
+// files that share its fixed part: a .PX, a secondary index's X file (laid
+// out like a .DB) or its Y file (laid out like a .PX).
 #pragma once
 
 #include <cstdint>
@@ -38,15 +39,22 @@ struct TableHeader {
   std::vector<FieldDef> fields;  // names still in the code page's bytes
   std::string table_name;        // as stored (code page bytes)
   std::string sort_order_name;
+  std::vector<uint16_t> field_ids;  // 4.x+ .DB and X files; empty elsewhere
+  std::string index_name;           // X files: as stored, empty for .Xnn
 
   std::string raw;  // the header_size bytes as read; kept for rewriting
 
   size_t block_size() const { return static_cast<size_t>(block_size_code) * 1024; }
-  bool has_extension() const;  // 4.x+ .DB: 0x58–0x77 present
+  bool has_extension() const;  // 4.x+ .DB and X files: 0x58–0x77 present
   bool keyed() const { return key_field_count > 0; }
 };
 
-enum class HeaderKind { kTable, kPrimaryIndex };
+enum class HeaderKind {
+  kTable,               // .DB
+  kPrimaryIndex,        // .PX
+  kSecondaryIndex,      // .Xnn, .XGn
+  kSecondaryIndexTree,  // .Ynn, .YGn
+};
 
 // Reads and validates the header of `file` (its path is used in messages).
 // Checks everything later code relies on: sizes, counts and the field
