@@ -14,13 +14,23 @@ namespace f = format;
 Table::~Table() = default;
 
 Status Table::Open(const std::string& path, const OpenOptions& options, std::unique_ptr<Table>* out) {
+  return OpenFile(path, options, HeaderKind::kTable, out);
+}
+
+Status Table::OpenIndexData(const std::string& path, const OpenOptions& options,
+                            std::unique_ptr<Table>* out) {
+  return OpenFile(path, options, HeaderKind::kSecondaryIndex, out);
+}
+
+Status Table::OpenFile(const std::string& path, const OpenOptions& options, HeaderKind kind,
+                       std::unique_ptr<Table>* out) {
   std::unique_ptr<Table> t(new Table());
   t->path_ = path;
   t->name_ = BaseName(path);
   t->env_ = options.env ? options.env : Env::Default();
   Status s = t->env_->OpenRandomAccess(path, &t->file_);
   if (!s.ok()) return s;
-  s = ReadTableHeader(t->file_.get(), t->name_, HeaderKind::kTable, &t->header_);
+  s = ReadTableHeader(t->file_.get(), t->name_, kind, &t->header_);
   if (!s.ok()) return s;
   const TableHeader& h = t->header_;
   if (h.encryption_key != 0)
@@ -43,6 +53,11 @@ Status Table::Open(const std::string& path, const OpenOptions& options, std::uni
 
   s = t->WalkChain();
   if (!s.ok()) return s;
+  if (kind != HeaderKind::kTable) {
+    // An X file: no blobs, and its key is searched through its own order.
+    *out = std::move(t);
+    return Status::OK();
+  }
 
   bool has_blobs = std::any_of(t->fields_.begin(), t->fields_.end(),
                                [](const FieldDef& fd) { return IsBlobType(fd.type); });
@@ -287,7 +302,16 @@ Status Table::Find(const std::vector<Value>& key, uint32_t* index, bool* found) 
   std::string k;
   Status s = EncodeKey(key, &k);
   if (!s.ok()) return s;
+  return FindStoredKey(k, index, found);
+}
+
+Status Table::FindStoredKey(const std::string& k, uint32_t* index, bool* found) {
+  *found = false;
+  *index = 0;
+  if (!header_.keyed()) return Status::InvalidArgument(name_, "table has no primary key");
+  if (k.size() != key_size_) return Status::InvalidArgument(name_, "key of the wrong size");
   if (record_count_ == 0) return Status::OK();
+  Status s;
 
   // Lowest record whose key is >= k, within records [lo, hi) of the table.
   auto search = [&](uint32_t lo, uint32_t hi) -> Status {
@@ -343,6 +367,186 @@ Status Table::Find(const std::vector<Value>& key, uint32_t* index, bool* found) 
     return Status::OK();
   }
   return search(end, record_count_);
+}
+
+// ---------------------------------------------------------------------------
+// Secondary indexes
+
+namespace {
+
+// A replacement of `path` that waits beside it, written for the table's
+// change counter `stamp`: what a commit leaves when it cannot complete.
+bool ReplacementWaits(Env* env, const std::string& path, uint8_t stamp) {
+  const std::string waiting = path + f::kReplacementSuffix;
+  return env->Exists(waiting) && IndexFileStamp(env, waiting) == stamp;
+}
+
+}  // namespace
+
+Status Table::CurrentIndexCheck(const SecondaryIndex& index) {
+  const std::string xn = BaseName(index.files.x);
+  if (index.x.record_count != record_count_)
+    return Status::Corruption(xn, "out of date: it lists " + std::to_string(index.x.record_count) +
+                                      " records, the table holds " + std::to_string(record_count_));
+  if (header_.keyed()) {
+    if (!index_) return Status::NotFound(xn, "cannot tell whether it is current: " + index_status_.message());
+    if (index.primary_stamp() != index_->header().index_stamp)
+      return Status::Corruption(xn, "out of date: built with another primary index (stamp " +
+                                        std::to_string(index.primary_stamp()) + ", the primary index's " +
+                                        std::to_string(index_->header().index_stamp) + ")");
+    const std::string px = FindCompanion(env_, path_, "px");
+    if (!px.empty() && ReplacementWaits(env_, px, header_.change_count))
+      return Status::Corruption(xn, "out of date: the primary index is still to be replaced after a change");
+  } else if (index.primary_stamp() != header_.change_count) {
+    return Status::Corruption(xn,
+                              "cannot tell whether it is current: it was not built with this table's change "
+                              "counter");
+  }
+  if (ReplacementWaits(env_, index.files.x, header_.change_count))
+    return Status::Corruption(xn, "out of date: its replacement from an interrupted change is waiting");
+  if (index.letter_case == LetterCase::kUnknown)
+    for (const IndexedField& fl : index.fields)
+      if (fields_[fl.field].type == FieldType::kAlpha)
+        return Status::NotSupported(xn, "whether it ignores letter case is not known from its header");
+  return Status::OK();
+}
+
+void Table::LoadSecondaryIndexes() {
+  if (secondary_loaded_) return;
+  secondary_loaded_ = true;
+  std::vector<SecondaryIndexFiles> files;
+  if (header_.file_type != f::kFileTypeKeyed && header_.file_type != f::kFileTypeUnkeyed) return;
+  if (!FindSecondaryIndexFiles(env_, path_, &files).ok()) return;
+  for (const SecondaryIndexFiles& fl : files) {
+    if (fl.x.empty()) continue;  // a tree alone indexes nothing
+    Secondary sec;
+    SecondaryIndexInfo info;
+    info.file = BaseName(fl.x);
+    info.status = ReadSecondaryIndex(env_, fl, header_, &sec.index);
+    if (info.status.ok()) {
+      info.name = codec_->Decode(sec.index.x.index_name);
+      info.fields = sec.index.fields;
+      info.letter_case = sec.index.letter_case;
+      info.layout = sec.index.layout;
+      info.status = CurrentIndexCheck(sec.index);
+    }
+    secondary_.push_back(std::move(sec));
+    secondary_info_.push_back(std::move(info));
+  }
+}
+
+const std::vector<SecondaryIndexInfo>& Table::secondary_indexes() {
+  LoadSecondaryIndexes();
+  return secondary_info_;
+}
+
+Status Table::LookUpInIndex(size_t which, const std::string& key, size_t nfields,
+                            std::vector<uint32_t>* positions) {
+  Secondary& sec = secondary_[which];
+  const SecondaryIndex& index = sec.index;
+  const std::string xn = BaseName(index.files.x);
+  if (!sec.data) {
+    OpenOptions o;
+    o.env = env_;
+    Status s = OpenIndexData(index.files.x, o, &sec.data);
+    if (!s.ok()) return s;
+  }
+  Table& x = *sec.data;
+  // The file is opened on first use: it must still be the one whose header
+  // was found current, not a writer's newer one.
+  if (x.header().raw != index.x.raw) return Status::Corruption(xn, "replaced since the table was opened");
+  if (x.record_count() != record_count_) return Status::Corruption(xn, "its records do not match its header");
+  // The first entry whose key is >= key: entries are in index order.
+  auto compare = [&](uint32_t i, int* c) {
+    std::string e;
+    Status s = x.ReadRawRecord(i, &e);
+    if (s.ok()) *c = CompareIndexKeys(index, header_, e, key, nfields);
+    return s;
+  };
+  uint32_t lo = 0, hi = x.record_count();
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    int c = 0;
+    Status s = compare(mid, &c);
+    if (!s.ok()) return s;
+    if (c < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  const size_t key_size = index.key_size();
+  std::string entry, raw;
+  for (uint32_t i = lo; i < x.record_count(); ++i) {
+    Status s = x.ReadRawRecord(i, &entry);
+    if (!s.ok()) return s;
+    if (CompareIndexKeys(index, header_, entry, key, nfields) != 0) break;
+    // Each entry names its record; the record must say the same.
+    uint32_t pos = 0;
+    if (index.layout == IndexLayout::kPrimaryKey) {
+      bool found = false;
+      s = FindStoredKey(entry.substr(key_size, key_size_), &pos, &found);
+      if (!s.ok()) return s;
+      if (!found) return Status::Corruption(xn, "names a record the table does not hold");
+    } else {
+      auto tup = DecodeInt(reinterpret_cast<const uint8_t*>(entry.data()) + key_size, 4);
+      if (!tup || *tup < 1 || static_cast<uint32_t>(*tup) > record_count_)
+        return Status::Corruption(xn, "names a record number the table does not have");
+      pos = static_cast<uint32_t>(*tup - 1);
+    }
+    s = ReadRawRecord(pos, &raw);
+    if (!s.ok()) return s;
+    if (IndexKey(index, header_, raw, nfields) != key)
+      return Status::Corruption(xn, "names record " + std::to_string(pos) + ", whose values differ");
+    positions->push_back(pos);
+  }
+  std::sort(positions->begin(), positions->end());
+  if (std::adjacent_find(positions->begin(), positions->end()) != positions->end())
+    return Status::Corruption(xn, "lists a record twice");
+  return Status::OK();
+}
+
+Status Table::FindEqual(size_t which, const std::vector<Value>& values, std::vector<uint32_t>* positions,
+                        bool* used_index) {
+  positions->clear();
+  if (used_index) *used_index = false;
+  LoadSecondaryIndexes();
+  if (which >= secondary_.size())
+    return Status::InvalidArgument(name_, "no secondary index " + std::to_string(which));
+  SecondaryIndexInfo& info = secondary_info_[which];
+  if (info.fields.empty()) return info.status;  // not even its header could be read
+  const SecondaryIndex& index = secondary_[which].index;
+  if (values.empty() || values.size() > index.fields.size())
+    return Status::InvalidArgument(name_, "index " + info.file + " has " +
+                                              std::to_string(index.fields.size()) + " fields, " +
+                                              std::to_string(values.size()) + " values given");
+  // The values as a record would hold them, then as the index stores them.
+  std::string record(header_.record_size, '\0');
+  for (size_t i = 0; i < values.size(); ++i) {
+    const FieldDef& fd = fields_[index.fields[i].field];
+    Status s =
+        EncodeField(fd, values[i], codec_.get(), reinterpret_cast<uint8_t*>(record.data()) + index.offsets[i],
+                    name_ + ": field '" + fd.name + "'");
+    if (!s.ok()) return s;
+  }
+  const std::string key = IndexKey(index, header_, record, values.size());
+
+  if (info.status.ok()) {
+    Status s = LookUpInIndex(which, key, values.size(), positions);
+    if (s.ok()) {
+      if (used_index) *used_index = true;
+      return s;
+    }
+    // From now on the table is read instead.
+    info.status = s;
+    positions->clear();
+  }
+  std::string raw;
+  for (uint32_t i = 0; i < record_count_; ++i) {
+    Status s = ReadRawRecord(i, &raw);
+    if (!s.ok()) return s;
+    if (IndexKey(index, header_, raw, values.size()) == key) positions->push_back(i);
+  }
+  return Status::OK();
 }
 
 }  // namespace orba::pdx

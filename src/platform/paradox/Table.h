@@ -1,4 +1,5 @@
-// Table: read access to a Paradox table (.DB, with its .MB and .PX).
+// Table: read access to a Paradox table (.DB, with its .MB, its .PX and its
+// secondary indexes).
 //
 // Opening reads and checks the header and walks the block chain once, so
 // that record i can be read at once afterwards. A Table reads the files as
@@ -16,6 +17,7 @@
 #include "paradox/Env.h"
 #include "paradox/Field.h"
 #include "paradox/PrimaryIndex.h"
+#include "paradox/SecondaryIndex.h"
 #include "paradox/Status.h"
 #include "paradox/TableHeader.h"
 #include "paradox/TextCodec.h"
@@ -39,6 +41,10 @@ class Table {
   // table, and NotFound naming the .MB when the table has blob fields but no
   // blob file. A missing or damaged .PX is not an error: see index_status().
   static Status Open(const std::string& path, const OpenOptions& options, std::unique_ptr<Table>* table);
+  // Opens a secondary index's X file as the table of its entries (they have
+  // the layout of records), for checks and tools.
+  static Status OpenIndexData(const std::string& path, const OpenOptions& options,
+                              std::unique_ptr<Table>* table);
   ~Table();
 
   const std::string& path() const { return path_; }
@@ -51,6 +57,7 @@ class Table {
   std::string table_name() const;
   int FieldIndex(std::string_view name) const;  // -1 when absent
   size_t key_size() const { return key_size_; }
+  size_t field_offset(size_t field) const { return offsets_[field]; }
 
   // Reads record `index` (0-based, table order).
   Status ReadRecord(uint32_t index, Record* record);
@@ -64,6 +71,27 @@ class Table {
   Status Find(const std::vector<Value>& key, uint32_t* index, bool* found);
   // Encodes key values as they appear at the start of a record.
   Status EncodeKey(const std::vector<Value>& key, std::string* bytes);
+  // Find for key bytes as stored (key_size() of them).
+  Status FindStoredKey(const std::string& key, uint32_t* index, bool* found);
+
+  // The secondary indexes beside the table. They are looked for on first
+  // use, so opening a table costs nothing more for them; an index that is
+  // out of date or cannot be read is listed with the reason in its status.
+  // An index counts as current when it lists as many records as the table,
+  // was built with the table's current primary index (its stamp at 0x2F
+  // equals the .PX's at 0x2C; unkeyed tables: the .DB's change counter),
+  // and no replacement of it, or of the .PX, written for the table's current
+  // change counter waits beside it (a commit interrupted after its commit
+  // point). Lookups verify every answer against the table regardless.
+  const std::vector<SecondaryIndexInfo>& secondary_indexes();
+  // The positions (ascending) of the records whose first values.size()
+  // fields of secondary index `which` equal `values`, compared as the index
+  // compares them (ignoring the case of ASCII letters when it does). Uses
+  // the index when it is current, checking each record it names; otherwise,
+  // or when the index turns out not to agree with the table, reads the
+  // whole table. *used_index (optional) tells which happened.
+  Status FindEqual(size_t which, const std::vector<Value>& values, std::vector<uint32_t>* positions,
+                   bool* used_index = nullptr);
 
   // The data blocks in chain order.
   struct Block {
@@ -75,12 +103,19 @@ class Table {
 
   // OK when the .PX is in use; otherwise why it is not (missing, damaged).
   const Status& index_status() const { return index_status_; }
+  const PrimaryIndex* primary_index() const { return index_.get(); }
   BlobFileReader* blob_file() { return blob_.get(); }
   TextCodec* codec() { return codec_.get(); }
 
  private:
   Table() = default;
+  static Status OpenFile(const std::string& path, const OpenOptions& options, HeaderKind kind,
+                         std::unique_ptr<Table>* table);
   Status WalkChain();
+  void LoadSecondaryIndexes();
+  Status CurrentIndexCheck(const SecondaryIndex& index);
+  Status LookUpInIndex(size_t which, const std::string& key, size_t nfields,
+                       std::vector<uint32_t>* positions);
   Status LoadBlock(size_t block_pos);
   // Sign of (key of record `within` of block `pos`) - key; loads the block.
   Status CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c);
@@ -107,6 +142,14 @@ class Table {
   Status index_status_;
   size_t cached_block_ = SIZE_MAX;
   std::string block_data_;
+
+  struct Secondary {
+    SecondaryIndex index;         // valid when info.status is OK
+    std::unique_ptr<Table> data;  // the X file, opened on first lookup
+  };
+  bool secondary_loaded_ = false;
+  std::vector<SecondaryIndexInfo> secondary_info_;
+  std::vector<Secondary> secondary_;
 };
 
 }  // namespace orba::pdx
