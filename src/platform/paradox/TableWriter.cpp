@@ -18,7 +18,7 @@ namespace f = format;
 
 namespace {
 
-constexpr const char* kTempSuffix = ".pdxtmp";
+constexpr const char* kTempSuffix = f::kReplacementSuffix;
 constexpr const char* kLockSuffix = ".lock";
 constexpr size_t kMaxFieldNameLength = 25;  // Paradox's own limit
 
@@ -236,31 +236,23 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
   Status s = env->Lock(path + kLockSuffix, TableLock(path, options.lock_wait), &w->lock_);
   if (!s.ok()) return s;
 
-  // Leftovers of an interrupted commit were never renamed into place.
-  for (const char* ext : {"db", "px"}) {
-    std::string tmp = (std::string(ext) == "db" ? path : CompanionPath(env, path, ext)) + kTempSuffix;
-    if (env->Exists(tmp)) env->Remove(tmp);
-  }
+  // A .DB replacement left behind never reached the commit point.
+  const std::string db_tmp = path + kTempSuffix;
+  if (env->Exists(db_tmp)) env->Remove(db_tmp);
 
   OpenOptions oo;
   oo.env = env;
   oo.fallback_code_page = options.fallback_code_page;
   s = Table::Open(path, oo, &w->table_);
   if (!s.ok()) return s;
+  bool finished = false;
+  s = w->FinishInterruptedCommit(&finished);
+  if (s.ok() && finished) s = Table::Open(path, oo, &w->table_);
+  if (!s.ok()) return s;
   const TableHeader& h = w->table_->header();
 
-  std::vector<std::string> names;
-  if (env->ListDir(DirName(path), &names).ok()) {
-    std::string base = BaseName(WithExtension(path, "x"));
-    base.pop_back();  // "name."
-    for (const std::string& nm : names) {
-      if (nm.size() != base.size() + 3 || strncasecmp(nm.c_str(), base.c_str(), base.size()) != 0) continue;
-      char c = static_cast<char>(std::tolower(static_cast<unsigned char>(nm[base.size()])));
-      if (c == 'x' || c == 'y')
-        return Status::NotSupported(
-            w->name_, "table has secondary index " + nm + ", which this engine cannot keep up to date");
-    }
-  }
+  s = w->LoadSecondaryIndexes();
+  if (!s.ok()) return s;
   for (unsigned i = 0; i < h.key_field_count; ++i) {
     if (h.fields[i].type == FieldType::kAlpha && h.sort_order != 0)
       return Status::NotSupported(w->name_, "alpha key under sort order '" + h.sort_order_name +
@@ -289,6 +281,76 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
     w->auto_increment_ = std::max(w->auto_increment_, h.auto_increment);
   *out = std::move(w);
   return Status::OK();
+}
+
+Status TableWriter::FinishInterruptedCommit(bool* finished) {
+  *finished = false;
+  std::vector<std::string> names;
+  const std::string dir = DirName(path_);
+  if (!env_->ListDir(dir, &names).ok()) return Status::OK();
+  const std::string px_name = BaseName(WithExtension(path_, "px"));
+  const size_t suffix = std::strlen(kTempSuffix);
+  for (const std::string& name : names) {
+    if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kTempSuffix) != 0) continue;
+    const std::string target = name.substr(0, name.size() - suffix);
+    if (strcasecmp(target.c_str(), px_name.c_str()) != 0 && SecondaryIndexFileKind(name_, target) == 0)
+      continue;
+    const std::string waiting = path_.find('/') == std::string::npos ? name : dir + "/" + name;
+    const std::string file = path_.find('/') == std::string::npos ? target : dir + "/" + target;
+    // Written for the table as it stands: the commit got past its commit
+    // point, and this is the table's index. Anything else never counted.
+    if (IndexFileStamp(env_, waiting) == table_->header().change_count) {
+      Status s = env_->Rename(waiting, file);
+      if (!s.ok())
+        return Status::IOError(name_, "an interrupted change left the new " + target +
+                                          " to be put in place, which failed: " + s.message());
+      *finished = true;
+    } else {
+      env_->Remove(waiting);
+    }
+  }
+  if (*finished) env_->SyncDir(dir);
+  return Status::OK();
+}
+
+Status TableWriter::LoadSecondaryIndexes() {
+  std::vector<SecondaryIndexFiles> files;
+  Status s = FindSecondaryIndexFiles(env_, path_, &files);
+  if (!s.ok()) return s;
+  std::vector<SecondaryIndex> loaded;
+  for (const SecondaryIndexFiles& fl : files) {
+    SecondaryIndex index;
+    s = ReadSecondaryIndex(env_, fl, table_->header(), &index);
+    if (!s.ok())
+      return Status::NotSupported(name_, "table has secondary index " + BaseName(fl.x.empty() ? fl.y : fl.x) +
+                                             ", which this engine cannot keep up to date: " + s.message());
+    loaded.push_back(std::move(index));
+  }
+  indexes_ = std::move(loaded);
+  return Status::OK();
+}
+
+Status TableWriter::CheckIndexes(const Row& row) {
+  for (const SecondaryIndex& index : indexes_) {
+    Status s = CheckIndexedValues(index, table_.get(), row.raw);
+    if (!s.ok()) return s;
+  }
+  return Status::OK();
+}
+
+uint8_t TableWriter::CommitStamp() const {
+  uint8_t stamp = NextStamp(table_->header().change_count);
+  if (indexes_.empty()) return stamp;
+  // Readers tell an index file older than its table by its stamp, so the
+  // new counter must be one no index file of the table holds already.
+  bool taken[256] = {};
+  if (table_->primary_index()) taken[table_->primary_index()->header().index_stamp] = true;
+  for (const SecondaryIndex& index : indexes_) {
+    taken[index.change_stamp()] = taken[index.primary_stamp()] = true;
+    if (index.has_tree()) taken[index.tree_stamp()] = true;
+  }
+  for (int i = 0; i < 256 && taken[stamp]; ++i) stamp = NextStamp(stamp);
+  return stamp;
 }
 
 const std::vector<FieldDef>& TableWriter::fields() const { return table_->fields(); }
@@ -417,6 +479,7 @@ Status TableWriter::Insert(const Record& record, uint32_t* index) {
   const uint32_t saved_counter = auto_increment_;
   Row row;
   Status s = EncodeRow(record, nullptr, &row);
+  if (s.ok()) s = CheckIndexes(row);
   size_t pos = rows_.size();
   if (s.ok() && table_->header().keyed()) s = CheckKeyed(row, SIZE_MAX, &pos);
   if (!s.ok()) {
@@ -438,6 +501,7 @@ Status TableWriter::InsertAt(uint32_t index, const Record& record) {
   const uint32_t saved_counter = auto_increment_;
   Row row;
   Status s = EncodeRow(record, nullptr, &row);
+  if (s.ok()) s = CheckIndexes(row);
   if (!s.ok()) {
     auto_increment_ = saved_counter;
     return s;
@@ -453,6 +517,7 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
   const uint32_t saved_counter = auto_increment_;
   Row row;
   Status s = EncodeRow(record, &rows_[index], &row);
+  if (s.ok()) s = CheckIndexes(row);
   if (!s.ok()) {
     auto_increment_ = saved_counter;
     return s;
@@ -484,7 +549,7 @@ Status TableWriter::Delete(uint32_t index) {
   return Status::OK();
 }
 
-std::string TableWriter::BuildDataFile(uint8_t stamp, std::vector<std::string>* first_keys,
+std::string TableWriter::BuildDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
                                        std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts) {
   const TableHeader& h = table_->header();
   const size_t bs = h.block_size();
@@ -504,7 +569,7 @@ std::string TableWriter::BuildDataFile(uint8_t stamp, std::vector<std::string>* 
   p[f::kChangeCount1] = stamp;
   if (h.version >= f::kVersion4First) {
     PutU32(p + f::kAutoIncrement, auto_increment_);
-    PutU32(p + f::kUpdateTime, static_cast<uint32_t>(std::time(nullptr)));
+    PutU32(p + f::kUpdateTime, now);
   }
   const size_t ks = table_->key_size();
   for (size_t b = 0; b < nblocks; ++b) {
@@ -531,10 +596,40 @@ Status TableWriter::PrepareFile(const std::string& path, const std::string& data
 Status TableWriter::Commit() {
   note_.clear();
   if (!dirty_) return Status::OK();
+  // Replacements an earlier commit could not put in place go first: their
+  // waiting files are what tells readers the old ones are out of date, and
+  // this commit is about to write over them.
+  for (const auto& [waiting, file] : waiting_) {
+    if (!env_->Exists(waiting)) continue;
+    Status s = env_->Rename(waiting, file);
+    if (!s.ok())
+      return Status::IOError(name_, "not stored: the new " + BaseName(file) +
+                                        " of the previous change cannot be put in place (" + s.message() +
+                                        ")");
+  }
+  waiting_.clear();
   const TableHeader& h = table_->header();
   const size_t per_block = (h.block_size() - f::kBlockHeaderSize) / h.record_size;
   if ((rows_.size() + per_block - 1) / per_block > f::kMaxBlockNumber)
     return Status::InvalidArgument(name_, "table would need more than 65535 blocks");
+  const uint8_t stamp = CommitStamp();
+  const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+
+  // 0. The secondary indexes, before anything is written: a table whose
+  // values cannot be put in an index's order is refused with its files as
+  // they were. Record r goes to block r / per_block + 1 of the new .DB.
+  std::vector<IndexFileImages> images(indexes_.size());
+  if (!indexes_.empty()) {
+    std::vector<PlacedRecord> placed;
+    placed.reserve(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r)
+      placed.push_back(
+          {rows_[r].raw, static_cast<uint16_t>(r / per_block + 1), static_cast<uint16_t>(r % per_block)});
+    for (size_t i = 0; i < indexes_.size(); ++i) {
+      Status s = BuildSecondaryIndex(indexes_[i], table_.get(), placed, stamp, now, &images[i]);
+      if (!s.ok()) return s;
+    }
+  }
 
   // Until the commit point, a failure takes back what was written: the
   // temporary files go, the .MB is cut back, the table is as it was.
@@ -580,19 +675,39 @@ Status TableWriter::Commit() {
     for (Row& row : rows_) row.blobs.clear();
   }
 
-  // 2. The new files, complete and durable beside the old ones.
-  const uint8_t stamp = NextStamp(h.change_count);
+  // 2. The new files, complete and durable beside the old ones. The index
+  // files are renamed after the commit point in this order; a Y file goes
+  // only after its X file.
+  struct Replacement {
+    std::string waiting, file;
+    bool tree;  // a Y file, which waits while its X file does
+  };
+  std::vector<Replacement> replacements;
   std::vector<std::string> first_keys;
   std::vector<uint16_t> blocks, counts;
-  const std::string image = BuildDataFile(stamp, &first_keys, &blocks, &counts);
-  std::string db_tmp, px_tmp;
-  const std::string px_path = h.keyed() ? CompanionPath(env_, path_, "px") : std::string();
+  const std::string image = BuildDataFile(stamp, now, &first_keys, &blocks, &counts);
+  std::string db_tmp;
   Status s = PrepareFile(path_, image, &db_tmp);
   temporaries.push_back(db_tmp);
-  if (s.ok() && h.keyed()) {
-    s = PrepareFile(px_path, BuildPrimaryIndex(h, first_keys, blocks, counts, stamp), &px_tmp);
-    temporaries.push_back(px_tmp);
+  auto prepare = [&](const std::string& file, const std::string& data, bool tree) {
+    std::string tmp;
+    if (s.ok()) {
+      s = PrepareFile(file, data, &tmp);
+      temporaries.push_back(tmp);
+      replacements.push_back({tmp, file, tree});
+    }
+  };
+  if (h.keyed())
+    prepare(CompanionPath(env_, path_, "px"), BuildPrimaryIndex(h, first_keys, blocks, counts, stamp), false);
+  for (size_t i = 0; i < indexes_.size(); ++i) {
+    const SecondaryIndex& index = indexes_[i];
+    prepare(index.files.x, images[i].x, false);
+    prepare(index.has_tree() ? index.files.y : TreePathFor(index.files.x), images[i].y, true);
   }
+  // The replacements' names must be on disk before the table changes:
+  // after a crash past the commit point they are what marks the old index
+  // files as out of date.
+  if (s.ok() && !indexes_.empty()) s = env_->SyncDir(DirName(path_));
   if (!s.ok()) return not_stored(s);
 
   // 3. The commit point.
@@ -602,14 +717,25 @@ Status TableWriter::Commit() {
   // 4. From here on the change is stored: nothing below is a failure.
   dirty_ = false;
   std::vector<std::string> notes;
-  if (h.keyed()) {
-    s = env_->Rename(px_tmp, px_path);
+  bool x_waits = false;
+  for (const Replacement& r : replacements) {
+    if (r.tree && x_waits) {
+      waiting_.emplace_back(r.waiting, r.file);
+      continue;
+    }
+    x_waits = false;
+    s = env_->Rename(r.waiting, r.file);
     if (!s.ok()) {
-      env_->Remove(px_tmp);
-      notes.push_back("its index " + BaseName(px_path) + " could not be replaced (" + s.message() +
-                      "); the old index is ignored and rebuilt at the next change");
+      waiting_.emplace_back(r.waiting, r.file);
+      x_waits = !r.tree;
+      notes.push_back("its index " + BaseName(r.file) + " could not be replaced (" + s.message() + ")");
     }
   }
+  if (!waiting_.empty())
+    notes.push_back(
+        "readers take the old index files as out of date until the table is next opened for writing, which "
+        "puts "
+        "the new ones in place");
   s = env_->SyncDir(DirName(path_));
   if (!s.ok()) notes.push_back("the folder could not be synced (" + s.message() + ")");
 
@@ -618,10 +744,11 @@ Status TableWriter::Commit() {
   oo.fallback_code_page = options_.fallback_code_page;
   std::unique_ptr<Table> reopened;
   s = Table::Open(path_, oo, &reopened);
-  if (s.ok())
+  if (s.ok()) {
     table_ = std::move(reopened);
-  else
-    notes.push_back("it could not be read back (" + s.message() + ")");
+    if (!indexes_.empty()) s = LoadSecondaryIndexes();
+  }
+  if (!s.ok()) notes.push_back("it could not be read back (" + s.message() + ")");
   if (!notes.empty()) {
     note_ = name_ + ": the change was stored, but ";
     for (size_t i = 0; i < notes.size(); ++i) note_ += (i ? "; " : "") + notes[i];

@@ -6,17 +6,23 @@
 // Changes are kept in memory until Commit(), which replaces the files:
 //   1. new blob values are appended to the .MB (never overwriting anything)
 //      and synced;
-//   2. the new .DB and .PX are written to "<name>.pdxtmp" files, given the
-//      permission bits and group of the files they replace, and synced;
+//   2. the new .DB, .PX and secondary index files (every X and Y file,
+//      rebuilt from the new contents) are written to "<name>.pdxtmp" files,
+//      given the permission bits and group of the files they replace, and
+//      synced; with secondary indexes, the folder is synced too, so that the
+//      replacements are on disk before the table changes;
 //   3. the .DB's temporary file is renamed over the .DB — the commit point;
-//   4. the .PX's is renamed over the .PX, and the folder synced.
-// Everything that can run out of space happens before the commit point: a
-// failure there reports "not stored", removes the temporary files and cuts
-// the .MB back, so that a retry starts from the same files. After the commit
-// point the change is stored whatever happens; a failure in step 4 leaves an
-// index older than its table, which readers detect and the next commit
-// rebuilds, and Commit reports it in commit_note() rather than as a failure.
-// A crash anywhere leaves the old table or the new one.
+//   4. the index files' are renamed over theirs, and the folder synced.
+// Everything that can run out of space, and every refusal, happens before
+// the commit point: a failure there reports "not stored", removes the
+// temporary files and cuts the .MB back, so that a retry starts from the same
+// files. After the commit point the change is stored whatever happens. An
+// index file that could not be replaced in step 4 is older than its table;
+// its replacement stays beside it, stamped with the table's new change
+// counter, which tells readers the old file is out of date, and the next
+// Commit or Open puts it in place. Commit reports that in commit_note()
+// rather than as a failure. A crash anywhere leaves the old table or the new
+// one (with, at worst, index files whose replacement waits).
 #pragma once
 
 #include <chrono>
@@ -27,6 +33,7 @@
 
 #include "paradox/Env.h"
 #include "paradox/Field.h"
+#include "paradox/SecondaryIndex.h"
 #include "paradox/Status.h"
 #include "paradox/Table.h"
 
@@ -57,9 +64,11 @@ struct WriteOptions {
 
 class TableWriter {
  public:
-  // Takes the lock and loads the table. Fails with NotSupported for tables
-  // the writer would damage: encrypted ones, ones with secondary indexes,
-  // and keyed tables with alpha keys under a sort order other than "ascii".
+  // Takes the lock, puts in place the index files an interrupted commit left
+  // waiting, and loads the table. Fails with NotSupported for tables the
+  // writer would damage: encrypted ones, ones with a secondary index whose
+  // files it cannot read or rebuild faithfully, and keyed tables with alpha
+  // keys under a sort order other than "ascii".
   static Status Open(const std::string& path, const WriteOptions& options,
                      std::unique_ptr<TableWriter>* writer);
   ~TableWriter();
@@ -71,6 +80,8 @@ class TableWriter {
 
   // Keyed tables: the record goes to its key's position; a key that exists
   // already is InvalidArgument ("duplicate key"). Unkeyed tables: appended.
+  // A value a secondary index could not be kept in order with is
+  // NotSupported, naming the index (see SecondaryIndex.h).
   // A NULL autoincrement (+) field gets the next number. *index (optional)
   // receives the record's position.
   Status Insert(const Record& record, uint32_t* index = nullptr);
@@ -82,7 +93,9 @@ class TableWriter {
 
   // Writes all changes (see the file comment). A failure means the change
   // was not stored and the files are as they were; the writer's contents
-  // are then undefined: destroy it and open again.
+  // are then undefined: destroy it and open again. A table whose secondary
+  // indexes cannot be kept in order with its values is refused with
+  // NotSupported naming the table and the index, before any file is touched.
   Status Commit();
   // After a Commit that succeeded: empty, or what could not be completed
   // after the change was stored (an index left to rebuild), for the user.
@@ -99,8 +112,15 @@ class TableWriter {
   Status EncodeRow(const Record& record, const Row* old, Row* row);
   Status CheckKeyed(const Row& row, size_t skip, size_t* pos);
   std::string KeyText(const std::string& raw);
-  std::string BuildDataFile(uint8_t stamp, std::vector<std::string>* first_keys,
+  std::string BuildDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
                             std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts);
+  Status CheckIndexes(const Row& row);
+  Status LoadSecondaryIndexes();
+  // Renames the index files a commit left waiting (written for the table's
+  // current change counter) over the files they replace; removes others.
+  Status FinishInterruptedCommit(bool* finished);
+  // A change counter for the commit that no index file of the table holds.
+  uint8_t CommitStamp() const;
   // Writes `data` beside `path` as its replacement-to-be, with the access of
   // the file it will replace, synced; *tmp receives its name.
   Status PrepareFile(const std::string& path, const std::string& data, std::string* tmp);
@@ -115,6 +135,9 @@ class TableWriter {
   uint32_t auto_increment_ = 0;
   bool dirty_ = false;
   std::string note_;
+  std::vector<SecondaryIndex> indexes_;
+  // Replacements (temporary file, file) a commit could not put in place.
+  std::vector<std::pair<std::string, std::string>> waiting_;
 };
 
 // Convenience: open, insert one record, commit.
