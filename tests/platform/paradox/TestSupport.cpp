@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,15 @@ std::string ParadoxTestData() {
   struct stat st;
   if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
   return dir;
+}
+
+std::string SecondaryIndexTestData() {
+  const std::string dir = ParadoxTestData();
+  if (dir.empty()) return {};
+  std::string sec = dir + "-secondary";
+  struct stat st;
+  if (::stat(sec.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+  return sec;
 }
 
 TempDir::TempDir() {
@@ -41,6 +52,24 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& data) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+std::vector<std::string> CopyTable(const std::string& from, const std::string& db_name,
+                                   const std::string& to) {
+  namespace fs = std::filesystem;
+  const std::string base = db_name.substr(0, db_name.rfind('.'));
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(from)) {
+    const std::string name = entry.path().filename().string();
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || strcasecmp(name.substr(0, dot).c_str(), base.c_str()) != 0) continue;
+    fs::copy_file(entry.path(), fs::path(to) / name, fs::copy_options::overwrite_existing);
+    fs::permissions(fs::path(to) / name,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void CopyFiles(Env* from, Env* to, const std::vector<std::string>& paths) {

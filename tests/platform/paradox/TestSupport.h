@@ -12,6 +12,8 @@ namespace orba::pdx::testing {
 
 // $ORBA_TESTDATA/paradox, or "" when the shared tables are not available.
 std::string ParadoxTestData();
+// $ORBA_TESTDATA/paradox-secondary (tables with secondary indexes), or "".
+std::string SecondaryIndexTestData();
 
 // A fresh directory under /tmp, removed with its files on destruction.
 class TempDir {
@@ -27,6 +29,11 @@ class TempDir {
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);
+// Copies every file of the table `db_name` in `from` (same base name, any
+// extension) into the folder `to`, keeping names, writable by the owner.
+// Returns the names copied.
+std::vector<std::string> CopyTable(const std::string& from, const std::string& db_name,
+                                   const std::string& to);
 
 // Copies files from one Env to another (a snapshot of a table).
 void CopyFiles(Env* from, Env* to, const std::vector<std::string>& paths);
