@@ -78,12 +78,22 @@ class Installation {
   void ensureDesktops() {
     fill(orba::data::schemas::Desktop_table, dataDir_, [](orba::data::Table&) {});
   }
+  // A company's clients, by code and name.
+  void addClients(int company, const QList<std::pair<QString, QString>>& clients) {
+    fill(orba::data::schemas::Ar_Table, companyDir(company), [&](orba::data::Table& t) {
+      for (const auto& [code, name] : clients) {
+        t.append();
+        t.setValue("Cli_code", code);
+        t.setValue("Cli_name", name);
+        t.post();
+      }
+    });
+  }
   void touch(int company, const QString& file) {
     QFile f(companyDir(company) + "/" + file);
     f.open(QIODevice::WriteOnly);
   }
 
- private:
   // Creates the table when it is missing, then lets `rows` add to it.
   static void fill(const orba::data::TableSpec& shape, const QString& dir,
                    const std::function<void(orba::data::Table&)>& rows) {
@@ -96,5 +106,6 @@ class Installation {
     t.close();
   }
 
+ private:
   QString dataDir_;
 };
