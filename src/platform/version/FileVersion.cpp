@@ -33,10 +33,15 @@ std::string GetFileVersionText(const std::string& fileName, int count) {
 }
 
 std::string ProgramVersionText() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-  if (n <= 0) return {};
-  return GetFileVersionText(std::string(path, static_cast<std::size_t>(n)), 4);
+  // The running program's version does not change while it runs (a new
+  // file installed meanwhile is not what runs), so it is read once.
+  static const std::string text = [] {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (n <= 0) return std::string();
+    return GetFileVersionText(std::string(path, static_cast<std::size_t>(n)), 4);
+  }();
+  return text;
 }
 
 }  // namespace orba::version
