@@ -104,6 +104,79 @@ sleep 1
 shot desktop-wallpaper-1000.png
 quit
 
+# A working session kept: the administrator opens the client and product
+# lists, moves and enlarges them, adds two shortcuts and renames one,
+# writes a to-do line and quits; the next start shows the same desktop.
+# Positions are on the wallpaper of the 1000 x 700 window.
+login admin
+xdotool windowsize "$window" 1000 700
+xdotool windowmove "$window" 100 40
+sleep 1
+wx=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {print $4}')
+client_y=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/ {print $4}')
+# The wallpaper starts below the menu bar: one row of 20 pixels, or two
+# when the installed modules' menus do not fit (the bar is light, the
+# wallpaper dark).
+wy=$(( client_y + 20 ))
+level=$(import -window root -crop "1x1+$(( wx + 500 ))+$(( client_y + 30 ))" +repage -colorspace Gray -format '%[fx:int(255*p{0,0})]' info:)
+if [ "$level" -gt 128 ]; then wy=$(( client_y + 40 )); fi
+at() { echo $(( wx + $1 )) $(( wy + $2 )); }
+double_click() { xdotool mousemove $(at "$1" "$2") click --repeat 2 --delay 80 1; sleep 0.7; }
+drag() {  # from x y, by dx dy, in n steps
+  local x=$(( wx + $1 )) y=$(( wy + $2 )) n=$5 i
+  xdotool mousemove $x $y mousedown 1
+  for i in $(seq "$n"); do xdotool mousemove $(( x + $3 * i / n )) $(( y + $4 * i / n )); sleep 0.05; done
+  xdotool mouseup 1
+  sleep 0.4
+}
+new_shortcut() {  # the option so many lines down the list
+  xdotool mousemove $(at 949 600) click 3
+  sleep 0.6
+  xdotool key Down Down Return
+  sleep 1
+  for _ in $(seq "$1"); do xdotool key Down; done
+  xdotool key Return
+  sleep 0.8
+}
+double_click 52 25                     # the Clients icon
+double_click 52 312                    # the Products icon
+drag 324 141 175 196 7                 # the product list, by its title row
+xdotool mousemove $(at 691 59) click 1  # the client list's enlarge button
+sleep 0.4
+new_shortcut 4
+drag 340 300 540 -240 8
+new_shortcut 6
+drag 340 300 540 -130 8
+xdotool mousemove $(at 880 150) click 3  # the second shortcut's properties
+sleep 0.6
+xdotool key Down Return
+sleep 1
+xdotool key ctrl+a
+xdotool type --delay 30 "Conciliation"
+xdotool key Return
+sleep 0.6
+double_click 52 382                    # the to-do icon
+xdotool mousemove $(at 380 226) click 1
+xdotool type --delay 30 "Appeler Gagnon pour la facture"
+sleep 0.5
+shot desktop-before-quit.png
+xdotool key alt+q
+wait "$orba_pid" 2>/dev/null || true
+orba_pid=
+login admin
+xdotool windowsize "$window" 1000 700
+xdotool windowmove "$window" 100 40
+sleep 1
+shot desktop-after-restart.png
+quit
+# The same desktop: only the text cursor and the focus may differ.
+differing=$(compare -metric AE "$out/desktop-before-quit.png" "$out/desktop-after-restart.png" null: 2>&1 || true)
+echo "pixels differing after the restart: $differing"
+if [ "${differing%%.*}" -gt 5000 ] 2>/dev/null; then
+  echo "the desktop did not come back as it was saved" >&2
+  exit 1
+fi
+
 # The components by themselves: the seven frame styles of the icon button
 # (enabled, disabled, pressed) over the demo wallpaper, and a list panel's
 # grid over the demo clients.

@@ -111,7 +111,12 @@ void TListPanel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool TListPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == list_ && event->type() == QEvent::FocusIn) emit listEntered(this);
+  // The focus coming back with the window (after a dialog or a menu) did
+  // not move: only a move from another control of the window counts.
+  if (watched == list_ && event->type() == QEvent::FocusIn) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) emit listEntered(this);
+  }
   return QGroupBox::eventFilter(watched, event);
 }
 
@@ -124,6 +129,30 @@ TTitleButton::TTitleButton(const QString& name, QWidget* parent) : QToolButton(p
   setFont(f);
 }
 
+void TTitleButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QRect r = rect();
+  const bool down = isDown();
+  p.fillRect(r, toQColor(clBtnFace));
+  const QColor light = toQColor(clBtnHighlight);
+  const QColor dark = QColor(Qt::black);
+  p.setPen(down ? dark : light);
+  p.drawLine(r.topLeft(), r.topRight() - QPoint(1, 0));
+  p.drawLine(r.topLeft(), r.bottomLeft() - QPoint(0, 1));
+  p.setPen(down ? light : dark);
+  p.drawLine(r.bottomLeft(), r.bottomRight());
+  p.drawLine(r.topRight(), r.bottomRight());
+  const QPoint shift = down ? QPoint(1, 1) : QPoint();
+  if (!icon().isNull()) {
+    const QPixmap glyph = icon().pixmap(iconSize(), isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    p.drawPixmap(QPoint((width() - glyph.width()) / 2, (height() - glyph.height()) / 2) + shift, glyph);
+  } else {
+    p.setPen(isEnabled() ? QColor(Qt::black) : toQColor(clBtnShadow));
+    p.setFont(font());
+    p.drawText(r.translated(shift), Qt::AlignCenter, text());
+  }
+}
+
 void TTitleButton::mouseDoubleClickEvent(QMouseEvent* event) {
   QPointer<TTitleButton> self(this);
   emit doubleClicked();
@@ -132,11 +161,19 @@ void TTitleButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 namespace {
 
+// The glyphs are drawn by the program in the sixteen classic colours, on a
+// transparent ground.
 QImage glyphCanvas() {
-  // Olive is the transparent colour (the bottom-left pixel) of a 16-colour glyph.
-  QImage image(15, 15, QImage::Format_RGB32);
-  image.fill(QColor(128, 128, 0));
+  QImage image(15, 15, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
   return image;
+}
+
+void window(QPainter& p, QRect r) {
+  p.setPen(Qt::black);
+  p.setBrush(Qt::white);
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  p.fillRect(r.x() + 1, r.y() + 1, r.width() - 2, 2, QColor(0, 0, 128));
 }
 
 }  // namespace
@@ -145,14 +182,11 @@ QImage reduceGlyph() {
   QImage image = glyphCanvas();
   QPainter p(&image);
   // A small window in the lower-left corner, and an arrow pointing to it.
-  p.setPen(Qt::black);
-  p.setBrush(Qt::white);
-  p.drawRect(1, 8, 6, 5);
-  p.fillRect(1, 8, 7, 2, QColor(0, 0, 128));
-  p.setPen(QPen(QColor(0, 0, 128), 1));
-  p.drawLine(13, 1, 8, 6);
-  p.drawLine(8, 6, 8, 3);
-  p.drawLine(8, 6, 11, 6);
+  window(p, QRect(0, 8, 8, 7));
+  p.setPen(QColor(128, 0, 0));
+  p.drawLine(14, 0, 9, 5);
+  p.drawLine(9, 5, 9, 2);
+  p.drawLine(9, 5, 12, 5);
   return image;
 }
 
@@ -160,14 +194,11 @@ QImage enlargeGlyph() {
   QImage image = glyphCanvas();
   QPainter p(&image);
   // A large window filling the glyph, and an arrow pointing out of it.
-  p.setPen(Qt::black);
-  p.setBrush(Qt::white);
-  p.drawRect(1, 1, 12, 12);
-  p.fillRect(1, 1, 13, 3, QColor(0, 0, 128));
-  p.setPen(QPen(QColor(128, 0, 0), 1));
-  p.drawLine(4, 11, 10, 5);
-  p.drawLine(10, 5, 7, 5);
-  p.drawLine(10, 5, 10, 8);
+  window(p, QRect(0, 0, 15, 15));
+  p.setPen(QColor(128, 0, 0));
+  p.drawLine(3, 12, 11, 4);
+  p.drawLine(11, 4, 7, 4);
+  p.drawLine(11, 4, 11, 8);
   return image;
 }
 

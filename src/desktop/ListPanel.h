@@ -93,10 +93,14 @@ class TTitleButton : public QToolButton {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // Drawn as the small flat-faced buttons of a title row: a one-pixel 3D
+  // frame and the glyph (or caption) unscaled in the middle, one pixel
+  // further down and right while pressed.
+  void paintEvent(QPaintEvent* event) override;
 };
 
 // The pictures of the title row's reduce and enlarge buttons: 15 x 15, in the
-// sixteen classic colours.
+// sixteen classic colours on a transparent ground.
 QImage reduceGlyph();
 QImage enlargeGlyph();
 

@@ -1,6 +1,5 @@
 #include "DesktopPanels.h"
 
-#include <QBitmap>
 #include <QIcon>
 #include <QMenu>
 #include <QPointer>
@@ -146,14 +145,6 @@ desktop::StreamFont arial(int height, desktop::TColor color) {
   return f;
 }
 
-// A 16-colour glyph shows through where it has its bottom-left pixel's colour.
-QIcon glyphIcon(const QImage& glyph) {
-  QPixmap pixmap = QPixmap::fromImage(glyph);
-  pixmap.setMask(
-      QBitmap::fromImage(glyph.createMaskFromColor(glyph.pixel(0, glyph.height() - 1), Qt::MaskOutColor)));
-  return QIcon(pixmap);
-}
-
 }  // namespace
 
 DesktopPanels::DesktopPanels(desktop::TWallpaper* wallpaper, controls::ComponentList& components,
@@ -213,8 +204,8 @@ void DesktopPanels::create(controls::ComponentList& components) {
     p.reduce = components.own(new TTitleButton(prefix + QStringLiteral("Reduce")));
     p.enlarge = components.own(new TTitleButton(prefix + QStringLiteral("Enlarge")));
     p.close = components.own(new TTitleButton(QString::fromLatin1(d.closeName)));
-    p.reduce->setIcon(glyphIcon(desktop::reduceGlyph()));
-    p.enlarge->setIcon(glyphIcon(desktop::enlargeGlyph()));
+    p.reduce->setIcon(QPixmap::fromImage(desktop::reduceGlyph()));
+    p.enlarge->setIcon(QPixmap::fromImage(desktop::enlargeGlyph()));
     p.reduce->setIconSize({15, 15});
     p.enlarge->setIconSize({15, 15});
     p.close->setText(QStringLiteral("X"));
