@@ -46,6 +46,17 @@ constexpr FieldSpec kCo_Ctrl_tableFields[] = {
     {"Ctrl_eom_ar", 'L', 0, false, false},    {"Ctrl_eom_ap", 'L', 0, false, false},
     {"Ctrl_eom_fa", 'L', 0, false, false},    {"Ctrl_eom_pa", 'L', 0, false, false},
 };
+constexpr FieldSpec kSetup_Ctrl_tableFields[] = {
+    {"Ctrl_fed_rate", 'N', 0, false, false},  {"Ctrl_pro_rate1", 'N', 0, false, false},
+    {"Ctrl_pro_rate2", 'N', 0, false, false}, {"Ctrl_dollars1", 'A', 30, false, false},
+    {"Ctrl_cents1", 'A', 30, false, false},   {"Ctrl_TaxSystem", 'I', 0, false, false},
+};
+constexpr FieldSpec kTaxRatesFields[] = {
+    {"TaxRates_Account", 'I', 0, false, false},
+    {"TaxRates_Description", 'A', 40, false, false},
+    {"TaxRates_Rate", 'N', 0, false, false},
+    {"TaxRates_Code", 'I', 0, false, false},
+};
 constexpr FieldSpec kGl_Ctrl_tableFields[] = {
     {"Ctrl_date_fmt", 'I', 0, false, false},  {"Ctrl_periods", 'I', 0, false, false},
     {"Ctrl_gl_period", 'I', 0, false, false}, {"Ctrl_ar_period", 'I', 0, false, false},
@@ -333,6 +344,9 @@ const TableSpec tblLanguage{"tblLanguage", "Languages.db", 1, ktblLanguageFields
 const TableSpec Co_Table{"Co_Table", "comp.db", 1, kCo_TableFields};
 const TableSpec Applications_table{"Applications_table", "apps.DB", 0, kApplications_tableFields};
 const TableSpec Co_Ctrl_table{"Ctrl_table", "ctrl.DB", 0, kCo_Ctrl_tableFields};
+const TableSpec Setup_Ctrl_table{"Ctrl_table", "ctrl.DB", 0, kSetup_Ctrl_tableFields};
+const TableSpec TaxRates_table{"TaxRates_table", "taxrates.db", 0, kTaxRatesFields};
+const TableSpec TaxRatesP_table{"TaxRatesP_table", "taxratesP.db", 0, kTaxRatesFields};
 const TableSpec Gl_Ctrl_table{"Ctrl_table", "ctrl.DB", 0, kGl_Ctrl_tableFields};
 const TableSpec trkdb_table{"trkdb_table", "trkdb.DB", 1, ktrkdb_tableFields};
 const TableSpec Gl_Table{"Gl_Table", "glm.DB", 1, kGl_TableFields};

@@ -43,6 +43,11 @@ extern const TableSpec Ap_Table;       // sup.db
 extern const TableSpec Emp_Table;      // emp.DB
 extern const TableSpec IvprodTable;    // ivprod.DB
 extern const TableSpec IvinvTable;     // ivinv.DB
+// What the set-up wizard writes into a new company: the tax and currency
+// fields of the control record, and the sales and purchase tax rates.
+extern const TableSpec Setup_Ctrl_table;  // ctrl.DB
+extern const TableSpec TaxRates_table;    // taxrates.db
+extern const TableSpec TaxRatesP_table;   // taxratesP.db
 }  // namespace schemas
 
 }  // namespace orba::data

@@ -56,6 +56,27 @@ void TableTransaction::insert(const std::vector<std::pair<QString, QVariant>>& v
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
 }
 
+int TableTransaction::count() const { return static_cast<int>(writer_->record_count()); }
+
+void TableTransaction::update(int index, const std::vector<std::pair<QString, QVariant>>& values) {
+  if (finished_) table_.fail(QStringLiteral("the transaction is over"));
+  if (index < 0 || index >= count()) table_.fail(QStringLiteral("there is no record %1").arg(index + 1));
+  pdx::Record record;
+  pdx::Status s = writer_->Get(static_cast<uint32_t>(index), &record);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  const auto& fields = table_.reader_->fields();
+  for (const auto& [field, value] : values) {
+    const int i = table_.physicalIndex(field);
+    if (i < 0) table_.fail(QStringLiteral("field %1 not found").arg(field));
+    QString error;
+    if (!fromVariant(value, fields[static_cast<size_t>(i)].type, &record[static_cast<size_t>(i)], &error))
+      table_.fail(QStringLiteral("field %1: %2").arg(field, error));
+  }
+  table_.requireValues(record);
+  s = writer_->Update(static_cast<uint32_t>(index), record);
+  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+}
+
 void TableTransaction::commit() {
   if (finished_) table_.fail(QStringLiteral("the transaction is over"));
   finished_ = true;

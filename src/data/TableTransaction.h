@@ -36,6 +36,11 @@ class TableTransaction {
   // master's link for a detail table, or the next number for an
   // autoincrement field).
   void insert(const std::vector<std::pair<QString, QVariant>>& values);
+  // Records in the table as the transaction has it so far.
+  int count() const;
+  // Changes the named fields of record `index` (in file order), leaving its
+  // other fields as they are.
+  void update(int index, const std::vector<std::pair<QString, QVariant>>& values);
   // Stores every change, then the table reads its file again and shows the
   // first of its records.
   void commit();

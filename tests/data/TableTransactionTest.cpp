@@ -125,8 +125,9 @@ TEST(TableTransaction, AFailureAtAnyWriteOfTheCommitLeavesTheOldRowsWhole) {
       EXPECT_EQ(check.value("Row_data").toByteArray(), big);
     }
     EXPECT_TRUE(now == before || now == after) << "operation " << n << ": " << now.join(' ').toStdString();
-    if (!stored)
+    if (!stored) {
       EXPECT_EQ(now, before) << "a failure that was reported stored nothing (operation " << n << ")";
+    }
     // Back to the old rows for the next round.
     if (now == after) {
       Table::setEnv(nullptr);

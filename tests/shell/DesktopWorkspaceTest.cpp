@@ -410,9 +410,12 @@ TEST_F(DesktopWorkspaceTest, AFailureAtAnyWriteOfASaveLeavesTheOldRowsOrTheNewOn
     const QString failure = window->message(orba::dispatch::ErrorMessage::DesktopNotSaved).arg("");
     const bool reportedFailed = std::any_of(messages.begin(), messages.end(),
                                             [&](const QString& m) { return m.startsWith(failure); });
-    if (reportedFailed)
+    if (reportedFailed) {
       EXPECT_TRUE(old) << "a save reported as failed stored nothing (operation " << n << ")";
-    if (!old) EXPECT_FALSE(reportedFailed) << "operation " << n;
+    }
+    if (!old) {
+      EXPECT_FALSE(reportedFailed) << "operation " << n;
+    }
     EXPECT_EQ(streams("BOB"), bob) << "another user's rows are never touched";
     // Start the next round from the old rows.
     if (!old) {

@@ -138,6 +138,9 @@ class MadeDemo : public ::testing::Test {
     for (const char* company : {"data1", "data2"}) {
       e.push_back({company, &sc::Co_Ctrl_table, 1, 1});
       e.push_back({company, &sc::Gl_Ctrl_table, 1, 1});
+      e.push_back({company, &sc::Setup_Ctrl_table, 1, 1});
+      e.push_back({company, &sc::TaxRates_table, 1, 10});
+      e.push_back({company, &sc::TaxRatesP_table, 1, 10});
       e.push_back({company, &sc::trkdb_table, 3, 5});
       e.push_back({company, &sc::Gl_Table, 50, 80});
       e.push_back({company, &sc::Ar_Table, 250, 400});
@@ -221,7 +224,7 @@ TEST_F(MadeDemo, EveryDeclaredFieldIsStoredWithItsTypeAndSize) {
   auto ctrl = open(path("data1", "ctrl.DB"));
   ASSERT_TRUE(ctrl);
   EXPECT_EQ(ctrl->fields().front().name, "Ctrl_date_fmt");
-  EXPECT_EQ(ctrl->fields().size(), 11u);  // the union, each field once
+  EXPECT_EQ(ctrl->fields().size(), 17u);  // the union, each field once
 }
 
 TEST_F(MadeDemo, UsersLogInByUpperCasePasswordWithTheirOwnRights) {

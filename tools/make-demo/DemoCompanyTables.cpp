@@ -13,7 +13,8 @@ namespace {
 // Both data modules declare ctrl.DB, each with the fields it reads; the file
 // must satisfy both. The ledger's declaration comes first so that
 // Ctrl_date_fmt leads the record.
-TableShape controlShape() { return unionOf({&sc::Gl_Ctrl_table, &sc::Co_Ctrl_table}); }
+// The set-up wizard's fields (tax rates, cheque words, tax system) follow.
+TableShape controlShape() { return unionOf({&sc::Gl_Ctrl_table, &sc::Co_Ctrl_table, &sc::Setup_Ctrl_table}); }
 
 std::vector<Row> controlRows(const TableShape& shape, const DemoCompany& company) {
   std::vector<Row> rows;
@@ -27,6 +28,14 @@ std::vector<Row> controlRows(const TableShape& shape, const DemoCompany& company
   // No month is being closed while the demo starts.
   for (const char* f : {"Ctrl_eom_gl", "Ctrl_eom_ar", "Ctrl_eom_ap", "Ctrl_eom_fa", "Ctrl_eom_pa"})
     r.logical(f, false);
+  // As the set-up wizard left them: Quebec's GST and QST, Ontario's GST and
+  // PST, in Canada.
+  const bool french = company.lang == Lang::kFrench;
+  r.number("Ctrl_fed_rate", 5)
+      .number("Ctrl_pro_rate1", french ? 9.975 : 8)
+      .text("Ctrl_dollars1", "Dollars")
+      .text("Ctrl_cents1", "Cents")
+      .integer("Ctrl_TaxSystem", 0);
   return rows;
 }
 

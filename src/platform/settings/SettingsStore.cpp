@@ -6,6 +6,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace orba::settings {
 
@@ -45,8 +46,8 @@ QString SettingsStore::value(const QString& section, const QString& name, const 
   return value(section, name).value_or(fallback);
 }
 
-bool SettingsStore::writeValue(const QString& path, const QString& section, const QString& name,
-                               const QString& value, QString* error) {
+bool SettingsStore::writeValues(const QString& path, const QString& section, const Values& values,
+                                QString* error) {
   if (path.isEmpty()) return false;
   QDir().mkpath(QFileInfo(path).absolutePath());
   QLockFile lock(path + QStringLiteral(".lock"));
@@ -64,7 +65,7 @@ bool SettingsStore::writeValue(const QString& path, const QString& section, cons
     if (error) *error = problem->describe();
     return false;
   }
-  doc.setValue(section, name, value);
+  for (const auto& [name, value] : values) doc.setValue(section, name, value);
   QSaveFile out(path);
   if (!out.open(QIODevice::WriteOnly) || out.write(doc.serialize().toUtf8()) < 0 || !out.commit()) {
     if (error) *error = QStringLiteral("%1: %2").arg(path, out.errorString());
@@ -75,19 +76,26 @@ bool SettingsStore::writeValue(const QString& path, const QString& section, cons
 
 bool SettingsStore::setValue(const QString& section, const QString& name, const QString& value,
                              QString* error) {
-  if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
-    if (error) *error = QStringLiteral("a settings value cannot hold a line break");
-    return false;
-  }
+  return setValues(section, {{name, value}}, error);
+}
+
+bool SettingsStore::setValues(const QString& section, const Values& values, QString* error) {
+  for (const auto& [name, value] : values)
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+      if (error) *error = QStringLiteral("a settings value cannot hold a line break");
+      return false;
+    }
   QString machineError;
   // A value already in the per-user file would hide a machine-wide write.
-  if (!user_.value(section, name) && writeValue(paths_.machineFile, section, name, value, &machineError)) {
-    machine_.setValue(section, name, value);
+  const bool shadowed = std::any_of(values.begin(), values.end(),
+                                    [&](const auto& v) { return user_.value(section, v.first).has_value(); });
+  if (!shadowed && writeValues(paths_.machineFile, section, values, &machineError)) {
+    for (const auto& [name, value] : values) machine_.setValue(section, name, value);
     return true;
   }
   QString userError;
-  if (writeValue(paths_.userFile, section, name, value, &userError)) {
-    user_.setValue(section, name, value);
+  if (writeValues(paths_.userFile, section, values, &userError)) {
+    for (const auto& [name, value] : values) user_.setValue(section, name, value);
     return true;
   }
   if (error) *error = userError.isEmpty() ? machineError : userError;

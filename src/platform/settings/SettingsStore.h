@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <utility>
 #include <vector>
 
 #include "IniDocument.h"
@@ -48,10 +49,13 @@ class SettingsStore {
   // Returns false, with a message in *error, only when neither file could be
   // written.
   bool setValue(const QString& section, const QString& name, const QString& value, QString* error = nullptr);
+  // Several values of one section in one change of one file: all are
+  // written, or none.
+  using Values = std::vector<std::pair<QString, QString>>;
+  bool setValues(const QString& section, const Values& values, QString* error = nullptr);
 
  private:
-  static bool writeValue(const QString& file, const QString& section, const QString& name,
-                         const QString& value, QString* error);
+  static bool writeValues(const QString& file, const QString& section, const Values& values, QString* error);
 
   Paths paths_;
   IniDocument machine_;
