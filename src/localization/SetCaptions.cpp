@@ -65,8 +65,10 @@ void setRadioGroup(QObject* c, const QString& caption, const QStringList& lines)
 
 void setItems(QObject* c, const QStringList& lines, bool checkable) {
   if (auto* combo = qobject_cast<QComboBox*>(c)) {
+    // New items leave the list without a choice, as a cleared list has.
     combo->clear();
     combo->addItems(lines);
+    combo->setCurrentIndex(-1);
   } else if (auto* list = qobject_cast<QListWidget*>(c)) {
     list->clear();
     for (const QString& line : lines) {

@@ -24,6 +24,7 @@ class TContactUs;
 class TfrmDefaultInfo;
 class TfrmSetup;
 class TfrmWelcome;
+class THelpWindow;
 
 // Every window and data module of the run, created once by start-up in this
 // order and handed, typed, to whoever works with them. Nothing is looked up
@@ -47,6 +48,7 @@ struct AppContext {
   TfrmWelcome* frmWelcome = nullptr;
   desktop::TShortcutDlg* ShortcutDlg = nullptr;
   desktop::TPropertiesDlg* PropertiesDlg = nullptr;
+  THelpWindow* HelpWindow = nullptr;
 };
 
 }  // namespace orba::shell

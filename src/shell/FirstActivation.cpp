@@ -13,6 +13,7 @@
 #include "DatabaseError.h"
 #include "DesktopDialogs.h"
 #include "Dialogs.h"
+#include "HelpWindow.h"
 #include "LanguageMenu.h"
 #include "LinkRecord.h"
 #include "LoginSession.h"
@@ -48,6 +49,9 @@ void TLogoAppForm::FormActivate() {
       RunOption(QStringLiteral("creco"));
       TfrmDefaultInfo* wizard = context_.frmDefaultInfo;
       wizard->setDirectory(session_->firstCompanyDirectory());
+      wizard->setDataDir(link().get(LinkRecord::Field::DataDir));
+      wizard->setLanguage(link().language());
+      wizard->setSettings(&settings_);
       localization::SetCaptions(wizard, wizard->components(), languageTable());
       controls::Dialogs::exec(*wizard);
       session_->refreshCompanies();
@@ -124,7 +128,8 @@ void TLogoAppForm::applyUserLanguage() {
       {context_.PasswordDlg, context_.PasswordDlg},     {context_.CompPasswd_Frm, context_.CompPasswd_Frm},
       {context_.ContactUs, context_.ContactUs},         {context_.ShortcutDlg, context_.ShortcutDlg},
       {context_.PropertiesDlg, context_.PropertiesDlg}, {context_.AboutBox, context_.AboutBox},
-      {context_.frmSetup, context_.frmSetup},           {context_.frmWelcome, context_.frmWelcome}};
+      {context_.frmSetup, context_.frmSetup},           {context_.frmWelcome, context_.frmWelcome},
+      {context_.HelpWindow, context_.HelpWindow}};
   for (const auto& [window, form] : followers) localization::SetCaptions(window, form->components(), *table);
 }
 
@@ -145,11 +150,11 @@ void TLogoAppForm::showSetupNotices() {
   const LoginSession::Notices notices = session_->setupNotices(!payrollEntry || payrollEntry->isEnabled(),
                                                                !jobCostEntry || jobCostEntry->isEnabled());
   if (notices.payroll) {
-    context_.frmSetup->setModule(TfrmSetup::Module::Payroll);
+    context_.frmSetup->setNotices(true, false);
     controls::Dialogs::exec(*context_.frmSetup);
   }
   if (notices.jobCost) {
-    context_.frmSetup->setModule(TfrmSetup::Module::JobCost);
+    context_.frmSetup->setNotices(false, true);
     controls::Dialogs::exec(*context_.frmSetup);
   }
 }
@@ -157,6 +162,7 @@ void TLogoAppForm::showSetupNotices() {
 void TLogoAppForm::showWelcome() {
   if (!shell_.ShowWelcome) return;
   context_.frmWelcome->setSettingsSection(QStringLiteral("orba"));
+  context_.frmWelcome->setSettings(&settings_);
   context_.frmWelcome->setLinkSection(link().section());
   controls::Dialogs::exec(*context_.frmWelcome);
 }

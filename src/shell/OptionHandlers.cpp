@@ -9,6 +9,8 @@
 #include "DatabaseError.h"
 #include "DesktopDialogs.h"
 #include "FileVersion.h"
+#include "HelpBook.h"
+#include "HelpWindow.h"
 #include "LanguageMenu.h"
 #include "LinkRecord.h"
 #include "LogoAppForm.h"
@@ -139,9 +141,14 @@ void TLogoAppForm::English1Click(MenuItem& item) {
   const QString table = QStringLiteral("MainMenu") + link().languageCode();
   translate(table);
   const std::pair<QObject*, controls::Form*> followers[] = {{context_.ContactUs, context_.ContactUs},
-                                                            {context_.AboutBox, context_.AboutBox}};
+                                                            {context_.AboutBox, context_.AboutBox},
+                                                            {context_.HelpWindow, context_.HelpWindow}};
   for (const auto& [window, form] : followers)
     if (window) localization::SetCaptions(window, form->components(), table);
+  // An open help window goes on in the new language, at the same page.
+  if (context_.HelpWindow && context_.HelpWindow->isVisible())
+    context_.HelpWindow->switchBook(help_book::folder(link().get(LinkRecord::Field::ProgramDir),
+                                                      link().language(), link().languageCode()));
 
   setVersionPanel();
   fillCatalogue();

@@ -3,6 +3,9 @@
 #include "DataModules.h"
 #include "DesktopDialogs.h"
 #include "Dialogs.h"
+#include "HelpBook.h"
+#include "HelpWindow.h"
+#include "LinkRecord.h"
 #include "LogoAppForm.h"
 #include "MenuItem.h"
 #include "Messages.h"
@@ -64,15 +67,27 @@ void OrbaApplication::start() {
   c.frmWelcome = create(new TfrmWelcome(c.LogoAppForm));
   c.ShortcutDlg = create(new desktop::TShortcutDlg(c.LogoAppForm));
   c.PropertiesDlg = create(new desktop::TPropertiesDlg(c.LogoAppForm));
+  c.HelpWindow = create(new THelpWindow(c.LogoAppForm));
   c.LogoAppForm->attach(c);
 
   controls::MenuItem* menu = c.LogoAppForm->MainMenu;
   menu->find(QStringLiteral("About1"))->setOnClick([&c](controls::MenuItem&) {
+    const TShellSettings& shell = c.LogoAppForm->shellSettings();
+    c.AboutBox->setInstallation(c.LogoAppForm->rawDataDrive(), shell.payroll, shell.payrollCCQ);
     controls::Dialogs::exec(*c.AboutBox);
   });
   menu->find(QStringLiteral("Contactus1"))->setOnClick([&c](controls::MenuItem&) {
+    c.ContactUs->setLanguage(dispatch::LinkRecord::instance().language());
     controls::Dialogs::exec(*c.ContactUs);
   });
+  // The help of the user's language, at its contents.
+  menu->find(QStringLiteral("Helptopics1"))->setOnClick([&c](controls::MenuItem&) {
+    const dispatch::LinkRecord& link = dispatch::LinkRecord::instance();
+    c.HelpWindow->showContents(help_book::folder(link.get(dispatch::LinkRecord::Field::ProgramDir),
+                                                 link.language(), link.languageCode()));
+  });
+  c.frmWelcome->setHelpOpener(
+      [&c](const QString& folder, const QString& topic) { c.HelpWindow->showTopic(folder, topic); });
 
   ReadRegionalSettings(*settings_);
   progress_.step();

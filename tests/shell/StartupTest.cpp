@@ -19,7 +19,7 @@ TEST_F(StartupTest, CreatesEveryWindowAndDataModuleOnceInOrder) {
   EXPECT_EQ(names, (QStringList{"LogoAppForm", "AboutBox", "PasswordDlg", "UserDataModule", "Gl_DataModule",
                                 "Ar_DataModule", "Ap_DataModule", "Co_DataModule", "Emp_DataModule",
                                 "CompPasswd_Frm", "InvDataModule", "ContactUs", "frmDefaultInfo", "frmSetup",
-                                "frmWelcome", "ShortcutDlg", "PropertiesDlg"}));
+                                "frmWelcome", "ShortcutDlg", "PropertiesDlg", "HelpWindow"}));
   // Qt appends a display name to every window title; the program sets none.
   EXPECT_EQ(QApplication::applicationDisplayName(), QApplication::applicationName());
   EXPECT_EQ(orba::controls::Messages::title(), "Castellan/Orba");

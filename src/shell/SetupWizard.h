@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QString>
+
+#include "CompanyDefaults.h"
+#include "SimpleDialog.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+
+namespace orba::controls {
+class MessageList;
+class RadioGroup;
+}  // namespace orba::controls
+namespace orba::settings {
+class SettingsStore;
+}
+
+namespace orba::shell {
+
+// The set-up wizard of a new installation: in or outside Canada, the
+// province, the sales-tax rates and date format, the currency presentation;
+// on Close the first company's control record (and, outside Canada, its
+// tax-rate tables) and the display settings are written.
+//
+// Five pages, moved between by the wizard's own buttons only. A Next button
+// fills in a default only where the user left a field empty or a list
+// without choice, so going back and forth keeps what was typed. The window
+// lives for the whole run and keeps its values between showings.
+class TfrmDefaultInfo : public controls::SimpleDialog {
+  Q_OBJECT
+ public:
+  explicit TfrmDefaultInfo(QWidget* parent = nullptr);
+
+  // The folder of the company's tables the wizard writes (the data folder
+  // followed by "1").
+  void setDirectory(const QString& directory) { directory_ = directory; }
+  QString directory() const { return directory_; }
+  // Where the display settings go, and the data folder (which names the
+  // edition) and the user's language number (which decides a default).
+  void setSettings(settings::SettingsStore* settings) { settings_ = settings; }
+  void setDataDir(const QString& dataDir) { dataDir_ = dataDir; }
+  void setLanguage(int language) { language_ = language; }
+
+  // Pages, in order.
+  QStackedWidget* pages;
+  QWidget* tsInOrNotInCanada;
+  QWidget* tsWhichProv;
+  QWidget* tsTaxInfo;
+  QWidget* tsCurrencyInfo;
+  QWidget* tsEnd;
+
+  QPlainTextEdit* memIntro;
+  controls::RadioGroup* rgpInCanada;
+  QPushButton* btnNext1;
+  QGroupBox* grpProvince;
+  QLabel* lblProvince;
+  QComboBox* cbxProvinces;
+  QPushButton* btnBack1;
+  QPushButton* btnNext2;
+  QLabel* lblDateFormat;
+  QComboBox* cbxDateFormat;
+  QGroupBox* grpTax;
+  QLabel* lblGST;
+  QLineEdit* edtGST;
+  QLabel* lblPST;
+  QLineEdit* edtPST;
+  QLabel* lblHST;
+  QLineEdit* edtHST;
+  QPlainTextEdit* memVat;
+  controls::MessageList* memCaptions;
+  QPushButton* btnBack2;
+  QPushButton* btnNext3;
+  QGroupBox* grpCurrency;
+  QLabel* lblSymbol;
+  QLineEdit* edtSymbol;
+  QLabel* lblAlignment;
+  QComboBox* cbxAlignment;
+  QLabel* lblCurrDescription;
+  QLineEdit* edtCurrDescription;
+  QLabel* lblFractDescription;
+  QLineEdit* edtFractDescription;
+  QPushButton* btnBack3;
+  QPushButton* btnNext4;
+  QPlainTextEdit* Memo1;
+  QPushButton* btnBack4;
+  QPushButton* btnClose;
+  // Why the last save failed, shown on the last page.
+  QLabel* lblError;
+
+  // The handlers of the buttons (the buttons call them).
+  void FormActivate();
+  void btnNext1Click();
+  void btnBack1Click();
+  void btnNext2Click();
+  void btnBack2Click();
+  void btnNext3Click();
+  void btnBack3Click();
+  void btnNext4Click();
+  void btnBack4Click();
+  // Saves and closes; a save that fails keeps the wizard on its last page
+  // with the reason, and stores nothing.
+  void btnCloseClick();
+
+  // What the pages hold now, as it would be saved.
+  CompanyDefaults defaults() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void reject() override;
+
+ private:
+  QString caption(int line) const;
+  bool inCanada() const;
+
+  QString directory_;
+  QString dataDir_;
+  int language_ = 1;
+  settings::SettingsStore* settings_ = nullptr;
+  QString closingTemplate_;
+};
+
+}  // namespace orba::shell
