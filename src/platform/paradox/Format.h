@@ -50,6 +50,7 @@ inline constexpr size_t kFieldIdsOffset = 0x66;  // u16, relative to 0x58
 inline constexpr size_t kCodePage = 0x6A;        // u16
 inline constexpr size_t kUnknown6C = 0x6C;       // u8: 1
 inline constexpr size_t kUnknown6D = 0x6D;       // u8: 1
+inline constexpr size_t kUnknown6E = 0x6E;       // u16: about realHeaderSize - 0x5F
 inline constexpr size_t kExtendedHeaderEnd = 0x78;
 
 inline constexpr uint32_t kEncryptionMarker4x = 0xFF00FF00u;

@@ -1,6 +1,7 @@
 #include "paradox/SecondaryIndex.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -137,23 +138,18 @@ std::string SecondaryIndex::Describe() const {
   return out;
 }
 
-Status ReadSecondaryIndex(Env* env, const SecondaryIndexFiles& files, const TableHeader& table,
-                          SecondaryIndex* index) {
-  *index = SecondaryIndex();
-  index->files = files;
-  if (files.x.empty()) return Status::NotSupported(BaseName(files.y), "index tree without its index file");
-  const std::string xn = BaseName(files.x);
+namespace {
+
+// Checks the X header in index->x against the table and fills in what the
+// index covers. NotSupported (saying why) for an index this engine cannot
+// rebuild faithfully.
+Status CheckIndexHeader(const TableHeader& table, SecondaryIndex* index) {
+  const std::string xn = BaseName(index->files.x);
   auto refuse = [&](const std::string& why) { return Status::NotSupported(xn, why); };
   std::string suffix;
   SecondaryIndexFileKind(xn, xn, &suffix);
   index->composite = !suffix.empty() && suffix[0] == 'G';
-
-  std::unique_ptr<RandomAccessFile> file;
-  Status s = env->OpenRandomAccess(files.x, &file);
-  if (!s.ok()) return s;
-  TableHeader& x = index->x;
-  s = ReadTableHeader(file.get(), xn, HeaderKind::kSecondaryIndex, &x);
-  if (!s.ok()) return s;
+  const TableHeader& x = index->x;
   if (x.encryption_key != 0) return refuse("index is password-protected (encrypted)");
   if (!x.has_extension()) return refuse("index of a Paradox 3 table, whose index layout is not known");
   if (x.field_ids.size() != x.field_count) return Status::Corruption(xn, "field IDs run past the header");
@@ -219,7 +215,27 @@ Status ReadSecondaryIndex(Env* env, const SecondaryIndexFiles& files, const Tabl
   } else {
     index->letter_case = ignores_case ? LetterCase::kInsensitive : LetterCase::kUnknown;
   }
+  return Status::OK();
+}
 
+}  // namespace
+
+Status ReadSecondaryIndex(Env* env, const SecondaryIndexFiles& files, const TableHeader& table,
+                          SecondaryIndex* index) {
+  *index = SecondaryIndex();
+  index->files = files;
+  if (files.x.empty()) return Status::NotSupported(BaseName(files.y), "index tree without its index file");
+  const std::string xn = BaseName(files.x);
+  std::unique_ptr<RandomAccessFile> file;
+  Status s = env->OpenRandomAccess(files.x, &file);
+  if (!s.ok()) return s;
+  s = ReadTableHeader(file.get(), xn, HeaderKind::kSecondaryIndex, &index->x);
+  if (!s.ok()) return s;
+  s = CheckIndexHeader(table, index);
+  if (!s.ok()) return s;
+
+  const size_t fc = index->x.field_count;
+  const TableHeader& x = index->x;
   if (!files.y.empty()) {
     const std::string yn = BaseName(files.y);
     std::unique_ptr<RandomAccessFile> yfile;
@@ -356,6 +372,159 @@ std::string TreePathFor(const std::string& x_path) {
   const size_t dot = y.rfind('.');
   if (dot != std::string::npos && dot + 1 < y.size()) y[dot + 1] = y[dot + 1] == 'x' ? 'y' : 'Y';
   return y;
+}
+
+std::string SingleFieldIndexPath(const std::string& db_path, unsigned field) {
+  const size_t slash = db_path.rfind('/');
+  size_t dot = db_path.rfind('.');
+  if (dot != std::string::npos && slash != std::string::npos && dot < slash) dot = std::string::npos;
+  const bool upper = dot != std::string::npos && dot + 1 < db_path.size() && db_path[dot + 1] >= 'A' &&
+                     db_path[dot + 1] <= 'Z';
+  char ext[8];
+  std::snprintf(ext, sizeof ext, upper ? ".X%02X" : ".x%02x", (field + 1) & 0xFF);
+  return db_path.substr(0, dot) + ext;
+}
+
+namespace {
+
+// A header built in memory, read back through the checks a file's gets.
+class HeaderImage : public RandomAccessFile {
+ public:
+  explicit HeaderImage(const std::string& data) : data_(data) {}
+  Status Read(uint64_t offset, size_t n, std::string* out) override {
+    out->clear();
+    if (offset < data_.size()) out->assign(data_, static_cast<size_t>(offset), n);
+    return Status::OK();
+  }
+  uint64_t Size() const override { return data_.size(); }
+
+ private:
+  const std::string& data_;
+};
+
+}  // namespace
+
+Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_path, SecondaryIndex* index) {
+  *index = SecondaryIndex();
+  const TableHeader& h = table->header();
+  const std::string table_name = BaseName(table->path());
+  if (field >= h.field_count)
+    return Status::InvalidArgument(table_name, "no field " + std::to_string(field + 1));
+  const FieldDef& fd = h.fields[field];
+  auto refuse = [&](const std::string& why) {
+    return Status::NotSupported(table_name,
+                                "cannot index field '" + table->fields()[field].name + "': " + why);
+  };
+  if (!h.has_extension()) return refuse("the index layout of Paradox 3 tables is not known");
+  if (IsBlobType(fd.type))
+    return refuse(std::string("a ") + FieldTypeLetter(fd.type) + " field holds values no index orders");
+  if (fd.type == FieldType::kBytes) return refuse("Paradox indexes no bytes fields");
+  if (fd.type == FieldType::kBcd)
+    return refuse("whether its stored BCD bytes sort as its values is not known");
+  if (fd.type == FieldType::kAlpha && h.sort_order != 0)
+    return refuse("alpha values under sort order '" + h.sort_order_name +
+                  "' follow a collation that is not known, so their order could not be kept");
+
+  // An entry: the value, then the record's primary key and block, or its
+  // number, block and offset.
+  struct XField {
+    uint8_t type, size;
+    std::string name;  // as stored
+  };
+  std::vector<XField> xf = {{static_cast<uint8_t>(fd.type), fd.size, fd.name}};
+  if (h.keyed()) {
+    for (size_t j = 0; j < h.key_field_count; ++j)
+      xf.push_back({static_cast<uint8_t>(h.fields[j].type), h.fields[j].size, h.fields[j].name});
+    xf.push_back({f::kShort, 2, "Blk Num"});
+  } else {
+    xf.push_back({f::kLong, 4, "Tup No"});
+    xf.push_back({f::kShort, 2, "Blk Num"});
+    xf.push_back({f::kShort, 2, "Tup Offset"});
+  }
+  const size_t fc = xf.size();
+  size_t rs = 0;
+  for (const XField& x : xf) rs += PhysicalSize(static_cast<FieldType>(x.type), x.size);
+  // The table's block size, as in Paradox's files, unless an entry is wider.
+  uint8_t code = h.block_size_code;
+  while (code < 32 && rs + f::kBlockHeaderSize > code * 1024u) code = static_cast<uint8_t>(code * 2);
+  if (rs + f::kBlockHeaderSize > code * 1024u)
+    return Status::InvalidArgument(table_name,
+                                   "index entries of " + std::to_string(rs) + " bytes do not fit a block");
+
+  // Variable part: descriptors, pointers (meaningless on disk), the file's
+  // name, field names, field IDs (the indexed field's position, then the
+  // entry's own positions) and the sort order's name. A single-field index
+  // has no name.
+  std::string var;
+  for (const XField& x : xf) {
+    var.push_back(static_cast<char>(x.type));
+    var.push_back(static_cast<char>(x.size));
+  }
+  var.append(4 + 4 * fc, '\0');
+  const size_t name_len = h.version >= f::kVersion7 ? f::kTableNameLength7 : f::kTableNameLength3to5;
+  std::string tname = BaseName(x_path);
+  tname.resize(std::min(tname.size(), name_len - 1));
+  tname.resize(name_len, '\0');
+  var += tname;
+  for (const XField& x : xf) {
+    var += x.name;
+    var.push_back('\0');
+  }
+  const size_t ids_at = f::kExtendedHeaderEnd + var.size();
+  uint16_t high_id = 0;
+  for (size_t i = 0; i < fc; ++i) {
+    const uint16_t id = static_cast<uint16_t>(i == 0 ? field + 1 : i + 1);
+    high_id = std::max(high_id, id);
+    char bytes[2];
+    PutU16(bytes, id);
+    var.append(bytes, 2);
+  }
+  var += h.sort_order_name;
+  var.push_back('\0');
+  const size_t real = f::kExtendedHeaderEnd + var.size();
+  const size_t hs = (real + 2047) / 2048 * 2048;
+  if (hs > 0xFFFF) return Status::InvalidArgument(table_name, "index header too large");
+
+  // Fixed part, as in Paradox's own single-field indexes (CUSTOMER.X06 for
+  // the primary-key layout, TypSammlung.X02 for the record-number one).
+  // Counts, block numbers, stamps and the update time are the commit's.
+  std::string x(hs, '\0');
+  auto* p = reinterpret_cast<uint8_t*>(x.data());
+  PutU16(p + f::kRecordSize, static_cast<uint16_t>(rs));
+  PutU16(p + f::kHeaderSize, static_cast<uint16_t>(hs));
+  p[f::kFileType] = h.keyed() ? f::kFileTypeIndexByKey : f::kFileTypeIndexByNumber;
+  p[f::kBlockSizeCode] = code;
+  PutU16(p + f::kUnknown12, 5);  // small values of unknown meaning; 5 in CUSTOMER.X06
+  p[f::kIndexField] = static_cast<uint8_t>(field + 1);
+  PutU16(p + f::kFieldCount, static_cast<uint16_t>(fc));
+  PutU16(p + f::kKeyFieldCount, static_cast<uint16_t>(fc - 1));
+  PutU32(p + f::kEncryption1, f::kEncryptionMarker4x);
+  p[f::kSortOrder] = h.sort_order;
+  p[f::kIndexStamp] = 0xFF;
+  p[f::kChangeCount2] = static_cast<uint8_t>(h.raw[f::kChangeCount2]);
+  p[f::kFileVersion] = h.version;
+  p[f::kUnknown3E] = 0x1F;
+  p[f::kUnknown3E + 1] = 0x0F;
+  PutU32(p + f::kAutoIncrement, h.auto_increment);
+  PutU16(p + f::kRealHeaderSize, static_cast<uint16_t>(real));
+  p[f::kUnknown56] = 0x20;
+  PutU16(p + f::kFileVersion2, static_cast<uint16_t>(0x0100 + h.version));
+  PutU16(p + f::kFileVersion3, static_cast<uint16_t>(0x0100 + h.version));
+  PutU16(p + f::kHiFieldId, static_cast<uint16_t>(high_id + 1));
+  PutU16(p + f::kFieldIdsOffset, static_cast<uint16_t>(ids_at - f::kFixedHeaderEnd));
+  PutU16(p + f::kCodePage, h.code_page);
+  p[f::kUnknown6C] = 1;
+  p[f::kUnknown6D] = 1;
+  // Every single-field index of the survey holds its real header size less
+  // 0x61 (level 7) or 0x5E (levels 4 and 5) here.
+  PutU16(p + f::kUnknown6E, static_cast<uint16_t>(real - (h.version >= f::kVersion7 ? 0x61 : 0x5E)));
+  std::memcpy(p + f::kExtendedHeaderEnd, var.data(), var.size());
+
+  index->files.x = x_path;
+  HeaderImage image(x);
+  Status s = ReadTableHeader(&image, BaseName(x_path), HeaderKind::kSecondaryIndex, &index->x);
+  if (s.ok()) s = CheckIndexHeader(h, index);
+  return s;
 }
 
 Status BuildSecondaryIndex(const SecondaryIndex& index, Table* table,

@@ -132,6 +132,22 @@ Status BuildSecondaryIndex(const SecondaryIndex& index, Table* table,
 // X turned into Y in the same letter case.
 std::string TreePathFor(const std::string& x_path);
 
+// Where the single-field index on field `field` (0-based) of the table at
+// db_path goes: .Xnn, nn the field's position in hexadecimal, in the letter
+// case of the .DB's extension (items.db: items.x03; TYPES.DB: TYPES.X0C).
+std::string SingleFieldIndexPath(const std::string& db_path, unsigned field);
+
+// A new single-field index on field `field` (0-based) of `table`, laid out
+// as Paradox lays out its own: values kept in their letter case, entries by
+// primary key (file type 5) in a keyed table, by record number (file type 3)
+// in one without a key. It has an X header and no files yet; a commit builds
+// its entries and its tree. The header goes through the checks of a header
+// read from disk. NotSupported, naming the table and the field, for a field
+// whose order this engine cannot keep as Paradox would: a blob, bytes or BCD
+// field, an alpha field under a sort order other than "ascii" (its collation
+// is not known), any field of a Paradox 3 table.
+Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_path, SecondaryIndex* index);
+
 // The stamp an index file carries, by its file type: the change counter
 // (0x2D) of an X file, the stamp (0x2C) of a .PX or Y file; -1 when the
 // file cannot be read.

@@ -756,6 +756,51 @@ Status TableWriter::Commit() {
   return Status::OK();
 }
 
+Status TableWriter::CreateIndex(const std::string& field) {
+  note_.clear();
+  if (dirty_) return Status::InvalidArgument(name_, "an index is created on a table without pending changes");
+  int at = table_->FieldIndex(field);
+  for (size_t i = 0; at < 0 && i < fields().size(); ++i)
+    if (strcasecmp(fields()[i].name.c_str(), field.c_str()) == 0) at = static_cast<int>(i);
+  if (at < 0) return Status::InvalidArgument(name_, "no field '" + field + "'");
+  const unsigned which = static_cast<unsigned>(at);
+  for (const SecondaryIndex& index : indexes_) {
+    if (!index.composite && index.fields.size() == 1 && index.fields[0].field == which)
+      return Status::InvalidArgument(name_, "field '" + fields()[which].name + "' has its index already (" +
+                                                BaseName(index.files.x) + ")");
+  }
+  SecondaryIndex created;
+  Status s = NewSingleFieldIndex(table_.get(), which, SingleFieldIndexPath(path_, which), &created);
+  if (!s.ok()) return s;
+  const std::string x_path = created.files.x;
+  indexes_.push_back(created);
+  dirty_ = true;
+  s = Commit();
+  if (!s.ok()) {
+    // Not stored: no file of the index was left, and the rows are as they were.
+    indexes_.pop_back();
+    dirty_ = false;
+    return s;
+  }
+  // Stored, but its X file may wait beside its place (commit_note() says
+  // so): the index is not on disk yet, so the reload after the commit did
+  // not find it. The next commit puts the waiting file in place and must
+  // rebuild it with the others.
+  const bool loaded = std::any_of(indexes_.begin(), indexes_.end(),
+                                  [&](const SecondaryIndex& index) { return index.files.x == x_path; });
+  if (!loaded) indexes_.push_back(std::move(created));
+  return Status::OK();
+}
+
+Status CreateSecondaryIndex(const std::string& path, const std::string& field, const WriteOptions& options,
+                            std::string* note) {
+  std::unique_ptr<TableWriter> w;
+  Status s = TableWriter::Open(path, options, &w);
+  if (s.ok()) s = w->CreateIndex(field);
+  if (s.ok() && note) *note = w->commit_note();
+  return s;
+}
+
 Status AppendRecord(const std::string& path, const Record& record, const WriteOptions& options) {
   std::unique_ptr<TableWriter> w;
   Status s = TableWriter::Open(path, options, &w);

@@ -101,6 +101,16 @@ class TableWriter {
   // after the change was stored (an index left to rebuild), for the user.
   const std::string& commit_note() const { return note_; }
 
+  // Gives the table a single-field secondary index on `field` (its name, in
+  // any letter case; see NewSingleFieldIndex for the layout and what is
+  // refused) and commits at once: the new X and Y files are written with the
+  // table, as every commit writes them, so they are complete and current or
+  // not there. Only on a writer without uncommitted changes. A field that
+  // has its single-field index already is InvalidArgument. A refusal, or a
+  // failure before the commit point, leaves every file as it was and the
+  // writer as it was.
+  Status CreateIndex(const std::string& field);
+
  private:
   struct Row {
     std::string raw;
@@ -142,5 +152,10 @@ class TableWriter {
 
 // Convenience: open, insert one record, commit.
 Status AppendRecord(const std::string& path, const Record& record, const WriteOptions& options = {});
+
+// Convenience: open, TableWriter::CreateIndex, close. *note (optional)
+// receives the commit's note.
+Status CreateSecondaryIndex(const std::string& path, const std::string& field,
+                            const WriteOptions& options = {}, std::string* note = nullptr);
 
 }  // namespace orba::pdx

@@ -194,6 +194,33 @@ TEST(PxlibOracle, UnkeyedTableAndTwoLevelIndex) {
   CheckWithPxlib(big, testing::ReadAll(big), fields, true);
 }
 
+// Tables given secondary indexes, with and without a key: pxlib reads the
+// .DB (and accepts the .PX) as before, and again after a later change.
+TEST(PxlibOracle, TablesGivenSecondaryIndexes) {
+  for (unsigned keys : {1u, 0u}) {
+    testing::TempDir dir;
+    const std::string path = dir.File("indexed.db");
+    CreateOptions co;
+    co.key_field_count = keys;
+    ASSERT_TRUE(CreateTable(path, AllWritableScalars(), co).ok());
+    std::unique_ptr<TableWriter> w;
+    ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
+    for (int i = 300; i >= 1; --i) ASSERT_TRUE(w->Insert(Row(i)).ok());
+    ASSERT_TRUE(w->Commit().ok());
+    for (const char* field : {"Name", "Amount", "Due", "Paid"})
+      ASSERT_TRUE(w->CreateIndex(field).ok()) << field;
+    CheckWithPxlib(path, testing::ReadAll(path), AllWritableScalars(), keys > 0);
+    ASSERT_TRUE(w->Insert(Row(301)).ok());
+    ASSERT_TRUE(w->Delete(17).ok());
+    ASSERT_TRUE(w->Commit().ok());
+    w.reset();
+    int checked = 0;
+    EXPECT_EQ(testing::CheckSecondaryIndexes(path, {}, &checked), "");
+    EXPECT_EQ(checked, 4);
+    CheckWithPxlib(path, testing::ReadAll(path), AllWritableScalars(), keys > 0);
+  }
+}
+
 // Paradox's own tables with secondary indexes, changed by this engine (each
 // index rebuilt with the table): pxlib reads the .DB with the values we read
 // and accepts the .PX. (Tables with a blob file are left out, see above.)
