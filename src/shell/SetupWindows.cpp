@@ -24,8 +24,8 @@ QPlainTextEdit* readOnlyMemo(const QString& name, const QString& text, QWidget* 
   return memo;
 }
 
-std::function<void(QPrinter&)>& printerSetUp() {
-  static std::function<void(QPrinter&)> setUp;
+TfrmSetup::PrinterSetUp& printerSetUp() {
+  static TfrmSetup::PrinterSetUp setUp;
   return setUp;
 }
 
@@ -81,7 +81,7 @@ void TfrmSetup::FormActivate() {
   memJobCost->setVisible(jobCost_);
 }
 
-void TfrmSetup::setPrinterSetUp(std::function<void(QPrinter&)> setUp) { printerSetUp() = std::move(setUp); }
+void TfrmSetup::setPrinterSetUp(PrinterSetUp setUp) { printerSetUp() = std::move(setUp); }
 
 void TfrmSetup::btnPrintFormClick() {
   const QPixmap image = grab();
@@ -89,7 +89,7 @@ void TfrmSetup::btnPrintFormClick() {
   const QString current = printers::PrinterCatalog::instance().currentName();
   if (!current.isEmpty()) printer.setPrinterName(current);
   printer.setDocName(windowTitle());
-  if (printerSetUp()) printerSetUp()(printer);
+  if (printerSetUp()) printerSetUp()(printer, current);
   QPainter painter;
   if (!painter.begin(&printer)) {
     controls::Messages::error(memTexts->line(0).arg(current), this);

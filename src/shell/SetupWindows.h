@@ -41,8 +41,11 @@ class TfrmSetup : public controls::SimpleDialog {
   void FormActivate();
   // Prints the window's image on the current printer.
   void btnPrintFormClick();
-  // Tests print to a file: `setUp` adjusts every printer before it prints.
-  static void setPrinterSetUp(std::function<void(QPrinter&)> setUp);
+  // Tests print to a file: `setUp` adjusts every printer before it prints,
+  // knowing the name of the printer chosen (which a machine without that
+  // printer does not keep in the QPrinter).
+  using PrinterSetUp = std::function<void(QPrinter&, const QString& chosen)>;
+  static void setPrinterSetUp(PrinterSetUp setUp);
 
   QGroupBox* grpMemo;
   QPlainTextEdit* memPayroll;
