@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "paradox/Table.h"
 #include "paradox/TableWriter.h"
 
 namespace {
@@ -37,7 +38,7 @@ class Pdxtool : public ::testing::Test {
   // Every file of the table, byte for byte.
   QByteArray files(const QString& table) {
     QByteArray all;
-    for (const char* ext : {".db", ".px", ".mb"}) {
+    for (const char* ext : {".db", ".px", ".mb", ".x02", ".y02"}) {
       QFile f(dir.filePath(table + ext));
       if (f.open(QIODevice::ReadOnly)) all += QByteArray(ext) + f.readAll();
     }
@@ -125,6 +126,49 @@ TEST_F(Pdxtool, SetAndDeleteChangeOneRecordOrNothing) {
   EXPECT_EQ(run({"dump", "t.db"}).out, "Code\tAmount\nA\t1\nB\t-20.5\n");
 }
 
+// The index is made on disk beside the table, lookups go through it, and
+// later changes through pdxtool keep it current; fields it cannot order,
+// unknown ones and an index made twice leave the files as they were.
+TEST_F(Pdxtool, IndexGivesATableAnIndexThatLaterChangesKeep) {
+  ASSERT_EQ(run({"create", "t.db", "Code:A:5*,City:A:20,Amount:$,Note:M:10"}).status, 0);
+  write("rows.tsv", "Code\tCity\nA\tLaval\nB\tAlma\nC\tLaval\nD\t\nE\tlaval\n");
+  ASSERT_EQ(run({"import", "t.db", "rows.tsv"}).status, 0);
+  const Outcome made = run({"index", "t.db", "city"});
+  EXPECT_EQ(made.status, 0) << made.err.toStdString();
+  EXPECT_EQ(made.err, "");
+  ASSERT_TRUE(QFile::exists(dir.filePath("t.x02")));
+  ASSERT_TRUE(QFile::exists(dir.filePath("t.y02")));
+  ASSERT_EQ(run({"set", "t.db", "2", "City", "Laval"}).status, 0);
+  ASSERT_EQ(run({"delete", "t.db", "1"}).status, 0);
+
+  std::unique_ptr<orba::pdx::Table> t;
+  ASSERT_TRUE(orba::pdx::Table::Open(dir.filePath("t.db").toStdString(), {}, &t).ok());
+  ASSERT_EQ(t->secondary_indexes().size(), 1u);
+  EXPECT_EQ(t->secondary_indexes()[0].file, "t.x02");
+  EXPECT_TRUE(t->secondary_indexes()[0].status.ok()) << t->secondary_indexes()[0].status.ToString();
+  std::vector<uint32_t> found;
+  bool used = false;
+  ASSERT_TRUE(t->FindEqual(0, {orba::pdx::Value::Text("Laval")}, &found, &used).ok());
+  EXPECT_TRUE(used);
+  EXPECT_EQ(found, (std::vector<uint32_t>{0, 1})) << "B moved to Laval, A deleted, E's case differs";
+
+  const QByteArray before = files("t");
+  struct Case {
+    const char* field;
+    const char* says;
+  };
+  const Case cases[] = {{"Note", "t.db: cannot index field 'Note'"},
+                        {"Colour", "t.db: no field 'Colour'"},
+                        {"CITY", "t.db: field 'City' has its index already (t.x02)"}};
+  for (const Case& c : cases) {
+    const Outcome o = run({"index", "t.db", c.field});
+    EXPECT_EQ(o.status, 1) << c.says;
+    EXPECT_TRUE(o.err.contains(c.says)) << o.err.toStdString();
+    EXPECT_EQ(files("t"), before) << c.says;
+  }
+  EXPECT_EQ(run({"index", "t.db"}).status, 2);
+}
+
 TEST_F(Pdxtool, ALockedTableIsReportedAfterTheWaitAndLeftAlone) {
   ASSERT_EQ(run({"create", "t.db", "Code:A:5*"}).status, 0);
   const QByteArray before = files("t");
@@ -160,7 +204,7 @@ TEST_F(Pdxtool, BadDefinitionsAndEachCommandsHelp) {
     EXPECT_TRUE(o.err.contains(c.says)) << o.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("x.db")));
   }
-  for (const char* command : {"info", "dump", "create", "import", "delete", "set"}) {
+  for (const char* command : {"info", "dump", "create", "import", "delete", "set", "index"}) {
     const Outcome help = run({"help", command});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.startsWith(QString("usage: pdxtool ") + command)) << help.out.toStdString();

@@ -4,6 +4,7 @@
 //   pdxtool info TABLE.db              pdxtool create TABLE.db FIELDS
 //   pdxtool dump TABLE.db              pdxtool import TABLE.db FILE.tsv
 //   pdxtool delete TABLE.db N          pdxtool set TABLE.db N FIELD VALUE
+//   pdxtool index TABLE.db FIELD
 //
 // Every change is all or nothing: bad input leaves the table as it was.
 #include <chrono>
@@ -69,6 +70,12 @@ const Command kCommands[] = {
      "pdxtool set TABLE.db N FIELD VALUE\n"
      "  Gives field FIELD of record N (counted from 1) the value VALUE, written as dump writes it\n"
      "  (an empty VALUE is NULL). In a keyed table the record moves when its key changes.\n"},
+    {"index", 2,
+     "pdxtool index TABLE.db FIELD\n"
+     "  Gives the table a secondary index on FIELD alone (TABLE.Xnn and TABLE.Ynn, nn the field's\n"
+     "  number in hexadecimal), kept with the letter case of the values; every later change keeps it\n"
+     "  up to date. Fields of type M, B, G, F, O, Y and #, and alpha fields of a table sorted other\n"
+     "  than 'ascii', cannot be indexed.\n"},
 };
 
 std::string Usage() {
@@ -241,6 +248,16 @@ int Set(const std::string& path, const std::string& number, const std::string& f
   return s.ok() ? Commit(*w) : Fail(s);
 }
 
+int Index(const std::string& path, const std::string& field) {
+  Status s;
+  std::unique_ptr<TableWriter> w = OpenWriter(path, &s);
+  if (!s.ok()) return Fail(s);
+  s = w->CreateIndex(field);
+  if (!s.ok()) return Fail(s);
+  if (!w->commit_note().empty()) std::cerr << "pdxtool: " << w->commit_note() << "\n";
+  return 0;
+}
+
 const Command* Find(const std::string& name) {
   for (const Command& c : kCommands)
     if (name == c.name) return &c;
@@ -299,5 +316,6 @@ int main(int argc, char** argv) {
   if (first == "create") return Create(table, argv[3]);
   if (first == "import") return Import(table, argv[3]);
   if (first == "delete") return Delete(table, argv[3]);
+  if (first == "index") return Index(table, argv[3]);
   return Set(table, argv[3], argv[4], argv[5]);
 }
