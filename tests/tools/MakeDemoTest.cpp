@@ -460,6 +460,33 @@ TEST_F(MadeDemo, CompanyTablesHoldConsistentData) {
   EXPECT_DOUBLE_EQ(rates["TVH Ontario"], 13.0);
 }
 
+// As in a real installation, Desktop.db has a single-field index on the
+// user, current, through which each user's rows are found.
+TEST_F(MadeDemo, TheDesktopTableIsIndexedOnItsUser) {
+  EXPECT_TRUE(fs::exists(path("data", "Desktop.y01")));
+  auto t = open(path("data", "Desktop.db"));
+  ASSERT_TRUE(t);
+  ASSERT_EQ(t->secondary_indexes().size(), 1u);
+  const orba::pdx::SecondaryIndexInfo info = t->secondary_indexes()[0];
+  EXPECT_EQ(info.file, "Desktop.x01");
+  ASSERT_EQ(info.fields.size(), 1u);
+  EXPECT_EQ(static_cast<int>(info.fields[0].field), t->FieldIndex("Desktop_user"));
+  EXPECT_EQ(info.letter_case, orba::pdx::LetterCase::kSensitive);
+  EXPECT_EQ(info.layout, orba::pdx::IndexLayout::kRecordNumber) << "the table has no key";
+  EXPECT_TRUE(info.status.ok()) << info.status.ToString();
+  const std::vector<Record> rows = readAll(*t);
+  for (const char* user : {"ADMIN", "CLERK"}) {
+    std::vector<uint32_t> found, scanned;
+    bool used = false;
+    ASSERT_TRUE(t->FindEqual(0, {Value::Text(user)}, &found, &used).ok());
+    EXPECT_TRUE(used) << user;
+    for (uint32_t i = 0; i < rows.size(); ++i)
+      if (col(*t, rows[i], "Desktop_user").text() == user) scanned.push_back(i);
+    EXPECT_EQ(found, scanned) << user;
+    EXPECT_EQ(found.size(), 6u) << user;
+  }
+}
+
 TEST_F(MadeDemo, PdxtoolReadsEveryTable) {
   for (const Expected& e : expected()) {
     const std::string table = path(e.dir, e.shape->file);
@@ -526,6 +553,19 @@ TEST(MakeDemoAgain, LeavesExistingTablesAloneAndRestoresMissingOnes) {
   Record r;
   ASSERT_TRUE(t->ReadRecord(5, &r).ok());
   EXPECT_EQ(r[1].text(), "Épicerie Chez Ginette");
+
+  // Desktop.db lost, its index left behind under a name in another letter
+  // case: the table comes back with a current index, the stray one gone.
+  const std::string data = root + "/Orba/data/";
+  fs::remove(data + "Desktop.db");
+  fs::rename(data + "Desktop.x01", data + "Desktop.X01");
+  ASSERT_EQ(makeDemo(root).exitCode, 0);
+  EXPECT_FALSE(fs::exists(data + "Desktop.X01"));
+  auto desktop = open(data + "Desktop.db");
+  ASSERT_TRUE(desktop);
+  ASSERT_EQ(desktop->secondary_indexes().size(), 1u);
+  EXPECT_EQ(desktop->secondary_indexes()[0].file, "Desktop.x01");
+  EXPECT_TRUE(desktop->secondary_indexes()[0].status.ok());
 
   std::error_code ec;
   fs::remove_all(root, ec);

@@ -120,8 +120,11 @@ pdx::Status makeSystemTables(const std::string& dataDir, MadeLog* log) {
         dataDir, shapeOf(sc::User_table),
         [&](const TableShape& shape) { return userRows(shape, clerkRights); }, log);
   // The desktop stores each user's layout there at close; a new installation
-  // starts with the standard desktop plus each user's panel icons.
-  if (s.ok()) s = makeTable(dataDir, shapeOf(sc::Desktop_table), desktopRows, log);
+  // starts with the standard desktop plus each user's panel icons. As in a
+  // real installation, the table has a secondary index on its user field.
+  TableShape desktop = shapeOf(sc::Desktop_table);
+  desktop.indexed = {"Desktop_user"};
+  if (s.ok()) s = makeTable(dataDir, desktop, desktopRows, log);
   return s;
 }
 

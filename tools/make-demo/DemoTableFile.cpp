@@ -5,6 +5,7 @@
 
 #include "SchemaFields.h"
 #include "paradox/Env.h"
+#include "paradox/SecondaryIndex.h"
 #include "paradox/TableWriter.h"
 
 namespace orba::demo {
@@ -90,15 +91,27 @@ pdx::Status ensureTable(const std::string& dir, const TableShape& shape, const R
     }
     // One commit for the whole table: every commit rewrites the file.
     if (s.ok() && !rows.empty()) s = writer->Commit();
+    // Each index is written with the rows already in place.
+    for (size_t i = 0; s.ok() && i < shape.indexed.size(); ++i) s = writer->CreateIndex(shape.indexed[i]);
   }
+  // The files to move, the .DB last.
+  std::vector<std::string> parts;
+  for (const char* ext : {"mb", "px"}) parts.push_back(pdx::FindCompanion(env, staged, ext));
+  std::vector<pdx::SecondaryIndexFiles> indexes, strays;
+  if (s.ok()) s = pdx::FindSecondaryIndexFiles(env, staged, &indexes);
+  for (const pdx::SecondaryIndexFiles& index : indexes) parts.insert(parts.end(), {index.x, index.y});
+  parts.push_back(pdx::FindCompanion(env, staged, "db"));
   if (s.ok()) {
     // Stray companions of a table that is gone would be read with the new .DB.
     for (const char* ext : {"mb", "px"}) {
       const std::string stray = pdx::FindCompanion(env, target, ext);
       if (!stray.empty()) fs::remove(stray, ec);
     }
-    for (const char* ext : {"mb", "px", "db"}) {
-      const std::string from = pdx::FindCompanion(env, staged, ext);
+    if (pdx::FindSecondaryIndexFiles(env, target, &strays).ok())
+      for (const pdx::SecondaryIndexFiles& stray : strays)
+        for (const std::string& file : {stray.x, stray.y})
+          if (!file.empty()) fs::remove(file, ec);
+    for (const std::string& from : parts) {
       if (from.empty()) continue;
       fs::rename(from, fs::path(dir) / fs::path(from).filename(), ec);
       if (ec) {

@@ -19,6 +19,9 @@ struct TableShape {
   std::string file;
   std::vector<pdx::FieldDef> fields;
   unsigned keyFields = 0;
+  // Fields given a single-field secondary index, as a real installation's
+  // copy of the table has them.
+  std::vector<std::string> indexed;
 };
 
 // The stored fields of a declared table: calculated ones are computed on
@@ -60,8 +63,9 @@ enum class TableOutcome { kCreated, kKept };
 // Creates `dir/shape.file` with the rows that `make` returns, unless a table
 // of that name (in any letter case) is there already: a demo folder may hold a
 // user's own data by now, and that is never replaced. The table is built in a
-// scratch folder and moved in companions first, .DB last, so that an
-// interrupted run leaves either the whole table or none.
+// scratch folder, with its secondary indexes, and moved in companions first
+// (blobs, primary and secondary indexes), .DB last, so that an interrupted
+// run leaves either the whole table or none.
 pdx::Status ensureTable(const std::string& dir, const TableShape& shape, const RowMaker& make,
                         TableOutcome* outcome);
 
