@@ -11,6 +11,8 @@ build/bin/orba-make-demo "$demo" > /dev/null
 # The language tables are built from the texts with the program.
 mkdir -p "$demo/Orba/languages"
 cp build/languages/MainMenu* "$demo/Orba/languages/"
+# The help books, one folder per language, beside their pictures.
+cp -r help/Help help/Helpfr help/images "$demo/Orba/bin/"
 # The sample module stands in for the accounting modules under these options.
 for option in gl01 gl03 gl04 gl07 gl08 gl18 gl19 ar01 ar04 ar05 ar06 ap01 ap03 ap04 fa02 fa03 \
               iv01 iv02 cf01 ut02 ut03 mcomp trkcreate; do

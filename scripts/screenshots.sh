@@ -27,6 +27,7 @@ trap cleanup EXIT
 build/bin/orba-make-demo "$work" > /dev/null
 mkdir -p "$work/Orba/languages"
 cp build/languages/MainMenu* "$work/Orba/languages/"
+cp -r help/Help help/Helpfr help/images "$work/Orba/bin/"
 # Tracker and job cost installed: all fourteen menus show.
 printf 'tracker=Y\nJobCost=Y\n' >> "$work/orba.ini"
 # Their files set up, so that no set-up notice comes first.
@@ -192,3 +193,28 @@ gallery() {
 }
 gallery 'Transparent buttons' transparent-button-styles.png buttons "$work/Orba/bin/Cast32.jpg"
 gallery 'Clients' grid-demo-clients.png grid "$work/Orba/data1"
+
+# The small windows, translated: each page of the set-up wizard in both
+# languages, the welcome window, the about box, the contact window and two
+# pages of the help.
+small() {
+  local title=$1 file=$2
+  shift 2
+  build/bin/shell_gallery "$work/Orba/bin" "$@" > "$work/gallery.log" 2>&1 &
+  orba_pid=$!
+  window=$(xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
+  sleep 1
+  shot "$file"
+  quit
+}
+for page in 1 2 3 4 5; do
+  small 'Setup Wizard' "wizard-page$page-en.png" en wizard "$page"
+  small 'Assistant de configuration' "wizard-page$page-fr.png" fr wizard "$page"
+done
+small 'Welcome' welcome-en.png en welcome
+small 'Bienvenue' welcome-fr.png fr welcome
+small 'About' about-en.png en about /var/opt/castellan
+small 'Contact us' contact-en.png en contact
+small 'Nous joindre' contact-fr.png fr contact
+small 'Help' help-introduction-en.png en help Introduction
+small 'Aide' help-desktop-fr.png fr help Desktop

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -17,7 +18,27 @@ namespace orba::shell {
 
 namespace {
 enum PayrollItem { kNone = 0, kRegular = 1, kCcq = 2 };
+
+// The program's picture: a ledger, open on its ruled pages.
+QPixmap programPicture() {
+  QPixmap picture(48, 48);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(0, 0, 96), 1.5));
+  p.setBrush(QColor(0, 0, 128));
+  p.drawRoundedRect(QRectF(4, 6, 40, 36), 3, 3);
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(8, 9, 15, 29));
+  p.drawRect(QRectF(25, 9, 15, 29));
+  p.setPen(QPen(QColor(0, 128, 128), 1));
+  for (int y = 15; y < 36; y += 4) {
+    p.drawLine(10, y, 21, y);
+    p.drawLine(27, y, 38, y);
+  }
+  return picture;
 }
+}  // namespace
 
 TAboutBox::TAboutBox(QWidget* parent)
     : SimpleDialog(QStringLiteral("AboutBox"), QStringLiteral("About"), {371, 290}, parent) {
@@ -35,7 +56,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   ProgramIcon = new QLabel(panel);
   ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
   ProgramIcon->setGeometry(12, 12, 48, 48);
-  ProgramIcon->setPixmap(windowIcon().pixmap(48, 48));
+  ProgramIcon->setPixmap(programPicture());
   ProductName = label("ProductName", "Castellan/Moravend", {76, 14, 260, 22});
   QFont bigger = ProductName->font();
   bigger.setPointSize(bigger.pointSize() + 3);

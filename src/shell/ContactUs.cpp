@@ -26,10 +26,12 @@ const QString TContactUs::kProductsText = QStringLiteral(
     "about these products please contact us at:");
 
 namespace {
-// The three e-mail links stand at 43 as designed, at 39 under the English
-// texts of language 10.
-constexpr int kMailLeft = 43;
-constexpr int kMailLeftEnglish = 39;
+// The three e-mail links stand beside their caption, and 4 pixels further
+// left under the English texts of language 10. (The captions of this
+// platform's fonts, "Courriel :" in French, need more room than the 43
+// pixels of the original design.)
+constexpr int kMailLeft = 80;
+constexpr int kMailLeftEnglish = kMailLeft - 4;
 constexpr int kPanelWidth = 504;
 }  // namespace
 
@@ -68,13 +70,14 @@ QPlainTextEdit* TContactUs::memo(const char* name, const QString& text, QWidget*
   m->setFrameShape(QFrame::NoFrame);
   m->viewport()->setAutoFillBackground(false);
   m->setGeometry(at);
+  m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   // Entering a text sends the focus on to Close.
   m->installEventFilter(this);
   return m;
 }
 
 TContactUs::TContactUs(QWidget* parent)
-    : SimpleDialog(QStringLiteral("ContactUs"), QStringLiteral("Contact us"), {520, 470}, parent) {
+    : SimpleDialog(QStringLiteral("ContactUs"), QStringLiteral("Contact us"), {520, 490}, parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   setAutoFillBackground(true);
@@ -83,37 +86,38 @@ TContactUs::TContactUs(QWidget* parent)
   setPalette(teal);
 
   QFrame* support = panel("Panel1", {8, 8, kPanelWidth, 122});
-  Memo1 = memo("Memo1", kSupportText, support, {6, 4, 492, 36});
-  label("Label1", QStringLiteral("E-mail:"), support, {6, 46, 36, 18});
-  Label3 = link("Label3", QStringLiteral("support@tamberly.example"), support, {kMailLeft, 46, 220, 18});
-  label("Label2", QStringLiteral("Internet:"), support, {6, 68, 60, 18});
-  Label4 = link("Label4", QStringLiteral("www.tamberly.example/support"), support, {70, 68, 280, 18});
-  label("Label5", QStringLiteral("Telephone: 1-800-555-0142"), support, {6, 92, 240, 18});
-  label("Label6", QStringLiteral("Fax: 1-800-555-0143"), support, {260, 92, 230, 18});
+  Memo1 = memo("Memo1", kSupportText, support, {6, 4, 492, 44});
+  label("Label1", QStringLiteral("E-mail:"), support, {6, 50, 72, 18});
+  Label3 = link("Label3", QStringLiteral("support@tamberly.example"), support, {kMailLeft, 50, 220, 18});
+  label("Label2", QStringLiteral("Internet:"), support, {6, 72, 72, 18});
+  Label4 = link("Label4", QStringLiteral("www.tamberly.example/support"), support, {kMailLeft, 72, 280, 18});
+  label("Label5", QStringLiteral("Telephone: 1-800-555-0142"), support, {6, 96, 240, 18});
+  label("Label6", QStringLiteral("Fax: 1-800-555-0143"), support, {260, 96, 230, 18});
 
-  QFrame* services = panel("Panel2", {8, 138, kPanelWidth, 150});
-  Memo2 = memo("Memo2", kServicesText, services, {6, 4, 492, 66});
-  label("Label10", QStringLiteral("E-mail:"), services, {6, 74, 36, 18});
-  Label12 = link("Label12", QStringLiteral("services@tamberly.example"), services, {kMailLeft, 74, 220, 18});
-  label("Label11", QStringLiteral("Internet:"), services, {6, 96, 60, 18});
-  Label13 = link("Label13", QStringLiteral("www.tamberly.example/services"), services, {70, 96, 280, 18});
-  label("Label14", QStringLiteral("Telephone: 1-800-555-0144"), services, {6, 120, 240, 18});
-  label("Label15", QStringLiteral("Fax: 1-800-555-0145"), services, {260, 120, 230, 18});
+  QFrame* services = panel("Panel2", {8, 138, kPanelWidth, 160});
+  Memo2 = memo("Memo2", kServicesText, services, {6, 4, 492, 76});
+  label("Label10", QStringLiteral("E-mail:"), services, {6, 84, 72, 18});
+  Label12 = link("Label12", QStringLiteral("services@tamberly.example"), services, {kMailLeft, 84, 220, 18});
+  label("Label11", QStringLiteral("Internet:"), services, {6, 106, 72, 18});
+  Label13 =
+      link("Label13", QStringLiteral("www.tamberly.example/services"), services, {kMailLeft, 106, 280, 18});
+  label("Label14", QStringLiteral("Telephone: 1-800-555-0144"), services, {6, 130, 240, 18});
+  label("Label15", QStringLiteral("Fax: 1-800-555-0145"), services, {260, 130, 230, 18});
 
-  QFrame* products = panel("Panel3", {8, 296, kPanelWidth, 134});
-  Memo3 = memo("Memo3", kProductsText, products, {6, 4, 492, 36});
-  label("Label17", QStringLiteral("E-mail:"), products, {6, 44, 36, 18});
-  Label19 = link("Label19", QStringLiteral("sales@tamberly.example"), products, {kMailLeft, 44, 220, 18});
-  Label18 = link("Label18", QStringLiteral("www.tamberly.example/products"), products, {270, 44, 228, 18});
-  label("Label20", QStringLiteral("Telephone: 1-800-555-0146"), products, {6, 66, 240, 18});
-  label("Label21", QStringLiteral("Fax: 1-800-555-0147"), products, {260, 66, 230, 18});
+  QFrame* products = panel("Panel3", {8, 306, kPanelWidth, 140});
+  Memo3 = memo("Memo3", kProductsText, products, {6, 4, 492, 44});
+  label("Label17", QStringLiteral("E-mail:"), products, {6, 50, 72, 18});
+  Label19 = link("Label19", QStringLiteral("sales@tamberly.example"), products, {kMailLeft, 50, 180, 18});
+  Label18 = link("Label18", QStringLiteral("www.tamberly.example/products"), products, {270, 50, 228, 18});
+  label("Label20", QStringLiteral("Telephone: 1-800-555-0146"), products, {6, 72, 240, 18});
+  label("Label21", QStringLiteral("Fax: 1-800-555-0147"), products, {260, 72, 230, 18});
   label("Label22", QStringLiteral("or visit the following pages on our website:"), products,
-        {6, 88, 330, 18});
-  Label23 = link("Label23", QStringLiteral("www.tamberly.example/add-ons"), products, {6, 108, 300, 18});
+        {6, 94, 400, 18});
+  Label23 = link("Label23", QStringLiteral("www.tamberly.example/add-ons"), products, {6, 114, 300, 18});
 
   Button1 = components_.own(new QPushButton(QStringLiteral("Close"), this));
   Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(222, 438, 75, 26);
+  Button1->setGeometry(222, 456, 75, 26);
   Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 }

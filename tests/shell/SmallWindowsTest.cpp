@@ -109,14 +109,14 @@ TEST_F(SmallWindowsTest, ContactWindowOfLanguageTenShowsTheEnglishTexts) {
   contact.setLanguage(2);
   contact.show();
   EXPECT_EQ(contact.Memo1->toPlainText(), "Pour obtenir de l'aide") << "translation left as it is";
-  EXPECT_EQ(contact.Label3->x(), 43);
+  EXPECT_EQ(contact.Label3->x(), 80);
   contact.hide();
   contact.setLanguage(10);
   contact.show();
   EXPECT_EQ(contact.Memo1->toPlainText(), TContactUs::kSupportText);
   EXPECT_EQ(contact.Memo2->toPlainText(), TContactUs::kServicesText);
   EXPECT_EQ(contact.Memo3->toPlainText(), TContactUs::kProductsText);
-  for (QLabel* mail : {contact.Label3, contact.Label12, contact.Label19}) EXPECT_EQ(mail->x(), 39);
+  for (QLabel* mail : {contact.Label3, contact.Label12, contact.Label19}) EXPECT_EQ(mail->x(), 76);
 }
 
 class WelcomeTest : public ShellFixture {
