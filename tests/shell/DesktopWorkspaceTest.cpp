@@ -20,6 +20,8 @@
 #include "ToDoText.h"
 #include "TransparentButton.h"
 #include "Wallpaper.h"
+#include "paradox/Table.h"
+#include "paradox/TableWriter.h"
 
 using orba::desktop::TListPanel;
 using orba::desktop::TTransparentButton;
@@ -564,4 +566,60 @@ TEST_F(DesktopWorkspaceTest, MovingThePointerOverAMovableIconMarksTheDesktopChan
   clients->setMovable(true);
   QApplication::sendEvent(clients, &still);
   EXPECT_TRUE(window->desktopChanged());
+}
+
+// Desktop.db as a real installation has it, with a single-field index on
+// Desktop_user: desktops saved and restored through it, after which the
+// index is current and each user's rows are found through it, all of them
+// and no one else's. As lookups through the index add up to every row of
+// the table, every entry of the index matches a row.
+TEST_F(DesktopWorkspaceTest, TheDesktopTablesUserIndexStaysCurrentThroughSavesAndRestores) {
+  const std::string desktop = (install->dataDir() + "/Desktop.db").toStdString();
+  storeRows("BOB", {{DesktopRow::Icon, 40, iconRow("ClientBtn", 1)}});
+  ASSERT_TRUE(orba::pdx::CreateSecondaryIndex(desktop, "Desktop_user").ok());
+  ASSERT_TRUE(QFile::exists(install->dataDir() + "/Desktop.x01"));
+
+  loginAs("ANNE");
+  window->panels().toggle(PanelId::Client);
+  panel(PanelId::Client)->move(30, 20);
+  quit();
+  loginAs("ANNE");
+  EXPECT_FALSE(panel(PanelId::Client)->isHidden());
+  EXPECT_EQ(panel(PanelId::Client)->pos(), QPoint(30, 20));
+  window->panels().toggle(PanelId::ThingsToDo);
+  window->panels().toDoText()->setPlainText("Call Gagnon");
+  quit();
+  loginAs("BOB");
+  EXPECT_NE(icon("ClientBtn"), nullptr) << "the rows stored before the index came back";
+  window->panels().toggle(PanelId::ThingsToDo);
+  quit();
+  loginAs("ANNE");
+  EXPECT_FALSE(panel(PanelId::ThingsToDo)->isHidden());
+  EXPECT_EQ(window->panels().toDoText()->toPlainText(), "Call Gagnon");
+  quit();
+
+  std::unique_ptr<orba::pdx::Table> t;
+  ASSERT_TRUE(orba::pdx::Table::Open(desktop, {}, &t).ok());
+  ASSERT_EQ(t->secondary_indexes().size(), 1u);
+  EXPECT_TRUE(t->secondary_indexes()[0].status.ok()) << t->secondary_indexes()[0].status.ToString();
+  const int user = t->FieldIndex("Desktop_user");
+  ASSERT_GE(user, 0);
+  size_t listed = 0;
+  for (const char* code : {"ANNE", "BOB", "CAROL"}) {
+    std::vector<uint32_t> found, scanned;
+    bool used = false;
+    ASSERT_TRUE(t->FindEqual(0, {orba::pdx::Value::Text(code)}, &found, &used).ok());
+    EXPECT_TRUE(used) << code;
+    for (uint32_t i = 0; i < t->record_count(); ++i) {
+      orba::pdx::Record r;
+      ASSERT_TRUE(t->ReadRecord(i, &r).ok());
+      if (r[static_cast<size_t>(user)].text() == code) scanned.push_back(i);
+    }
+    EXPECT_EQ(found, scanned) << code;
+    EXPECT_EQ(found.size(), static_cast<size_t>(storedRowsOf(code).size())) << code;
+    listed += found.size();
+  }
+  EXPECT_GT(storedRowsOf("ANNE").size(), 10);
+  EXPECT_GT(storedRowsOf("BOB").size(), 10);
+  EXPECT_EQ(listed, t->record_count()) << "the two users' rows are the whole table";
 }
