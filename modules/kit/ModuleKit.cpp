@@ -1,0 +1,53 @@
+#include "ModuleKit.h"
+
+#include <QPrinterInfo>
+
+#include "DatabaseError.h"
+#include "DatabaseSession.h"
+#include "SetCaptions.h"
+#include "SettingsStore.h"
+#include "Table.h"
+
+namespace orba::kit {
+
+QString text(OrbaString s) { return s ? QString::fromUtf8(s) : QString(); }
+
+QString languageCode(const TLinkSection& link) {
+  return QString::fromLatin1(link.LanguageCode.chars, qMin<int>(link.LanguageCode.length, 2));
+}
+
+QString companyDir(const TLinkSection& link) { return text(link.DataDir) + text(link.CompanyNumber); }
+
+QString dataDir(const TLinkSection& link) { return text(link.DataDir); }
+
+void prepare(const TLinkSection& link) {
+  localization::setProgramDirectory(text(link.ProgramDir));
+  // The same lock-control folder as the desktop: the raw datadrive setting.
+  // The settings are read the way the desktop reads them (see ShellSettings).
+  settings::SettingsStore store(settings::SettingsStore::defaultPaths());
+  const QString drive =
+      store.value(QStringLiteral("Orba"), QStringLiteral("datadrive"), QStringLiteral("/var/opt/castellan"));
+  session::setSharedLockDirectory(drive.toStdString());
+  bool ok = false;
+  const int wait = store.value(QStringLiteral("Orba"), QStringLiteral("LockWait"), QStringLiteral("5"))
+                       .trimmed()
+                       .toInt(&ok);
+  data::Table::setLockWait(std::chrono::seconds(ok && wait >= 0 && wait <= 600 ? wait : 5));
+}
+
+void translate(QObject* form, const controls::ComponentList& components, const TLinkSection& link) {
+  try {
+    localization::SetCaptions(form, components, QStringLiteral("MainMenu") + languageCode(link));
+  } catch (const data::DatabaseError&) {
+    // Without its language table the window keeps its design texts.
+  }
+}
+
+QString printerName(const TLinkSection& link) {
+  bool ok = false;
+  const int index = text(link.PrinterIndex).toInt(&ok);
+  if (!ok) return {};
+  return QPrinterInfo::availablePrinterNames().value(index);
+}
+
+}  // namespace orba::kit

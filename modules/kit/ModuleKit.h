@@ -1,0 +1,47 @@
+#pragma once
+
+// What the program's own module libraries share: the strings and folders of
+// the link record, the module's windows translated from the language
+// tables, the printer the user chose on the desktop, and the storage
+// engine's locks shared with the desktop and every other workstation.
+//
+// A module library is loaded into the desktop's process and runs inside its
+// QApplication, but it links its own copy of the data layer: prepare() gives
+// that copy the settings the desktop's copy read at start-up.
+
+#include <QString>
+
+#include "castellan/linku.h"
+
+class QObject;
+
+namespace orba::controls {
+class ComponentList;
+}
+
+namespace orba::kit {
+
+// A string of the link record (UTF-8); empty for a null one.
+QString text(OrbaString s);
+// "en", "fr", ...
+QString languageCode(const TLinkSection& link);
+// The current company's folder: DataDir followed by CompanyNumber.
+QString companyDir(const TLinkSection& link);
+// The system tables' folder.
+QString dataDir(const TLinkSection& link);
+
+// Call first in every entry point: finds the language tables beside the
+// program folder and takes the lock-control folder from the settings, as
+// the desktop does.
+void prepare(const TLinkSection& link);
+
+// Translates a window (and its listed components) into the user's language
+// from the language tables; a missing table leaves the design texts.
+void translate(QObject* form, const controls::ComponentList& components, const TLinkSection& link);
+
+// The name of the printer the user chose on the desktop (PrinterIndex is its
+// position in the print system's list of printers), or empty for the
+// system's default.
+QString printerName(const TLinkSection& link);
+
+}  // namespace orba::kit
