@@ -195,7 +195,6 @@ class TTamberlyCustomMaskEdit : public QLineEdit {
   void insertText(const QString& text);
   void moveSelection(int step, bool extend);
   void passThrough(QKeyEvent* event);
-  bool failsOnLeaving();
   void takeFocusBack(int position, bool swallowClick);
   void report(const QString& message);
   void setBackground(const QColor& colour);
