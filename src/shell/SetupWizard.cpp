@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 
 #include "DatabaseError.h"
+#include "MaskEdit.h"
 #include "MessageList.h"
 #include "RadioGroup.h"
 
@@ -73,7 +74,8 @@ TfrmDefaultInfo::TfrmDefaultInfo(QWidget* parent)
     return l;
   };
   auto edit = [this](const char* name, QWidget* on, QRect at) {
-    auto* e = components_.own(new QLineEdit(on));
+    // Rates and words are free text: the masked edits carry no mask here.
+    auto* e = components_.own(new controls::TTamberlyMaskEdit(on));
     e->setObjectName(QString::fromLatin1(name));
     e->setGeometry(at);
     return e;

@@ -8,7 +8,6 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
@@ -16,6 +15,7 @@ class QStackedWidget;
 namespace orba::controls {
 class MessageList;
 class RadioGroup;
+class TTamberlyMaskEdit;
 }  // namespace orba::controls
 namespace orba::settings {
 class SettingsStore;
@@ -67,24 +67,24 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
   QComboBox* cbxDateFormat;
   QGroupBox* grpTax;
   QLabel* lblGST;
-  QLineEdit* edtGST;
+  controls::TTamberlyMaskEdit* edtGST;
   QLabel* lblPST;
-  QLineEdit* edtPST;
+  controls::TTamberlyMaskEdit* edtPST;
   QLabel* lblHST;
-  QLineEdit* edtHST;
+  controls::TTamberlyMaskEdit* edtHST;
   QPlainTextEdit* memVat;
   controls::MessageList* memCaptions;
   QPushButton* btnBack2;
   QPushButton* btnNext3;
   QGroupBox* grpCurrency;
   QLabel* lblSymbol;
-  QLineEdit* edtSymbol;
+  controls::TTamberlyMaskEdit* edtSymbol;
   QLabel* lblAlignment;
   QComboBox* cbxAlignment;
   QLabel* lblCurrDescription;
-  QLineEdit* edtCurrDescription;
+  controls::TTamberlyMaskEdit* edtCurrDescription;
   QLabel* lblFractDescription;
-  QLineEdit* edtFractDescription;
+  controls::TTamberlyMaskEdit* edtFractDescription;
   QPushButton* btnBack3;
   QPushButton* btnNext4;
   QPlainTextEdit* Memo1;

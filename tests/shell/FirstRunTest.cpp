@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 
 #include "DesktopFixture.h"
+#include "MaskEdit.h"
 #include "RadioGroup.h"
 #include "RegionalFormats.h"
 #include "Table.h"

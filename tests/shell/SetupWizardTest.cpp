@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "Installation.h"
+#include "MaskEdit.h"
 #include "MessageList.h"
 #include "RadioGroup.h"
 #include "RegionalFormats.h"
@@ -209,8 +210,9 @@ TEST_F(SetupWizard, OntarioKeepsThePstEmptyAndHidesTheHst) {
   EXPECT_TRUE(wizard->edtHST->isHidden());
   EXPECT_TRUE(wizard->lblHST->isHidden());
   EXPECT_EQ(wizard->grpTax->title(), "Enter your GST/PST rates");
-  // A rate typed in French notation is stored as the number it is.
-  wizard->edtPST->setText("8,5");
+  // A rate typed in French notation, key by key, is stored as the number it
+  // is.
+  QTest::keyClicks(wizard->edtPST, "8,5");
   finish();
   const Row r = control();
   EXPECT_DOUBLE_EQ(r.fed.toDouble(), 7);

@@ -19,6 +19,7 @@
 
 #include "HelpBook.h"
 #include "HelpWindow.h"
+#include "MaskEdit.h"
 #include "RadioGroup.h"
 #include "SetCaptions.h"
 #include "SetupWindows.h"
