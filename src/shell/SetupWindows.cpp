@@ -108,7 +108,7 @@ void TfrmSetup::btnPrintFormClick() {
 TfrmWelcome::TfrmWelcome(QWidget* parent)
     : SimpleDialog(QStringLiteral("frmWelcome"), QStringLiteral("Welcome"), {400, 190}, parent) {
   // No border icons: the window is left through its buttons.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlags(controls::kNoBorderIconsFlags);
   memMessage =
       components_.own(readOnlyMemo(QStringLiteral("memMessage"),
                                    QStringLiteral("Welcome to Castellan.  Would you like to view the \n"

@@ -50,7 +50,7 @@ QPlainTextEdit* readOnlyText(const QString& name, const QString& text, QWidget* 
 TfrmDefaultInfo::TfrmDefaultInfo(QWidget* parent)
     : SimpleDialog(QStringLiteral("frmDefaultInfo"), QStringLiteral("Setup Wizard"), {560, 420}, parent) {
   // No way out but Close on the last page: no border icons.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlags(controls::kNoBorderIconsFlags);
   pages = new QStackedWidget(this);
   pages->setGeometry(0, 0, 560, 420);
   auto page = [this](const char* name) {
