@@ -39,11 +39,9 @@ int TableTransaction::deleteWhere(const QString& field, const QVariant& value) {
   return deleted;
 }
 
-void TableTransaction::insert(const std::vector<std::pair<QString, QVariant>>& values) {
-  if (finished_) table_.fail(QStringLiteral("the transaction is over"));
+void TableTransaction::assign(const std::vector<std::pair<QString, QVariant>>& values,
+                              std::vector<pdx::Value>& record) const {
   const auto& fields = table_.reader_->fields();
-  std::vector<pdx::Value> record(fields.size(), pdx::Value::Null());
-  table_.linkToMaster(record);
   for (const auto& [field, value] : values) {
     const int i = table_.physicalIndex(field);
     if (i < 0) table_.fail(QStringLiteral("field %1 not found").arg(field));
@@ -51,6 +49,13 @@ void TableTransaction::insert(const std::vector<std::pair<QString, QVariant>>& v
     if (!fromVariant(value, fields[static_cast<size_t>(i)].type, &record[static_cast<size_t>(i)], &error))
       table_.fail(QStringLiteral("field %1: %2").arg(field, error));
   }
+}
+
+void TableTransaction::insert(const std::vector<std::pair<QString, QVariant>>& values) {
+  if (finished_) table_.fail(QStringLiteral("the transaction is over"));
+  std::vector<pdx::Value> record(table_.reader_->fields().size(), pdx::Value::Null());
+  table_.linkToMaster(record);
+  assign(values, record);
   table_.requireValues(record);
   const pdx::Status s = writer_->Insert(record);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
@@ -64,14 +69,7 @@ void TableTransaction::update(int index, const std::vector<std::pair<QString, QV
   pdx::Record record;
   pdx::Status s = writer_->Get(static_cast<uint32_t>(index), &record);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
-  const auto& fields = table_.reader_->fields();
-  for (const auto& [field, value] : values) {
-    const int i = table_.physicalIndex(field);
-    if (i < 0) table_.fail(QStringLiteral("field %1 not found").arg(field));
-    QString error;
-    if (!fromVariant(value, fields[static_cast<size_t>(i)].type, &record[static_cast<size_t>(i)], &error))
-      table_.fail(QStringLiteral("field %1: %2").arg(field, error));
-  }
+  assign(values, record);
   table_.requireValues(record);
   s = writer_->Update(static_cast<uint32_t>(index), record);
   if (!s.ok()) throw DatabaseError(qstr(s.ToString()));

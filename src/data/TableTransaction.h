@@ -8,7 +8,8 @@
 
 namespace orba::pdx {
 class TableWriter;
-}
+class Value;
+}  // namespace orba::pdx
 
 namespace orba::data {
 
@@ -46,6 +47,9 @@ class TableTransaction {
   void commit();
 
  private:
+  // Converts each named value into its field of `record`.
+  void assign(const std::vector<std::pair<QString, QVariant>>& values, std::vector<pdx::Value>& record) const;
+
   Table& table_;
   std::unique_ptr<pdx::TableWriter> writer_;
   bool finished_ = false;
