@@ -2,7 +2,8 @@
 #define CASTELLAN_LINKU_H
 
 /*
- * The context record that the desktop hands to every module library.
+ * The context record that the desktop hands to every module library, and
+ * the entry points a module library exports.
  *
  * A module library exports
  *
@@ -10,7 +11,30 @@
  *
  * and receives this record by value: the logged-in user, the current company,
  * the language, the printer and the directories. It returns 0 to refuse
- * ("Access denied...") and anything else otherwise.
+ * ("Access denied...") and anything else otherwise. The Tools-menu
+ * maintenance library exports the three-argument form instead (below).
+ *
+ * Language. This header is C99 (or any later C) and C++11 or later; it
+ * compiles without warnings under -Wall -Wextra -pedantic
+ * -Wmissing-prototypes in C and -Wold-style-cast in C++.
+ *
+ * Declaring the entry point. Define ORBA_ENTRY_POINT before including this
+ * header to have the entry point declared (a C compiler then knows its
+ * prototype and checks the definition against it):
+ *
+ *     #define ORBA_ENTRY_POINT 1    int32_t ShowDllForm(TLinkSection link)
+ *     #define ORBA_ENTRY_POINT 3    the three-argument form with the catalogue
+ *
+ * and define it with ORBA_MODULE_EXPORT, which gives it C linkage in C++ and
+ * keeps it visible when the library is built with -fvisibility=hidden:
+ *
+ *     #define ORBA_ENTRY_POINT 1
+ *     #include <castellan/linku.h>
+ *
+ *     ORBA_MODULE_EXPORT int32_t ShowDllForm(TLinkSection link) { ... }
+ *
+ * Without ORBA_ENTRY_POINT nothing is declared, so that the desktop and the
+ * tools may include the header too.
  *
  * Strings. Every `OrbaString` field points at NUL-terminated 8-bit text
  * (UTF-8 on this platform). The 32-bit byte length of the text is stored
@@ -30,6 +54,22 @@
  * are checked at compile time below.
  */
 
+#if !defined(__cplusplus) && (!defined(__STDC_VERSION__) || __STDC_VERSION__ < 199901L)
+#error "castellan/linku.h needs C99 or later (-std=c99)"
+#endif
+
+/* Gives an entry point C linkage (in C++) and default visibility. */
+#if defined(__GNUC__) || defined(__clang__)
+#define ORBA_MODULE_VISIBLE __attribute__((visibility("default")))
+#else
+#define ORBA_MODULE_VISIBLE
+#endif
+#ifdef __cplusplus
+#define ORBA_MODULE_EXPORT extern "C" ORBA_MODULE_VISIBLE
+#else
+#define ORBA_MODULE_EXPORT ORBA_MODULE_VISIBLE
+#endif
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -40,7 +80,13 @@ extern "C" {
 typedef const char* OrbaString;
 
 /* The stored length of a string field, 0 for a null pointer. */
+#ifdef __cplusplus
+static inline int32_t OrbaStringLength(OrbaString s) {
+  return s ? static_cast<const int32_t*>(static_cast<const void*>(s))[-1] : 0;
+}
+#else
 static inline int32_t OrbaStringLength(OrbaString s) { return s ? ((const int32_t*)(const void*)s)[-1] : 0; }
+#endif
 
 /* A Pascal-style short string of at most two characters: "en", "fr" or "". */
 typedef struct OrbaLanguageCode {
@@ -99,14 +145,33 @@ typedef struct OrbaStringList {
 typedef int32_t (*OrbaShowDllFormWithCatalogue)(TLinkSection link, const OrbaStringList* optionNames,
                                                 const OrbaStringList* dllList);
 
-#ifdef __cplusplus
-#define ORBA_LINK_STATIC_ASSERT static_assert
+/* The entry point, declared when the includer says which form it defines. */
+#if defined(ORBA_ENTRY_POINT)
+#if ORBA_ENTRY_POINT == 1
+ORBA_MODULE_VISIBLE int32_t ShowDllForm(TLinkSection link);
+#elif ORBA_ENTRY_POINT == 3
+ORBA_MODULE_VISIBLE int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionNames,
+                                        const OrbaStringList* dllList);
 #else
-#define ORBA_LINK_STATIC_ASSERT _Static_assert
+#error "ORBA_ENTRY_POINT is 1 (ShowDllForm(link)) or 3 (ShowDllForm(link, optionNames, dllList))"
+#endif
 #endif
 
-#define ORBA_LINK_OFFSET_CHECK(field, off32, off64)                                                  \
-  ORBA_LINK_STATIC_ASSERT(offsetof(TLinkSection, field) == (sizeof(void*) == 4 ? (off32) : (off64)), \
+/*
+ * Layout checks. C11 and C++ have static assertions; in C99 an array whose
+ * size would be negative stands in for one.
+ */
+#if defined(__cplusplus)
+#define ORBA_LINK_STATIC_ASSERT(condition, name, message) static_assert(condition, message)
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define ORBA_LINK_STATIC_ASSERT(condition, name, message) _Static_assert(condition, message)
+#else
+#define ORBA_LINK_STATIC_ASSERT(condition, name, message) \
+  typedef char OrbaLinkCheck_##name[(condition) ? 1 : -1]
+#endif
+
+#define ORBA_LINK_OFFSET_CHECK(field, off32, off64)                                                         \
+  ORBA_LINK_STATIC_ASSERT(offsetof(TLinkSection, field) == (sizeof(void*) == 4 ? (off32) : (off64)), field, \
                           "TLinkSection." #field " is out of place")
 
 ORBA_LINK_OFFSET_CHECK(LoginName, 0, 0);
@@ -129,7 +194,7 @@ ORBA_LINK_OFFSET_CHECK(Reserved6, 64, 120);
 ORBA_LINK_OFFSET_CHECK(Reserved7, 68, 124);
 ORBA_LINK_OFFSET_CHECK(UserDetail, 72, 128);
 ORBA_LINK_OFFSET_CHECK(OptionContext, 76, 136);
-ORBA_LINK_STATIC_ASSERT(sizeof(TLinkSection) == (sizeof(void*) == 4 ? 80 : 144), "TLinkSection size");
+ORBA_LINK_STATIC_ASSERT(sizeof(TLinkSection) == (sizeof(void*) == 4 ? 80 : 144), size, "TLinkSection size");
 
 #undef ORBA_LINK_OFFSET_CHECK
 #undef ORBA_LINK_STATIC_ASSERT
