@@ -50,8 +50,7 @@ QString editionName(const QString& dataDir) {
   return {};
 }
 
-void saveCompanyDefaults(const QString& companyDir, const CompanyDefaults& d,
-                         settings::SettingsStore& settings) {
+void saveCompanyTables(const QString& companyDir, const CompanyDefaults& d) {
   const bool quillmark = isQuillmarkEdition(companyDir);
   const bool rateTables = !quillmark && d.taxSystem == 1;
   const QString ctrl = QStringLiteral("ctrl.DB");
@@ -92,7 +91,9 @@ void saveCompanyDefaults(const QString& companyDir, const CompanyDefaults& d,
 
   controlChange.commit();
   for (auto& change : rateChanges) change->commit();
+}
 
+void saveDisplaySettings(const CompanyDefaults& d, settings::SettingsStore& settings) {
   QString error;
   if (!settings.setValues(
           kSettingsSection,

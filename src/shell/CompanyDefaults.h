@@ -21,6 +21,8 @@ struct CompanyDefaults {
   QString dateFormat;    // "yyyy/mm/dd", "dd/mm/yyyy" or "mm/dd/yyyy"
   QString currencySymbol;
   bool currencyLeft = true;
+
+  bool operator==(const CompanyDefaults&) const = default;
 };
 
 // The edition a data folder belongs to: the Quillmark edition keeps its own
@@ -29,16 +31,18 @@ bool isQuillmarkEdition(const QString& companyDir);
 // The edition's name for the wizard's closing text, from the data folder.
 QString editionName(const QString& dataDir);
 
-// Writes the defaults: the control record of ctrl.DB in companyDir; outside
-// Canada (and except in the Quillmark edition) two rows, the two rates with
-// codes 1 and 2, appended to taxrates.db and taxratesP.db; then the settings
-// DateFmt, CurrSmbl, Intl and CurrAlign.
+// Writes the company's part of the defaults: the control record of ctrl.DB
+// in companyDir; outside Canada (and except in the Quillmark edition) two
+// rows, the two rates with codes 1 and 2, appended to taxrates.db and
+// taxratesP.db.
 //
 // Every rate is checked and every table opened for writing before anything
 // is stored, so a rate that is not a number or a missing table stores
-// nothing, in the tables or the settings. Throws DatabaseError with the
-// reason.
-void saveCompanyDefaults(const QString& companyDir, const CompanyDefaults& defaults,
-                         settings::SettingsStore& settings);
+// nothing. Throws DatabaseError with the reason.
+void saveCompanyTables(const QString& companyDir, const CompanyDefaults& defaults);
+
+// Then the display settings DateFmt, CurrSmbl, Intl and CurrAlign, in one
+// change of the settings file. Throws DatabaseError with the reason.
+void saveDisplaySettings(const CompanyDefaults& defaults, settings::SettingsStore& settings);
 
 }  // namespace orba::shell

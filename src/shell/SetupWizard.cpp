@@ -296,7 +296,16 @@ CompanyDefaults TfrmDefaultInfo::defaults() const {
 void TfrmDefaultInfo::btnCloseClick() {
   if (!settings_) return;
   try {
-    saveCompanyDefaults(directory_, defaults(), *settings_);
+    // After a failure of the settings alone, Close again writes the
+    // settings only: the tables already hold these values, and their rate
+    // rows must not be appended twice.
+    const CompanyDefaults d = defaults();
+    if (!storedTables_ || *storedTables_ != d || storedDirectory_ != directory_) {
+      saveCompanyTables(directory_, d);
+      storedTables_ = d;
+      storedDirectory_ = directory_;
+    }
+    saveDisplaySettings(d, *settings_);
   } catch (const data::DatabaseError& e) {
     // Stays on its last page with the reason; nothing was stored.
     lblError->setText(e.message());

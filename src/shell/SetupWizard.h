@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "CompanyDefaults.h"
 #include "SimpleDialog.h"
@@ -123,6 +124,9 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
   int language_ = 1;
   settings::SettingsStore* settings_ = nullptr;
   QString closingTemplate_;
+  // What the company's tables received by the last Close, if anything.
+  std::optional<CompanyDefaults> storedTables_;
+  QString storedDirectory_;
 };
 
 }  // namespace orba::shell

@@ -330,6 +330,37 @@ TEST_F(SetupWizard, AFailedSaveChangesNothing) {
   EXPECT_EQ(rates(sc::TaxRatesP_table), QStringList({"1.5/9", "20/1", "5/2"}));
 }
 
+// The settings written last can fail alone (here the settings folder's name
+// is taken by a file); Close again then stores the settings without
+// appending the rate rows a second time.
+TEST_F(SetupWizard, ASettingsFailureAfterTheTablesDoesNotStoreTheRatesTwice) {
+  QFile blocker(root.filePath("settings"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  SettingsStore unwritable(SettingsStore::Paths{root.filePath("settings/orba.ini"), {}});
+  showWizard();
+  wizard->setSettings(&unwritable);
+  choose(kOutside);
+  wizard->edtGST->setText("20");
+  wizard->edtPST->setText("5.5");
+  wizard->btnNext3->click();
+  wizard->btnNext4->click();
+  wizard->btnClose->click();
+  EXPECT_TRUE(wizard->isVisible());
+  EXPECT_TRUE(wizard->lblError->text().startsWith("The settings could not be written"))
+      << wizard->lblError->text().toStdString();
+  const QStringList once{"1.5/9", "20/1", "5.5/2"};
+  EXPECT_EQ(rates(sc::TaxRates_table), once);
+
+  QFile::remove(root.filePath("settings"));
+  QDir().mkpath(root.filePath("settings"));
+  wizard->btnClose->click();
+  EXPECT_FALSE(wizard->isVisible()) << wizard->lblError->text().toStdString();
+  EXPECT_EQ(rates(sc::TaxRates_table), once);
+  EXPECT_EQ(rates(sc::TaxRatesP_table), once);
+  EXPECT_EQ(SettingsStore(unwritable.paths()).value(orba::shell::kSettingsSection, "Intl", ""), "y");
+}
+
 // Escape and the window's close button leave the wizard where it is; each
 // showing starts on the first page and keeps what was typed.
 TEST_F(SetupWizard, OnlyCloseLeavesAndValuesStayBetweenShowings) {
