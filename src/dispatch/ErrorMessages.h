@@ -24,6 +24,15 @@ enum class ErrorMessage : int {
 
 constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }
 
+// What the desktop says of a module's own run, by their line in the main
+// window's Module_Messages list, which the language tables fill too.
+enum class ModuleMessage : int {
+  AccessDenied = 0,  // "Access denied...": the module refused to run
+  ModuleFailed = 1,  // "The module %1 failed.": something not an exception escaped it
+};
+
+constexpr int lineOf(ModuleMessage message) { return static_cast<int>(message); }
+
 // The suffix that follows the caption of a module's options in the option
 // catalogue: line 3 + the module number (the module menu's Tag).
 constexpr int moduleSuffixLine(int module) { return lineOf(ErrorMessage::ModuleSuffixFirst) + module; }

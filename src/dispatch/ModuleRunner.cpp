@@ -61,14 +61,15 @@ ModuleLoader::Result ModuleRunner::load(const QString& library) {
 void ModuleRunner::call(ModuleLoader::Result loaded, const QString& library, const QString& code,
                         const std::function<std::int32_t(LoadedModule&)>& entry, RunReport& report) {
   if (observer_) observer_->moduleStarting();
-  QString failure;
+  std::optional<Notice> failure;
   bool refused = false;
   try {
     refused = entry(*loaded.module) == 0;
   } catch (const std::exception& e) {
-    failure = QString::fromUtf8(e.what());
+    failure = Notice::error(QString::fromUtf8(e.what()));
   } catch (...) {
-    failure = QStringLiteral("The module %1 failed.").arg(library);
+    failure = Notice::module(ModuleMessage::ModuleFailed, Notice::Style::Error, kModuleFailed.arg(library),
+                             library);
   }
   // Whatever the module did, it is unloaded before anything is shown, and
   // the desktop brought up to date.
@@ -76,11 +77,11 @@ void ModuleRunner::call(ModuleLoader::Result loaded, const QString& library, con
   report.refreshCompanies = code != QLatin1String("creco");
   report.rebuildCompanyMenu = code.toUpper() == QLatin1String("MCOMP");
   if (observer_) observer_->moduleFinished();
-  if (!failure.isEmpty()) {
+  if (failure) {
     report.outcome = RunReport::Outcome::Failed;
-    report.notice = Notice::error(failure);
+    report.notice = std::move(failure);
   } else if (refused) {
-    report.notice = Notice::plain(kAccessDenied);
+    report.notice = Notice::module(ModuleMessage::AccessDenied, Notice::Style::Plain, kAccessDenied);
   }
 }
 

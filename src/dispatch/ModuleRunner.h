@@ -78,8 +78,11 @@ class ModuleRunner {
   QString trackerAccount_;
 };
 
-// The fixed texts of the dispatch, which are not lines of the message list.
+// The English wording of the module messages (ModuleMessage), which the
+// main window shows from its Module_Messages list in the user's language.
 inline const QString kAccessDenied = QStringLiteral("Access denied...");
+inline const QString kModuleFailed = QStringLiteral("The module %1 failed.");
+// The fixed text of a library that did not load, with the loader's reason.
 QString loadFailureText(const QString& code, int errorNumber, const QString& reason);
 
 }  // namespace orba::dispatch

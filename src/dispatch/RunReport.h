@@ -8,16 +8,43 @@
 namespace orba::dispatch {
 
 // What the user is told after an option: a line of the main window's
-// messages, or a text as it stands.
+// messages, a line of its module messages, or a text as it stands.
 struct Notice {
   enum class Style { Plain, Information, Error };
   Style style = Style::Plain;
   std::optional<ErrorMessage> message;
+  // For a module message, `text` holds its English wording, shown when the
+  // list has no such line; `argument` fills its %1.
   QString text;
+  std::optional<ModuleMessage> moduleMessage;
+  QString argument;
 
-  static Notice line(ErrorMessage message, Style style = Style::Plain) { return {style, message, {}}; }
-  static Notice plain(const QString& text) { return {Style::Plain, std::nullopt, text}; }
-  static Notice error(const QString& text) { return {Style::Error, std::nullopt, text}; }
+  static Notice line(ErrorMessage message, Style style = Style::Plain) {
+    Notice n;
+    n.style = style;
+    n.message = message;
+    return n;
+  }
+  static Notice plain(const QString& text) {
+    Notice n;
+    n.text = text;
+    return n;
+  }
+  static Notice error(const QString& text) {
+    Notice n;
+    n.style = Style::Error;
+    n.text = text;
+    return n;
+  }
+  static Notice module(ModuleMessage message, Style style, const QString& english,
+                       const QString& argument = {}) {
+    Notice n;
+    n.style = style;
+    n.moduleMessage = message;
+    n.text = english;
+    n.argument = argument;
+    return n;
+  }
 };
 
 // How one run of an option ended, and what the desktop must bring up to

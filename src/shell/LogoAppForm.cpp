@@ -177,6 +177,8 @@ void TLogoAppForm::createComponents() {
 
   Error_Messages =
       components_.own(new controls::MessageList(QStringLiteral("Error_Messages"), designMessages(), this));
+  Module_Messages = components_.own(new controls::MessageList(
+      QStringLiteral("Module_Messages"), {dispatch::kAccessDenied, dispatch::kModuleFailed}, this));
 
   PrinterListBox = components_.own(new QListWidget(Wallpaper1));
   PrinterListBox->setObjectName(QStringLiteral("PrinterListBox"));

@@ -72,6 +72,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   std::array<QLabel*, 4> StatusPanels{};
   desktop::TWallpaper* Wallpaper1 = nullptr;
   controls::MessageList* Error_Messages = nullptr;
+  // What the desktop says of a module's run, by dispatch::ModuleMessage.
+  controls::MessageList* Module_Messages = nullptr;
   QListWidget* PrinterListBox = nullptr;
   QListWidget* CompanyListBox = nullptr;
   QListWidget* TrackerAccounts = nullptr;

@@ -52,7 +52,12 @@ void TLogoAppForm::MaintainTools() {
 }
 
 void TLogoAppForm::showNotice(const Notice& notice) {
-  const QString text = notice.message ? message(*notice.message) : notice.text;
+  QString text = notice.message ? message(*notice.message) : notice.text;
+  if (notice.moduleMessage) {
+    // From the language tables; a table without the line keeps the English.
+    const QString line = Module_Messages->line(dispatch::lineOf(*notice.moduleMessage));
+    if (!line.isEmpty()) text = line.contains(QLatin1String("%1")) ? line.arg(notice.argument) : line;
+  }
   switch (notice.style) {
     case Notice::Style::Plain:
       controls::Messages::show(text, this);

@@ -123,5 +123,5 @@ TEST_F(ExampleModuleTest, WithoutItsCompanyFolderTheModuleRefuses) {
   ASSERT_TRUE(QDir(install->companyDir(1)).removeRecursively());
   const Shown shown = run("gl03");
   EXPECT_FALSE(shown.found) << "no window when it refuses";
-  EXPECT_EQ(messages, QStringList{"Access denied..."});
+  EXPECT_EQ(messages, QStringList{"Accès refusé..."}) << "in the user's language";
 }

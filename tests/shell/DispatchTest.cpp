@@ -121,7 +121,7 @@ TEST_F(DispatchTest, RefusalMissingLibrariesAndFailingModulesAreReported) {
   loginWith({"*"});
   qputenv("ORBA_TEST_MODULE_RESULT", "0");
   click("gl03");
-  EXPECT_EQ(messages.value(0), "Access denied...");
+  EXPECT_EQ(messages.value(0), "Accès refusé...") << "from the language table, in the user's language";
   qunsetenv("ORBA_TEST_MODULE_RESULT");
 
   click("gl04");
