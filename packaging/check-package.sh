@@ -36,6 +36,8 @@ for file in "$program/orba" "$program/loadingdlg.so" "$program/Cast32.jpg" "$pro
   [ -e "$file" ] || fail "missing ${file#"$root"}"
 done
 [ -x "$program/orba" ] || fail "orba is not executable"
+# Stripped, but with the version record the status bar and the about box read.
+grep -q ORBAVER "$program/orba" || fail "orba lost its version section"
 # Neither the stand-in and test modules nor the build's lock files.
 for stray in sample.so samplemtools.so testmodule.so testmtools.so testcreco.so; do
   [ ! -e "$program/$stray" ] || fail "the package ships $stray"
