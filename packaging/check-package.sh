@@ -81,6 +81,24 @@ else
 fi
 if find "$root/opt" -newer "$work/orba.ini" | grep -q .; then fail "the program wrote into its program folder"; fi
 
+# Where the package really puts it, with no settings file at all: the
+# defaults (/opt/castellan, /var/opt/castellan) must find everything. The
+# package's /opt and a demo's /var/opt are mounted in a mount namespace of
+# their own, so the machine's folders are not touched.
+mkdir -p "$work/var-opt"
+if unshare -m true 2> /dev/null; then
+  if output=$(unshare -m env root="$root" work="$work" QT_QPA_PLATFORM=offscreen ORBA_STARTUP_PROBE=1 \
+                ORBA_SETTINGS="$work/absent/orba.ini" ORBA_USER_SETTINGS="$work/absent/user.ini" \
+                bash -c 'mount --bind "$root/opt" /opt && mount --bind "$work/var-opt" /var/opt &&
+                         orba-make-demo /var/opt/castellan > /dev/null && cd / && timeout 60 orba' 2>&1); then
+    grep -q '^main-window-shown [0-9]' <<<"$output" || fail "with the default settings: $output"
+  else
+    fail "with the default settings, the program ended with status $?: $output"
+  fi
+else
+  echo "note: no mount namespace here; the default paths were not tried" >&2
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2
   exit 1

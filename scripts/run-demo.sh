@@ -15,10 +15,11 @@ cp build/languages/MainMenu* "$demo/Orba/languages/"
 cp -r help/Help help/Helpfr help/images "$demo/Orba/bin/"
 # The sample module stands in for the accounting modules under these options.
 for option in gl01 gl03 gl04 gl07 gl08 gl18 gl19 ar01 ar04 ar05 ar06 ap01 ap03 ap04 fa02 fa03 \
-              iv01 iv02 cf01 ut02 ut03 mcomp trkcreate; do
+              iv01 iv02 cf01 ut02 mcomp trkcreate; do
   cp build/bin/sample.so "$demo/Orba/bin/$option.so"
 done
-cp build/bin/samplemtools.so "$demo/Orba/bin/mtools.so"
+# Users and rights, and the Tools menu's maintenance, are the program's own.
+for option in ut03 mtools; do cp "build/bin/$option.so" "$demo/Orba/bin/$option.so"; done
 export ORBA_SETTINGS="$demo/orba.ini"
 export ORBA_USER_SETTINGS="$demo/user.ini"
 # The language tables are found at ../languages from the program folder.

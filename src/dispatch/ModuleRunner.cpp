@@ -152,6 +152,9 @@ RunReport ModuleRunner::runToolsMaintenance(const OptionCatalogue& catalogue,
         return m.callWithCatalogue(link_.section(), catalogue.names(), catalogue.codes());
       },
       report);
+  // The maintenance may have changed apps.db even when it failed afterwards:
+  // the menu shows what the table holds now.
+  report.reloadToolsMenu = true;
   report.setCaption = report.outcome != RunReport::Outcome::Failed;
   return report;
 }

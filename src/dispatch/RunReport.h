@@ -49,7 +49,7 @@ struct Notice {
 
 // How one run of an option ended, and what the desktop must bring up to
 // date afterwards, in this order: the companies table, the company menu,
-// the tracker menu, the international wording, the caption.
+// the tracker menu, the Tools menu, the international wording, the caption.
 struct RunReport {
   enum class Outcome {
     Ran,         // the module was called (it may have refused: see notice)
@@ -63,6 +63,7 @@ struct RunReport {
   bool refreshCompanies = false;            // a module ran and may have changed comp.db
   bool rebuildCompanyMenu = false;          // after company maintenance
   bool reloadTrackerMenu = false;           // after tracker database creation
+  bool reloadToolsMenu = false;             // after the Tools menu's maintenance ran
   bool reloadInternationalWording = false;  // after parameters maintenance
   bool setCaption = false;                  // the closing steps ran
 };

@@ -88,6 +88,7 @@ void TLogoAppForm::apply(const RunReport& report) {
   if (report.notice) showNotice(*report.notice);
   try {
     if (report.reloadTrackerMenu) Load_database_menu();
+    if (report.reloadToolsMenu) Load_applications();
     if (report.reloadInternationalWording) {
       settings_.reload();
       shell_.intl = settings_.value(kSettingsSection, QStringLiteral("intl"), QStringLiteral("N"));

@@ -1,0 +1,270 @@
+// mtools as the desktop runs it: the real library loaded with dlopen, its
+// windows driven from the test, what it stored read back with the
+// desktop's own applications table; then inside the real desktop, whose
+// Tools menu shows the changes as soon as the maintenance returns.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include "DatabaseError.h"
+#include "DesktopFixture.h"
+#include "FailingEnv.h"
+#include "MenuItem.h"
+#include "ModuleHarness.h"
+#include "ToolStore.h"
+
+using harness::ModalScript;
+using orba::dispatch::Application;
+
+namespace {
+
+std::vector<Application> desktopRows(const QString& dataDir) {
+  orba::data::Table table("Applications_table");
+  table.declare(orba::data::schemas::Applications_table);
+  table.setDatabaseName(dataDir);
+  return orba::dispatch::ApplicationsTable(table).read();
+}
+
+void type(QWidget* dialog, const char* edit, const QString& text) {
+  auto* e = dialog->findChild<QLineEdit*>(edit);
+  ASSERT_NE(e, nullptr) << edit;
+  e->selectAll();
+  QTest::keyClicks(e, text);
+}
+void chooseRight(QWidget* dialog, const QString& code) {
+  auto* combo = dialog->findChild<QComboBox*>("SecurityCombo");
+  ASSERT_NE(combo, nullptr);
+  const int i = combo->findData(code);
+  ASSERT_GE(i, 0) << code.toStdString();
+  combo->setCurrentIndex(i);
+}
+void selectRow(QWidget* form, int row) { form->findChild<QTableWidget*>("ToolsGrid")->selectRow(row); }
+QStringList programs(const std::vector<Application>& rows) {
+  QStringList out;
+  for (const auto& r : rows) out << r.program;
+  return out;
+}
+
+// The catalogue as the desktop lends it: captions and, line for line, codes.
+struct Catalogue {
+  std::vector<const char*> names = {"Saisie des transactions - Grand livre", "Plan comptable - Grand livre",
+                                    "Liste des clients - Comptes clients"};
+  std::vector<const char*> codes = {"gl03", "gl01", ""};
+  OrbaStringList nameList{3, names.data()};
+  OrbaStringList codeList{3, codes.data()};
+};
+
+class ToolsModuleTest : public ShellFixture {
+ protected:
+  harness::Strings strings;
+  QString dataDir() const { return dir.path() + "/Orba/data"; }
+  void SetUp() override {
+    ShellFixture::SetUp();
+    QDir().mkpath(dataDir());
+    writeSettings();
+    qputenv("ORBA_SETTINGS", dir.filePath("orba.ini").toUtf8());
+    qputenv("ORBA_USER_SETTINGS", dir.filePath("user.ini").toUtf8());
+  }
+  void run(ModalScript& script, int language = 2) {
+    harness::Library library(MTOOLS_PATH);
+    auto entry = library.symbol<OrbaShowDllFormWithCatalogue>("ShowDllForm");
+    Catalogue catalogue;
+    script.start();
+    EXPECT_EQ(entry(harness::link(strings, programDir(), dataDir() + "/", language), &catalogue.nameList,
+                    &catalogue.codeList),
+              1);
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  }
+};
+
+}  // namespace
+
+TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsThem) {
+  QStringList shown;
+  ModalScript script;
+  script.then("ToolsForm", [](QWidget* form) {
+    EXPECT_EQ(form->windowTitle(), "Maintenance du menu Outils");
+    auto* grid = form->findChild<QTableWidget*>("ToolsGrid");
+    ASSERT_EQ(grid->rowCount(), 1) << "a missing table starts with its seed, as on the desktop";
+    EXPECT_EQ(grid->item(0, 0)->text(), "Maintenance du menu Outils");
+    ModalScript::click(form, "AddBtn");
+  });
+  script.then("ToolDlg", [this](QWidget* dialog) {
+    EXPECT_EQ(dialog->findChild<QComboBox*>("SecurityCombo")->count(), 3)
+        << "no right, then the options that have a code";
+    type(dialog, "NameEdit", "Calculator");
+    type(dialog, "NameFrEdit", "Calculatrice");
+    type(dialog, "AboutEdit", "Adds up");
+    type(dialog, "AboutFrEdit", "Additionne");
+    type(dialog, "ProgramEdit", "galculator");
+    type(dialog, "DirectoryEdit", dir.path());
+    chooseRight(dialog, "gl03");
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.then("ToolsForm", [](QWidget* form) { ModalScript::click(form, "AddBtn"); });
+  script.then("ToolDlg", [](QWidget* dialog) {
+    dialog->findChild<QRadioButton*>("ModuleRadio")->click();
+    type(dialog, "NameEdit", "Entry");
+    type(dialog, "NameFrEdit", "Saisie");
+    type(dialog, "ProgramEdit", "../gl03");
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.then("QMessageBox", [&](QWidget* box) {
+    shown << ModalScript::boxText(box);
+    ModalScript::closeBox(box);
+  });
+  script.then("ToolDlg", [](QWidget* dialog) {
+    type(dialog, "ProgramEdit", "galculator");
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.then("QMessageBox", [&](QWidget* box) {
+    shown << ModalScript::boxText(box);
+    ModalScript::closeBox(box);
+  });
+  script.then("ToolDlg", [](QWidget* dialog) {
+    type(dialog, "ProgramEdit", "gl03");
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.then("ToolsForm", [this](QWidget* form) {
+    EXPECT_EQ(programs(desktopRows(dataDir())), (QStringList{"mtools", "galculator", "gl03"}));
+    selectRow(form, 2);
+    form->findChild<QPushButton*>("UpBtn")->click();  // opens no window
+    EXPECT_EQ(programs(desktopRows(dataDir())), (QStringList{"mtools", "gl03", "galculator"}));
+    EXPECT_EQ(form->findChild<QTableWidget*>("ToolsGrid")->currentRow(), 1)
+        << "the moved entry stays selected";
+    selectRow(form, 0);
+    ModalScript::click(form, "DeleteBtn");
+  });
+  script.then("QMessageBox", [](QWidget* box) { ModalScript::clickText(box, "Supprimer"); });
+  script.then("QMessageBox", [&](QWidget* box) {
+    shown << ModalScript::boxText(box);
+    ModalScript::closeBox(box);
+  });
+  script.then("ToolsForm", [](QWidget* form) {
+    selectRow(form, 2);
+    ModalScript::click(form, "EditBtn");
+  });
+  script.then("ToolDlg", [](QWidget* dialog) {
+    EXPECT_EQ(dialog->findChild<QLineEdit*>("ProgramEdit")->text(), "galculator");
+    type(dialog, "NameFrEdit", "Calculatrice scientifique");
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.then("ToolsForm", [](QWidget* form) {
+    selectRow(form, 1);
+    ModalScript::click(form, "DeleteBtn");
+  });
+  script.then("QMessageBox", [&](QWidget* box) {
+    shown << ModalScript::boxText(box);
+    ModalScript::clickText(box, "Supprimer");
+  });
+  script.then("ToolsForm", [](QWidget* form) {
+    EXPECT_EQ(form->findChild<QTableWidget*>("ToolsGrid")->rowCount(), 2);
+    ModalScript::click(form, "CloseBtn");
+  });
+  run(script);
+
+  ASSERT_EQ(shown.size(), 4);
+  EXPECT_EQ(shown[0],
+            "Un nom de module est un code d'option : des lettres, des chiffres et des soulignés seulement.");
+  EXPECT_EQ(shown[1], "Le menu Outils a déjà une entrée pour galculator.");
+  EXPECT_EQ(
+      shown[2],
+      "Cette entrée est la seule qui permet la maintenance du menu Outils : elle ne peut pas être supprimée "
+      "ni lancer autre chose.");
+  EXPECT_EQ(shown[3], "Supprimer l'entrée Saisie?");
+  const auto rows = desktopRows(dataDir());
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].program, "mtools");
+  EXPECT_EQ(rows[0].security, "ut02");
+  EXPECT_TRUE(rows[0].isModule);
+  EXPECT_EQ(rows[1].name, "Calculator");
+  EXPECT_EQ(rows[1].nameFr, "Calculatrice scientifique");
+  EXPECT_EQ(rows[1].about, "Adds up");
+  EXPECT_EQ(rows[1].aboutFr, "Additionne");
+  EXPECT_EQ(rows[1].program, "galculator");
+  EXPECT_FALSE(rows[1].isModule);
+  EXPECT_EQ(rows[1].directory, dir.path());
+  EXPECT_EQ(rows[1].security, "gl03");
+}
+
+// A change whose write fails anywhere leaves the table as it was; a move
+// (two rows rewritten) and a deletion are never half done.
+TEST_F(ToolsModuleTest, EveryWriteOfAMoveOrADeletionFailsCleanly) {
+  orba::tools::ToolStore store(dataDir());
+  Application calc{"Calc", "Calc", "calc", "", "", "", false, ""};
+  Application entry{"Entry", "Saisie", "gl03", "", "", "gl03", true, ""};
+  store.add(calc);
+  store.add(entry);
+  const std::vector<std::function<void()>> changes = {
+      [&] { store.move(2, entry, 1); }, [&] { store.remove(1, entry); }, [&] { store.remove(1, calc); }};
+  FailingEnv env;
+  for (const auto& change : changes) {
+    const QStringList before = programs(desktopRows(dataDir()));
+    bool done = false;
+    for (int n = 1; !done && n < 200; ++n) {
+      env.fail_at(n);
+      orba::data::Table::setEnv(&env);
+      try {
+        change();
+        done = true;
+      } catch (const orba::data::DatabaseError&) {
+      }
+      orba::data::Table::setEnv(nullptr);
+      if (!done) ASSERT_EQ(programs(desktopRows(dataDir())), before) << "failure at write " << n;
+    }
+    EXPECT_TRUE(done);
+  }
+  EXPECT_EQ(programs(desktopRows(dataDir())), QStringList{"mtools"});
+  // A row changed elsewhere since it was shown is not overwritten.
+  EXPECT_THROW(store.remove(0, calc), orba::tools::ToolRefused);
+}
+
+class ToolsOnTheDesktopTest : public DesktopFixture {};
+
+TEST_F(ToolsOnTheDesktopTest, TheToolsMenuShowsTheChangesWhenTheMaintenanceReturns) {
+  qputenv("ORBA_SETTINGS", dir.filePath("orba.ini").toUtf8());
+  installModules({"mtools"}, MTOOLS_PATH);
+  standardData();
+  install->addUser("ADMIN", "ADMIN", "Marie-Ève Tremblay", 2, 1, {"ut02", "gl03"});
+  start();
+  ASSERT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+  orba::controls::MenuItem* tools = menu->find("Accessories1");
+  ASSERT_EQ(tools->count(), 1);
+  ModalScript script;
+  for (const char* code : {"gl03", "gl20"}) {
+    script.then("ToolsForm", [](QWidget* form) { ModalScript::click(form, "AddBtn"); });
+    script.then("ToolDlg", [code](QWidget* dialog) {
+      dialog->findChild<QRadioButton*>("ModuleRadio")->click();
+      type(dialog, "NameEdit", QString("Entry ") + code);
+      type(dialog, "NameFrEdit", QString("Saisie ") + code);
+      type(dialog, "ProgramEdit", QString("tool_") + code);
+      chooseRight(dialog, code);  // the catalogue lists every option, rights ignored
+      ModalScript::click(dialog, "OKBtn");
+    });
+  }
+  script.then("ToolsForm", [](QWidget* form) { ModalScript::click(form, "CloseBtn"); });
+  script.start();
+  tools->item(0)->click();
+  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+  ASSERT_EQ(tools->count(), 3) << "rebuilt without a new login";
+  EXPECT_EQ(tools->item(1)->name(), "tool_gl03");
+  EXPECT_EQ(tools->item(1)->caption(), "Saisie gl03");
+  EXPECT_TRUE(tools->item(1)->isEnabled()) << "the user may run gl03";
+  EXPECT_EQ(tools->item(2)->caption(), "Saisie gl20");
+  EXPECT_FALSE(tools->item(2)->isEnabled()) << "the user may not run gl20";
+  EXPECT_TRUE(tools->item(0)->isEnabled());
+}
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
