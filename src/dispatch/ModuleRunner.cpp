@@ -85,8 +85,9 @@ void ModuleRunner::call(ModuleLoader::Result loaded, const QString& library, con
   }
 }
 
-RunReport ModuleRunner::run(const QString& received) {
+RunReport ModuleRunner::run(const QString& received, const QString& context) {
   ContextReset reset(link_);
+  link_.set(Field::OptionContext, context);
   if (received.left(3) == QLatin1String("trk") && received != QLatin1String("trkcreate")) {
     if (trackerAccount_.isEmpty()) return stopped(Notice::line(ErrorMessage::NoTrackerAccount));
     link_.set(Field::OptionContext, trackerAccount_);
@@ -103,9 +104,9 @@ RunReport ModuleRunner::run(const QString& received) {
       !companyFileExists(QStringLiteral("JcCtrl.db")))
     return stopped(Notice::line(ErrorMessage::JobCostFilesMissing, Notice::Style::Information));
 
-  QString context = link_.get(Field::OptionContext);
-  const QString library = moduleLibraryName(code, &context);
-  link_.set(Field::OptionContext, context);
+  QString moduleContext = link_.get(Field::OptionContext);
+  const QString library = moduleLibraryName(code, &moduleContext);
+  link_.set(Field::OptionContext, moduleContext);
 
   RunReport report;
   ModuleLoader::Result loaded = load(library);

@@ -52,8 +52,10 @@ class ModuleRunner {
   const QString& openTrackerAccount() const { return trackerAccount_; }
 
   // One option, by the component name that was activated ("gl03", "gl03f",
-  // "gl03S", "mcomp", "trk01" ...).
-  RunReport run(const QString& received);
+  // "gl03S", "mcomp", "trk01" ...). `context` is handed to the module in
+  // OptionContext for this run (kNewRecordContext from a list's Insert key);
+  // a tracker account or a shared report library's module takes its place.
+  RunReport run(const QString& received, const QString& context = QString());
 
   // The Tools-menu maintenance library "mtools", called with the catalogue
   // of every visible option (rights ignored), after which the catalogue
@@ -77,6 +79,10 @@ class ModuleRunner {
   bool payrollInstalled_ = false;
   QString trackerAccount_;
 };
+
+// OptionContext of a maintenance option run by the Insert key of a desktop
+// list: the module opens the form of a new record rather than its list.
+inline const QString kNewRecordContext = QStringLiteral("new");
 
 // The English wording of the module messages (ModuleMessage), which the
 // main window shows from its Module_Messages list in the user's language.

@@ -30,7 +30,7 @@ void TLogoAppForm::createDesktop() {
       // The wallpaper behind a moved panel is painted at once, not when the
       // event loop gets to it.
       .repaintWindow = [this] { repaint(); },
-      .runOption = [this](const QString& code) { RunOption(code); },
+      .runOption = [this](const QString& code, const QString& context) { RunOption(code, context); },
       .showError = [this](const QString& text) { showError(text); },
   });
   icons_ = std::make_unique<ShortcutIcons>(Wallpaper1, components_, *panels_);

@@ -11,6 +11,7 @@
 #include "ListPanel.h"
 #include "MenuBarMirror.h"
 #include "MenuItem.h"
+#include "ModuleRunner.h"
 #include "PanelSizing.h"
 #include "ToDoText.h"
 #include "Wallpaper.h"
@@ -429,7 +430,8 @@ void DesktopPanels::listKey(int index, int key) {
                          PanelId::Product};
   Panel& p = at(ids[index]);
   QPointer<TTamberlyDBGrid> grid = p.grid;
-  if (hooks_.runOption) hooks_.runOption(p.insertCode);
+  // The maintenance option opens the form of a new record, not its list.
+  if (hooks_.runOption) hooks_.runOption(p.insertCode, dispatch::kNewRecordContext);
   // A record the module added shows at once.
   guarded([&] {
     if (grid && !p.tables.empty() && p.tables.front()->isActive()) grid->refresh();

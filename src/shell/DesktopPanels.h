@@ -53,8 +53,9 @@ class DesktopPanels : public QObject {
     std::function<void()> changed;
     // Repaints the whole window at once (the wallpaper behind a moved panel).
     std::function<void()> repaintWindow;
-    // Runs an option through the dispatch (the Insert key on a list).
-    std::function<void(const QString& code)> runOption;
+    // Runs an option through the dispatch (the Insert key on a list), with
+    // the OptionContext the module receives.
+    std::function<void(const QString& code, const QString& context)> runOption;
     // Reports an error the way the program shows them.
     std::function<void(const QString& message)> showError;
   };

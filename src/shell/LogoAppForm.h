@@ -124,7 +124,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
 
   // Options: every way of starting a module ends in RunOption.
   void ExecuteOption(controls::MenuItem& item);
-  void RunOption(const QString& code);
+  // `context` goes to the module in OptionContext for this run (the Insert
+  // key's dispatch::kNewRecordContext).
+  void RunOption(const QString& code, const QString& context = QString());
   void MaintainTools();
 
   // Menus built from tables.

@@ -44,7 +44,9 @@ dispatch::OptionalModules optionalModules(const TShellSettings& shell) {
 
 void TLogoAppForm::ExecuteOption(MenuItem& item) { RunOption(item.name()); }
 
-void TLogoAppForm::RunOption(const QString& code) { apply(runner_->run(code)); }
+void TLogoAppForm::RunOption(const QString& code, const QString& context) {
+  apply(runner_->run(code, context));
+}
 
 void TLogoAppForm::MaintainTools() {
   desktop::TShortcutDlg& catalogue = *context_.ShortcutDlg;
