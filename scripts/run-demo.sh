@@ -15,9 +15,11 @@ cp build/languages/MainMenu* "$demo/Orba/languages/"
 cp -r help/Help help/Helpfr help/images "$demo/Orba/bin/"
 # The sample module stands in for the accounting modules under these options.
 for option in gl03 gl04 gl07 gl08 gl18 gl19 ar04 ar05 ar06 ap03 ap04 fa02 fa03 \
-              iv02 cf01 ut02 mcomp trkcreate; do
+              iv02 cf01 ut02 trkcreate; do
   cp build/bin/sample.so "$demo/Orba/bin/$option.so"
 done
+# Company creation and maintenance are the program's own.
+for option in creco mcomp; do cp "build/bin/$option.so" "$demo/Orba/bin/$option.so"; done
 # The list maintenance options (clients, suppliers, accounts, employees,
 # products) are the program's own.
 for option in ar01 ap01 gl01 pa101 iv01; do cp "build/bin/$option.so" "$demo/Orba/bin/$option.so"; done

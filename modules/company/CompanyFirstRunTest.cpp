@@ -1,0 +1,96 @@
+// The desktop's first start on an installation without a company, with the
+// real company-creation library: its window makes company 1, the set-up
+// wizard then fills that company in, and the user is logged into it.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "CompanyTestSupport.h"
+#include "DesktopFixture.h"
+#include "MaskEdit.h"
+#include "RadioGroup.h"
+#include "RegionalFormats.h"
+
+using orba::dispatch::LinkRecord;
+using orba::shell::TfrmDefaultInfo;
+
+class CompanyFirstRunTest : public DesktopFixture {
+ protected:
+  void TearDown() override {
+    orba::formats::RegionalFormats::instance().apply("DD/MM/YYYY", "$", "L");
+    DesktopFixture::TearDown();
+  }
+};
+
+TEST_F(CompanyFirstRunTest, TheCompanyMadeInTheWindowIsTheOneTheWizardFillsAndTheUserEnters) {
+  install->addLanguages();
+  install->emptyCompanies();
+  install->ensureDesktops();
+  install->addUser("ADMIN", "ADMIN", "Admin", 0, 1, {"*"});
+  installModules({"creco"}, CRECO_PATH);
+  // The module reads the settings the desktop reads.
+  qputenv("ORBA_SETTINGS", dir.filePath("orba.ini").toUtf8());
+  qputenv("ORBA_USER_SETTINGS", dir.filePath("user.ini").toUtf8());
+
+  company_test::ModalScript script;
+  int proposed = 0;
+  bool numberFixed = false;
+  script.then("frmCreateCompany", [&](QWidget* w) {
+    auto* number = w->findChild<QSpinBox*>("spnNumber");
+    proposed = number->value();
+    numberFixed = !number->isEnabled();
+    QTest::keyClicks(w->findChild<QLineEdit*>("edtName"), "Les Jardins Verts");
+    w->findChild<QPushButton*>("btnCreate")->click();
+  });
+  answers = {[](QDialog& d) {
+    auto* wizard = qobject_cast<TfrmDefaultInfo*>(&d);
+    EXPECT_NE(wizard, nullptr) << d.objectName().toStdString();
+    if (!wizard) return static_cast<int>(QDialog::Rejected);
+    wizard->FormActivate();
+    wizard->rgpInCanada->setItemIndex(1);
+    wizard->btnNext1->click();
+    wizard->edtGST->setText("20");
+    wizard->edtPST->setText("5.5");
+    wizard->cbxDateFormat->setCurrentIndex(0);
+    wizard->btnNext3->click();
+    wizard->edtSymbol->setText("£");
+    wizard->cbxAlignment->setCurrentIndex(1);
+    wizard->btnNext4->click();
+    wizard->btnClose->click();
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+    return wizard->result();
+  }};
+  script.start();
+  start();
+  qunsetenv("ORBA_SETTINGS");
+  qunsetenv("ORBA_USER_SETTINGS");
+
+  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(script.failures.isEmpty()) << script.failures.join('\n').toStdString();
+  EXPECT_EQ(proposed, 1);
+  EXPECT_TRUE(numberFixed);
+  EXPECT_EQ(dialogsShown.value(0), "frmDefaultInfo");
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+  EXPECT_EQ(link().get(LinkRecord::Field::CompanyNumber), "1");
+  EXPECT_EQ(link().get(LinkRecord::Field::CompanyName), "Les Jardins Verts");
+  EXPECT_EQ(company_test::listed(install->dataDir()).size(), 1u);
+
+  // The wizard's rates went into the company that the window made, beside
+  // its control record.
+  orba::data::Table rates("Check");
+  rates.declare(orba::data::schemas::TaxRatesP_table);
+  rates.setDatabaseName(install->companyDir(1));
+  rates.open();
+  EXPECT_EQ(rates.recordCount(), 2);
+  rates.close();
+  orba::data::Table control("Check");
+  control.declare(orba::data::schemas::Setup_Ctrl_table);
+  control.setDatabaseName(install->companyDir(1));
+  control.open();
+  ASSERT_EQ(control.recordCount(), 1);
+  control.first();
+  EXPECT_DOUBLE_EQ(control.value("Ctrl_fed_rate").toDouble(), 20.0);
+  control.close();
+}

@@ -1,0 +1,24 @@
+// The company-maintenance option "mcomp": the list of companies, their
+// names and passwords, and taking a company off the list. The desktop
+// rebuilds its company menu when the option returns.
+
+#include <QApplication>
+
+#include "CompaniesWindow.h"
+#include "CompanyStore.h"
+#include "ModuleKit.h"
+#include "castellan/linku.h"
+
+#define ORBA_EXPORT extern "C" __attribute__((visibility("default")))
+
+ORBA_EXPORT int32_t ShowDllForm(TLinkSection link) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+  orba::kit::prepare(link);
+  orba::company::CompanyStore store(orba::kit::dataDir(link));
+  bool numbered = false;
+  const int current = orba::kit::text(link.CompanyNumber).toInt(&numbered);
+  orba::company::TfrmCompanies window(store, numbered ? current : 0, QApplication::activeWindow());
+  orba::kit::translate(&window, window.components(), link);
+  if (window.fill()) window.exec();
+  return 1;
+}
