@@ -15,6 +15,7 @@
 
 #include "DataSource.h"
 #include "DatabaseError.h"
+#include "DesktopFixture.h"
 #include "FailingEnv.h"
 #include "Installation.h"
 #include "LanguageTexts.h"
@@ -66,6 +67,33 @@ QStringList granted(const QString& dataDir, const QString& code) {
   return out;
 }
 
+void selectUser(QWidget* form, const QString& code) {
+  auto* grid = form->findChild<QTableWidget*>("UsersGrid");
+  ASSERT_NE(grid, nullptr);
+  for (int r = 0; r < grid->rowCount(); ++r)
+    if (grid->item(r, 0)->text() == code) {
+      grid->selectRow(r);
+      return;
+    }
+  ADD_FAILURE() << "no user " << code.toStdString() << " in the list";
+}
+// Toggles an option's box the way the keyboard does: current item, Space.
+void toggle(QWidget* dialog, const QString& code) {
+  auto* tree = dialog->findChild<QTreeWidget*>("RightsTree");
+  ASSERT_NE(tree, nullptr);
+  const auto found = tree->findItems(code, Qt::MatchExactly | Qt::MatchRecursive, 1);
+  ASSERT_EQ(found.size(), 1) << code.toStdString();
+  tree->scrollToItem(found[0]);
+  tree->setCurrentItem(found[0], 0);
+  QTest::keyClick(tree->viewport(), Qt::Key_Space);
+}
+void type(QWidget* dialog, const char* edit, const QString& text) {
+  auto* e = dialog->findChild<QLineEdit*>(edit);
+  ASSERT_NE(e, nullptr) << edit;
+  e->selectAll();
+  QTest::keyClicks(e, text);
+}
+
 class UsersModuleTest : public ::testing::Test {
  protected:
   QTemporaryDir root;
@@ -104,32 +132,6 @@ class UsersModuleTest : public ::testing::Test {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   }
 
-  static void selectUser(QWidget* form, const QString& code) {
-    auto* grid = form->findChild<QTableWidget*>("UsersGrid");
-    ASSERT_NE(grid, nullptr);
-    for (int r = 0; r < grid->rowCount(); ++r)
-      if (grid->item(r, 0)->text() == code) {
-        grid->selectRow(r);
-        return;
-      }
-    ADD_FAILURE() << "no user " << code.toStdString() << " in the list";
-  }
-  // Toggles an option's box the way the keyboard does: current item, Space.
-  static void toggle(QWidget* dialog, const QString& code) {
-    auto* tree = dialog->findChild<QTreeWidget*>("RightsTree");
-    ASSERT_NE(tree, nullptr);
-    const auto found = tree->findItems(code, Qt::MatchExactly | Qt::MatchRecursive, 1);
-    ASSERT_EQ(found.size(), 1) << code.toStdString();
-    tree->scrollToItem(found[0]);
-    tree->setCurrentItem(found[0], 0);
-    QTest::keyClick(tree->viewport(), Qt::Key_Space);
-  }
-  static void type(QWidget* dialog, const char* edit, const QString& text) {
-    auto* e = dialog->findChild<QLineEdit*>(edit);
-    ASSERT_NE(e, nullptr) << edit;
-    e->selectAll();
-    QTest::keyClicks(e, text);
-  }
   std::vector<User> stored() const { return UserStore(dataDir()).users(); }
 };
 
@@ -562,6 +564,60 @@ TEST_F(UsersModuleTest, EveryTextOfTheWindowsIsInBothLanguageTables) {
   });
   ASSERT_NE(messages, rows.end());
   EXPECT_EQ(messages->lines[0], form.Messages->lines());
+}
+
+// Inside the desktop: the administrator runs ut03 from the System menu and
+// gives the clerk two options; at the clerk's login the desktop's menus show
+// exactly those.
+class UsersOnTheDesktopTest : public DesktopFixture {
+ protected:
+  void TearDown() override {
+    if (window) window->close();
+    app.reset();
+    DesktopFixture::TearDown();
+  }
+};
+
+TEST_F(UsersOnTheDesktopTest, RightsGivenInTheModuleAreTheMenusOfTheNextLogin) {
+  qputenv("ORBA_SETTINGS", dir.filePath("orba.ini").toUtf8());
+  installModules({"ut03"}, UT03_PATH);
+  standardData();
+  install->addUser("ADMIN", "ADMIN", "Marie-Ève Tremblay", 2, 1, {"ut03"});
+  install->addUser("CLERK", "CLERK", "Commis", 2, 1, {});
+  answers.push_back(typePassword("admin"));
+  start();
+  ASSERT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+  ModalScript script;
+  script.then("UsersForm", [](QWidget* form) {
+    EXPECT_EQ(form->windowTitle(), "Utilisateurs et droits d'accès");
+    selectUser(form, "CLERK");
+    ModalScript::click(form, "EditBtn");
+  });
+  script.then("UserDlg", [](QWidget* dialog) {
+    auto* tree = dialog->findChild<QTreeWidget*>("RightsTree");
+    const auto gl03 = tree->findItems("gl03", Qt::MatchExactly | Qt::MatchRecursive, 1);
+    ASSERT_EQ(gl03.size(), 1);
+    EXPECT_EQ(gl03[0]->text(0), "Saisie des transactions") << "the menu's own caption";
+    EXPECT_EQ(gl03[0]->parent()->parent()->text(0), "Grand livre");
+    toggle(dialog, "gl03");
+    toggle(dialog, "ar05");
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.then("UsersForm", [](QWidget* form) { ModalScript::click(form, "CloseBtn"); });
+  script.start();
+  menu->find("ut03")->click();
+  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+  window->close();
+  app.reset();
+
+  answers.push_back(typePassword("clerk"));
+  start();
+  ASSERT_EQ(window->context().UserDataModule->User_table->text("User_code"), "CLERK");
+  for (const char* granted : {"gl03", "gl03f", "ar05", "ar05f"})
+    EXPECT_TRUE(menu->find(granted)->isEnabled()) << granted;
+  for (const char* denied : {"gl01", "gl22", "ar06", "ut03", "ut02", "gl08f"})
+    EXPECT_FALSE(menu->find(denied)->isEnabled()) << denied;
 }
 
 int main(int argc, char** argv) {
