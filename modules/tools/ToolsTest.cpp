@@ -193,6 +193,39 @@ TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsTh
   EXPECT_EQ(rows[1].security, "gl03");
 }
 
+// What another workstation stored after the list was shown is not
+// overwritten: the change is refused with the reason and the list read again.
+TEST_F(ToolsModuleTest, AnEntryChangedOnAnotherWorkstationIsNotOverwritten) {
+  orba::tools::ToolStore store(dataDir());
+  const Application calc{"Calc", "Calc", "calc", "", "", "", false, ""};
+  store.add(calc);
+  QStringList shown;
+  ModalScript script;
+  script.then("ToolsForm", [&](QWidget* form) {
+    Application renamed = calc;
+    renamed.nameFr = "Calculette";
+    store.update(1, calc, renamed);
+    selectRow(form, 1);
+    ModalScript::click(form, "EditBtn");
+  });
+  script.then("ToolDlg", [](QWidget* dialog) {
+    EXPECT_EQ(dialog->findChild<QLineEdit*>("NameFrEdit")->text(), "Calc") << "as it was shown";
+    type(dialog, "NameFrEdit", "Ma calculatrice");
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.then("QMessageBox", [&](QWidget* box) {
+    shown << ModalScript::boxText(box);
+    ModalScript::closeBox(box);
+  });
+  script.then("ToolsForm", [](QWidget* form) {
+    EXPECT_EQ(form->findChild<QTableWidget*>("ToolsGrid")->item(1, 0)->text(), "Calculette");
+    ModalScript::click(form, "CloseBtn");
+  });
+  run(script);
+  EXPECT_EQ(shown, QStringList{"Le menu Outils a été modifié sur un autre poste. La liste a été relue."});
+  EXPECT_EQ(desktopRows(dataDir()).at(1).nameFr, "Calculette");
+}
+
 // A change whose write fails anywhere leaves the table as it was; a move
 // (two rows rewritten) and a deletion are never half done.
 TEST_F(ToolsModuleTest, EveryWriteOfAMoveOrADeletionFailsCleanly) {

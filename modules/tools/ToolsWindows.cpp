@@ -27,6 +27,19 @@ T* named(T* component, const char* name) {
   return component;
 }
 
+// A click is an event of its own: an error of the tables is shown and the
+// event abandoned; nothing escapes into the event loop.
+template <typename F>
+auto guarded(QWidget* window, F action) {
+  return [window, action] {
+    try {
+      action();
+    } catch (const data::DatabaseError& e) {
+      controls::Messages::error(e.message(), window);
+    }
+  };
+}
+
 // The messages of the Tools window, in English until translated; the
 // reasons of ToolRefused are their line numbers.
 QStringList designMessages() {
@@ -203,13 +216,13 @@ TToolsForm::TToolsForm(ToolStore& store, std::vector<CatalogueOption> catalogue,
   CloseBtn = components_.own(named(new QPushButton(QStringLiteral("Close"), this), "CloseBtn"));
   Messages = components_.own(new controls::MessageList(QStringLiteral("Messages"), designMessages(), this));
 
-  connect(AddBtn, &QPushButton::clicked, this, &TToolsForm::addTool);
-  connect(EditBtn, &QPushButton::clicked, this, &TToolsForm::editTool);
-  connect(UpBtn, &QPushButton::clicked, this, [this] { moveTool(-1); });
-  connect(DownBtn, &QPushButton::clicked, this, [this] { moveTool(1); });
-  connect(DeleteBtn, &QPushButton::clicked, this, &TToolsForm::deleteTool);
+  connect(AddBtn, &QPushButton::clicked, this, guarded(this, [this] { addTool(); }));
+  connect(EditBtn, &QPushButton::clicked, this, guarded(this, [this] { editTool(); }));
+  connect(UpBtn, &QPushButton::clicked, this, guarded(this, [this] { moveTool(-1); }));
+  connect(DownBtn, &QPushButton::clicked, this, guarded(this, [this] { moveTool(1); }));
+  connect(DeleteBtn, &QPushButton::clicked, this, guarded(this, [this] { deleteTool(); }));
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
-  connect(ToolsGrid, &QTableWidget::cellDoubleClicked, this, &TToolsForm::editTool);
+  connect(ToolsGrid, &QTableWidget::cellDoubleClicked, this, guarded(this, [this] { editTool(); }));
 
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {AddBtn, EditBtn, UpBtn, DownBtn, DeleteBtn}) buttons->addWidget(b);
@@ -252,7 +265,11 @@ bool TToolsForm::report(const std::function<void()>& change) {
   } catch (const ToolRefused& refused) {
     controls::Messages::error(line(refused.reason, refused.subject), this);
     if (refused.reason == ToolRefused::Changed) {
-      reload(ToolsGrid->currentRow());
+      try {
+        reload(ToolsGrid->currentRow());
+      } catch (const data::DatabaseError& e) {
+        controls::Messages::error(e.message(), this);
+      }
       return true;
     }
   } catch (const data::DatabaseError& e) {

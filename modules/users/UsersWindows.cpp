@@ -27,6 +27,19 @@ T* named(T* component, const char* name) {
   return component;
 }
 
+// A click is an event of its own: an error of the tables is shown and the
+// event abandoned; nothing escapes into the event loop.
+template <typename F>
+auto guarded(QWidget* window, F action) {
+  return [window, action] {
+    try {
+      action();
+    } catch (const data::DatabaseError& e) {
+      controls::Messages::error(e.message(), window);
+    }
+  };
+}
+
 // The messages of the users window, in English until translated; the
 // reasons of UserRefused are their line numbers.
 QStringList designMessages() {
@@ -229,11 +242,11 @@ TUsersForm::TUsersForm(UserStore& store, const QString& languageTable, bool pass
   CloseBtn = components_.own(named(new QPushButton(QStringLiteral("Close"), this), "CloseBtn"));
   Messages = components_.own(new controls::MessageList(QStringLiteral("Messages"), designMessages(), this));
 
-  connect(AddBtn, &QPushButton::clicked, this, &TUsersForm::addUser);
-  connect(EditBtn, &QPushButton::clicked, this, &TUsersForm::editUser);
-  connect(DeleteBtn, &QPushButton::clicked, this, &TUsersForm::deleteUser);
+  connect(AddBtn, &QPushButton::clicked, this, guarded(this, [this] { addUser(); }));
+  connect(EditBtn, &QPushButton::clicked, this, guarded(this, [this] { editUser(); }));
+  connect(DeleteBtn, &QPushButton::clicked, this, guarded(this, [this] { deleteUser(); }));
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
-  connect(UsersGrid, &QTableWidget::cellDoubleClicked, this, &TUsersForm::editUser);
+  connect(UsersGrid, &QTableWidget::cellDoubleClicked, this, guarded(this, [this] { editUser(); }));
 
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {AddBtn, EditBtn, DeleteBtn}) buttons->addWidget(b);
@@ -289,7 +302,11 @@ bool TUsersForm::report(const std::function<void()>& change) {
   } catch (const UserRefused& refused) {
     controls::Messages::error(line(refused.reason, refused.subject), this);
     if (refused.reason == UserRefused::Vanished) {
-      reload();
+      try {
+        reload();
+      } catch (const data::DatabaseError& e) {
+        controls::Messages::error(e.message(), this);
+      }
       return true;
     }
   } catch (const data::DatabaseError& e) {
