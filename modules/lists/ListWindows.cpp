@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "DatabaseError.h"
 #include "MessageList.h"
@@ -43,6 +45,22 @@ const char* const kDesignTexts[] = {
     "The list cannot be opened: %1",
     "This library does not serve the option %1.",
     "OK",
+};
+
+// Hands the grid's keys to the window before the grid sees them.
+class GridKeys : public QObject {
+ public:
+  GridKeys(QObject* parent, std::function<bool(int key)> handle)
+      : QObject(parent), handle_(std::move(handle)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    return key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier ? handle_(key->key())
+                                                                                        : false;
+  }
+
+ private:
+  std::function<bool(int key)> handle_;
 };
 
 void translate(QObject* window, const controls::ComponentList& components, const TLinkSection* link) {
@@ -297,6 +315,19 @@ ListWindow::ListWindow(RecordStore& store, const ListTexts& texts, const TLinkSe
   connect(made[3], &QPushButton::clicked, this, [this] { load(); });
   connect(made[4], &QPushButton::clicked, this, &QDialog::accept);
   connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { editRecord(); });
+  // The keys of the desktop's lists: Insert adds, Delete deletes, Enter
+  // edits. The filter belongs to the grid and goes with it.
+  grid_->installEventFilter(new GridKeys(grid_, [this](int key) {
+    if (key == Qt::Key_Insert)
+      addRecord();
+    else if (key == Qt::Key_Delete)
+      deleteRecord();
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+      editRecord();
+    else
+      return false;
+    return true;
+  }));
   connect(search_, &QLineEdit::textChanged, this, [this] { applySearch(); });
 
   translate(this, components_, link);

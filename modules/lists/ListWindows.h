@@ -96,7 +96,8 @@ class RecordForm : public QDialog, public controls::Form {
 
 // The company's records in a grid over the fields the desktop's list shows,
 // a search box that keeps the rows containing its text, and buttons to add,
-// edit (also a double-click) and delete.
+// edit (also a double-click) and delete; in the grid, Insert, Enter and
+// Delete do the same.
 class ListWindow : public QDialog, public controls::Form {
  public:
   ListWindow(RecordStore& store, const ListTexts& texts, const TLinkSection* link, QWidget* parent = nullptr);

@@ -401,6 +401,20 @@ TEST_F(ListsLibraryTest, TheClientListSearchesAddsEditsAndDeletes) {
             })
       .then("ClientMaint",
             [](QWidget* list) {
+              // The Delete key asks first; No keeps the record.
+              selectRow(list, "C001");
+              auto* grid = child<QTableWidget>(list, "grdRecords");
+              grid->setFocus();
+              QTest::keyClick(grid, Qt::Key_Delete);
+            })
+      .then("ListQuestion",
+            [](QWidget* box) {
+              EXPECT_EQ(qobject_cast<QMessageBox*>(box)->text(), "Delete C001?");
+              answer(box, "No");
+            })
+      .then("ClientMaint",
+            [](QWidget* list) {
+              EXPECT_EQ(visibleRows(list), 3);
               selectRow(list, "C002");
               click(list, "btnDelete");
             })
