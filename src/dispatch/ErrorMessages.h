@@ -20,6 +20,7 @@ enum class ErrorMessage : int {
   DesktopRowsSkipped = 29,     // "Part of the stored desktop of %1 could not be restored ..."
   DesktopNotSaved = 30,        // "The desktop could not be saved: %1"
   DesktopRowProblem = 31,      // "kind %1, index %2: %3", one line per skipped row
+  NoCompanyCreated = 32,       // the first start ended without a company
 };
 
 constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QDate>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,6 +31,7 @@
 namespace orba::shell {
 
 using controls::MenuItem;
+using dispatch::ErrorMessage;
 using dispatch::LinkRecord;
 
 namespace {
@@ -47,6 +49,15 @@ void TLogoAppForm::FormActivate() {
     // From here on, the activations caused by the dialogs below return at once.
     if (!session_->connectSystem()) {
       RunOption(QStringLiteral("creco"));
+      // The wizard writes into the first company, and cannot be left
+      // without writing: when company creation made none (cancelled or
+      // failed), say so and end the run instead.
+      if (!QFileInfo(session_->firstCompanyDirectory()).isDir()) {
+        controls::Messages::error(message(ErrorMessage::NoCompanyCreated), this);
+        saveOnClose_ = false;
+        close();
+        return;
+      }
       TfrmDefaultInfo* wizard = context_.frmDefaultInfo;
       wizard->setDirectory(session_->firstCompanyDirectory());
       wizard->setDataDir(link().get(LinkRecord::Field::DataDir));

@@ -98,6 +98,9 @@ const QStringList& designMessages() {
                      "was restored:"),                       // 29
       QStringLiteral("The desktop could not be saved: %1"),  // 30
       QStringLiteral("kind %1, index %2: %3"),               // 31
+      QStringLiteral(
+          "No company was created. Castellan/Orba needs one to start: start it again to create the "
+          "first company."),  // 32
   };
   return lines;
 }

@@ -79,12 +79,28 @@ TEST_F(LoginTest, NoCompanyYetRunsCompanyCreationThenTheWizard) {
   install->emptyCompanies();
   install->ensureDesktops();
   install->addUser("ADMIN", "ADMIN", "Admin", 0, 1, {"*"});
-  installModules({"creco"});
+  installModules({"creco"}, TESTCRECO);
   start();
-  EXPECT_EQ(calledLibraries().value(0), "creco");
   ASSERT_FALSE(dialogsShown.isEmpty());
   EXPECT_EQ(dialogsShown[0], "frmDefaultInfo");
   EXPECT_EQ(window->context().frmDefaultInfo->directory(), install->dataDir() + "1");
+}
+
+// The wizard cannot be left without writing into the first company: when
+// company creation made none, the run ends with the reason instead.
+TEST_F(LoginTest, NoCompanyCreatedEndsTheRunWithoutTheWizard) {
+  install->addLanguages();
+  install->emptyCompanies();
+  install->ensureDesktops();
+  install->addUser("ADMIN", "ADMIN", "Admin", 0, 1, {"*"});
+  installModules({"creco"});  // the test module: runs, creates nothing
+  start();
+  EXPECT_EQ(calledLibraries().value(0), "creco");
+  EXPECT_FALSE(dialogsShown.contains("frmDefaultInfo"));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_EQ(messages[0], window->message(orba::dispatch::ErrorMessage::NoCompanyCreated));
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(window->saveOnClose());
 }
 
 TEST_F(LoginTest, StandardDesktopIsMarkedChangedAndWelcomeAndPrinterFollowTheUser) {
