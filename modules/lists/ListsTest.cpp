@@ -217,6 +217,36 @@ TEST_F(RecordStoreTest, AChangeOrDeletionElsewhereIsNeverOverwritten) {
   EXPECT_TRUE(codes().isEmpty());
 }
 
+TEST_F(RecordStoreTest, AChangeElsewhereAfterTheChecksIsRefusedByTheEngineAndReportedTheSameWay) {
+  RecordStore store(def("ar01"), dir.path());
+  const QString company = dir.path();
+  std::optional<Record> loaded = store.read({"C001"});
+  ASSERT_TRUE(loaded);
+  store.setBeforeWrite([company] { changeElsewhere(sc::Ar_Table, company, {"C001"}, "Cli_city", "Gaspé"); });
+  EXPECT_EQ(store.update(*loaded, client("C001", "Gagnon")).problem, P::Changed);
+  EXPECT_EQ(column(sc::Ar_Table, dir.path(), "Cli_city"), QStringList({"Gaspé", ""}));
+  EXPECT_EQ(column(sc::Ar_Table, dir.path(), "Cli_name")[0], "Pharmacie Gagnon");
+
+  loaded = store.read({"C001"});
+  ASSERT_TRUE(loaded);
+  store.setBeforeWrite([company] { changeElsewhere(sc::Ar_Table, company, {"C001"}, "Cli_city", "Percé"); });
+  EXPECT_EQ(store.remove(*loaded).problem, P::Changed);
+  EXPECT_EQ(codes(), QStringList({"C001", "C002"}));
+
+  store.setBeforeWrite([company] { addRows(sc::Ar_Table, company, {{{"Cli_code", "C009"}}}); });
+  const Outcome o = store.add(client("C009", "Second comer"));
+  EXPECT_EQ(o.problem, P::Duplicate);
+  EXPECT_EQ(o.detail, "C009");
+  EXPECT_EQ(codes(), QStringList({"C001", "C002", "C009"}));
+  EXPECT_EQ(column(sc::Ar_Table, dir.path(), "Cli_name")[2], "") << "the first comer's record stays";
+
+  // The store goes on working after a refusal.
+  store.setBeforeWrite({});
+  loaded = store.read({"C002"});
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(store.update(*loaded, client("C002", "Mitchell", "Gatineau")).ok());
+}
+
 // ---------------------------------------------------------------------------
 // The library, loaded the way the desktop loads it
 

@@ -209,6 +209,7 @@ Outcome RecordStore::add(const FormValues& form, Record* added) {
       o.detail = keyText(key);
       return o;
     }
+    if (beforeWrite_) beforeWrite_();
     table_->append();
     for (const auto& [field, value] : values) table_->setValue(field, value);
     // Another workstation may add the same key meanwhile: the engine refuses
@@ -249,6 +250,7 @@ Outcome RecordStore::update(const Record& loaded, const FormValues& form, Record
     // The table now holds `loaded` as its current record: the engine
     // compares it once more with the file under the table's lock, so a
     // change made after this read is refused as well.
+    if (beforeWrite_) beforeWrite_();
     table_->edit();
     for (const auto& [field, value] : values) table_->setValue(field, value);
     table_->post();
@@ -264,6 +266,7 @@ Outcome RecordStore::remove(const Record& loaded) {
   try {
     Outcome o = findUnchanged(loaded);
     if (!o.ok()) return o;
+    if (beforeWrite_) beforeWrite_();
     table_->deleteRecord();
   } catch (const data::DatabaseError& e) {
     return writeFailure(e.message(), keyOf(loaded));

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -84,6 +85,11 @@ class RecordStore {
   // Deletes the record read as `loaded`, unless it changed since.
   Outcome remove(const Record& loaded);
 
+  // Called after the checks and before the change is written: another
+  // workstation may act in between, and the engine, comparing under the
+  // table's lock, refuses the change then. Tests act there.
+  void setBeforeWrite(std::function<void()> hook) { beforeWrite_ = std::move(hook); }
+
  private:
   Record current() const;
   // Positions the table on `loaded`'s key as the file holds it now and
@@ -94,6 +100,7 @@ class RecordStore {
   const ListDefinition& definition_;
   std::unique_ptr<data::Table> table_;
   QStringList fields_;
+  std::function<void()> beforeWrite_;
 };
 
 }  // namespace orba::lists
