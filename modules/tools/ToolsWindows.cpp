@@ -207,6 +207,7 @@ TToolsForm::TToolsForm(ToolStore& store, std::vector<CatalogueOption> catalogue,
   ToolsGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   ToolsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ToolsGrid->verticalHeader()->hide();
+  ToolsGrid->setWordWrap(false);
   ToolsGrid->horizontalHeader()->setStretchLastSection(true);
   AddBtn = components_.own(named(new QPushButton(QStringLiteral("&Add..."), this), "AddBtn"));
   EditBtn = components_.own(named(new QPushButton(QStringLiteral("&Change..."), this), "EditBtn"));
@@ -254,6 +255,7 @@ void TToolsForm::reload(int select) {
                                optionCaption(t.security)};
     for (int c = 0; c < cells.size(); ++c) ToolsGrid->setItem(r, c, new QTableWidgetItem(cells[c]));
   }
+  ToolsGrid->resizeColumnsToContents();
   if (!tools_.empty()) ToolsGrid->selectRow(std::clamp(select, 0, static_cast<int>(tools_.size()) - 1));
   for (QPushButton* b : {EditBtn, UpBtn, DownBtn, DeleteBtn}) b->setEnabled(!tools_.empty());
 }

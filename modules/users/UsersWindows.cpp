@@ -235,6 +235,7 @@ TUsersForm::TUsersForm(UserStore& store, const QString& languageTable, bool pass
   UsersGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   UsersGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   UsersGrid->verticalHeader()->hide();
+  UsersGrid->setWordWrap(false);
   UsersGrid->horizontalHeader()->setStretchLastSection(true);
   AddBtn = components_.own(named(new QPushButton(QStringLiteral("&Add..."), this), "AddBtn"));
   EditBtn = components_.own(named(new QPushButton(QStringLiteral("&Change..."), this), "EditBtn"));
@@ -284,6 +285,7 @@ void TUsersForm::reload(const QString& select) {
     for (int c = 0; c < cells.size(); ++c) UsersGrid->setItem(r, c, new QTableWidgetItem(cells[c]));
     if (!select.isEmpty() && u.code == select) selectRow = r;
   }
+  UsersGrid->resizeColumnsToContents();
   if (selectRow >= 0) UsersGrid->selectRow(selectRow);
   EditBtn->setEnabled(!users_.empty());
   DeleteBtn->setEnabled(!users_.empty());
