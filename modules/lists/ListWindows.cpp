@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 
 #include "DatabaseError.h"
@@ -291,6 +292,13 @@ ListWindow::ListWindow(RecordStore& store, const ListTexts& texts, const TLinkSe
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->verticalHeader()->hide();
+  grid_->setWordWrap(false);
+  // One line a record, each column about as wide as its field.
+  for (size_t c = 0; c < d.fields.size(); ++c) {
+    const int size = store.fieldSize(s(d.fields[c].name));
+    const int width = d.fields[c].kind == FieldKind::Text ? std::clamp(size * 5, 64, 200) : 80;
+    grid_->setColumnWidth(static_cast<int>(c), width);
+  }
   grid_->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(grid_, 1);
 
