@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DatabaseError.h"
 #include "RightsMap.h"
 #include "Table.h"
 #include "TableSchemas.h"
@@ -149,46 +150,96 @@ std::vector<UserStore::Company> UserStore::companies() const {
 // Each change reads the table again once its lock is held, so that its
 // checks see what other workstations stored meanwhile.
 
-void UserStore::add(const User& user) {
-  UsersTable t(dataDir_);
-  data::TableTransaction change(*t);
-  t->refresh();
-  const User u = checked(user, t.all());
-  change.insert(fields(u));
-  change.commit();
+QString UserStore::add(const User& user) {
+  User u;
+  {
+    UsersTable t(dataDir_);
+    data::TableTransaction change(*t);
+    t->refresh();
+    u = checked(user, t.all());
+    change.insert(fields(u));
+    change.commit();
+  }
+  return followDesktop(u.code, {});
 }
 
-void UserStore::update(const QString& code, const User& user) {
-  UsersTable t(dataDir_);
-  data::TableTransaction change(*t);
-  t->refresh();
-  std::vector<User> users = t.all();
-  const int index = indexOf(users, code);
-  if (index < 0) throw UserRefused(UserRefused::Vanished, code);
-  std::vector<User> others = users;
-  others.erase(others.begin() + index);
-  const User u = checked(user, others);
-  const int before = managers(users);
-  const QString holder = users[static_cast<std::size_t>(index)].name;
-  users[static_cast<std::size_t>(index)] = u;
-  if (before > 0 && managers(users) == 0) throw UserRefused(UserRefused::LastManagerRight, holder);
-  change.update(index, fields(u));
-  change.commit();
+QString UserStore::update(const QString& code, const User& user) {
+  User u;
+  {
+    UsersTable t(dataDir_);
+    data::TableTransaction change(*t);
+    t->refresh();
+    std::vector<User> users = t.all();
+    const int index = indexOf(users, code);
+    if (index < 0) throw UserRefused(UserRefused::Vanished, code);
+    std::vector<User> others = users;
+    others.erase(others.begin() + index);
+    u = checked(user, others);
+    const int before = managers(users);
+    const QString holder = users[static_cast<std::size_t>(index)].name;
+    users[static_cast<std::size_t>(index)] = u;
+    if (before > 0 && managers(users) == 0) throw UserRefused(UserRefused::LastManagerRight, holder);
+    change.update(index, fields(u));
+    change.commit();
+  }
+  return u.code == code ? QString() : followDesktop(code, u.code);
 }
 
-void UserStore::remove(const QString& code) {
-  UsersTable t(dataDir_);
-  data::TableTransaction change(*t);
-  t->refresh();
-  std::vector<User> users = t.all();
-  const int index = indexOf(users, code);
-  if (index < 0) throw UserRefused(UserRefused::Vanished, code);
-  const User gone = users[static_cast<std::size_t>(index)];
-  const int before = managers(users);
-  users.erase(users.begin() + index);
-  if (before > 0 && managers(users) == 0) throw UserRefused(UserRefused::LastManagerDelete, gone.name);
-  change.deleteWhere(kPassword, gone.password);
-  change.commit();
+QString UserStore::remove(const QString& code) {
+  {
+    UsersTable t(dataDir_);
+    data::TableTransaction change(*t);
+    t->refresh();
+    std::vector<User> users = t.all();
+    const int index = indexOf(users, code);
+    if (index < 0) throw UserRefused(UserRefused::Vanished, code);
+    const User gone = users[static_cast<std::size_t>(index)];
+    const int before = managers(users);
+    users.erase(users.begin() + index);
+    if (before > 0 && managers(users) == 0) throw UserRefused(UserRefused::LastManagerDelete, gone.name);
+    change.deleteWhere(kPassword, gone.password);
+    change.commit();
+  }
+  return followDesktop(code, {});
+}
+
+QString UserStore::followDesktop(const QString& from, const QString& to) {
+  const QString user = QStringLiteral("Desktop_user");
+  try {
+    data::Table t(QStringLiteral("Desktop_table"));
+    t.declare(sc::Desktop_table);
+    t.setDatabaseName(dataDir_);
+    if (!t.exists()) return {};
+    t.open();
+    data::TableTransaction change(t);
+    t.refresh();
+    std::vector<int> fromRows;
+    std::vector<int> toRows;
+    for (int i = 0; i < t.recordCount(); ++i) {
+      const QString owner = t.valueAt(i, user).toString();
+      if (!to.isEmpty() && owner == to)
+        toRows.push_back(i);
+      else if (owner == from)
+        fromRows.push_back(i);
+    }
+    if (to.isEmpty()) {
+      if (fromRows.empty()) return {};
+      change.deleteWhere(user, from);
+    } else {
+      if (fromRows.empty() && toRows.empty()) return {};
+      if (!toRows.empty()) change.deleteWhere(user, to);
+      // The table has no key: its records keep their order, and each one
+      // deleted before a record moves it up by one.
+      for (int i : fromRows) {
+        const auto before = std::count_if(toRows.begin(), toRows.end(), [i](int r) { return r < i; });
+        change.update(i - static_cast<int>(before), {{user, to}});
+      }
+    }
+    change.commit();
+  } catch (const data::DatabaseError& e) {
+    return e.message();
+  }
+  return {};
 }
 
 }  // namespace orba::users

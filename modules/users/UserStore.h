@@ -74,10 +74,20 @@ class UserStore {
   // Whether the rights grant the users option.
   static bool mayManageUsers(const QByteArray& rights);
 
-  void add(const User& user);
+  // Each of these returns empty text, or, when the user was stored but the
+  // rows of Desktop.db could not follow (see followDesktop), why not.
+  QString add(const User& user);
   // Replaces the user whose code was `code`.
-  void update(const QString& code, const User& user);
-  void remove(const QString& code);
+  QString update(const QString& code, const User& user);
+  QString remove(const QString& code);
+
+  // The stored desktops (Desktop.db) are the users' by code: the rows of
+  // `from` become `to`'s (none when `to` is empty), replacing any rows
+  // `to` had, in one change. So a user whose code changed keeps their
+  // desktop, and a new or deleted user's code leaves no desktop behind.
+  // Returns empty text, or the reason of a failure (the rows are then as
+  // they were).
+  QString followDesktop(const QString& from, const QString& to);
 
  private:
   QString dataDir_;

@@ -529,6 +529,48 @@ TEST_F(UsersModuleTest, TheRulesRefuseWithTheirReason) {
   EXPECT_THROW(store.remove("ADMIN"), UserRefused);
 }
 
+// The stored desktops are the users' by code: they follow a new code, and
+// a deleted or new user's code keeps no stranger's desktop.
+TEST_F(UsersModuleTest, TheStoredDesktopFollowsTheUsersCode) {
+  install->addUser("SECRET", "ADMIN", "Administrator", 1, 1, {"ut03"});
+  install->addUser("CLERK", "CLERK", "Clerk", 1, 1, {});
+  Installation::fill(orba::data::schemas::Desktop_table, dataDir(), [](orba::data::Table& t) {
+    for (auto [user, stream] : {std::pair{"CLERK", "clerk 1"},
+                                {"PAUL", "left by a former Paul"},
+                                {"ADMIN", "admin"},
+                                {"CLERK", "clerk 2"},
+                                {"GHOST", "former ghost"}}) {
+      t.append();
+      t.setValue("Desktop_user", user);
+      t.setValue("Desktop_Component", QByteArray(stream));
+      t.post();
+    }
+  });
+  const auto desktops = [this] {
+    QStringList rows;
+    orba::data::Table t("Desktop_table");
+    t.declare(orba::data::schemas::Desktop_table);
+    t.setDatabaseName(dataDir());
+    t.open();
+    for (int i = 0; i < t.recordCount(); ++i)
+      rows << t.valueAt(i, "Desktop_user").toString() + ":" +
+                  QString::fromUtf8(t.valueAt(i, "Desktop_Component").toByteArray());
+    return rows;
+  };
+  UserStore store(dataDir());
+  User clerk = store.users().at(store.users()[0].code == "CLERK" ? 0 : 1);
+  clerk.code = "PAUL";
+  EXPECT_EQ(store.update("CLERK", clerk), "");
+  EXPECT_EQ(desktops(), (QStringList{"PAUL:clerk 1", "ADMIN:admin", "PAUL:clerk 2", "GHOST:former ghost"}));
+  User ghost;
+  ghost.code = "GHOST";
+  ghost.name = "New ghost";
+  ghost.password = "boo";
+  EXPECT_EQ(store.add(ghost), "");
+  EXPECT_EQ(store.remove("PAUL"), "");
+  EXPECT_EQ(desktops(), QStringList{"ADMIN:admin"});
+}
+
 // Every text of the users windows has its row in both languages.
 TEST_F(UsersModuleTest, EveryTextOfTheWindowsIsInBothLanguageTables) {
   QFile f(ORBA_LANGUAGE_TEXTS);

@@ -242,6 +242,10 @@ TUsersForm::TUsersForm(UserStore& store, const QString& languageTable, bool pass
   DeleteBtn = components_.own(named(new QPushButton(QStringLiteral("&Delete"), this), "DeleteBtn"));
   CloseBtn = components_.own(named(new QPushButton(QStringLiteral("Close"), this), "CloseBtn"));
   Messages = components_.own(new controls::MessageList(QStringLiteral("Messages"), designMessages(), this));
+  DesktopMessages = components_.own(new controls::MessageList(
+      QStringLiteral("DesktopMessages"),
+      {QStringLiteral("The user was stored, but their stored desktop could not follow the change: %1")},
+      this));
 
   connect(AddBtn, &QPushButton::clicked, this, guarded(this, [this] { addUser(); }));
   connect(EditBtn, &QPushButton::clicked, this, guarded(this, [this] { editUser(); }));
@@ -291,6 +295,10 @@ void TUsersForm::reload(const QString& select) {
   DeleteBtn->setEnabled(!users_.empty());
 }
 
+void TUsersForm::desktopNotFollowed(const QString& reason) {
+  if (!reason.isEmpty()) controls::Messages::error(DesktopMessages->line(0).arg(reason), this);
+}
+
 const User* TUsersForm::selected() const {
   const int row = UsersGrid->currentRow();
   if (row < 0 || row >= static_cast<int>(users_.size())) return nullptr;
@@ -331,8 +339,9 @@ void TUsersForm::addUser() {
   if (!companies_.empty()) start.company = companies_.front().code;
   runUserDlg(start, [this](const User& u) {
     const std::size_t before = store_.users().size();
-    store_.add(u);
+    const QString desktop = store_.add(u);
     reload(u.code.trimmed());
+    desktopNotFollowed(desktop);
     if (!passwordAlwaysAsked_ && before <= 1 && users_.size() > 1)
       controls::Messages::information(line(kNowPasswords), this);
   });
@@ -343,8 +352,9 @@ void TUsersForm::editUser() {
   if (!user) return;
   const User start = *user;
   runUserDlg(start, [this, &start](const User& u) {
-    store_.update(start.code, u);
+    const QString desktop = store_.update(start.code, u);
     reload(u.code.trimmed());
+    desktopNotFollowed(desktop);
   });
 }
 
@@ -360,8 +370,9 @@ void TUsersForm::deleteUser() {
   if (ask.clickedButton() != yes) return;
   report([&] {
     const std::size_t before = users_.size();
-    store_.remove(gone.code);
+    const QString desktop = store_.remove(gone.code);
     reload();
+    desktopNotFollowed(desktop);
     if (!passwordAlwaysAsked_ && before > 1 && users_.size() == 1)
       controls::Messages::information(line(kNowNoPassword), this);
   });

@@ -95,8 +95,12 @@ class TUsersForm : public QDialog, public controls::Form {
   QPushButton* DeleteBtn;
   QPushButton* CloseBtn;
   controls::MessageList* Messages;
+  // What is said when a user was stored but their stored desktop could not
+  // follow the change.
+  controls::MessageList* DesktopMessages;
 
  private:
+  void desktopNotFollowed(const QString& reason);
   // Runs the user window; `store` stores what it returns.
   void runUserDlg(const User& start, const std::function<void(const User&)>& store);
   // Reports a refused or failed change; true when the user window should
