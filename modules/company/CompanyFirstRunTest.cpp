@@ -94,3 +94,54 @@ TEST_F(CompanyFirstRunTest, TheCompanyMadeInTheWindowIsTheOneTheWizardFillsAndTh
   EXPECT_DOUBLE_EQ(control.value("Ctrl_fed_rate").toDouble(), 20.0);
   control.close();
 }
+
+// A new installation: the settings and an empty data folder, nothing else.
+// Creating the first company also makes the system tables and the first
+// user, who holds every right and enters without a password dialog.
+TEST_F(CompanyFirstRunTest, OnABlankInstallationTheFirstCompanyComesWithTheSystemTablesAndAFirstUser) {
+  installModules({"creco"}, CRECO_PATH);
+  qputenv("ORBA_SETTINGS", dir.filePath("orba.ini").toUtf8());
+  qputenv("ORBA_USER_SETTINGS", dir.filePath("user.ini").toUtf8());
+
+  company_test::ModalScript script;
+  QString note;
+  script.then("frmCreateCompany", [&](QWidget* w) {
+    QTest::keyClicks(w->findChild<QLineEdit*>("edtName"), "Atelier Beaulieu");
+    w->findChild<QPushButton*>("btnCreate")->click();
+  });
+  script.message("CompanyMessage", &note);
+  answers = {[](QDialog& d) {
+    auto* wizard = qobject_cast<TfrmDefaultInfo*>(&d);
+    if (!wizard) return static_cast<int>(QDialog::Rejected);
+    wizard->FormActivate();
+    wizard->rgpInCanada->setItemIndex(0);
+    wizard->btnNext1->click();
+    wizard->cbxProvinces->setCurrentIndex(7);
+    wizard->btnNext2->click();
+    wizard->btnNext3->click();
+    wizard->btnNext4->click();
+    wizard->btnClose->click();
+    return wizard->result();
+  }};
+  script.start();
+  start();
+  qunsetenv("ORBA_SETTINGS");
+  qunsetenv("ORBA_USER_SETTINGS");
+
+  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(script.failures.isEmpty()) << script.failures.join('\n').toStdString();
+  EXPECT_TRUE(note.contains("ADMIN")) << note.toStdString();
+  EXPECT_EQ(dialogsShown, QStringList{"frmDefaultInfo"}) << "one user: no password dialog";
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+  EXPECT_EQ(link().get(LinkRecord::Field::UserName), "Administrator");
+  EXPECT_EQ(link().get(LinkRecord::Field::CompanyName), "Atelier Beaulieu");
+  for (const char* option : {"ut03", "mcomp", "ar01", "gl03", "iv01"})
+    EXPECT_TRUE(menu->find(option)->isEnabled()) << option;
+  const QDir data(install->dataDir());
+  for (const char* file : {"comp.db", "user.db", "Languages.db", "Desktop.db"})
+    EXPECT_TRUE(data.exists(file)) << file;
+  EXPECT_EQ(data.entryList({"Desktop.[xX]*", "Desktop.[yY]*"}, QDir::Files).size(), 2)
+      << "the desktops' index on their user";
+  // The language menu lists both languages.
+  EXPECT_NE(menu->find("MenuItemfr"), nullptr);
+}

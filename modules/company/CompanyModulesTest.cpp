@@ -249,6 +249,8 @@ TEST_F(CompanyModuleTest, CrecoInFrenchMakesTheFirstCompanyNumberOne) {
 }
 
 TEST_F(CompanyModuleTest, CrecoWithoutACompaniesTableSaysSoAndMakesNothing) {
+  // Users but no list of companies: a damaged installation, not a new one.
+  install->addUser("ADMIN", "ADMIN", "Admin", 1, 1, {"*"});
   QString told;
   ModalScript script;
   script.message("CompanyMessage", &told);

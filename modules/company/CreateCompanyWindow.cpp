@@ -10,6 +10,7 @@
 #include "DatabaseError.h"
 #include "MessageBoxes.h"
 #include "MessageList.h"
+#include "SystemFolder.h"
 
 namespace orba::company {
 
@@ -28,6 +29,7 @@ enum Line {
   kFirstCompany,
   kUnreadable,
   kOutOfRange,
+  kNewInstallation,
 };
 
 QLabel* label(const char* name, const char* text, QWidget* parent) {
@@ -85,6 +87,9 @@ TfrmCreateCompany::TfrmCreateCompany(CompanyStore& store, QWidget* parent)
           str("The first company is number 1."),
           str("The list of companies cannot be read: %1"),
           str("The company number must be between 1 and 32767."),
+          str("This is a new installation: the user ADMIN, password ADMIN, holds every right. Give yourself "
+              "a "
+              "password of your own with System > Users and rights."),
       },
       this));
 
@@ -111,6 +116,15 @@ TfrmCreateCompany::TfrmCreateCompany(CompanyStore& store, QWidget* parent)
 }
 
 bool TfrmCreateCompany::prepare() {
+  if (newInstallation_) {
+    // A new installation: there is no list of companies yet.
+    first_ = true;
+    spnNumber->setValue(kFirstNumber);
+    spnNumber->setEnabled(false);
+    showFolder();
+    edtName->setFocus();
+    return true;
+  }
   try {
     first_ = store_.companies().empty();
     const int proposed = store_.nextFreeNumber();
@@ -149,6 +163,8 @@ void TfrmCreateCompany::createClicked() {
   const QString number = QString::number(company.number);
   Verdict verdict = Verdict::Done;
   try {
+    // A new installation gets its system tables with the first company.
+    if (newInstallation_) initialiseSystemFolder(store_.dataDir(), firstUserLanguage_);
     verdict = store_.create(company);
   } catch (const CreationFailed& failed) {
     if (failed.leftover.isEmpty())
@@ -164,6 +180,7 @@ void TfrmCreateCompany::createClicked() {
   switch (verdict) {
     case Verdict::Done:
       created_ = company.number;
+      if (newInstallation_) tell(this, memMessages->line(kNewInstallation));
       accept();
       return;
     case Verdict::EmptyName:

@@ -26,6 +26,13 @@ class TfrmCreateCompany : public controls::SimpleDialog {
   // Reads the companies and proposes a number. False, after telling why,
   // when the list of companies cannot be read.
   bool prepare();
+  // On a new installation (no list of companies, no users yet) the
+  // creation also makes the system tables and the first user, who gets
+  // `language`; the window says who that user is.
+  void setNewInstallation(int language) {
+    newInstallation_ = true;
+    firstUserLanguage_ = language;
+  }
   // The number of the company made, 0 until one is.
   int created() const { return created_; }
 
@@ -50,6 +57,8 @@ class TfrmCreateCompany : public controls::SimpleDialog {
 
   CompanyStore& store_;
   bool first_ = false;
+  bool newInstallation_ = false;
+  int firstUserLanguage_ = 1;
   int created_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "CompanyStore.h"
 #include "CreateCompanyWindow.h"
 #include "ModuleKit.h"
+#include "SystemFolder.h"
 #include "castellan/linku.h"
 
 #define ORBA_EXPORT extern "C" __attribute__((visibility("default")))
@@ -16,6 +17,7 @@ ORBA_EXPORT int32_t ShowDllForm(TLinkSection link) {
   orba::kit::prepare(link);
   orba::company::CompanyStore store(orba::kit::dataDir(link));
   orba::company::TfrmCreateCompany window(store, QApplication::activeWindow());
+  if (orba::company::isBlankInstallation(store.dataDir())) window.setNewInstallation(link.Language);
   orba::kit::translate(&window, window.components(), link);
   if (window.prepare()) window.exec();
   return 1;

@@ -1,5 +1,6 @@
 #include "LoginSession.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "DataModules.h"
@@ -20,15 +21,31 @@ bool LoginSession::systemConnected() const { return companies_.Database2->isConn
 bool LoginSession::connectSystem() {
   companies_.Database2->setParams({QStringLiteral("path=") + dataDir()});
   companies_.Database2->open();
+  link_.setReservedFlag(false);
+  // A new installation's data folder holds neither the companies nor the
+  // users: company creation makes them with the first company.
+  if (isNewInstallation()) return false;
   companies_.Co_Table->setDatabaseName(dataDir());
   companies_.Co_Table->open();
-  link_.setReservedFlag(false);
   return companies_.Co_Table->recordCount() > 0;
+}
+
+bool LoginSession::isNewInstallation() const {
+  const QDir folder(dataDir());
+  return folder.entryList({QStringLiteral("comp.db")}, QDir::Files).isEmpty() &&
+         folder.entryList({QStringLiteral("user.db")}, QDir::Files).isEmpty();
 }
 
 QString LoginSession::firstCompanyDirectory() const { return CompanyDir(dataDir(), QStringLiteral("1")); }
 
-void LoginSession::refreshCompanies() { companies_.Co_Table->refresh(); }
+void LoginSession::refreshCompanies() {
+  if (companies_.Co_Table->isActive()) {
+    companies_.Co_Table->refresh();
+    return;
+  }
+  companies_.Co_Table->setDatabaseName(dataDir());
+  companies_.Co_Table->open();
+}
 
 void LoginSession::openUserTables() {
   for (data::Table* table : {users_.User_table, users_.Desktop_table}) {

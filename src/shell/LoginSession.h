@@ -35,6 +35,9 @@ class LoginSession {
   // false when there is no company yet (company creation and the set-up
   // wizard come first then).
   bool connectSystem();
+  // Neither comp.db nor user.db in the data folder (whatever their letter
+  // case): nothing but the settings is installed yet.
+  bool isNewInstallation() const;
   // The folder of company 1, where the set-up wizard writes a new company's
   // defaults.
   QString firstCompanyDirectory() const;

@@ -1,0 +1,93 @@
+#include "SystemFolder.h"
+
+#include <QDir>
+
+#include "DatabaseError.h"
+#include "RightsMap.h"
+#include "Table.h"
+#include "TableSchemas.h"
+#include "paradox/TableWriter.h"
+
+namespace orba::company {
+
+namespace {
+
+namespace sc = data::schemas;
+
+bool exists(const QString& dataDir, std::string_view file) {
+  // Table files are matched whatever their letter case, as the data layer
+  // opens them.
+  const QString name = QString::fromLatin1(file.data(), static_cast<qsizetype>(file.size()));
+  return !QDir(dataDir).entryList({name}, QDir::Files).isEmpty();
+}
+
+// Creates the table when it is missing, then lets `rows` fill it.
+template <typename Rows>
+void make(const data::TableSpec& spec, const QString& dataDir, Rows rows) {
+  if (exists(dataDir, spec.file)) return;
+  data::Table t(QStringLiteral("SystemTable"));
+  t.declare(spec);
+  t.setDatabaseName(dataDir);
+  t.createTable();
+  t.open();
+  rows(t);
+  t.close();
+}
+
+// Every option of every module menu.
+QByteArray allRights() {
+  QByteArray bytes(200, '\0');
+  for (const auto& menu : dispatch::moduleMenus())
+    for (int g = 0; g < 4; ++g)
+      for (int i = 0; i < menu.groups[g].size(); ++i) {
+        const int bit = dispatch::rightsBit(menu.module, g, i);
+        bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (1 << (bit % 8)));
+      }
+  return bytes;
+}
+
+}  // namespace
+
+bool isBlankInstallation(const QString& dataDir) {
+  return !exists(dataDir, sc::Co_Table.file) && !exists(dataDir, sc::User_table.file);
+}
+
+void initialiseSystemFolder(const QString& dataDir, int language) {
+  if (dataDir.isEmpty()) throw data::DatabaseError(QStringLiteral("no data folder is set"));
+  if (!QDir().mkpath(dataDir))
+    throw data::DatabaseError(QStringLiteral("the data folder %1 cannot be made").arg(dataDir));
+  const bool french = language == 2;
+
+  make(sc::tblLanguage, dataDir, [](data::Table& t) {
+    for (auto [key, code, name] : {std::tuple{1, "en", "English"}, std::tuple{2, "fr", "Français"}}) {
+      t.append();
+      t.setValue(QStringLiteral("LangKey"), key);
+      t.setValue(QStringLiteral("LangCode"), QString::fromLatin1(code));
+      t.setValue(QStringLiteral("LangName"), QString::fromUtf8(name));
+      t.post();
+    }
+  });
+  if (!exists(dataDir, sc::Desktop_table.file)) {
+    make(sc::Desktop_table, dataDir, [](data::Table&) {});
+    const QString path = QDir(dataDir).filePath(QString::fromLatin1(
+        sc::Desktop_table.file.data(), static_cast<qsizetype>(sc::Desktop_table.file.size())));
+    const pdx::Status s = pdx::CreateSecondaryIndex(path.toStdString(), "Desktop_user");
+    if (!s.ok()) throw data::DatabaseError(QString::fromStdString(s.ToString()));
+  }
+  make(sc::Co_Table, dataDir, [](data::Table&) {});
+  // Last: user.db is what makes the folder an installation.
+  make(sc::User_table, dataDir, [&](data::Table& t) {
+    t.append();
+    t.setValue(QStringLiteral("User_password"), kFirstUserPassword);
+    t.setValue(QStringLiteral("User_code"), kFirstUserCode);
+    t.setValue(QStringLiteral("User_name"),
+               french ? QStringLiteral("Administrateur") : QStringLiteral("Administrator"));
+    t.setValue(QStringLiteral("User_detail"), 7);
+    t.setValue(QStringLiteral("User_language"), french ? 2 : 1);
+    t.setValue(QStringLiteral("User_company"), 1);
+    t.setValue(QStringLiteral("User_security"), allRights());
+    t.post();
+  });
+}
+
+}  // namespace orba::company
