@@ -31,7 +31,8 @@ std::vector<ListDefinition> build() {
                   {"Cli_fax", "Fax", T},
                   {"Cli_contact", "Contact", T},
                   {"Cli_email", "Email", T},
-                  {"Cli_salesrep", "Sales rep.", T}}});
+                  {"Cli_salesrep", "Sales rep.", T}},
+                 {"Cli_current_bal"}});
   out.push_back({"ap01",
                  "SupplierMaint",
                  "SupplierForm",
@@ -50,7 +51,8 @@ std::vector<ListDefinition> build() {
                   {"Sup_postal_code", "Postal code", T},
                   {"Sup_fax", "Fax", T},
                   {"Sup_contact", "Contact", T},
-                  {"Sup_email", "Email", T}}});
+                  {"Sup_email", "Email", T}},
+                 {"Sup_current_bal"}});
   out.push_back({"gl01",
                  "AccountMaint",
                  "AccountForm",
@@ -61,7 +63,10 @@ std::vector<ListDefinition> build() {
                  {{"Glm_account", "Account #", W},
                   {"Glm_Description", "Description", T},
                   {"Glm_type", "Type", T},
-                  {"Glm_summarize", "Summarize", FieldKind::YesNo}}});
+                  {"Glm_summarize", "Summarize", FieldKind::YesNo}},
+                 {"Glm_current1", "Glm_current2", "Glm_current3", "Glm_current4", "Glm_current5",
+                  "Glm_current6", "Glm_current7", "Glm_current8", "Glm_current9", "Glm_current10",
+                  "Glm_current11", "Glm_current12", "Glm_current13", "Glm_current14"}});
   out.push_back({"pa101",
                  "EmployeeMaint",
                  "EmployeeForm",
@@ -77,7 +82,8 @@ std::vector<ListDefinition> build() {
                   {"Emp_City", "City", T},
                   {"Emp_province", "Province", T},
                   {"Emp_Postal_code", "Postal code", T},
-                  {"Emp_Occupation", "Occupation", T}}});
+                  {"Emp_Occupation", "Occupation", T}},
+                 {"Emp_YTD_Gross"}});
   ListDefinition products{"iv01",
                           "ProductMaint",
                           "ProductForm",
@@ -97,6 +103,7 @@ std::vector<ListDefinition> build() {
                                                "Price 6", "Price 7", "Price 8", "Price 9"};
   for (int i = 0; i < 9; ++i) products.fields.push_back({kPrices[i], kPriceCaptions[i], N});
   products.fields.push_back({"Ivprod_std_cost", "Cost", N});
+  products.inventory = true;
   out.push_back(std::move(products));
   return out;
 }

@@ -33,6 +33,12 @@ struct ListDefinition {
   const data::TableSpec* table;
   int keyFields;  // the leading fields of `fields` that form the table's key
   std::vector<ListField> fields;
+  // Amounts that must be zero (or empty) before a record is deleted: a
+  // balance or the year's figures would be lost with it.
+  std::vector<const char*> amounts = {};
+  // A product: not deleted while the inventory (ivinv.DB) has records for
+  // its line and item.
+  bool inventory = false;
 };
 
 // The definition of an option, or nullptr for an option this library does

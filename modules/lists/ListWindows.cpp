@@ -64,6 +64,11 @@ class GridKeys : public QObject {
   std::function<bool(int key)> handle_;
 };
 
+const char* const kMoreDesignTexts[] = {
+    "This record still carries amounts (a balance or this year's figures); it is not deleted.",
+    "The inventory still holds this product; it is not deleted.",
+};
+
 void translate(QObject* window, const controls::ComponentList& components, const TLinkSection* link) {
   if (link) kit::translate(window, components, *link);
 }
@@ -83,10 +88,16 @@ ListTexts::ListTexts(const TLinkSection* link) {
   QStringList lines;
   for (const char* t : kDesignTexts) lines << s(t);
   memTexts_ = components_.own(new controls::MessageList(s("memTexts"), lines, this));
+  QStringList more;
+  for (const char* t : kMoreDesignTexts) more << s(t);
+  memMore_ = components_.own(new controls::MessageList(s("memMore"), more, this));
   translate(this, components_, link);
 }
 
-QString ListTexts::line(Line which) const { return memTexts_->line(static_cast<int>(which)); }
+QString ListTexts::line(Line which) const {
+  const int n = static_cast<int>(which);
+  return n >= HasAmounts ? memMore_->line(n - HasAmounts) : memTexts_->line(n);
+}
 
 QString ListTexts::problem(const Outcome& o, const QString& caption) const {
   using P = Outcome::Problem;
@@ -109,6 +120,10 @@ QString ListTexts::problem(const Outcome& o, const QString& caption) const {
       return line(Deleted);
     case P::Failed:
       return line(Failed).arg(o.detail);
+    case P::HasAmounts:
+      return line(HasAmounts);
+    case P::InStock:
+      return line(InStock);
   }
   return {};
 }

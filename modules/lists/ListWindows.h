@@ -26,7 +26,8 @@ class MessageList;
 namespace orba::lists {
 
 // The texts the windows show in messages, in the user's language: the lines
-// of a hidden list, translated as the component memTexts of "ListTexts".
+// of hidden lists, translated as the components memTexts and memMore of
+// "ListTexts".
 class ListTexts : public QObject, public controls::Form {
  public:
   enum Line {
@@ -46,6 +47,9 @@ class ListTexts : public QObject, public controls::Form {
     CannotOpen,      // %1 reason
     NotAListOption,  // %1 option
     Ok,
+    // The lines of memMore, added later.
+    HasAmounts = 100,
+    InStock,
   };
   explicit ListTexts(const TLinkSection* link);
   QString line(Line which) const;
@@ -57,6 +61,7 @@ class ListTexts : public QObject, public controls::Form {
 
  private:
   controls::MessageList* memTexts_;
+  controls::MessageList* memMore_;
 };
 
 // Adds a record (no `loaded`) or edits the one read as `loaded`. OK stores

@@ -217,6 +217,30 @@ TEST_F(RecordStoreTest, AChangeOrDeletionElsewhereIsNeverOverwritten) {
   EXPECT_TRUE(codes().isEmpty());
 }
 
+TEST_F(RecordStoreTest, ARecordThatStillCarriesAmountsOrStockIsNotDeleted) {
+  RecordStore store(def("ar01"), dir.path());
+  const std::optional<Record> c001 = store.read({"C001"});
+  ASSERT_TRUE(c001);
+  const Outcome o = store.remove(*c001);
+  EXPECT_EQ(o.problem, P::HasAmounts);
+  EXPECT_EQ(o.field, "Cli_current_bal");
+  EXPECT_EQ(codes(), QStringList({"C001", "C002"}));
+
+  addRows(sc::IvprodTable, dir.path(),
+          {{{"Ivprod_line_code", "BOL"}, {"Ivprod_item_code", "B-100"}},
+           {{"Ivprod_line_code", "BOL"}, {"Ivprod_item_code", "B-200"}}});
+  addRows(
+      sc::IvinvTable, dir.path(),
+      {{{"Ivinv_Line_Code", "BOL"}, {"Ivinv_item_code", "B-100"}, {"Ivinv_store", 1}, {"Ivinv_qty1", 4.0}}});
+  RecordStore products(def("iv01"), dir.path());
+  const std::optional<Record> stocked = products.read({"BOL", "B-100"});
+  const std::optional<Record> other = products.read({"BOL", "B-200"});
+  ASSERT_TRUE(stocked && other);
+  EXPECT_EQ(products.remove(*stocked).problem, P::InStock);
+  EXPECT_TRUE(products.remove(*other).ok());
+  EXPECT_EQ(column(sc::IvprodTable, dir.path(), "Ivprod_item_code"), QStringList{"B-100"});
+}
+
 TEST_F(RecordStoreTest, AChangeElsewhereAfterTheChecksIsRefusedByTheEngineAndReportedTheSameWay) {
   RecordStore store(def("ar01"), dir.path());
   const QString company = dir.path();
@@ -227,9 +251,9 @@ TEST_F(RecordStoreTest, AChangeElsewhereAfterTheChecksIsRefusedByTheEngineAndRep
   EXPECT_EQ(column(sc::Ar_Table, dir.path(), "Cli_city"), QStringList({"Gaspé", ""}));
   EXPECT_EQ(column(sc::Ar_Table, dir.path(), "Cli_name")[0], "Pharmacie Gagnon");
 
-  loaded = store.read({"C001"});
+  loaded = store.read({"C002"});
   ASSERT_TRUE(loaded);
-  store.setBeforeWrite([company] { changeElsewhere(sc::Ar_Table, company, {"C001"}, "Cli_city", "Percé"); });
+  store.setBeforeWrite([company] { changeElsewhere(sc::Ar_Table, company, {"C002"}, "Cli_city", "Percé"); });
   EXPECT_EQ(store.remove(*loaded).problem, P::Changed);
   EXPECT_EQ(codes(), QStringList({"C001", "C002"}));
 

@@ -8,6 +8,8 @@
 
 namespace orba::lists {
 
+namespace sc = data::schemas;
+
 namespace {
 
 QString name(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -262,10 +264,36 @@ Outcome RecordStore::update(const Record& loaded, const FormValues& form, Record
   return {};
 }
 
+bool RecordStore::inStock(const Record& product) const {
+  data::Table inventory(QString::fromUtf8(sc::IvinvTable.component));
+  inventory.declare(sc::IvinvTable);
+  inventory.setDatabaseName(table_->directory());
+  inventory.setReadOnly(true);
+  if (!inventory.exists()) return false;
+  inventory.open();
+  const QStringList key = {QString::fromUtf8("Ivinv_Line_Code"), QString::fromUtf8("Ivinv_item_code")};
+  const QVariantList wanted = keyOf(product);
+  for (int p = 0; p < inventory.recordCount(); ++p)
+    if (inventory.valuesAt(p, key) == wanted) return true;
+  return false;
+}
+
 Outcome RecordStore::remove(const Record& loaded) {
   try {
     Outcome o = findUnchanged(loaded);
     if (!o.ok()) return o;
+    for (const char* amount : definition_.amounts) {
+      const QVariant v = value(loaded, QString::fromUtf8(amount));
+      if (v.isValid() && v.toDouble() != 0) {
+        o.problem = Outcome::Problem::HasAmounts;
+        o.field = QString::fromUtf8(amount);
+        return o;
+      }
+    }
+    if (definition_.inventory && inStock(loaded)) {
+      o.problem = Outcome::Problem::InStock;
+      return o;
+    }
     if (beforeWrite_) beforeWrite_();
     table_->deleteRecord();
   } catch (const data::DatabaseError& e) {

@@ -31,14 +31,16 @@ using Record = QVariantList;
 struct Outcome {
   enum class Problem {
     None,
-    Required,   // `field` is empty
-    TooLong,    // `field` holds more than `size` characters
-    NotWhole,   // `field` is not a whole number the field can hold
-    NotNumber,  // `field` is not a number
-    Duplicate,  // another record has the key `detail`
-    Changed,    // the record was changed elsewhere since it was read
-    Deleted,    // the record was deleted elsewhere since it was read
-    Failed,     // the data layer refused; `detail` says why
+    Required,    // `field` is empty
+    TooLong,     // `field` holds more than `size` characters
+    NotWhole,    // `field` is not a whole number the field can hold
+    NotNumber,   // `field` is not a number
+    Duplicate,   // another record has the key `detail`
+    Changed,     // the record was changed elsewhere since it was read
+    Deleted,     // the record was deleted elsewhere since it was read
+    HasAmounts,  // not deleted: `field` holds an amount
+    InStock,     // not deleted: the inventory has records of the product
+    Failed,      // the data layer refused; `detail` says why
   };
   Problem problem = Problem::None;
   QString field;
@@ -82,7 +84,8 @@ class RecordStore {
   // unless the file holds another version of it now; the fields not on the
   // form keep what the file holds. On success *stored receives the record.
   Outcome update(const Record& loaded, const FormValues& form, Record* stored = nullptr);
-  // Deletes the record read as `loaded`, unless it changed since.
+  // Deletes the record read as `loaded`, unless it changed since, still
+  // carries an amount, or is a product the inventory still holds.
   Outcome remove(const Record& loaded);
 
   // Called after the checks and before the change is written: another
@@ -95,6 +98,8 @@ class RecordStore {
   // Positions the table on `loaded`'s key as the file holds it now and
   // compares; None when it is there unchanged.
   Outcome findUnchanged(const Record& loaded);
+  // Whether the inventory beside the products has records of this one.
+  bool inStock(const Record& product) const;
   Outcome writeFailure(const QString& message, const QVariantList& key) const;
 
   const ListDefinition& definition_;
