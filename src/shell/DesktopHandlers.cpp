@@ -14,6 +14,7 @@
 #include "Messages.h"
 #include "PropertyTable.h"
 #include "ShortcutIcons.h"
+#include "StandardIcons.h"
 #include "TransparentButton.h"
 #include "Wallpaper.h"
 
@@ -84,8 +85,25 @@ void TLogoAppForm::Set_Desktop() {
                                         .arg(QString::number(p.kind), QString::number(p.index), p.reason);
       controls::Messages::error(text, this);
     }
+  } else if (icons_->icons().empty()) {
+    // A user with no stored desktop (a new user) gets the standard icons,
+    // without which the lists could not be opened; a user without rows
+    // who follows another in the same run keeps what is on the desktop.
+    restoreStandardIcons();
   }
   setUpAfterRestore();
+}
+
+void TLogoAppForm::restoreStandardIcons() {
+  const bool french = LinkRecord::instance().languageCode() == QLatin1String("fr");
+  std::vector<DesktopRow> rows;
+  for (int i = 0; i < desktop::kStandardIconCount; ++i) {
+    const std::string stream = desktop::standardIconStream(i, french);
+    rows.push_back({DesktopRow::Icon, i, QByteArray(stream.data(), static_cast<qsizetype>(stream.size()))});
+  }
+  icons_->destroyAll();
+  store_->restore(rows);
+  desktopChanged_ = true;
 }
 
 void TLogoAppForm::setUpAfterRestore() {

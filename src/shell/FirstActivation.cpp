@@ -88,10 +88,11 @@ void TLogoAppForm::FormActivate() {
     Internationalize();
     selectUserPrinter();
 
-    // The standard desktop chosen at login replaces the stored one at close;
-    // the menus and catalogue that follow from the user are set up either way.
+    // The standard desktop chosen at login (the six list icons) replaces the
+    // stored one at close; the menus and catalogue that follow from the user
+    // are set up either way.
     if (context_.PasswordDlg->DesktopCheckBox->isChecked()) {
-      desktopChanged_ = true;
+      restoreStandardIcons();
       setUpAfterRestore();
     } else {
       Set_Desktop();

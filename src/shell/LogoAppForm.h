@@ -194,6 +194,10 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void showPrinterInStatus();
   // What follows the restore whether or not the stored desktop was used.
   void setUpAfterRestore();
+  // The standard desktop's six list icons, in the user's language, for a
+  // user who has no desktop of their own yet or asked for the standard one;
+  // stored for the user at close.
+  void restoreStandardIcons();
   void createDesktop();
   // What an option's run tells the user and asks the desktop to redo.
   void apply(const dispatch::RunReport& report);

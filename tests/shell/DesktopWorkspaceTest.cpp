@@ -148,22 +148,29 @@ class DesktopWorkspaceTest : public DesktopFixture {
   }
 };
 
-TEST_F(DesktopWorkspaceTest, AUserWithoutRowsKeepsTheBuiltInDesktopAndHasRowsAfterAChangeAndAClose) {
+// A new user has no stored desktop: they get the standard one, the six list
+// icons (without which no list could be opened), stored at close.
+TEST_F(DesktopWorkspaceTest, AUserWithoutRowsGetsTheStandardIconsAndHasRowsAfterAClose) {
   loginAs("ANNE");
-  EXPECT_TRUE(window->icons().icons().empty());
+  ASSERT_EQ(window->icons().icons().size(), 6u);
+  for (const char* name :
+       {"ClientBtn", "SupplierBtn", "AccountsBtn", "EmployeeBtn", "ProductBtn", "ToDoListBtn"})
+    EXPECT_NE(icon(name), nullptr) << name;
+  EXPECT_EQ(icon("ClientBtn")->caption(), "Clients");
   for (int i = 0; i < orba::shell::kPanelCount; ++i) EXPECT_TRUE(panel(static_cast<PanelId>(i))->isHidden());
-  EXPECT_FALSE(window->desktopChanged());
+  EXPECT_TRUE(window->desktopChanged()) << "the standard icons become the user's rows";
   // What follows the restore ran all the same: no payroll menu, a catalogue.
   EXPECT_FALSE(menu->find("Payroll1")->isVisible());
   EXPECT_FALSE(menu->find("fa20")->isVisible());
   EXPECT_TRUE(catalogue()->allows("ar04"));
 
-  window->panels().toggle(PanelId::Client);
-  EXPECT_TRUE(window->desktopChanged());
+  // The icon opens its list.
+  emit icon("ClientBtn")->OnDblClick(icon("ClientBtn"));
+  EXPECT_FALSE(panel(PanelId::Client)->isHidden());
   quit();
   const QList<StoredRow> rows = storedRowsOf("ANNE");
   EXPECT_EQ(countKind(rows, DesktopRow::Wallpaper), 1);
-  EXPECT_EQ(countKind(rows, DesktopRow::Icon), 0);
+  EXPECT_EQ(countKind(rows, DesktopRow::Icon), 6);
   EXPECT_EQ(countKind(rows, DesktopRow::Panel), 6);
   EXPECT_EQ(countKind(rows, DesktopRow::Grid), 5);
   EXPECT_EQ(countKind(rows, DesktopRow::ToDoText), 1);
@@ -273,15 +280,15 @@ TEST_F(DesktopWorkspaceTest, AddingAnIconTellsWhyWhenItCannotBeAdded) {
   answers.push_back(chooseOption("gl03"));
   window->Shortcut1Click();
   EXPECT_EQ(messages.last(), window->message(orba::dispatch::ErrorMessage::ShortcutExists));
-  EXPECT_EQ(window->icons().icons().size(), 1u);
+  EXPECT_EQ(window->icons().icons().size(), 7u) << "the six standard icons and gl03S";
   // An option Bob sees but may not run: the "no right" message, entry 17.
   answers.push_back(chooseCaption(menu->find("gl07")->caption()));
   window->Shortcut1Click();
   EXPECT_EQ(messages.last(), window->message(orba::dispatch::ErrorMessage::NoRight));
-  EXPECT_EQ(window->icons().icons().size(), 1u);
+  EXPECT_EQ(window->icons().icons().size(), 7u);
   // Cancelled: nothing.
   window->Shortcut1Click();
-  EXPECT_EQ(window->icons().icons().size(), 1u);
+  EXPECT_EQ(window->icons().icons().size(), 7u);
 }
 
 TEST_F(DesktopWorkspaceTest, TheIconsPropertiesChangeItsCaptionAndItsBitmapButNotToAJpeg) {
@@ -320,12 +327,13 @@ TEST_F(DesktopWorkspaceTest, TheIconsPropertiesChangeItsCaptionAndItsBitmapButNo
 TEST_F(DesktopWorkspaceTest, UseStandardDesktopReplacesTheStoredOneAtClose) {
   storeRows("ANNE", {{DesktopRow::Icon, 40, iconRow("ClientBtn", 1)}});
   loginAs("ANNE", /*standardDesktop=*/true);
-  EXPECT_TRUE(window->icons().icons().empty()) << "the stored desktop is not read";
+  EXPECT_EQ(window->icons().icons().size(), 6u) << "the stored desktop is not read: the standard icons";
+  EXPECT_EQ(icon("ClientBtn")->caption(), "Clients") << "not the stored icon";
   EXPECT_TRUE(window->desktopChanged());
   EXPECT_FALSE(menu->find("Payroll1")->isVisible()) << "the menus are set up all the same";
   quit();
   const QList<StoredRow> rows = storedRowsOf("ANNE");
-  EXPECT_EQ(countKind(rows, DesktopRow::Icon), 0);
+  EXPECT_EQ(countKind(rows, DesktopRow::Icon), 6);
   EXPECT_EQ(countKind(rows, DesktopRow::Panel), 6);
 }
 
@@ -432,6 +440,7 @@ TEST_F(DesktopWorkspaceTest, AFailureAtAnyWriteOfASaveLeavesTheOldRowsOrTheNewOn
 }
 
 TEST_F(DesktopWorkspaceTest, APanelOpensOnlyForAUserWhoMayRunItsListOption) {
+  storeRows("BOB", {{DesktopRow::Icon, 40, iconRow("gl03S", 1)}});
   loginAs("BOB");
   window->panels().toggle(PanelId::Client);
   EXPECT_TRUE(panel(PanelId::Client)->isHidden()) << "Bob may not run ar04";
