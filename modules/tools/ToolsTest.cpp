@@ -249,7 +249,9 @@ TEST_F(ToolsModuleTest, EveryWriteOfAMoveOrADeletionFailsCleanly) {
       } catch (const orba::data::DatabaseError&) {
       }
       orba::data::Table::setEnv(nullptr);
-      if (!done) ASSERT_EQ(programs(desktopRows(dataDir())), before) << "failure at write " << n;
+      if (!done) {
+        ASSERT_EQ(programs(desktopRows(dataDir())), before) << "failure at write " << n;
+      }
     }
     EXPECT_TRUE(done);
   }

@@ -146,7 +146,9 @@ TEST_F(UsersModuleTest, EveryOptionSetInTheEditorIsTheRightTheDesktopTestsAndNoO
   QString previous;
   for (const Option& o : options) {
     script.then("UsersForm", [this, previous](QWidget* form) {
-      if (!previous.isEmpty()) EXPECT_EQ(granted(dataDir(), "CLERK"), QStringList{previous});
+      if (!previous.isEmpty()) {
+        EXPECT_EQ(granted(dataDir(), "CLERK"), QStringList{previous});
+      }
       selectUser(form, "CLERK");
       ModalScript::click(form, "EditBtn");
     });
