@@ -10,7 +10,10 @@
 // that copy the settings the desktop's copy read at start-up.
 
 #include <QString>
+#include <QWidget>
 
+#include "DatabaseError.h"
+#include "Messages.h"
 #include "castellan/linku.h"
 
 class QObject;
@@ -43,5 +46,26 @@ void translate(QObject* form, const controls::ComponentList& components, const T
 // position in the print system's list of printers), or empty for the
 // system's default.
 QString printerName(const TLinkSection& link);
+
+// Names a component (translation and tests find it by its name) and
+// returns it.
+template <typename T>
+T* named(T* component, const char* name) {
+  component->setObjectName(QString::fromLatin1(name));
+  return component;
+}
+
+// A click is an event of its own: an error of the tables is shown and the
+// event abandoned; nothing escapes into the event loop.
+template <typename F>
+auto guarded(QWidget* window, F action) {
+  return [window, action] {
+    try {
+      action();
+    } catch (const data::DatabaseError& e) {
+      controls::Messages::error(e.message(), window);
+    }
+  };
+}
 
 }  // namespace orba::kit

@@ -15,30 +15,15 @@
 #include "DatabaseError.h"
 #include "MessageList.h"
 #include "Messages.h"
+#include "ModuleKit.h"
 #include "SimpleDialog.h"
 
 namespace orba::tools {
 
 namespace {
 
-template <typename T>
-T* named(T* component, const char* name) {
-  component->setObjectName(QString::fromLatin1(name));
-  return component;
-}
-
-// A click is an event of its own: an error of the tables is shown and the
-// event abandoned; nothing escapes into the event loop.
-template <typename F>
-auto guarded(QWidget* window, F action) {
-  return [window, action] {
-    try {
-      action();
-    } catch (const data::DatabaseError& e) {
-      controls::Messages::error(e.message(), window);
-    }
-  };
-}
+using kit::guarded;
+using kit::named;
 
 // The messages of the Tools window, in English until translated; the
 // reasons of ToolRefused are their line numbers.

@@ -14,6 +14,7 @@
 #include "DatabaseError.h"
 #include "MessageList.h"
 #include "Messages.h"
+#include "ModuleKit.h"
 #include "RightsTree.h"
 #include "SimpleDialog.h"
 
@@ -21,24 +22,8 @@ namespace orba::users {
 
 namespace {
 
-template <typename T>
-T* named(T* component, const char* name) {
-  component->setObjectName(QString::fromLatin1(name));
-  return component;
-}
-
-// A click is an event of its own: an error of the tables is shown and the
-// event abandoned; nothing escapes into the event loop.
-template <typename F>
-auto guarded(QWidget* window, F action) {
-  return [window, action] {
-    try {
-      action();
-    } catch (const data::DatabaseError& e) {
-      controls::Messages::error(e.message(), window);
-    }
-  };
-}
+using kit::guarded;
+using kit::named;
 
 // The messages of the users window, in English until translated; the
 // reasons of UserRefused are their line numbers.
