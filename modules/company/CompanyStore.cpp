@@ -31,8 +31,8 @@ const std::vector<data::FieldSpec>& controlFields() {
   static const std::vector<data::FieldSpec> fields = [] {
     std::vector<data::FieldSpec> all;
     std::set<std::string_view> seen;
-    for (const data::TableSpec* spec : {&sc::Gl_Ctrl_table, &sc::Co_Ctrl_table, &sc::Setup_Ctrl_table})
-      for (const data::FieldSpec& f : spec->fields)
+    for (const data::TableSpec* shape : {&sc::Gl_Ctrl_table, &sc::Co_Ctrl_table, &sc::Setup_Ctrl_table})
+      for (const data::FieldSpec& f : shape->fields)
         if (seen.insert(f.name).second) all.push_back(f);
     return all;
   }();
@@ -46,10 +46,10 @@ const data::TableSpec* const kEmptyTables[] = {
     &sc::IvprodTable, &sc::IvinvTable, &sc::TaxRates_table, &sc::TaxRatesP_table,
 };
 
-void createTable(const data::TableSpec& spec, const QString& folder) {
+void createTable(const data::TableSpec& shape, const QString& folder) {
   data::Table table(
-      QString::fromLatin1(spec.component.data(), static_cast<qsizetype>(spec.component.size())));
-  table.declare(spec);
+      QString::fromLatin1(shape.component.data(), static_cast<qsizetype>(shape.component.size())));
+  table.declare(shape);
   table.setDatabaseName(folder);
   table.createTable();
 }
@@ -131,7 +131,7 @@ Verdict CompanyStore::checkNew(const Company& company) const {
 void CompanyStore::buildTables(const QString& folder) const {
   const data::TableSpec control{"Ctrl_table", "ctrl.DB", 0, controlFields()};
   createTable(control, folder);
-  for (const data::TableSpec* spec : kEmptyTables) createTable(*spec, folder);
+  for (const data::TableSpec* shape : kEmptyTables) createTable(*shape, folder);
 
   // One control record, as a company starts: twelve periods, the first one
   // current in every ledger, no month being closed. The set-up wizard adds

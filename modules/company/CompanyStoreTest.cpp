@@ -85,12 +85,12 @@ class CompanyStoreTest : public ::testing::Test {
   // records of each.
   static std::map<QString, int> tablesOf(const QString& folder) {
     std::map<QString, int> out;
-    for (const auto* spec : kCompanyTables) {
+    for (const auto* shape : kCompanyTables) {
       orba::data::Table t("Check");
-      t.declare(*spec);
+      t.declare(*shape);
       t.setDatabaseName(folder);
       t.open();
-      out[QString::fromLatin1(spec->file.data(), spec->file.size())] = t.recordCount();
+      out[QString::fromLatin1(shape->file.data(), shape->file.size())] = t.recordCount();
       t.close();
     }
     return out;
@@ -112,15 +112,15 @@ TEST_F(CompanyStoreTest, CreationMakesEveryCompanyTableWithItsKeysAndListsTheCom
 
   // The primary keys as declared; ctrl.DB has every reader's fields once,
   // the ledger's first.
-  for (const auto* spec : kCompanyTables) {
+  for (const auto* shape : kCompanyTables) {
     std::unique_ptr<orba::pdx::Table> t;
     const std::string path =
         orba::data::resolveTableFile(store.companyFolder(2),
-                                     QString::fromLatin1(spec->file.data(), spec->file.size()))
+                                     QString::fromLatin1(shape->file.data(), shape->file.size()))
             .toStdString();
     ASSERT_TRUE(orba::pdx::Table::Open(path, {}, &t).ok()) << path;
-    const bool control = spec->file == "ctrl.DB";
-    EXPECT_EQ(t->key_field_count(), control ? 0u : static_cast<unsigned>(spec->keyFields)) << path;
+    const bool control = shape->file == "ctrl.DB";
+    EXPECT_EQ(t->key_field_count(), control ? 0u : static_cast<unsigned>(shape->keyFields)) << path;
     if (control) {
       std::vector<std::string> names;
       for (const auto& f : t->fields()) names.push_back(f.name);

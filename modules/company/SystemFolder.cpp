@@ -23,10 +23,10 @@ bool exists(const QString& dataDir, std::string_view file) {
 
 // Creates the table when it is missing, then lets `rows` fill it.
 template <typename Rows>
-void make(const data::TableSpec& spec, const QString& dataDir, Rows rows) {
-  if (exists(dataDir, spec.file)) return;
+void make(const data::TableSpec& shape, const QString& dataDir, Rows rows) {
+  if (exists(dataDir, shape.file)) return;
   data::Table t(QStringLiteral("SystemTable"));
-  t.declare(spec);
+  t.declare(shape);
   t.setDatabaseName(dataDir);
   t.createTable();
   t.open();

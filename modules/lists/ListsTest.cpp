@@ -42,10 +42,10 @@ namespace sc = orba::data::schemas;
 namespace {
 
 // Creates the table when missing and adds rows to it, field by field.
-void addRows(const orba::data::TableSpec& spec, const QString& dir,
+void addRows(const orba::data::TableSpec& shape, const QString& dir,
              const QList<QList<std::pair<QString, QVariant>>>& rows) {
   orba::data::Table t("Maker");
-  t.declare(spec);
+  t.declare(shape);
   t.setDatabaseName(dir);
   if (!t.exists()) t.createTable();
   t.open();
@@ -59,10 +59,10 @@ void addRows(const orba::data::TableSpec& spec, const QString& dir,
 
 // What another workstation does: changes one field of the record with this
 // key, or deletes it.
-void changeElsewhere(const orba::data::TableSpec& spec, const QString& dir, const QVariantList& key,
+void changeElsewhere(const orba::data::TableSpec& shape, const QString& dir, const QVariantList& key,
                      const QString& field, const QVariant& value) {
   orba::data::Table t("Elsewhere");
-  t.declare(spec);
+  t.declare(shape);
   t.setDatabaseName(dir);
   t.open();
   ASSERT_TRUE(t.findKey(key));
@@ -70,9 +70,9 @@ void changeElsewhere(const orba::data::TableSpec& spec, const QString& dir, cons
   t.setValue(field, value);
   t.post();
 }
-void deleteElsewhere(const orba::data::TableSpec& spec, const QString& dir, const QVariantList& key) {
+void deleteElsewhere(const orba::data::TableSpec& shape, const QString& dir, const QVariantList& key) {
   orba::data::Table t("Elsewhere");
-  t.declare(spec);
+  t.declare(shape);
   t.setDatabaseName(dir);
   t.open();
   ASSERT_TRUE(t.findKey(key));
@@ -80,9 +80,9 @@ void deleteElsewhere(const orba::data::TableSpec& spec, const QString& dir, cons
 }
 
 // One field of every record of a table, in file order.
-QStringList column(const orba::data::TableSpec& spec, const QString& dir, const QString& field) {
+QStringList column(const orba::data::TableSpec& shape, const QString& dir, const QString& field) {
   orba::data::Table t("Reader");
-  t.declare(spec);
+  t.declare(shape);
   t.setDatabaseName(dir);
   t.open();
   QStringList out;

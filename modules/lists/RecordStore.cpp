@@ -14,7 +14,7 @@ namespace {
 
 QString name(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-const data::FieldSpec* specOf(const ListDefinition& d, const QString& field) {
+const data::FieldSpec* declaredField(const ListDefinition& d, const QString& field) {
   for (const data::FieldSpec& f : d.table->fields)
     if (name(f.name).compare(field, Qt::CaseInsensitive) == 0) return &f;
   return nullptr;
@@ -56,7 +56,7 @@ RecordStore::RecordStore(const ListDefinition& definition, const QString& compan
   table_->setDatabaseName(companyDir);
   table_->open();
   for (const QString& f : table_->fieldNames())
-    if (specOf(definition_, f) == nullptr || !specOf(definition_, f)->calculated) fields_ << f;
+    if (declaredField(definition_, f) == nullptr || !declaredField(definition_, f)->calculated) fields_ << f;
 }
 
 RecordStore::~RecordStore() = default;
@@ -136,8 +136,8 @@ Outcome RecordStore::convert(const FormValues& form,
     for (const auto& [f, t] : form)
       if (f == field) text = t;
     text = text.trimmed();
-    const data::FieldSpec* spec = specOf(definition_, field);
-    const bool required = static_cast<int>(i) < definition_.keyFields || (spec && spec->required);
+    const data::FieldSpec* declared = declaredField(definition_, field);
+    const bool required = static_cast<int>(i) < definition_.keyFields || (declared && declared->required);
     Outcome problem;
     problem.field = field;
     if (text.isEmpty()) {
@@ -163,7 +163,7 @@ Outcome RecordStore::convert(const FormValues& form,
       case FieldKind::Whole: {
         qlonglong n = 0;
         // The engine keeps the most negative value for "empty".
-        const qlonglong limit = spec && spec->type == 'S' ? 32767 : 2147483647;
+        const qlonglong limit = declared && declared->type == 'S' ? 32767 : 2147483647;
         if (!parseWhole(text, &n) || n < -limit || n > limit) {
           problem.problem = Outcome::Problem::NotWhole;
           return problem;

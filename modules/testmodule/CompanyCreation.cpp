@@ -19,9 +19,9 @@ namespace {
 
 namespace sc = orba::data::schemas;
 
-void create(const orba::data::TableSpec& spec, const QString& dir, bool withRow) {
+void create(const orba::data::TableSpec& shape, const QString& dir, bool withRow) {
   orba::data::Table t("Creator");
-  t.declare(spec);
+  t.declare(shape);
   t.setDatabaseName(dir);
   t.createTable();
   if (!withRow) return;
@@ -42,8 +42,8 @@ ORBA_EXPORT int32_t ShowDllForm(TLinkSection link) {
     // ctrl.DB holds the fields of every reader of the record, each once.
     std::vector<orba::data::FieldSpec> fields;
     std::set<std::string_view> seen;
-    for (const auto* spec : {&sc::Gl_Ctrl_table, &sc::Co_Ctrl_table, &sc::Setup_Ctrl_table})
-      for (const auto& f : spec->fields)
+    for (const auto* shape : {&sc::Gl_Ctrl_table, &sc::Co_Ctrl_table, &sc::Setup_Ctrl_table})
+      for (const auto& f : shape->fields)
         if (seen.insert(f.name).second) fields.push_back(f);
     create({"Ctrl_table", "ctrl.DB", 0, fields}, company, true);
     create(sc::TaxRates_table, company, false);

@@ -106,10 +106,10 @@ int indexOf(const std::vector<User>& users, const QString& code) {
 }
 
 template <typename Row>
-std::vector<Row> readAll(const QString& dataDir, const data::TableSpec& spec,
+std::vector<Row> readAll(const QString& dataDir, const data::TableSpec& shape,
                          Row (*row)(const data::Table&)) {
-  data::Table t(QString::fromLatin1(spec.component.data(), static_cast<qsizetype>(spec.component.size())));
-  t.declare(spec);
+  data::Table t(QString::fromLatin1(shape.component.data(), static_cast<qsizetype>(shape.component.size())));
+  t.declare(shape);
   t.setDatabaseName(dataDir);
   std::vector<Row> rows;
   if (!t.exists()) return rows;

@@ -30,10 +30,10 @@ QVariant rateValue(const QString& table, const QString& field, const QString& ty
   return rate;
 }
 
-std::unique_ptr<data::Table> openTable(const data::TableSpec& spec, const QString& dir) {
+std::unique_ptr<data::Table> openTable(const data::TableSpec& shape, const QString& dir) {
   auto table = std::make_unique<data::Table>(
-      QString::fromLatin1(spec.component.data(), static_cast<qsizetype>(spec.component.size())));
-  table->declare(spec);
+      QString::fromLatin1(shape.component.data(), static_cast<qsizetype>(shape.component.size())));
+  table->declare(shape);
   table->setDatabaseName(dir);
   table->open();
   return table;
@@ -75,10 +75,11 @@ void saveCompanyTables(const QString& companyDir, const CompanyDefaults& d) {
   std::vector<std::unique_ptr<data::Table>> rateTablesOpen;
   std::vector<std::unique_ptr<data::TableTransaction>> rateChanges;
   if (rateTables) {
-    for (const data::TableSpec* spec : {&data::schemas::TaxRates_table, &data::schemas::TaxRatesP_table}) {
-      rateTablesOpen.push_back(openTable(*spec, companyDir));
+    for (const data::TableSpec* shape : {&data::schemas::TaxRates_table, &data::schemas::TaxRatesP_table}) {
+      rateTablesOpen.push_back(openTable(*shape, companyDir));
       auto change = std::make_unique<data::TableTransaction>(*rateTablesOpen.back());
-      const QString file = QString::fromLatin1(spec->file.data(), static_cast<qsizetype>(spec->file.size()));
+      const QString file =
+          QString::fromLatin1(shape->file.data(), static_cast<qsizetype>(shape->file.size()));
       change->insert(
           {{QStringLiteral("TaxRates_Rate"), rateValue(file, QStringLiteral("TaxRates_Rate"), d.gstRate)},
            {QStringLiteral("TaxRates_Code"), 1}});

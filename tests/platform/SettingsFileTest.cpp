@@ -55,7 +55,7 @@ std::string ReadInChild(const SettingsStore::Paths& paths) {
 
 }  // namespace
 
-TEST(SettingsFile, SpecialFilesAreNamedAndNeverBlockOrAbort) {
+TEST(SettingsFile, NonRegularFilesAreNamedAndNeverBlockOrAbort) {
   QTemporaryDir dir;
   const QString settings = dir.filePath("orba.ini");
   const QString user = dir.filePath("user.ini");

@@ -68,8 +68,8 @@ class SetupWizard : public ::testing::Test {
         t.setValue("Ctrl_TaxSystem", 7);  // a value the wizard must overwrite or keep
         t.post();
       });
-    for (const auto* spec : {&sc::TaxRates_table, &sc::TaxRatesP_table})
-      Installation::fill(*spec, dir, [](orba::data::Table& t) {
+    for (const auto* shape : {&sc::TaxRates_table, &sc::TaxRatesP_table})
+      Installation::fill(*shape, dir, [](orba::data::Table& t) {
         // A rate the user entered before: the wizard appends after it.
         t.append();
         t.setValue("TaxRates_Rate", 1.5);
@@ -115,9 +115,9 @@ class SetupWizard : public ::testing::Test {
             t.value("Ctrl_dollars1"), t.value("Ctrl_cents1"),    t.value("Ctrl_TaxSystem")};
   }
   // Every rate row as "rate/code".
-  QStringList rates(const orba::data::TableSpec& spec) const {
+  QStringList rates(const orba::data::TableSpec& shape) const {
     orba::data::Table t("Check");
-    t.declare(spec);
+    t.declare(shape);
     t.setDatabaseName(companyDir);
     t.open();
     QStringList rows;
@@ -243,8 +243,8 @@ TEST_F(SetupWizard, OutsideCanadaAppendsTwoRatesToEachTable) {
   wizard->btnCloseClick();
 
   EXPECT_FALSE(wizard->isVisible()) << wizard->lblError->text().toStdString();
-  for (const auto* spec : {&sc::TaxRates_table, &sc::TaxRatesP_table})
-    EXPECT_EQ(rates(*spec), QStringList({"1.5/9", "20/1", "5.5/2"})) << spec->file;
+  for (const auto* shape : {&sc::TaxRates_table, &sc::TaxRatesP_table})
+    EXPECT_EQ(rates(*shape), QStringList({"1.5/9", "20/1", "5.5/2"})) << shape->file;
   const Row r = control();
   EXPECT_EQ(r.taxSystem.toInt(), 1);
   EXPECT_EQ(r.dollars.toString(), "Euros");

@@ -38,7 +38,7 @@ const char* Name(Kind k) {
   return "";
 }
 
-// Puts a special file at `path` (removing what is there).
+// Puts a file that is not a regular one at `path` (removing what is there).
 void Plant(Kind kind, const std::string& path, const std::string& scratch) {
   ::unlink(path.c_str());
   ::rmdir(path.c_str());
@@ -91,7 +91,7 @@ bool Refused(const Status& s, const std::string& file) {
 const Kind kKinds[] = {Kind::kFifo,       Kind::kDirectory,       Kind::kDevice,
                        Kind::kLinkToFifo, Kind::kLinkToDirectory, Kind::kLinkToDevice};
 
-TEST(SpecialFiles, EveryTablePartThatIsNotARegularFileIsRefused) {
+TEST(NonRegularFiles, EveryTablePartThatIsNotARegularFileIsRefused) {
   for (const char* part : {"notes.db", "notes.px", "notes.mb", "notes.db.lock"}) {
     for (Kind kind : kKinds) {
       TempDir dir;
