@@ -40,15 +40,30 @@ void MenuBarMirror::applyState(MenuItem* item, QAction* action) {
   }
 }
 
+void MenuBarMirror::forget(QAction* action) {
+  for (auto it = actions_.begin(); it != actions_.end();)
+    it = it->second == action ? actions_.erase(it) : std::next(it);
+  if (QMenu* menu = action->menu<QMenu*>()) {
+    for (auto it = menus_.begin(); it != menus_.end();)
+      it = it->second == menu ? menus_.erase(it) : std::next(it);
+    for (QAction* inner : menu->actions()) forget(inner);
+  }
+}
+
 void MenuBarMirror::clearContainer(QWidget* container) {
-  // Deleting an action or menu forgets it, through the destroyed() hookups.
+  // The menus and actions leave the screen and the maps at once, and are
+  // deleted once the event being handled is over: that event may be a click
+  // on one of them, still on the stack of the menu that delivered it.
   const QList<QAction*> old = container->actions();
   for (QAction* action : old) {
     container->removeAction(action);
-    if (QMenu* menu = action->menu<QMenu*>())
-      delete menu;
-    else if (action->parent() == container)
-      delete action;
+    forget(action);
+    if (QMenu* menu = action->menu<QMenu*>()) {
+      menu->hide();
+      menu->deleteLater();
+    } else if (action->parent() == container) {
+      action->deleteLater();
+    }
   }
 }
 
@@ -65,7 +80,10 @@ void MenuBarMirror::populate(QWidget* container, MenuItem* parent) {
       populate(menu, item);
       action = menu->menuAction();
       menus_[item] = menu;
-      connect(menu, &QObject::destroyed, this, [this, item] { menus_.erase(item); });
+      connect(menu, &QObject::destroyed, this, [this, item, menu] {
+        const auto it = menus_.find(item);
+        if (it != menus_.end() && it->second == menu) menus_.erase(it);
+      });
     } else {
       action = new QAction(container);
       connect(action, &QAction::triggered, this, [this, item, action] {

@@ -31,6 +31,8 @@ class MenuBarMirror : public QObject {
  private:
   void populate(QWidget* container, MenuItem* parent);
   void clearContainer(QWidget* container);
+  // Drops an action (and, for a submenu, everything in it) from the maps.
+  void forget(QAction* action);
   void applyState(MenuItem* item, QAction* action);
   void watch(MenuItem* item);
 

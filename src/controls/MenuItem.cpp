@@ -68,16 +68,18 @@ void MenuItem::setChecked(bool checked) {
 
 void MenuItem::click() {
   if (!onClick_) return;
+  // The handler may rebuild the menu that holds this item: it runs from a
+  // copy, and the item itself outlives the click (see discard()).
+  const ClickHandler handler = onClick_;
   // A click is an event of its own: whatever fails in it is reported and the
   // event abandoned, and nothing escapes into the event loop.
   try {
-    onClick_(*this);
+    handler(*this);
   } catch (const std::exception& e) {
-    const QString text = QString::fromUtf8(e.what());
     if (reporter())
-      reporter()(text);
+      reporter()(e);
     else
-      qWarning().noquote() << text;
+      qWarning().noquote() << QString::fromUtf8(e.what());
   }
 }
 
@@ -110,12 +112,21 @@ void MenuItem::insert(int index, MenuItem* child) {
   emit itemsChanged(this);
 }
 
+void MenuItem::discard(MenuItem* child) {
+  // Out of the tree at once; the object itself goes once the event being
+  // handled is over, since that event may be this item's own click (a Tools
+  // entry whose maintenance rebuilds the Tools menu).
+  child->parent_ = nullptr;
+  child->setParent(nullptr);
+  child->onClick_ = nullptr;
+  child->deleteLater();
+}
+
 void MenuItem::remove(MenuItem* child) {
   const auto it = std::find(items_.begin(), items_.end(), child);
   if (it == items_.end()) return;
   items_.erase(it);
-  child->parent_ = nullptr;
-  delete child;
+  discard(child);
   emit itemsChanged(this);
 }
 
@@ -123,10 +134,7 @@ void MenuItem::clear() {
   if (items_.empty()) return;
   std::vector<MenuItem*> old;
   old.swap(items_);
-  for (MenuItem* child : old) {
-    child->parent_ = nullptr;
-    delete child;
-  }
+  for (MenuItem* child : old) discard(child);
   emit itemsChanged(this);
 }
 

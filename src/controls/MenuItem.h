@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -49,9 +50,9 @@ class MenuItem : public QObject {
   // escaping from the handler is reported, and the event abandoned.
   void click();
 
-  // Where click errors are reported (the program's message boxes); without
-  // one they go to the log.
-  using ErrorReporter = std::function<void(const QString&)>;
+  // Where click errors are reported (the program's message boxes, which
+  // turn the error into the user's words); without one they go to the log.
+  using ErrorReporter = std::function<void(const std::exception&)>;
   static void setErrorReporter(ErrorReporter report);
 
   MenuItem* parentItem() const { return parent_; }
@@ -63,7 +64,9 @@ class MenuItem : public QObject {
   // Appends (index < 0) or inserts a new child.
   MenuItem* add(const QString& name, const QString& caption = {}, int index = -1);
   void insert(int index, MenuItem* child);
-  // Removes and deletes one child, or all of them.
+  // Removes one child, or all of them, from the tree at once; the removed
+  // items are deleted when control returns to the event loop, so that a
+  // click handler may rebuild the very menu it was chosen from.
   void remove(MenuItem* child);
   void clear();
 
@@ -79,6 +82,8 @@ class MenuItem : public QObject {
   void itemsChanged(orba::controls::MenuItem* item);
 
  private:
+  static void discard(MenuItem* child);
+
   MenuItem* parent_ = nullptr;
   std::vector<MenuItem*> items_;
   QString caption_;

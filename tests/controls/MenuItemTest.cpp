@@ -37,7 +37,7 @@ TEST(MenuRefill, ReplacesTheItemsAndKeepsTheOwnersListInStep) {
 
 TEST(MenuItem, AnErrorInAClickIsReportedAndGoesNoFurther) {
   QStringList reported;
-  MenuItem::setErrorReporter([&](const QString& text) { reported << text; });
+  MenuItem::setErrorReporter([&](const std::exception& e) { reported << QString::fromUtf8(e.what()); });
   MenuItem item("gl03");
   item.setOnClick([](MenuItem&) { throw std::runtime_error("comp.db: table is locked"); });
   EXPECT_NO_THROW(item.click());
