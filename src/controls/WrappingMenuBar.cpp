@@ -277,7 +277,11 @@ bool WrappingMenuBar::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);
-      const QPoint here = mapFromGlobal(mouse->globalPosition().toPoint());
+      const QPoint global = mouse->globalPosition().toPoint();
+      // A pop-up lies over the bar's lower rows: what falls on an open menu
+      // is that menu's, whatever lies beneath it.
+      if (onOpenMenu(global)) return false;
+      const QPoint here = mapFromGlobal(global);
       if (!rect().contains(here)) return false;
       QAction* under = actionAt(here);
       if (event->type() == QEvent::MouseButtonPress) {
@@ -297,6 +301,13 @@ bool WrappingMenuBar::eventFilter(QObject* watched, QEvent* event) {
     default:
       return false;
   }
+}
+
+bool WrappingMenuBar::onOpenMenu(const QPoint& global) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible() && menu->geometry().contains(global))
+      return true;
+  return false;
 }
 
 bool WrappingMenuBar::event(QEvent* event) {

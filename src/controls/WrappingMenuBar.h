@@ -81,6 +81,8 @@ class WrappingMenuBar : public QWidget {
   void leaveKeyboardMode();
   void updateShortcuts();
   void watchWindow();
+  // Whether the point of the screen lies on a menu that is open.
+  static bool onOpenMenu(const QPoint& global);
 
   std::vector<Item> items_;
   QPointer<QAction> active_;
