@@ -10,12 +10,10 @@ packages=(
   clang clang-format libclang-rt-14-dev
   pxlib-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core
+  # The scenarios run the program under a window manager, with input sent
+  # through the X server (XTest); the screenshots script types with xdotool.
+  openbox xdotool libxtst-dev libx11-dev
 )
-
-# Only scripts/screenshots.sh needs a window manager and a way to type.
-if [ "${1:-}" = "--screenshots" ]; then
-  packages+=(openbox xdotool)
-fi
 
 missing=()
 for p in "${packages[@]}"; do
