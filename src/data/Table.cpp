@@ -8,6 +8,7 @@
 #include "Database.h"
 #include "DatabaseError.h"
 #include "FieldValues.h"
+#include "SharedFolder.h"
 #include "paradox/TableWriter.h"
 
 namespace orba::data {
@@ -110,9 +111,11 @@ void Table::createTable() {
   pdx::CreateOptions options;
   options.key_field_count = static_cast<unsigned>(spec_->keyFields);
   options.env = envSetting();
-  QDir().mkpath(directory());
+  if (const std::string error = files::makeSharedFolder(QFile::encodeName(directory()).toStdString());
+      !error.empty())
+    throw DatabaseError(QString::fromStdString(error), DatabaseError::Kind::MissingFolder, directory());
   const pdx::Status s = pdx::CreateTable(filePath().toStdString(), fields, options);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
 }
 
 std::unique_ptr<pdx::Table> Table::openReader() const {
@@ -120,7 +123,7 @@ std::unique_ptr<pdx::Table> Table::openReader() const {
   pdx::OpenOptions options;
   options.env = envSetting();
   const pdx::Status s = pdx::Table::Open(openPath_.toStdString(), options, &reader);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
   return reader;
 }
 
@@ -148,13 +151,13 @@ std::unique_ptr<pdx::TableWriter> Table::openWriter() const {
   options.env = envSetting();
   std::unique_ptr<pdx::TableWriter> writer;
   const pdx::Status s = pdx::TableWriter::Open(openPath_.toStdString(), options, &writer);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
   return writer;
 }
 
 void Table::commit(pdx::TableWriter& writer) {
   const pdx::Status s = writer.Commit();
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
   // Stored, with something left to repair: said, never reported as failed.
   if (!writer.commit_note().empty()) {
     const QString note = qstr(writer.commit_note());
@@ -227,8 +230,15 @@ void Table::close() {
 void Table::refresh() {
   requireBrowse("refresh");
   const int at = cursor_;
+  // The cursor stays on its record, found again by its primary key: records
+  // another workstation added or deleted move it, not the user's place.
+  QVariantList key;
+  if (at >= 0 && recordCount() > 0)
+    for (unsigned k = 0; k < reader_->key_field_count(); ++k)
+      key.append(value(qstr(reader_->fields()[k].name)));
   reader_ = openReader();
   rebuildView();
+  if (!key.isEmpty() && findKey(key)) return;
   moveTo(std::min(at, recordCount() - 1));
 }
 
@@ -245,7 +255,7 @@ std::vector<uint32_t> Table::detailView() {
   pdx::Record record;
   for (uint32_t i = 0; i < reader_->record_count(); ++i) {
     const pdx::Status s = reader_->ReadRecord(i, &record);
-    if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+    if (!s.ok()) throw DatabaseError::fromStatus(s);
     if (toVariant(record[static_cast<size_t>(field)], type) == key) view.push_back(i);
   }
   return view;
@@ -275,7 +285,7 @@ void Table::readRecord(int position, pdx::Record* record) {
   if (position < 0 || position >= recordCount())
     fail(QStringLiteral("record %1 does not exist").arg(position));
   const pdx::Status s = reader_->ReadRecord(physicalRecord(position), record);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
 }
 
 void Table::loadAt(int position) {
@@ -428,7 +438,7 @@ bool Table::findKey(const QVariantList& key) {
   bool found = false;
   const pdx::Status s = reader_->Find(values, &index, &found);
   if (s.IsInvalidArgument()) return false;  // too long, or not in the code page
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
   if (!found) return false;
   if (!filtered_) {
     moveTo(static_cast<int>(index));
@@ -502,7 +512,8 @@ void Table::requireValues(const std::vector<pdx::Value>& record) const {
   for (const FieldSpec& f : spec_->fields) {
     const int i = f.required && !f.calculated ? physicalIndex(qstr(f.name)) : -1;
     if (i >= 0 && record[static_cast<size_t>(i)].is_null())
-      fail(QStringLiteral("field %1 must have a value").arg(qstr(f.name)));
+      throw DatabaseError(QStringLiteral("%1: field %2 must have a value").arg(tableName_, qstr(f.name)),
+                          DatabaseError::Kind::Required, qstr(f.name));
   }
 }
 
@@ -514,7 +525,8 @@ void Table::setValue(const QString& field, const QVariant& value) {
   pdx::Value v;
   QString error;
   if (!fromVariant(value, reader_->fields()[static_cast<size_t>(i)].type, &v, &error))
-    fail(QStringLiteral("field %1: %2").arg(field, error));
+    throw DatabaseError(QStringLiteral("%1: field %2: %3").arg(tableName_, field, error),
+                        DatabaseError::Kind::InvalidValue, field);
   editing_[static_cast<size_t>(i)] = std::move(v);
 }
 
@@ -563,7 +575,7 @@ void Table::post() {
       fail(QStringLiteral("the record was changed by another user"));
     s = writer->Update(at, editing_, &index);
   }
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
   commit(*writer);
 
   editing_.clear();
@@ -585,7 +597,7 @@ void Table::deleteRecord() {
   if (!findRecord(*writer, physicalRecord(cursor_), current_, &at))
     fail(QStringLiteral("the record was changed by another user"));
   const pdx::Status s = writer->Delete(at);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
   commit(*writer);
   const int position = cursor_;
   reader_ = openReader();

@@ -141,20 +141,11 @@ Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
 int TableModel::refresh() {
   Table* t = table();
   if (!t || !t->isActive()) return -1;
-  // The current record, by its key when the table has one.
-  QVariantList key;
-  const TableSpec* spec = t->declaration();
-  const int position = t->recNo();
-  if (spec && spec->keyFields > 0 && t->recordCount() > 0)
-    for (int i = 0; i < spec->keyFields; ++i)
-      key.append(t->value(
-          QString::fromUtf8(spec->fields[static_cast<size_t>(i)].name.data(),
-                            static_cast<qsizetype>(spec->fields[static_cast<size_t>(i)].name.size()))));
+  // The table keeps its cursor on the same record, by key.
   beginResetModel();
   recent_.clear();
   cache_.clear();
   t->refresh();
-  if (!key.isEmpty() && !t->findKey(key)) t->moveTo(std::min(position, t->recordCount() - 1));
   endResetModel();
   return t->recNo();
 }

@@ -5,6 +5,7 @@
 
 #include "Dialogs.h"
 #include "MenuRefill.h"
+#include "Messages.h"
 #include "SmallWindows.h"
 
 namespace orba::shell {
@@ -53,14 +54,19 @@ void CompanyMenu::choose(MenuItem& item) {
   if (position < 0 || position >= numbers_->count()) return;
   const QString password = companies_.choose(numbers_->item(position)->text());
   if (!password.isEmpty()) {
-    int outcome = QDialog::Accepted;
-    do {
-      outcome = controls::Dialogs::exec(password_);
-    } while (outcome == QDialog::Accepted && password_.Password->text() != password);
-    if (outcome != QDialog::Accepted) {
-      companies_.abandon();
-      return;
+    // The window names the company; it comes back empty, and says why,
+    // until the right password is given or the user cancels.
+    password_.setCompany(item.caption());
+    for (;;) {
+      password_.Password->clear();
+      if (controls::Dialogs::exec(password_) != QDialog::Accepted) {
+        companies_.abandon();
+        return;
+      }
+      if (password_.Password->text() == password) break;
+      controls::Messages::error(password_.wrongPasswordText(), &password_);
     }
+    password_.Password->clear();
   }
   companies_.complete();
   controls::checkOnly(menu_, position);

@@ -20,13 +20,17 @@ CompanySwitch::CompanySwitch(data::TCo_DataModule& companies, data::TUserDataMod
                              dispatch::LinkRecord& link)
     : companies_(companies), users_(users), link_(link) {}
 
-std::vector<Company> CompanySwitch::companies() { return readCompanies(*companies_.Co_Table); }
+std::vector<Company> CompanySwitch::companies() {
+  std::vector<Company> all = readCompanies(*companies_.Co_Table);
+  // Reading leaves the table past its end: back on the company in force.
+  companies_.Co_Table->findKey({link_.get(Field::CompanyNumber).toInt()});
+  return all;
+}
 
 QString CompanySwitch::choose(const QString& number) {
   data::Table* companies = companies_.Co_Table;
   previousNumber_ = link_.get(Field::CompanyNumber);
   previousName_ = link_.get(Field::CompanyName);
-  remembered_ = companies->text(QStringLiteral("Comp_Code"));
   link_.set(Field::CompanyNumber, number);
   if (!companies->findKey({number.toInt()})) return {};
   const QString password = companies->text(QStringLiteral("Comp_Passwd"));
@@ -35,8 +39,12 @@ QString CompanySwitch::choose(const QString& number) {
 }
 
 void CompanySwitch::abandon() {
-  companies_.Co_Table->findKey({remembered_.toInt()});
-  link_.set(Field::CompanyNumber, remembered_);
+  // The company in force before the choice stays, whatever record the
+  // companies table was left on (a rebuilt company menu leaves it on the
+  // last one): number, name, database and the table's record agree.
+  link_.set(Field::CompanyNumber, previousNumber_);
+  link_.set(Field::CompanyName, previousName_);
+  companies_.Co_Table->findKey({previousNumber_.toInt()});
 }
 
 void CompanySwitch::complete() {

@@ -32,6 +32,7 @@ class CompanySwitch {
   // REQUIRES: everything passed outlives this object.
   CompanySwitch(data::TCo_DataModule& companies, data::TUserDataModule& users, dispatch::LinkRecord& link);
 
+  // Every company, in key order; the table is left on the company in force.
   std::vector<Company> companies();
 
   // Starts the switch to the company with this number. Returns the password
@@ -50,7 +51,6 @@ class CompanySwitch {
   dispatch::LinkRecord& link_;
   QString previousNumber_;
   QString previousName_;
-  QString remembered_;  // the companies table's record before the choice
 };
 
 }  // namespace orba::shell

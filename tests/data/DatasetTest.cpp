@@ -225,6 +225,34 @@ TEST(Table, RefreshSeesAnotherWritersRecords) {
   EXPECT_TRUE(error.contains("changed by another user")) << error.toStdString();
 }
 
+TEST(Table, RefreshKeepsTheCursorOnItsRecordNotItsPlace) {
+  AccountsTable t;
+  for (int n : {10, 20, 30}) t.add(n, "x");
+  ASSERT_TRUE(t.table.findKey({20}));
+  ASSERT_EQ(t.table.recNo(), 1);
+  Table other(QStringLiteral("Other"));
+  other.declare(kAccounts);
+  other.setDatabaseName(t.dir.path());
+  other.open();
+  for (int n : {1, 2, 3}) {
+    other.append();
+    other.setValue("Acc_number", n);
+    other.setValue("Acc_name", "before");
+    other.post();
+  }
+  t.table.refresh();
+  EXPECT_EQ(t.table.value("Acc_number").toInt(), 20)
+      << "records added before it move the place, not the record";
+  EXPECT_EQ(t.table.recNo(), 4);
+  // A record deleted elsewhere leaves the cursor at the place it had.
+  other.refresh();
+  ASSERT_TRUE(other.findKey({20}));
+  other.deleteRecord();
+  t.table.refresh();
+  EXPECT_EQ(t.table.recNo(), 4);
+  EXPECT_EQ(t.table.value("Acc_number").toInt(), 30);
+}
+
 TEST(Table, LocateMatchesTextWithOrWithoutCase) {
   AccountsTable t;
   t.add(1, "Banque Nationale");

@@ -164,6 +164,23 @@ TEST_F(CompanySwitchTest, AnotherCompanysPasswordIsAskedAndCancelKeepsTheCurrent
   EXPECT_EQ(link.get(Field::CompanyName), "Les Entreprises Tremblay Ltée");
 }
 
+TEST_F(CompanySwitchTest, CancelAfterTheCompanyListWasReadAgainKeepsTheCurrentCompany) {
+  // Company maintenance leaves comp.db read to its end (the company menu is
+  // rebuilt from it); a cancelled password must not move anyone to the last
+  // company of the table.
+  install.addCompany(3, "Zeta Ltd", "ZETA");
+  companies.Co_Table->refresh();
+  EXPECT_EQ(switcher.companies().size(), 3u);
+  EXPECT_EQ(companies.Co_Table->text("Comp_Code"), "1") << "the table is back on the company in force";
+  shell::readCompanies(*companies.Co_Table);  // what any other reader of the list does
+  EXPECT_EQ(switcher.choose("2"), "NORD2026");
+  switcher.abandon();
+  EXPECT_EQ(link.get(Field::CompanyNumber), "1");
+  EXPECT_EQ(link.get(Field::CompanyName), "Les Entreprises Tremblay Ltée");
+  EXPECT_EQ(companies.Co_Table->text("Comp_Code"), "1");
+  EXPECT_EQ(companies.Database1->directory(), install.companyDir(1));
+}
+
 TEST_F(CompanySwitchTest, ACompanyWithoutItsFolderLeavesThePreviousOneConnected) {
   install.addCompany(3, "Sans dossier");
   QDir(install.companyDir(3)).removeRecursively();
