@@ -324,7 +324,7 @@ void DesktopPanels::guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const data::DatabaseError& e) {
-    if (hooks_.showError) hooks_.showError(e.message());
+    if (hooks_.showError) hooks_.showError(hooks_.describe ? hooks_.describe(e) : e.message());
   }
 }
 
@@ -424,18 +424,33 @@ void DesktopPanels::mouseMove(TListPanel* box, QPoint at) {
   changed();
 }
 
+void DesktopPanels::refresh(Panel& p) {
+  if (!p.box || p.box->tag != 1 || p.tables.empty() || !p.tables.front()->isActive()) return;
+  // The grid's own table through its model (the rows are read again, the
+  // cursor stays on its record), then the tables that follow it.
+  if (p.grid)
+    p.grid->refresh();
+  else
+    p.tables.front()->refresh();
+  for (std::size_t i = 1; i < p.tables.size(); ++i)
+    if (p.tables[i]->isActive()) p.tables[i]->refresh();
+}
+
+void DesktopPanels::refreshOpen() {
+  for (Panel& p : panels_) guarded([&] { refresh(p); });
+}
+
 void DesktopPanels::listKey(int index, int key) {
+  const PanelId byIndex[] = {PanelId::Client, PanelId::Supplier, PanelId::Accounts, PanelId::Employee,
+                             PanelId::Product};
+  if (key == Qt::Key_F5) {
+    guarded([&] { refresh(at(byIndex[index])); });
+    return;
+  }
   if (key != Qt::Key_Insert) return;
-  const PanelId ids[] = {PanelId::Client, PanelId::Supplier, PanelId::Accounts, PanelId::Employee,
-                         PanelId::Product};
-  Panel& p = at(ids[index]);
-  QPointer<TTamberlyDBGrid> grid = p.grid;
-  // The maintenance option opens the form of a new record, not its list.
-  if (hooks_.runOption) hooks_.runOption(p.insertCode, dispatch::kNewRecordContext);
-  // A record the module added shows at once.
-  guarded([&] {
-    if (grid && !p.tables.empty() && p.tables.front()->isActive()) grid->refresh();
-  });
+  // The maintenance option opens the form of a new record, not its list;
+  // the lists are read again when it returns (refreshOpen).
+  if (hooks_.runOption) hooks_.runOption(at(byIndex[index]).insertCode, dispatch::kNewRecordContext);
 }
 
 }  // namespace orba::shell

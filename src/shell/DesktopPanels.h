@@ -16,8 +16,9 @@ class ComponentList;
 class MenuItem;
 }  // namespace orba::controls
 namespace orba::data {
+class DatabaseError;
 class Table;
-}
+}  // namespace orba::data
 namespace orba::desktop {
 class TListPanel;
 class TTamberlyDBGrid;
@@ -58,6 +59,8 @@ class DesktopPanels : public QObject {
     std::function<void(const QString& code, const QString& context)> runOption;
     // Reports an error the way the program shows them.
     std::function<void(const QString& message)> showError;
+    // An error of the tables in the user's words.
+    std::function<QString(const data::DatabaseError&)> describe;
   };
 
   DesktopPanels(desktop::TWallpaper* wallpaper, controls::ComponentList& components,
@@ -97,6 +100,10 @@ class DesktopPanels : public QObject {
   // After a stored panel was read: open (tables, shown, title row) when its
   // Tag is 1, hidden otherwise.
   void showRestored(PanelId id);
+  // Reads the tables of every open list again, each staying on its record
+  // when it still exists: after a module has run, after a company switch.
+  void refreshOpen();
+
   // The drag state the six panels share.
   bool dragging() const { return dragging_; }
 
@@ -118,7 +125,10 @@ class DesktopPanels : public QObject {
   void close(Panel& p);
   void mouseDown(desktop::TListPanel* box, Qt::MouseButton button, QPoint at);
   void mouseMove(desktop::TListPanel* box, QPoint at);
+  // Insert runs the panel's maintenance for a new record; F5 reads the list
+  // again.
   void listKey(int index, int key);
+  void refresh(Panel& p);
   void changed();
   // Runs a handler, showing the database error it may end with.
   void guarded(const std::function<void()>& handler);

@@ -8,6 +8,7 @@
 #include "DataModules.h"
 #include "DatabaseError.h"
 #include "DesktopDialogs.h"
+#include "DesktopPanels.h"
 #include "FileVersion.h"
 #include "HelpBook.h"
 #include "HelpWindow.h"
@@ -84,7 +85,7 @@ void TLogoAppForm::apply(const RunReport& report) {
     if (report.rebuildCompanyMenu) RebuildCompanyMenu();
   } catch (const data::DatabaseError& e) {
     if (report.notice) showNotice(*report.notice);
-    showError(e.message());
+    showError(describe(e));
     return;
   }
   if (report.notice) showNotice(*report.notice);
@@ -97,8 +98,10 @@ void TLogoAppForm::apply(const RunReport& report) {
       Internationalize();
     }
   } catch (const data::DatabaseError& e) {
-    showError(e.message());
+    showError(describe(e));
   }
+  // Whatever the module changed shows in the open lists.
+  if (panels_) panels_->refreshOpen();
   if (report.setCaption) setDateCaption();
 }
 
