@@ -21,6 +21,9 @@ enum class ErrorMessage : int {
   DesktopNotSaved = 30,        // "The desktop could not be saved: %1"
   DesktopRowProblem = 31,      // "kind %1, index %2: %3", one line per skipped row
   NoCompanyCreated = 32,       // the first start ended without a company
+  ToolFolderMissing = 33,      // "The working folder %1 of this tool does not exist."
+  ToolProgramNotFound = 34,    // "The program %1 was not found (looked for in %2)."
+  ToolProgramNotStarted = 35,  // "The program %1 could not be started: %2"
 };
 
 constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }

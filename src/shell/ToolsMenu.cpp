@@ -2,12 +2,12 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include "ComponentList.h"
 #include "LinkRecord.h"
 #include "MenuItem.h"
 #include "MenuSecurity.h"
+#include "ToolProgram.h"
 
 namespace orba::shell {
 
@@ -54,18 +54,28 @@ void ToolsMenu::retranslate() {
 }
 
 void ToolsMenu::startProgram(MenuItem& item) {
-  const QString directory = applications_.directoryOf(item.name());
+  const QString programDir = link_.get(Field::ProgramDir);
+  QString directory = applications_.directoryOf(item.name());
+  // A relative working folder is the program folder's.
+  if (!directory.isEmpty() && QDir::isRelativePath(directory))
+    directory = QDir(programDir).filePath(directory);
   if (!directory.isEmpty() && !QDir(directory).exists()) {
-    handlers_.error(QStringLiteral("The folder %1 does not exist.").arg(directory));
+    handlers_.error(handlers_.message(dispatch::ErrorMessage::ToolFolderMissing).arg(directory));
     return;
   }
-  QString program = item.name();
-  if (!program.contains(QLatin1Char('/'))) {
-    const QString found = QStandardPaths::findExecutable(program, {link_.get(Field::ProgramDir)});
-    program = found.isEmpty() ? QStandardPaths::findExecutable(program) : found;
+  const QString program =
+      dispatch::findToolProgram(item.name(), directory, programDir, qEnvironmentVariable("PATH"));
+  if (program.isEmpty()) {
+    handlers_.error(handlers_.message(dispatch::ErrorMessage::ToolProgramNotFound)
+                        .arg(item.name(), directory.isEmpty() ? programDir : directory + ", " + programDir));
+    return;
   }
-  if (program.isEmpty() || !QProcess::startDetached(program, {}, directory))
-    handlers_.error(QStringLiteral("The program %1 could not be started.").arg(item.name()));
+  QProcess process;
+  process.setProgram(program);
+  process.setWorkingDirectory(directory);
+  if (!process.startDetached())
+    handlers_.error(
+        handlers_.message(dispatch::ErrorMessage::ToolProgramNotStarted).arg(program, process.errorString()));
 }
 
 }  // namespace orba::shell

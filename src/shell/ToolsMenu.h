@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "Applications.h"
+#include "ErrorMessages.h"
 
 namespace orba::controls {
 class ComponentList;
@@ -22,9 +23,10 @@ namespace orba::shell {
 class ToolsMenu {
  public:
   struct Handlers {
-    std::function<void(controls::MenuItem&)> runOption;  // a module library
-    std::function<void()> maintain;                      // "mtools"
-    std::function<void(const QString& message)> error;   // a program that cannot start
+    std::function<void(controls::MenuItem&)> runOption;      // a module library
+    std::function<void()> maintain;                          // "mtools"
+    std::function<void(const QString& message)> error;       // a program that cannot start
+    std::function<QString(dispatch::ErrorMessage)> message;  // the window's messages, translated
   };
   // REQUIRES: everything passed outlives this object.
   ToolsMenu(controls::MenuItem* tools, controls::MenuItem* mainMenu, controls::ComponentList& owner,
@@ -37,8 +39,9 @@ class ToolsMenu {
   // to item k.
   void retranslate();
   // ExecuteExe: starts the item's program in the folder its row names,
-  // without changing the desktop's own folder. A bare name is looked for in
-  // the program folder, then along the PATH.
+  // without changing the desktop's own folder. The program is looked for in
+  // that folder, then the program folder, then along the PATH, never in the
+  // current folder (findToolProgram); what stops it is said.
   void startProgram(controls::MenuItem& item);
 
  private:
