@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "DatabaseError.h"
+#include "SharedFolder.h"
 #include "Table.h"
 #include "TableSchemas.h"
 #include "paradox/Env.h"
@@ -183,6 +184,13 @@ Verdict CompanyStore::create(const Company& company) {
     throw CreationFailed{QString::fromLatin1("cannot make a folder beside %1: %2")
                              .arg(target, QString::fromLocal8Bit(std::strerror(errno))),
                          {}};
+  // mkdtemp makes it private: the company is the office's, shared as the
+  // data folder is, before any table is made in it.
+  if (const std::string error = files::shareLikeParent(pattern.toStdString()); !error.empty()) {
+    const QString scratchFolder = QFile::decodeName(pattern);
+    throw CreationFailed{QString::fromStdString(error),
+                         removeFolder(scratchFolder) ? QString() : scratchFolder};
+  }
   const QString scratch = QFile::decodeName(pattern);
   const auto abandon = [&](const QString& reason) {
     return CreationFailed{reason, removeFolder(scratch) ? QString() : scratch};
@@ -191,7 +199,7 @@ Verdict CompanyStore::create(const Company& company) {
   try {
     buildTables(scratch);
   } catch (const data::DatabaseError& e) {
-    throw abandon(e.message());
+    throw abandon(e.userText());
   }
   const std::string scratchPath = QFile::encodeName(scratch).toStdString();
   const std::string targetPath = QFile::encodeName(target).toStdString();
@@ -217,7 +225,7 @@ Verdict CompanyStore::create(const Company& company) {
   try {
     list(company);
   } catch (const data::DatabaseError& e) {
-    throw takeBack(e.message());
+    throw takeBack(e.userText());
   }
   return Verdict::Done;
 }

@@ -1,9 +1,11 @@
 #include "SystemFolder.h"
 
 #include <QDir>
+#include <QFile>
 
 #include "DatabaseError.h"
 #include "RightsMap.h"
+#include "SharedFolder.h"
 #include "Table.h"
 #include "TableSchemas.h"
 #include "paradox/TableWriter.h"
@@ -54,8 +56,10 @@ bool isBlankInstallation(const QString& dataDir) {
 
 void initialiseSystemFolder(const QString& dataDir, int language) {
   if (dataDir.isEmpty()) throw data::DatabaseError(QStringLiteral("no data folder is set"));
-  if (!QDir().mkpath(dataDir))
-    throw data::DatabaseError(QStringLiteral("the data folder %1 cannot be made").arg(dataDir));
+  if (const std::string error = files::makeSharedFolder(QFile::encodeName(dataDir).toStdString());
+      !error.empty())
+    throw data::DatabaseError(QString::fromStdString(error), data::DatabaseError::Kind::MissingFolder,
+                              dataDir);
   const bool french = language == 2;
 
   make(sc::tblLanguage, dataDir, [](data::Table& t) {
