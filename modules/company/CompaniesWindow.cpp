@@ -158,7 +158,7 @@ bool TfrmCompanies::fill() {
   } catch (const data::DatabaseError& e) {
     companies_.clear();
     grdCompanies->setRowCount(0);
-    tell(this, memMessages->line(kUnreadable).arg(e.message()));
+    tell(this, memMessages->line(kUnreadable).arg(e.userText()));
     return false;
   }
   const QSignalBlocker quiet(grdCompanies);
@@ -242,7 +242,7 @@ void TfrmCompanies::change(Change&& run) {
   try {
     report(run(company), company);
   } catch (const data::DatabaseError& e) {
-    tell(this, memMessages->line(kNotStored).arg(e.message()));
+    tell(this, memMessages->line(kNotStored).arg(e.userText()));
   }
   fill();
 }

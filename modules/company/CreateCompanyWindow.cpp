@@ -130,7 +130,7 @@ bool TfrmCreateCompany::prepare() {
     const int proposed = store_.nextFreeNumber();
     spnNumber->setValue(proposed > 0 ? proposed : kLastNumber);
   } catch (const data::DatabaseError& e) {
-    tell(this, memMessages->line(kUnreadable).arg(e.message()));
+    tell(this, memMessages->line(kUnreadable).arg(e.userText()));
     return false;
   }
   // The desktop's first start sets up company 1 and logs its first user
@@ -174,7 +174,7 @@ void TfrmCreateCompany::createClicked() {
     return;
   } catch (const data::DatabaseError& e) {
     // Reading the list of companies failed before anything was written.
-    tell(this, memMessages->line(kNotCreated).arg(number, e.message()));
+    tell(this, memMessages->line(kNotCreated).arg(number, e.userText()));
     return;
   }
   switch (verdict) {

@@ -4,6 +4,7 @@
 
 #include "DatabaseError.h"
 #include "DatabaseSession.h"
+#include "ErrorTexts.h"
 #include "SetCaptions.h"
 #include "SettingsStore.h"
 #include "Table.h"
@@ -20,8 +21,18 @@ QString companyDir(const TLinkSection& link) { return text(link.DataDir) + text(
 
 QString dataDir(const TLinkSection& link) { return text(link.DataDir); }
 
+namespace {
+// The language table of the module's run, for describe().
+QString& languageTable() {
+  static QString table;
+  return table;
+}
+}  // namespace
+
 void prepare(const TLinkSection& link) {
   localization::setProgramDirectory(text(link.ProgramDir));
+  languageTable() = QStringLiteral("MainMenu") + languageCode(link);
+  data::DatabaseError::setDescriber(describe);
   // The same lock-control folder as the desktop: the raw datadrive setting.
   // The settings are read the way the desktop reads them (see ShellSettings).
   settings::SettingsStore store(settings::SettingsStore::defaultPaths());
@@ -41,6 +52,14 @@ void translate(QObject* form, const controls::ComponentList& components, const T
   } catch (const data::DatabaseError&) {
     // Without its language table the window keeps its design texts.
   }
+}
+
+QString describe(const data::DatabaseError& error) {
+  // Read when an error is told, which is seldom: the module keeps no window
+  // of its own alive between calls.
+  localization::ErrorTexts texts;
+  if (!languageTable().isEmpty()) texts.load(languageTable());
+  return texts.describe(error);
 }
 
 QString printerName(const TLinkSection& link) {

@@ -42,6 +42,11 @@ void prepare(const TLinkSection& link);
 // from the language tables; a missing table leaves the design texts.
 void translate(QObject* form, const controls::ComponentList& components, const TLinkSection& link);
 
+// An error of the tables in the user's language (the sentences of the
+// language tables, in the language prepare() was given), with the detail
+// after it.
+QString describe(const data::DatabaseError& error);
+
 // The name of the printer the user chose on the desktop (PrinterIndex is its
 // position in the print system's list of printers), or empty for the
 // system's default.
@@ -63,7 +68,7 @@ auto guarded(QWidget* window, F action) {
     try {
       action();
     } catch (const data::DatabaseError& e) {
-      controls::Messages::error(e.message(), window);
+      controls::Messages::error(describe(e), window);
     }
   };
 }

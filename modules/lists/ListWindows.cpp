@@ -273,7 +273,7 @@ void RecordForm::reload() {
     o.problem = Outcome::Problem::Deleted;
   } catch (const data::DatabaseError& e) {
     o.problem = Outcome::Problem::Failed;
-    o.detail = e.message();
+    o.detail = e.userText();
   }
   showProblem(o);
 }
@@ -364,7 +364,7 @@ void ListWindow::load() {
   try {
     records_ = store_.readAll();
   } catch (const data::DatabaseError& e) {
-    texts_.tell(this, texts_.line(ListTexts::CannotOpen).arg(e.message()));
+    texts_.tell(this, texts_.line(ListTexts::CannotOpen).arg(e.userText()));
     return;
   }
   const ListDefinition& d = store_.definition();
@@ -426,7 +426,7 @@ void ListWindow::editRecord() {
     // The form starts from the record as the file holds it now.
     now = store_.read(key);
   } catch (const data::DatabaseError& e) {
-    texts_.tell(this, texts_.line(ListTexts::Failed).arg(e.message()));
+    texts_.tell(this, texts_.line(ListTexts::Failed).arg(e.userText()));
     return;
   }
   if (!now) {

@@ -48,7 +48,7 @@ std::int32_t run(const TLinkSection& link) {
   try {
     store = std::make_unique<RecordStore>(*definition, orba::kit::companyDir(link));
   } catch (const orba::data::DatabaseError& e) {
-    texts.tell(parent, texts.line(ListTexts::CannotOpen).arg(e.message()));
+    texts.tell(parent, texts.line(ListTexts::CannotOpen).arg(e.userText()));
     return 1;
   }
   if (orba::kit::text(link.OptionContext) == QLatin1String("new")) {

@@ -185,7 +185,8 @@ Outcome RecordStore::convert(const FormValues& form,
   return {};
 }
 
-Outcome RecordStore::writeFailure(const QString& message, const QVariantList& key) const {
+Outcome RecordStore::writeFailure(const data::DatabaseError& error, const QVariantList& key) const {
+  const QString& message = error.message();
   Outcome o;
   if (says(message, "changed by another user")) {
     o.problem = Outcome::Problem::Changed;
@@ -194,7 +195,7 @@ Outcome RecordStore::writeFailure(const QString& message, const QVariantList& ke
     o.detail = keyText(key);
   } else {
     o.problem = Outcome::Problem::Failed;
-    o.detail = message;
+    o.detail = error.userText();
   }
   return o;
 }
@@ -219,7 +220,7 @@ Outcome RecordStore::add(const FormValues& form, Record* added) {
     table_->post();
   } catch (const data::DatabaseError& e) {
     table_->cancel();
-    return writeFailure(e.message(), key);
+    return writeFailure(e, key);
   }
   if (added) *added = current();
   return {};
@@ -258,7 +259,7 @@ Outcome RecordStore::update(const Record& loaded, const FormValues& form, Record
     table_->post();
   } catch (const data::DatabaseError& e) {
     table_->cancel();
-    return writeFailure(e.message(), key);
+    return writeFailure(e, key);
   }
   if (stored) *stored = current();
   return {};
@@ -297,7 +298,7 @@ Outcome RecordStore::remove(const Record& loaded) {
     if (beforeWrite_) beforeWrite_();
     table_->deleteRecord();
   } catch (const data::DatabaseError& e) {
-    return writeFailure(e.message(), keyOf(loaded));
+    return writeFailure(e, keyOf(loaded));
   }
   return {};
 }

@@ -17,8 +17,9 @@
 #include "ListDefinitions.h"
 
 namespace orba::data {
+class DatabaseError;
 class Table;
-}
+}  // namespace orba::data
 
 namespace orba::lists {
 
@@ -100,7 +101,7 @@ class RecordStore {
   Outcome findUnchanged(const Record& loaded);
   // Whether the inventory beside the products has records of this one.
   bool inStock(const Record& product) const;
-  Outcome writeFailure(const QString& message, const QVariantList& key) const;
+  Outcome writeFailure(const data::DatabaseError& error, const QVariantList& key) const;
 
   const ListDefinition& definition_;
   std::unique_ptr<data::Table> table_;

@@ -53,7 +53,7 @@ ORBA_EXPORT int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionN
   try {
     form.reload();
   } catch (const orba::data::DatabaseError& e) {
-    orba::controls::Messages::error(e.message(), QApplication::activeWindow());
+    orba::controls::Messages::error(e.userText(), QApplication::activeWindow());
     return 1;
   }
   form.exec();

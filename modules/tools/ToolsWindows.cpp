@@ -255,12 +255,12 @@ bool TToolsForm::report(const std::function<void()>& change) {
       try {
         reload(ToolsGrid->currentRow());
       } catch (const data::DatabaseError& e) {
-        controls::Messages::error(e.message(), this);
+        controls::Messages::error(e.userText(), this);
       }
       return true;
     }
   } catch (const data::DatabaseError& e) {
-    controls::Messages::error(line(kStoreFailed, e.message()), this);
+    controls::Messages::error(line(kStoreFailed, e.userText()), this);
   }
   return false;
 }

@@ -237,7 +237,7 @@ QString UserStore::followDesktop(const QString& from, const QString& to) {
     }
     change.commit();
   } catch (const data::DatabaseError& e) {
-    return e.message();
+    return e.userText();
   }
   return {};
 }

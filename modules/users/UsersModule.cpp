@@ -44,7 +44,7 @@ ORBA_EXPORT int32_t ShowDllForm(TLinkSection link) {
   try {
     form.reload();
   } catch (const orba::data::DatabaseError& e) {
-    orba::controls::Messages::error(e.message(), QApplication::activeWindow());
+    orba::controls::Messages::error(e.userText(), QApplication::activeWindow());
     return 1;
   }
   form.exec();

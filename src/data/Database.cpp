@@ -44,8 +44,9 @@ void Database::open() {
   if (connected_) return;
   const QString dir = directory();
   if (dir.isEmpty() || !QDir(dir).exists())
-    throw DatabaseError(QStringLiteral("Invalid path: the directory %1 of database %2 does not exist")
-                            .arg(dir.isEmpty() ? QStringLiteral("(none)") : dir, alias_));
+    throw DatabaseError(QStringLiteral("Invalid path: the folder %1 does not exist")
+                            .arg(dir.isEmpty() ? QStringLiteral("(none)") : dir),
+                        DatabaseError::Kind::MissingFolder, dir);
   connected_ = true;
   emit connectedChanged(true);
 }

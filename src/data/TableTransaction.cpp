@@ -34,7 +34,7 @@ int TableTransaction::deleteWhere(const QString& field, const QVariant& value) {
       s = writer_->Delete(r);
       ++deleted;
     }
-    if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+    if (!s.ok()) throw DatabaseError::fromStatus(s);
   }
   return deleted;
 }
@@ -58,7 +58,7 @@ void TableTransaction::insert(const std::vector<std::pair<QString, QVariant>>& v
   assign(values, record);
   table_.requireValues(record);
   const pdx::Status s = writer_->Insert(record);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
 }
 
 int TableTransaction::count() const { return static_cast<int>(writer_->record_count()); }
@@ -68,11 +68,11 @@ void TableTransaction::update(int index, const std::vector<std::pair<QString, QV
   if (index < 0 || index >= count()) table_.fail(QStringLiteral("there is no record %1").arg(index + 1));
   pdx::Record record;
   pdx::Status s = writer_->Get(static_cast<uint32_t>(index), &record);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
   assign(values, record);
   table_.requireValues(record);
   s = writer_->Update(static_cast<uint32_t>(index), record);
-  if (!s.ok()) throw DatabaseError(qstr(s.ToString()));
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
 }
 
 void TableTransaction::commit() {

@@ -33,6 +33,7 @@ void TLogoAppForm::createDesktop() {
       .repaintWindow = [this] { repaint(); },
       .runOption = [this](const QString& code, const QString& context) { RunOption(code, context); },
       .showError = [this](const QString& text) { showError(text); },
+      .describe = [this](const data::DatabaseError& e) { return describe(e); },
   });
   icons_ = std::make_unique<ShortcutIcons>(Wallpaper1, components_, *panels_);
   icons_->setHooks({
@@ -69,7 +70,7 @@ void TLogoAppForm::Set_Desktop() {
     stored = DesktopStore::load(*context_.UserDataModule->Desktop_table);
   } catch (const data::DatabaseError& e) {
     // The built-in desktop stays; the user's menus are set up all the same.
-    showError(e.message());
+    showError(describe(e));
   }
   if (!stored.empty()) {
     // The stored icons replace the ones on the desktop.
@@ -135,7 +136,7 @@ void TLogoAppForm::Save_Desktop() {
     const QString user = context_.UserDataModule->User_table->text(QStringLiteral("User_code"));
     DesktopStore::save(*context_.UserDataModule->Desktop_table, user, store_->rows());
   } catch (const data::DatabaseError& e) {
-    controls::Messages::error(message(ErrorMessage::DesktopNotSaved).arg(e.message()), this);
+    controls::Messages::error(message(ErrorMessage::DesktopNotSaved).arg(describe(e)), this);
   } catch (const desktop::StreamError& e) {
     controls::Messages::error(message(ErrorMessage::DesktopNotSaved).arg(QString::fromStdString(e.what())),
                               this);

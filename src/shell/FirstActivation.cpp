@@ -63,6 +63,7 @@ void TLogoAppForm::FormActivate() {
       wizard->setDataDir(link().get(LinkRecord::Field::DataDir));
       wizard->setLanguage(link().language());
       wizard->setSettings(&settings_);
+      wizard->setErrorTexts(errorTexts_);
       localization::SetCaptions(wizard, wizard->components(), languageTable());
       controls::Dialogs::exec(*wizard);
       session_->refreshCompanies();
@@ -107,7 +108,7 @@ void TLogoAppForm::FormActivate() {
     showWelcome();
   } catch (const data::DatabaseError& e) {
     // The remaining steps do not run; later activations do not retry them.
-    showError(e.message());
+    showError(describe(e));
   }
 }
 

@@ -16,6 +16,7 @@
 #include "DesktopDialogs.h"
 #include "DesktopPanels.h"
 #include "DesktopStore.h"
+#include "ErrorTexts.h"
 #include "LanguageMenu.h"
 #include "LinkRecord.h"
 #include "LoginSession.h"
@@ -100,7 +101,10 @@ const QStringList& designMessages() {
       QStringLiteral("kind %1, index %2: %3"),               // 31
       QStringLiteral(
           "No company was created. Castellan/Orba needs one to start: start it again to create the "
-          "first company."),  // 32
+          "first company."),                                                 // 32
+      QStringLiteral("The working folder %1 of this tool does not exist."),  // 33
+      QStringLiteral("The program %1 was not found (looked for in %2)."),    // 34
+      QStringLiteral("The program %1 could not be started: %2"),             // 35
   };
   return lines;
 }
@@ -130,6 +134,8 @@ TLogoAppForm::TLogoAppForm(settings::SettingsStore& settings, QWidget* parent)
   setPalette(QPalette(Qt::white));
   resize(750, 520);
   move(20, 27);
+  // The sentences errors are told with follow the window's language.
+  errorTexts_ = new localization::ErrorTexts(this);
   createComponents();
   FormCreate();
 }
@@ -266,7 +272,7 @@ void TLogoAppForm::ReadSettings() {
     try {
       translate(QStringLiteral("MainMenu") + reading.languageCode);
     } catch (const data::DatabaseError& e) {
-      translationError = e.message();
+      translationError = describe(e);
     }
   }
   for (const settings::SettingsProblem& problem : settings_.problems()) {
@@ -300,6 +306,8 @@ void TLogoAppForm::attach(const AppContext& context) {
                                     components_, *companySwitch_, *context.CompPasswd_Frm, [this] {
                                       StatusPanels[0]->setText(link().get(LinkRecord::Field::CompanyName));
                                       if (shell_.trackerInstalled()) Load_database_menu();
+                                      // The lists show the chosen company's records.
+                                      panels_->refreshOpen();
                                     });
   trackerMenu_ = std::make_unique<TrackerMenu>(MainMenu->find(QStringLiteral("trkopen")), TrackerAccounts,
                                                components_, *context.Gl_DataModule->trkdb_table, *runner_);
@@ -307,7 +315,8 @@ void TLogoAppForm::attach(const AppContext& context) {
       MainMenu->find(QStringLiteral("Accessories1")), MainMenu, components_, *companies.Applications_table,
       link(),
       ToolsMenu::Handlers{[this](MenuItem& item) { ExecuteOption(item); }, [this] { MaintainTools(); },
-                          [this](const QString& text) { showError(text); }});
+                          [this](const QString& text) { showError(text); },
+                          [this](dispatch::ErrorMessage m) { return message(m); }});
   languageMenu_ =
       std::make_unique<LanguageMenu>(MainMenu->find(QStringLiteral("Setlanguage1")), components_,
                                      users.tblLanguage, [this](MenuItem& item) { English1Click(item); });
@@ -319,7 +328,14 @@ QString TLogoAppForm::message(ErrorMessage which) const {
   return Error_Messages->line(dispatch::lineOf(which));
 }
 
-void TLogoAppForm::translate(const QString& table) { localization::SetCaptions(this, components_, table); }
+void TLogoAppForm::translate(const QString& table) {
+  localization::SetCaptions(this, components_, table);
+  errorTexts_->load(table);
+}
+
+QString TLogoAppForm::describe(const data::DatabaseError& error) const {
+  return errorTexts_->describe(error);
+}
 
 void TLogoAppForm::translateAtStartup(const QString& table) {
   // Without its language table the window keeps its design texts; the user
@@ -327,7 +343,7 @@ void TLogoAppForm::translateAtStartup(const QString& table) {
   try {
     translate(table);
   } catch (const data::DatabaseError& e) {
-    controls::Messages::error(e.message(), this);
+    controls::Messages::error(describe(e), this);
   }
 }
 

@@ -26,6 +26,12 @@ namespace orba::desktop {
 class TPictureDlg;
 class TWallpaper;
 }  // namespace orba::desktop
+namespace orba::data {
+class DatabaseError;
+}
+namespace orba::localization {
+class ErrorTexts;
+}
 namespace orba::dispatch {
 class ModuleRunner;
 class TUserSecurityManager;
@@ -102,6 +108,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   dispatch::ModuleRunner& runner() { return *runner_; }
   // A message of the window's list in the current language.
   QString message(dispatch::ErrorMessage message) const;
+  // An error of the tables in the user's words, with its detail after.
+  QString describe(const data::DatabaseError& error) const;
 
   // Start-up and close.
   void ReadSettings();
@@ -232,6 +240,7 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   std::unique_ptr<DesktopPanels> panels_;
   std::unique_ptr<ShortcutIcons> icons_;
   std::unique_ptr<DesktopStore> store_;
+  localization::ErrorTexts* errorTexts_ = nullptr;
 };
 
 }  // namespace orba::shell

@@ -1,6 +1,7 @@
 #include "OrbaApplication.h"
 
 #include "DataModules.h"
+#include "DatabaseError.h"
 #include "DesktopDialogs.h"
 #include "Dialogs.h"
 #include "HelpBook.h"
@@ -22,7 +23,17 @@ OrbaApplication::OrbaApplication(Options options)
       settings_(std::make_unique<settings::SettingsStore>(options_.settings)),
       progress_(options_.progressLibraries) {
   // An error escaping from a menu click is shown like every other error.
-  controls::MenuItem::setErrorReporter([](const QString& text) { controls::Messages::error(text); });
+  data::DatabaseError::setDescriber([this](const data::DatabaseError& e) {
+    return context_.LogoAppForm ? context_.LogoAppForm->describe(e) : e.message();
+  });
+  controls::MenuItem::setErrorReporter([this](const std::exception& e) {
+    const auto* database = dynamic_cast<const data::DatabaseError*>(&e);
+    TLogoAppForm* window = context_.LogoAppForm;
+    if (database && window)
+      controls::Messages::error(window->describe(*database), window);
+    else
+      controls::Messages::error(QString::fromUtf8(e.what()), window);
+  });
   // A change stored with something left to repair is said, not hidden.
   data::Table::setNoteHandler([](const QString& text) { controls::Messages::information(text); });
   if (!printers::PrinterCatalog::hasInstance())
@@ -30,6 +41,9 @@ OrbaApplication::OrbaApplication(Options options)
 }
 
 OrbaApplication::~OrbaApplication() {
+  // What reaches the windows goes with them.
+  data::DatabaseError::setDescriber({});
+  controls::MenuItem::setErrorReporter({});
   // Windows go before the data modules they may refer to: reverse order.
   for (auto it = instances_.rbegin(); it != instances_.rend(); ++it) delete *it;
 }

@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 
 #include "DatabaseError.h"
+#include "ErrorTexts.h"
 #include "MaskEdit.h"
 #include "MessageList.h"
 #include "RadioGroup.h"
@@ -293,6 +294,25 @@ CompanyDefaults TfrmDefaultInfo::defaults() const {
   return d;
 }
 
+QString TfrmDefaultInfo::fieldCaption(const QString& field) const {
+  const std::pair<const char*, std::pair<QLabel*, QGroupBox*>> labels[] = {
+      {"Ctrl_fed_rate", {lblGST, grpTax}},
+      {"Ctrl_pro_rate1", {lblPST, grpTax}},
+      {"Ctrl_pro_rate2", {lblHST, grpTax}},
+      {"Ctrl_dollars1", {lblCurrDescription, grpCurrency}},
+      {"Ctrl_cents1", {lblFractDescription, grpCurrency}},
+  };
+  const auto plain = [](QString text) {
+    text.remove(QLatin1Char('&'));
+    while (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char(' '))) text.chop(1);
+    return text;
+  };
+  for (const auto& [name, where] : labels)
+    if (field.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+      return QStringLiteral("%1 (%2)").arg(plain(where.first->text()), plain(where.second->title()));
+  return field;
+}
+
 void TfrmDefaultInfo::btnCloseClick() {
   if (!settings_) return;
   try {
@@ -308,7 +328,7 @@ void TfrmDefaultInfo::btnCloseClick() {
     saveDisplaySettings(d, *settings_);
   } catch (const data::DatabaseError& e) {
     // Stays on its last page with the reason; nothing was stored.
-    lblError->setText(e.message());
+    lblError->setText(errorTexts_ ? errorTexts_->describe(e, fieldCaption(e.subject())) : e.message());
     pages->setCurrentWidget(tsEnd);
     return;
   }

@@ -18,6 +18,9 @@ class MessageList;
 class RadioGroup;
 class TTamberlyMaskEdit;
 }  // namespace orba::controls
+namespace orba::localization {
+class ErrorTexts;
+}
 namespace orba::settings {
 class SettingsStore;
 }
@@ -47,6 +50,9 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
   void setSettings(settings::SettingsStore* settings) { settings_ = settings; }
   void setDataDir(const QString& dataDir) { dataDir_ = dataDir; }
   void setLanguage(int language) { language_ = language; }
+  // How a failure of the save is told: in the user's language, naming the
+  // field by its label and page. REQUIRES: outlives the wizard's showing.
+  void setErrorTexts(const localization::ErrorTexts* texts) { errorTexts_ = texts; }
 
   // Pages, in order.
   QStackedWidget* pages;
@@ -123,6 +129,10 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
   QString dataDir_;
   int language_ = 1;
   settings::SettingsStore* settings_ = nullptr;
+  const localization::ErrorTexts* errorTexts_ = nullptr;
+  // The field of the control record as the user sees it: its label and the
+  // title of the page's group ("GST rate (Enter your GST/PST rates)").
+  QString fieldCaption(const QString& field) const;
   QString closingTemplate_;
   // What the company's tables received by the last Close, if anything.
   std::optional<CompanyDefaults> storedTables_;
