@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -22,8 +23,16 @@ class Messages {
   static void information(const QString& text, QWidget* parent = nullptr);
   static void error(const QString& text, QWidget* parent = nullptr);
 
+  // Asks the user to choose one of `buttons` (texts in the user's
+  // language; the first is the default, the last answers Escape). Returns
+  // the chosen button's position, or -1 when the box was closed otherwise.
+  static int choose(const QString& text, const QStringList& buttons, QWidget* parent = nullptr);
+
   // Replaces the boxes while set; an empty function restores them.
   static void setInterceptor(Interceptor interceptor);
+  // Answers choose() instead of the user while set.
+  using Chooser = std::function<int(const QString& text, const QStringList& buttons)>;
+  static void setChooser(Chooser chooser);
 
  private:
   static void post(Kind kind, const QString& text, QWidget* parent);

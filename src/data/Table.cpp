@@ -9,7 +9,9 @@
 #include "DatabaseError.h"
 #include "FieldValues.h"
 #include "SharedFolder.h"
+#include "paradox/RecordCodec.h"
 #include "paradox/TableWriter.h"
+#include "paradox/TextCodec.h"
 
 namespace orba::data {
 
@@ -91,6 +93,7 @@ void Table::setMaster(Table* master, const QString& masterField, const QString& 
         filtered_ = true;
         cursor_ = -1;
         current_.clear();
+        currentError_.reset();
         eof_ = bof_ = true;
       }
     });
@@ -206,6 +209,7 @@ void Table::open() {
     reader_.reset();
     view_.clear();
     current_.clear();
+    currentError_.reset();
     state_ = State::Inactive;
     throw;
   }
@@ -218,6 +222,7 @@ void Table::close() {
   reader_.reset();
   view_.clear();
   current_.clear();
+  currentError_.reset();
   calculated_.clear();
   editing_.clear();
   original_.clear();
@@ -251,12 +256,18 @@ std::vector<uint32_t> Table::detailView() {
   if (field < 0) fail(QStringLiteral("field %1 not found").arg(detailField_));
   const QVariant key = master_->value(masterField_);
   if (!key.isValid()) return view;
-  const pdx::FieldType type = reader_->fields()[static_cast<size_t>(field)].type;
-  pdx::Record record;
+  const pdx::FieldDef& link = reader_->fields()[static_cast<size_t>(field)];
+  if (pdx::IsBlobType(link.type)) fail(QStringLiteral("field %1 cannot link two tables").arg(detailField_));
+  // Only the linking field is decoded: a damaged value elsewhere in another
+  // master's record (a bad memo) must not hide this master's records.
+  pdx::TextCodec codec(reader_->code_page());
+  std::string raw;
   for (uint32_t i = 0; i < reader_->record_count(); ++i) {
-    const pdx::Status s = reader_->ReadRecord(i, &record);
+    const pdx::Status s = reader_->ReadRawRecord(i, &raw);
     if (!s.ok()) throw DatabaseError::fromStatus(s);
-    if (toVariant(record[static_cast<size_t>(field)], type) == key) view.push_back(i);
+    const auto* bytes =
+        reinterpret_cast<const uint8_t*>(raw.data()) + reader_->field_offset(static_cast<size_t>(field));
+    if (toVariant(pdx::DecodeField(link, bytes, &codec), link.type) == key) view.push_back(i);
   }
   return view;
 }
@@ -290,7 +301,15 @@ void Table::readRecord(int position, pdx::Record* record) {
 
 void Table::loadAt(int position) {
   pdx::Record record;
-  readRecord(position, &record);
+  currentError_.reset();
+  try {
+    readRecord(position, &record);
+  } catch (const DatabaseError& e) {
+    // The cursor moves all the same: one damaged record must not stop a
+    // list, or a detail table, from showing the others.
+    record.assign(reader_->fields().size(), pdx::Value());
+    currentError_ = e;
+  }
   cursor_ = position;
   current_ = std::move(record);
   calculated_.assign(static_cast<size_t>(calculatedNames_.size()), QVariant());
@@ -303,6 +322,7 @@ void Table::moveTo(int position) {
   if (count == 0) {
     cursor_ = -1;
     current_.clear();
+    currentError_.reset();
     calculated_.assign(static_cast<size_t>(calculatedNames_.size()), QVariant());
     eof_ = bof_ = true;
   } else {
@@ -367,6 +387,7 @@ QVariant Table::value(const QString& field) const {
     return static_cast<size_t>(c) < calculated_.size() ? calculated_[static_cast<size_t>(c)] : QVariant();
   const int i = physicalIndex(field);
   if (i < 0) fail(QStringLiteral("field %1 not found").arg(field));
+  if (state_ == State::Browse && currentError_) throw *currentError_;
   const pdx::Record& record = state_ == State::Browse ? current_ : editing_;
   if (static_cast<size_t>(i) >= record.size()) return {};
   return toVariant(record[static_cast<size_t>(i)], reader_->fields()[static_cast<size_t>(i)].type);
@@ -483,6 +504,7 @@ void Table::edit() {
   if (readOnly_) fail(QStringLiteral("the table is read-only"));
   if (cursor_ < 0 || current_.size() != reader_->fields().size())
     fail(QStringLiteral("there is no record to edit"));
+  if (currentError_) throw *currentError_;
   original_ = current_;
   editing_ = current_;
   state_ = State::Edit;

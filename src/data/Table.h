@@ -5,8 +5,10 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "DatabaseError.h"
 #include "TableSchemas.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
@@ -188,6 +190,9 @@ class Table : public QObject {
   bool eof_ = true;
   bool bof_ = true;
   pdx::Record current_;
+  // Why the current record could not be read: moving onto a damaged record
+  // succeeds, reading or editing its values fails with this.
+  std::optional<DatabaseError> currentError_;
   std::vector<QVariant> calculated_;
   pdx::Record editing_;
   pdx::Record original_;

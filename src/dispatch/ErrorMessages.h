@@ -24,6 +24,9 @@ enum class ErrorMessage : int {
   ToolFolderMissing = 33,      // "The working folder %1 of this tool does not exist."
   ToolProgramNotFound = 34,    // "The program %1 was not found (looked for in %2)."
   ToolProgramNotStarted = 35,  // "The program %1 could not be started: %2"
+  Retry = 36,                  // the buttons of the question after a desktop not saved at close
+  QuitWithoutSaving = 37,
+  Cancel = 38,
 };
 
 constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }

@@ -66,16 +66,23 @@ void TLogoAppForm::DeleteShortCutClick() { icons_->remove(popupComponent()); }
 
 void TLogoAppForm::Set_Desktop() {
   std::vector<DesktopRow> stored;
-  try {
-    stored = DesktopStore::load(*context_.UserDataModule->Desktop_table);
-  } catch (const data::DatabaseError& e) {
-    // The built-in desktop stays; the user's menus are set up all the same.
-    showError(describe(e));
+  std::vector<DesktopRowProblem> problems;
+  // A desktops table that could not be opened was told at the login: the
+  // standard desktop stands in for the stored one.
+  data::Table* desktops = context_.UserDataModule->Desktop_table;
+  if (desktops->isActive()) {
+    try {
+      stored = DesktopStore::load(*desktops, &problems);
+    } catch (const data::DatabaseError& e) {
+      // The built-in desktop stays; the user's menus are set up all the same.
+      showError(describe(e));
+    }
   }
-  if (!stored.empty()) {
+  if (!stored.empty() || !problems.empty()) {
     // The stored icons replace the ones on the desktop.
     icons_->destroyAll();
-    const std::vector<DesktopRowProblem> problems = store_->restore(stored);
+    const std::vector<DesktopRowProblem> restored = store_->restore(stored);
+    problems.insert(problems.end(), restored.begin(), restored.end());
     if (!problems.empty()) {
       // Each skipped row once, in one message; the rest of the desktop and
       // what follows are set up all the same.
@@ -86,6 +93,7 @@ void TLogoAppForm::Set_Desktop() {
                                         .arg(QString::number(p.kind), QString::number(p.index), p.reason);
       controls::Messages::error(text, this);
     }
+    if (icons_->icons().empty() && stored.empty()) restoreStandardIcons();
   } else if (icons_->icons().empty()) {
     // A user with no stored desktop (a new user) gets the standard icons,
     // without which the lists could not be opened; a user without rows
@@ -129,17 +137,28 @@ void TLogoAppForm::setUpAfterRestore() {
   RebuildCatalogue(true);
 }
 
-void TLogoAppForm::Save_Desktop() {
+bool TLogoAppForm::Save_Desktop() {
   // The stored desktop is replaced whole or not at all: a failure leaves the
-  // one stored before, and is said.
-  try {
-    const QString user = context_.UserDataModule->User_table->text(QStringLiteral("User_code"));
-    DesktopStore::save(*context_.UserDataModule->Desktop_table, user, store_->rows());
-  } catch (const data::DatabaseError& e) {
-    controls::Messages::error(message(ErrorMessage::DesktopNotSaved).arg(describe(e)), this);
-  } catch (const desktop::StreamError& e) {
-    controls::Messages::error(message(ErrorMessage::DesktopNotSaved).arg(QString::fromStdString(e.what())),
-                              this);
+  // one stored before, and the user chooses: try again (another workstation
+  // may have let go of the table), quit without saving, or stay.
+  for (;;) {
+    QString failure;
+    try {
+      const QString user = context_.UserDataModule->User_table->text(QStringLiteral("User_code"));
+      DesktopStore::save(*context_.UserDataModule->Desktop_table, user, store_->rows());
+      return true;
+    } catch (const data::DatabaseError& e) {
+      failure = describe(e);
+    } catch (const desktop::StreamError& e) {
+      failure = QString::fromStdString(e.what());
+    }
+    const int choice =
+        controls::Messages::choose(message(ErrorMessage::DesktopNotSaved).arg(failure),
+                                   {message(ErrorMessage::Retry), message(ErrorMessage::QuitWithoutSaving),
+                                    message(ErrorMessage::Cancel)},
+                                   this);
+    if (choice == 1) return true;   // the user lets the desktop go
+    if (choice != 0) return false;  // Cancel, or the box closed: stay
   }
 }
 

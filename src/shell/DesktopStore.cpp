@@ -82,14 +82,20 @@ void DesktopStore::save(data::Table& desktopTable, const QString& user, const st
   change.commit();
 }
 
-std::vector<DesktopRow> DesktopStore::load(data::Table& desktopTable) {
+std::vector<DesktopRow> DesktopStore::load(data::Table& desktopTable,
+                                           std::vector<DesktopRowProblem>* problems) {
   std::vector<DesktopRow> out;
   const QStringList fields = {QStringLiteral("Desktop_Component_type"),
                               QStringLiteral("Desktop_ComponentIndex"), QStringLiteral("Desktop_Component")};
   const int count = desktopTable.recordCount();
   for (int i = 0; i < count; ++i) {
-    const QVariantList v = desktopTable.valuesAt(i, fields);
-    out.push_back({v[0].toInt(), v[1].toInt(), v[2].toByteArray()});
+    try {
+      const QVariantList v = desktopTable.valuesAt(i, fields);
+      out.push_back({v[0].toInt(), v[1].toInt(), v[2].toByteArray()});
+    } catch (const data::DatabaseError& e) {
+      // Neither its kind nor its index could be read: the row's place.
+      if (problems) problems->push_back({-1, i, e.userText()});
+    }
   }
   return out;
 }
@@ -102,7 +108,7 @@ std::vector<DesktopRowProblem> DesktopStore::restore(const std::vector<DesktopRo
     } catch (const StreamError& e) {
       problems.push_back({row.kind, row.index, QString::fromStdString(e.what())});
     } catch (const data::DatabaseError& e) {
-      problems.push_back({row.kind, row.index, e.message()});
+      problems.push_back({row.kind, row.index, e.userText()});
     }
   };
 

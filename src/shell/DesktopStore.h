@@ -49,8 +49,10 @@ class DesktopStore {
   // Replaces the user's rows by these in one change: until it is stored,
   // the old rows stay; a failure (DatabaseError) stores none of it.
   static void save(data::Table& desktopTable, const QString& user, const std::vector<DesktopRow>& rows);
-  // The rows the table shows (the current user's), in their order.
-  static std::vector<DesktopRow> load(data::Table& desktopTable);
+  // The rows the table shows (the current user's), in their order. A row
+  // that cannot be read (a damaged value) is left out and told in
+  // `problems`, the others are read all the same.
+  static std::vector<DesktopRow> load(data::Table& desktopTable, std::vector<DesktopRowProblem>* problems);
 
   // Applies rows in two passes: first the wallpaper and the panels (a panel
   // stored open opens with its tables), then the icons, grids and to-do

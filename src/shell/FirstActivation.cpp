@@ -69,9 +69,18 @@ void TLogoAppForm::FormActivate() {
       session_->refreshCompanies();
     }
 
-    session_->openUserTables();
-    localization::SetCaptions(context_.PasswordDlg, context_.PasswordDlg->components(), languageTable());
-    Load_language_menu();
+    // Without the users table nobody can log in.
+    session_->openUsers();
+    // What the login can do without is told once, and the login goes on
+    // with what can be read: the standard desktop without the desktops
+    // table, the settings' language without the languages table, the design
+    // texts without a language table, no Tools without the tools table.
+    carryOn([&] { session_->openDesktops(); });
+    carryOn([&] { session_->openLanguages(); });
+    carryOn([&] {
+      localization::SetCaptions(context_.PasswordDlg, context_.PasswordDlg->components(), languageTable());
+    });
+    carryOn([&] { Load_language_menu(); });
 
     if (!Login()) {
       saveOnClose_ = false;
@@ -79,11 +88,11 @@ void TLogoAppForm::FormActivate() {
       return;
     }
 
-    applyUserLanguage();
+    carryOn([&] { applyUserLanguage(); });
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
     StatusBar->show();
     ApplyMenuSecurity();
-    Load_applications();
+    carryOn([&] { Load_applications(); });
     context_.PasswordDlg->Password->clear();
     Set_up_link();
     Internationalize();
@@ -103,11 +112,22 @@ void TLogoAppForm::FormActivate() {
     showPrinterInStatus();
     setDateCaption();
 
-    if (shell_.trackerInstalled()) Load_database_menu();
+    // From here on the desktop on screen is this user's, and closing stores it.
+    desktopOwned_ = true;
+
+    if (shell_.trackerInstalled()) carryOn([&] { Load_database_menu(); });
     showSetupNotices();
     showWelcome();
   } catch (const data::DatabaseError& e) {
     // The remaining steps do not run; later activations do not retry them.
+    showError(describe(e));
+  }
+}
+
+void TLogoAppForm::carryOn(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const data::DatabaseError& e) {
     showError(describe(e));
   }
 }

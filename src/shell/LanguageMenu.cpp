@@ -4,6 +4,7 @@
 #include "DatabaseError.h"
 #include "MenuItem.h"
 #include "MenuRefill.h"
+#include "Table.h"
 
 namespace orba::shell {
 
@@ -15,7 +16,8 @@ LanguageMenu::LanguageMenu(MenuItem* menu, controls::ComponentList& owner, data:
 
 void LanguageMenu::load() {
   controls::refillMenu(menu_, owner_, {}, {});
-  if (!languages_) return;
+  // A languages table that could not be opened was told already.
+  if (!languages_ || !languages_->isActive()) return;
   for (const Language& language : readLanguages(*languages_)) {
     MenuItem* item = menu_->add(QString(), language.name);
     // The code becomes part of the item's name, so it must be unique.

@@ -47,11 +47,17 @@ void LoginSession::refreshCompanies() {
   companies_.Co_Table->open();
 }
 
-void LoginSession::openUserTables() {
-  for (data::Table* table : {users_.User_table, users_.Desktop_table}) {
-    table->setDatabaseName(dataDir());
-    table->open();
-  }
+void LoginSession::openUsers() {
+  users_.User_table->setDatabaseName(dataDir());
+  users_.User_table->open();
+}
+
+void LoginSession::openDesktops() {
+  users_.Desktop_table->setDatabaseName(dataDir());
+  users_.Desktop_table->open();
+}
+
+void LoginSession::openLanguages() {
   users_.tblLanguage->close();
   users_.tblLanguage->setDatabaseName(dataDir());
   users_.tblLanguage->open();
@@ -76,8 +82,11 @@ std::optional<QString> LoginSession::applyUserLanguage() {
   link_.set(Field::LoginName, users->text(QStringLiteral("User_name")));
   link_.setLanguageNumber(language);
   data::Table* languages = users_.tblLanguage;
-  link_.setLanguageCode(languages->findKey({language}) ? languages->text(QStringLiteral("LangCode")).left(2)
-                                                       : QStringLiteral("en"));
+  if (languages->isActive())
+    link_.setLanguageCode(languages->findKey({language}) ? languages->text(QStringLiteral("LangCode")).left(2)
+                                                         : QStringLiteral("en"));
+  else  // the languages table could not be read: the two the program ships
+    link_.setLanguageCode(language == 2 ? QStringLiteral("fr") : QStringLiteral("en"));
   return QStringLiteral("MainMenu") + link_.languageCode();
 }
 

@@ -44,8 +44,12 @@ class LoginSession {
   // The companies written by company creation: the table reads the file as
   // it was when opened.
   void refreshCompanies();
-  // The users, desktops and languages tables.
-  void openUserTables();
+  // The users table, without which nobody logs in.
+  void openUsers();
+  // The desktops and the languages tables, each of which the login can do
+  // without (the standard desktop, the settings' language).
+  void openDesktops();
+  void openLanguages();
 
   enum class LoginMode {
     NoUser,     // nobody can log in: the users table is empty

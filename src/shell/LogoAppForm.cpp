@@ -105,6 +105,9 @@ const QStringList& designMessages() {
       QStringLiteral("The working folder %1 of this tool does not exist."),  // 33
       QStringLiteral("The program %1 was not found (looked for in %2)."),    // 34
       QStringLiteral("The program %1 could not be started: %2"),             // 35
+      QStringLiteral("&Retry"),                                              // 36
+      QStringLiteral("&Quit without saving"),                                // 37
+      QStringLiteral("Cancel"),                                              // 38
   };
   return lines;
 }
@@ -389,13 +392,20 @@ void TLogoAppForm::FormShow() {
 }
 
 void TLogoAppForm::closeEvent(QCloseEvent* event) {
-  Exit_app();
+  if (!Exit_app()) {
+    event->ignore();
+    return;
+  }
   QMainWindow::closeEvent(event);
   emit closed();
 }
 
-void TLogoAppForm::Exit_app() {
-  if (desktopChanged_ && saveOnClose_) Save_Desktop();
+bool TLogoAppForm::Exit_app() {
+  // Only a user's own desktop is stored: a login that stopped before the
+  // desktop was set up (or a failed one) stores nothing, for nobody.
+  if (desktopChanged_ && saveOnClose_ && desktopOwned_ &&
+      context_.UserDataModule->Desktop_table->isActive() && !Save_Desktop())
+    return false;
   WindowPlacement now;
   now.height = height();
   now.left = x();
@@ -404,6 +414,7 @@ void TLogoAppForm::Exit_app() {
   QString error;
   if (!settings_.setValue(kOrbaSection, QStringLiteral("Form"), now.toSavedText(), &error))
     controls::Messages::error(QStringLiteral("The window position could not be saved: %1").arg(error), this);
+  return true;
 }
 
 void TLogoAppForm::Quit1Click() {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "AppContext.h"
@@ -114,7 +115,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // Start-up and close.
   void ReadSettings();
   void FormShow();
-  void Exit_app();
+  // Stores the desktop and the window's placement; false when the user chose
+  // to stay after the desktop could not be stored.
+  bool Exit_app();
   void Quit1Click();
 
   // The first activation: connect the system tables, log the user in and
@@ -166,8 +169,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // user and the settings (menus of the installed modules, the icons'
   // context menu, the version, the option catalogue).
   void Set_Desktop();
-  // Replaces the user's stored desktop by this one.
-  void Save_Desktop();
+  // Replaces the user's stored desktop by this one. When that fails the
+  // user may try again or quit without saving (true), or stay (false).
+  bool Save_Desktop();
   // The desktop's context menu: on an icon, or on the wallpaper itself.
   void Properties1Click();
   void Shortcut1Click();
@@ -194,6 +198,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void translateAtStartup(const QString& table);
   // The steps of the first activation that show something (FirstActivation.cpp).
   bool Login();
+  // Runs a step the login can do without: its failure is told, and the
+  // login goes on.
+  void carryOn(const std::function<void()>& step);
   void applyUserLanguage();
   void Set_up_link();
   void selectUserPrinter();
@@ -222,6 +229,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   bool activationStarted_ = false;
   bool desktopChanged_ = false;
   bool saveOnClose_ = true;
+  // The desktop on screen is the logged-in user's own (the login got as far
+  // as restoring it): only then may closing store it.
+  bool desktopOwned_ = false;
 
   controls::WrappingMenuBar* bar_ = nullptr;
   controls::MenuBarMirror* mirror_ = nullptr;

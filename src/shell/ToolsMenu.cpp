@@ -36,11 +36,30 @@ void ToolsMenu::load() {
       item->setOnClick([this](MenuItem&) { handlers_.maintain(); });
     else
       item->setOnClick(handlers_.runOption);
+    // A module runs like the option it names, so it needs that option's
+    // right; the right the row borrows can only add to it, never stand in
+    // for it (an empty security field does not open Users and rights).
+    bool enabled = true;
+    if (tool.isModule)
+      if (const std::optional<bool> own = optionRight(tool.program)) enabled = *own;
     if (const std::optional<bool> right = dispatch::borrowedRight(mainMenu_, tool.security))
-      item->setEnabled(*right);
+      enabled = enabled && *right;
+    item->setEnabled(enabled);
     tools_->insert(-1, item);
     owner_.own(item);
   }
+}
+
+std::optional<bool> ToolsMenu::optionRight(const QString& code) const {
+  // Any menu entry of the program named by the code, the Tools menu's own
+  // entries aside.
+  std::optional<bool> right;
+  mainMenu_->forEach([&](MenuItem& entry) {
+    if (!right && entry.name() == code && entry.count() == 0 && entry.parentItem() != tools_ &&
+        &entry != tools_)
+      right = entry.isEnabled();
+  });
+  return right;
 }
 
 void ToolsMenu::retranslate() {

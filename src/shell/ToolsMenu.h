@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "Applications.h"
 #include "ErrorMessages.h"
@@ -45,6 +46,10 @@ class ToolsMenu {
   void startProgram(controls::MenuItem& item);
 
  private:
+  // Whether the user may run the option of the main menu named `code`; none
+  // when no entry outside the Tools menu has that name.
+  std::optional<bool> optionRight(const QString& code) const;
+
   controls::MenuItem* tools_;
   controls::MenuItem* mainMenu_;
   controls::ComponentList& owner_;

@@ -372,3 +372,58 @@ TEST(DatasetLocks, AChangeToATableInUseFailsAfterTheWaitAndCanBeTriedAgain) {
   Table::setLockWait(previous);
   EXPECT_EQ(accounts.numbers(), (QList<int>{1, 2}));
 }
+
+// A detail table shows the master's current record's rows; a damaged value
+// in another master's row (a memo whose block is damaged) hides nobody's.
+TEST(MasterDetail, TheDetailFollowsTheMasterAndAnotherMastersDamagedRowHidesNothing) {
+  QTemporaryDir dir;
+  constexpr FieldSpec kUserFields[] = {{"Usr_code", 'A', 10, true, false}};
+  const TableSpec kUsers{"Users", "users.db", 1, kUserFields};
+  constexpr FieldSpec kNoteFields[] = {{"Note_user", 'A', 10, false, false},
+                                       {"Note_text", 'M', 10, false, false}};
+  const TableSpec kNotes{"Notes", "notes.db", 0, kNoteFields};
+  Table users(QStringLiteral("Users"));
+  users.declare(kUsers);
+  users.setDatabaseName(dir.path());
+  users.createTable();
+  users.open();
+  for (const char* code : {"ANNE", "BOB"}) {
+    users.append();
+    users.setValue("Usr_code", code);
+    users.post();
+  }
+  Table notes(QStringLiteral("Notes"));
+  notes.declare(kNotes);
+  notes.setDatabaseName(dir.path());
+  notes.createTable();
+  notes.open();
+  const QByteArray bobsNote = "BOB-NOTE" + QByteArray(5000, 'b');
+  for (const auto& [user, text] : {std::pair<const char*, QByteArray>{"ANNE", "Anne's first"},
+                                   {"BOB", bobsNote},
+                                   {"ANNE", "Anne's second"}}) {
+    notes.append();
+    notes.setValue("Note_user", user);
+    notes.setValue("Note_text", QString::fromLatin1(text));
+    notes.post();
+  }
+  notes.close();
+  // The block holding Bob's long note is damaged.
+  QFile mb(dir.filePath("notes.mb"));
+  ASSERT_TRUE(mb.open(QIODevice::ReadWrite));
+  const qsizetype at = mb.readAll().indexOf("BOB-NOTE");
+  ASSERT_GT(at, 0);
+  mb.seek(at - at % 4096);
+  mb.write("\x7f", 1);
+  mb.close();
+
+  notes.setMaster(&users, "Usr_code", "Note_user");
+  notes.open();
+  ASSERT_TRUE(users.findKey({"ANNE"}));
+  ASSERT_EQ(notes.recordCount(), 2);
+  EXPECT_EQ(notes.valueAt(0, "Note_text").toString(), "Anne's first");
+  EXPECT_EQ(notes.valueAt(1, "Note_text").toString(), "Anne's second");
+  ASSERT_TRUE(users.findKey({"BOB"}));
+  ASSERT_EQ(notes.recordCount(), 1);
+  const QString error = errorOf([&] { notes.valueAt(0, "Note_text"); });
+  EXPECT_TRUE(error.contains("notes.mb")) << error.toStdString();
+}

@@ -42,7 +42,17 @@ class OfficeScenario : public Scenario {
         }))
       return false;
     if (d.gui([&] { return d.window("PasswordDlg") != nullptr; })) {
+      // The window manager gives the dialog the keyboard; on a busy machine
+      // that may come after it is shown, so the field is clicked when it
+      // has not got it.
+      if (!d.waitUntil([&] { return d.window("PasswordDlg")->isActiveWindow(); }, 3000))
+        d.click("PasswordDlg", "Password");
       d.type(password);
+      if (!d.waitUntil([&] {
+            auto* field = qobject_cast<QLineEdit*>(d.child("PasswordDlg", "Password"));
+            return field && field->text().size() == password.size();
+          }))
+        return false;
       d.key("Return");
     }
     return d.waitUntil([&] { return window->StatusBar->isVisible() && !QApplication::activeModalWidget(); });

@@ -39,6 +39,12 @@ class DesktopFixture : public ShellFixture {
     qputenv("ORBA_TEST_MODULE_LOG", logPath().toUtf8());
     qunsetenv("ORBA_TEST_MODULE_RESULT");
     qunsetenv("ORBA_TEST_MODULE_THROW");
+    // A question is recorded like a message and answered with its second
+    // button (at Quit: leave without storing the desktop).
+    orba::controls::Messages::setChooser([this](const QString& text, const QStringList&) {
+      messages << text;
+      return 1;
+    });
     orba::controls::Dialogs::setInterceptor([this](QDialog& dialog) {
       dialogsShown << dialog.objectName();
       if (answers.empty()) return static_cast<int>(QDialog::Rejected);
@@ -49,6 +55,7 @@ class DesktopFixture : public ShellFixture {
   }
   void TearDown() override {
     orba::controls::Dialogs::setInterceptor({});
+    orba::controls::Messages::setChooser({});
     qunsetenv("ORBA_TEST_MODULE_LOG");
     ShellFixture::TearDown();
   }

@@ -293,6 +293,25 @@ TEST_F(DispatchTest, ToolsBorrowTheRightsOfTheOptionTheyName) {
   EXPECT_EQ(menu->find("Accessories1")->item(0)->caption(), "Maintenance of Tools menu");
 }
 
+// A module of the Tools menu runs like the option it names: it needs that
+// option's right whatever the row borrows, and the borrowed right can only
+// take more away.
+TEST_F(DispatchTest, AToolsModuleNeedsTheRightOfTheOptionItRuns) {
+  standardData();
+  install->addTool("ut03", true, "");      // users and rights, nothing borrowed
+  install->addTool("ar05", true, "ut03");  // an option the clerk has, borrowing one he has not
+  install->addTool("report9", true, "");   // a module that is no option: open to all
+  install->addTool("ar01", false, "");     // a program named like an option: a program
+  install->addUser("CLERK", "CLERK", "Clerk", 1, 1, {"ar01", "ar05"});
+  start();
+  MenuItem* tools = menu->find("Accessories1");
+  ASSERT_EQ(tools->count(), 4);
+  EXPECT_FALSE(tools->find("ut03")->isEnabled());
+  EXPECT_FALSE(tools->find("ar05")->isEnabled());
+  EXPECT_TRUE(tools->find("report9")->isEnabled());
+  EXPECT_TRUE(tools->find("ar01")->isEnabled());
+}
+
 TEST_F(DispatchTest, ARefusedOptionLeavesNoContextBehind) {
   installModules({"trk01", "gl03"});
   loginWith({"gl03"}, "ShowWelcome=N\ntracker=Y\n");

@@ -89,6 +89,20 @@ class Installation {
       }
     });
   }
+  // A row of the Tools menu's table (apps.db).
+  void addTool(const QString& program, bool isModule, const QString& security,
+               const QString& directory = {}) {
+    fill(orba::data::schemas::Applications_table, dataDir_, [&](orba::data::Table& t) {
+      t.append();
+      t.setValue("Application_name", program);
+      t.setValue("Application_name_fr", program);
+      t.setValue("Application_pgm", program);
+      if (!security.isEmpty()) t.setValue("Application_security", security);
+      t.setValue("Application_type", isModule);
+      if (!directory.isEmpty()) t.setValue("Application_directory", directory);
+      t.post();
+    });
+  }
   void touch(int company, const QString& file) {
     QFile f(companyDir(company) + "/" + file);
     f.open(QIODevice::WriteOnly);

@@ -36,7 +36,9 @@ class LoginSessionTest : public ::testing::Test {
   }
   void connect() {
     ASSERT_TRUE(session.connectSystem());
-    session.openUserTables();
+    session.openUsers();
+    session.openDesktops();
+    session.openLanguages();
   }
 };
 
