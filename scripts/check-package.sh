@@ -12,7 +12,9 @@
 #      wizard; another member may use the company, an account outside the
 #      group may not read the data;
 #   4. removal keeps the data and the settings, purge removes the settings
-#      only.
+#      only;
+#   5. installed over the data of an earlier package (/var/opt/castellan),
+#      it says so and makes no second, empty data folder.
 #
 #   sudo scripts/check-package.sh [PACKAGE.deb]
 #   sudo scripts/check-package.sh --prepare      only download the base system
@@ -154,7 +156,17 @@ else
   sed 's/^/    /' "$work/first-start.log"
   fail "marie's first start (above)"
 fi
-[ -f "$root/tmp/first-start.xwd" ] && cp "$root/tmp/first-start.xwd" "${CHECK_PACKAGE_SCREENSHOT:-/tmp/check-package-wizard.xwd}" || true
+# The wizard's window as it was drawn, kept as a picture when ImageMagick
+# is here: a window left blank would be all one colour.
+picture=${CHECK_PACKAGE_SCREENSHOT:-/tmp/check-package-wizard.png}
+if [ -f "$root/tmp/first-start.xwd" ] && command -v convert > /dev/null &&
+  convert "xwd:$root/tmp/first-start.xwd" "$picture" 2>> "$log"; then
+  if [ "$(convert "$picture" -format '%[fx:standard_deviation > 0.05]' info:)" = 1 ]; then
+    pass "the set-up wizard is drawn ($picture)"
+  else
+    fail "the set-up wizard's window is blank ($picture)"
+  fi
+fi
 company=$datadrive/Orba/data1
 got=$(mode_of "$company" 2> /dev/null || echo missing)
 if [ "$got" = "2770 marie:$group" ]; then pass "company 1 is the group's: $company $got"; else fail "company 1: $company $got"; fi
@@ -173,6 +185,15 @@ in_root apt-get purge -y "$package_name" >> "$log" 2>&1 || fail "apt-get purge"
 check "purged: the settings are gone" in_root test ! -e /etc/castellan
 check "purged: the data are kept" in_root test -f "$company/cli.DB"
 check "purged: the group is kept (it owns the data)" in_root getent group "$group"
+
+echo "== 5. installing over the data of an earlier package (/var/opt/castellan)"
+in_root mkdir -p /var/opt/castellan
+in_root mv "$datadrive/Orba" /var/opt/castellan/Orba
+in_root apt-get install -y "/tmp/$package_name.deb" > "$work/earlier.log" 2>&1 || fail "apt-get install over earlier data"
+grep '^castellan-orba: ' "$work/earlier.log" | sed 's/^/    /'
+check "installation says where the earlier data are" grep -q "data of an earlier installation are in /var/opt/castellan/Orba" "$work/earlier.log"
+check "... and makes no second, empty data folder" in_root test ! -e "$datadrive/Orba"
+check "... and leaves the earlier data alone" in_root test -f /var/opt/castellan/Orba/data1/cli.DB
 
 echo
 echo "== summary: $(basename "$deb") in a clean Debian $suite root"
