@@ -15,6 +15,20 @@ packages=(
   openbox xdotool libxtst-dev libx11-dev
 )
 
+for option in "$@"; do
+  case "$option" in
+    # What scripts/screenshots.sh needs is in the list above.
+    --screenshots) ;;
+    # The package test (run by scripts/test.sh) checks the package with
+    # Debian's own tools.
+    --package) packages+=(lintian desktop-file-utils appstream) ;;
+    *)
+      echo "usage: install-deps.sh [--screenshots] [--package]" >&2
+      exit 2
+      ;;
+  esac
+done
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -213,7 +213,7 @@ for page in 1 2 3 4 5; do
 done
 small 'Welcome' welcome-en.png en welcome
 small 'Bienvenue' welcome-fr.png fr welcome
-small 'About' about-en.png en about /var/opt/castellan
+small 'About' about-en.png en about /var/lib/castellan
 small 'Contact us' contact-en.png en contact
 small 'Nous joindre' contact-fr.png fr contact
 small 'Help' help-introduction-en.png en help Introduction

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test, the Debian package's
+# among them (it builds the package it checks).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The package test builds the package and checks it with lintian.
+bash scripts/install-deps.sh --package
 bash scripts/build.sh
 # Every source as .clang-format says.
 bash scripts/check-format.sh

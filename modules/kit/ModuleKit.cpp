@@ -4,6 +4,7 @@
 
 #include "DatabaseError.h"
 #include "DatabaseSession.h"
+#include "DefaultPaths.h"
 #include "ErrorTexts.h"
 #include "SetCaptions.h"
 #include "SettingsStore.h"
@@ -37,7 +38,7 @@ void prepare(const TLinkSection& link) {
   // The settings are read the way the desktop reads them (see ShellSettings).
   settings::SettingsStore store(settings::SettingsStore::defaultPaths());
   const QString drive =
-      store.value(QStringLiteral("Orba"), QStringLiteral("datadrive"), QStringLiteral("/var/opt/castellan"));
+      store.value(QStringLiteral("Orba"), QStringLiteral("datadrive"), settings::kDefaultDataDrive);
   session::setSharedLockDirectory(drive.toStdString());
   bool ok = false;
   const int wait = store.value(QStringLiteral("Orba"), QStringLiteral("LockWait"), QStringLiteral("5"))

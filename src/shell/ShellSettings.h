@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "DefaultPaths.h"
 #include "SettingsStore.h"
 
 namespace orba::dispatch {
@@ -66,8 +67,8 @@ inline const QString kSettingsSection = QStringLiteral("Settings");
 
 // The roots under which the program and data directories lie when the
 // settings name none.
-inline const QString kDefaultProgramDrive = QStringLiteral("/opt/castellan");
-inline const QString kDefaultDataDrive = QStringLiteral("/var/opt/castellan");
+using settings::kDefaultDataDrive;
+using settings::kDefaultProgramDrive;
 
 SettingsReading readShellSettings(const settings::SettingsStore& store);
 

@@ -1,4 +1,6 @@
-// The desktop's process entry. It takes no arguments.
+// The desktop's process entry. It answers --help and --version before the
+// application object exists, so that they need no display; every other
+// argument is Qt's.
 //
 // With ORBA_STARTUP_PROBE set, the program prints the monotonic clock at the
 // moment the main window is first exposed ("main-window-shown <ns>") and
@@ -10,8 +12,13 @@
 #include <cstdio>
 #include <ctime>
 
+#include "CommandLine.h"
 #include "LogoAppForm.h"
 #include "OrbaApplication.h"
+#include "castellan/version_section.h"
+
+// This executable's own version record (see cmake/VersionSection.cmake).
+extern "C" const struct OrbaVersionSection orba_version_section;
 
 namespace {
 
@@ -44,6 +51,9 @@ class ExposeProbe : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto status = orba::shell::answerCommandLine(
+          argc, argv, orba::shell::versionText(orba_version_section.numbers), stdout))
+    return *status;
   // The application object comes first: the progress dialog is a window too.
   QApplication app(argc, argv);
   orba::shell::OrbaApplication orba({});

@@ -33,9 +33,10 @@ TEST(ReadSettings, NoSettingsAtAllGiveTheDefaults) {
   EXPECT_EQ(r.language, 1);
   EXPECT_EQ(r.languageCode, "en");
   EXPECT_EQ(r.customer, "");
-  EXPECT_EQ(r.programDir, kDefaultProgramDrive + "/Orba/bin");
-  EXPECT_EQ(r.dataDir, kDefaultDataDrive + "/Orba/data");
-  EXPECT_EQ(r.rawDataDrive, kDefaultDataDrive) << "the lock-control directory is the raw root";
+  // Where the package puts the program and the data.
+  EXPECT_EQ(r.programDir, "/usr/lib/castellan/Orba/bin");
+  EXPECT_EQ(r.dataDir, "/var/lib/castellan/Orba/data");
+  EXPECT_EQ(r.rawDataDrive, "/var/lib/castellan") << "the lock-control directory is the raw root";
   EXPECT_FALSE(r.shell.payrollInstalled());
   EXPECT_FALSE(r.shell.jobCostInstalled());
   EXPECT_FALSE(r.shell.trackerInstalled());

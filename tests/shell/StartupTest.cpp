@@ -111,8 +111,9 @@ TEST_F(StartupTest, AnUnusableSettingsFileIsNamedFirstAndTheDefaultsAreUsed) {
                              " is not a file (a directory). The default settings are used.");
   EXPECT_GT(messages.indexOf("The picture could not be loaded."), 0)
       << "what follows from the defaults comes after";
-  EXPECT_TRUE(messages[1].contains("/opt/castellan/Orba/languages")) << "the default program folder's tables";
-  EXPECT_EQ(LinkRecord::instance().get(LinkRecord::Field::DataDir), "/var/opt/castellan/Orba/data");
+  EXPECT_TRUE(messages[1].contains("/usr/lib/castellan/Orba/languages"))
+      << "the default program folder's tables";
+  EXPECT_EQ(LinkRecord::instance().get(LinkRecord::Field::DataDir), "/var/lib/castellan/Orba/data");
 }
 
 TEST_F(StartupTest, TheSettingsMessageIsInTheLanguageTheReadableFileGives) {

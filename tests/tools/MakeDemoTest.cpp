@@ -182,6 +182,11 @@ TEST_F(MadeDemo, RunsAndLaysOutTheFolders) {
 
 TEST_F(MadeDemo, DataFoldersAreMadeForOneGroup) {
   EXPECT_NE(first_->output.find("data folders shared by the group"), std::string::npos) << "and says so";
+  // Company creation makes its folders beside the data folder.
+  struct stat orba;
+  ASSERT_EQ(::stat((*root_ + "/Orba").c_str(), &orba), 0);
+  EXPECT_EQ(orba.st_mode & 07777, 02770u);
+  EXPECT_EQ(orba.st_gid, getgid());
   for (const char* dir : {"data", "data1", "data2"}) {
     const fs::path folder = *root_ + "/Orba/" + dir;
     struct stat st;
@@ -502,6 +507,72 @@ TEST_F(MadeDemo, PdxtoolReadsEveryTable) {
     // A heading line, then one line per record.
     EXPECT_EQ(std::count(dump.output.begin(), dump.output.end(), '\n'), t->record_count() + 1);
   }
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The command the tool prints last, to start the desktop on the demo.
+std::string printedCommand(const std::string& output) {
+  const std::string intro = "Start the desktop on it with:\n  ";
+  const size_t at = output.find(intro);
+  if (at == std::string::npos) return {};
+  const size_t begin = at + intro.size();
+  return output.substr(begin, output.find('\n', begin) - begin);
+}
+
+TEST(MakeDemoProgram, TheProgramGivenRunsTheDemoByThePrintedCommand) {
+  // An installed program stands in: its program folder holds a program
+  // that tells which settings it was started with, and its language table.
+  const std::string base = freshFolder();
+  const std::string program = base + "/program root";
+  const std::string demo = base + "/Marie's demo";
+  fs::create_directories(program + "/Orba/bin");
+  fs::create_directories(program + "/Orba/languages");
+  std::ofstream(program + "/Orba/languages/MainMenuen.db") << "table";
+  std::ofstream(program + "/Orba/bin/orba")
+      << "#!/bin/sh\necho \"settings=$ORBA_SETTINGS user=$ORBA_USER_SETTINGS\"\n";
+  fs::permissions(program + "/Orba/bin/orba", fs::perms::owner_all);
+
+  const ProcessResult made = run(std::string(MAKE_DEMO) + " '--program=" + program + "' \"" + demo + "\"");
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  const std::string settings = readFile(demo + "/orba.ini");
+  EXPECT_NE(settings.find("\npgmdrive=" + program + "\n"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("\ndatadrive=" + demo + "\n"), std::string::npos) << settings;
+  EXPECT_TRUE(fs::exists(demo + "/Orba/data1/cli.DB"));
+  EXPECT_FALSE(fs::exists(demo + "/Orba/bin")) << "the program folder is the installed one";
+  EXPECT_EQ(made.output.find("does not hold the program"), std::string::npos) << made.output;
+
+  // The names with a space and a quote are quoted for the shell.
+  const std::string command = printedCommand(made.output);
+  ASSERT_FALSE(command.empty()) << made.output;
+  const std::string script = base + "/start.sh";
+  std::ofstream(script) << command << "\n";
+  const ProcessResult started = run("sh '" + script + "'");
+  EXPECT_EQ(started.exitCode, 0);
+  EXPECT_EQ(started.output, "settings=" + demo + "/orba.ini user=" + demo + "/user.ini\n") << command;
+
+  std::error_code ec;
+  fs::remove_all(base, ec);
+}
+
+TEST(MakeDemoProgram, WithoutAnInstalledProgramTheDemosOwnFolderIsNamedWithWhatItLacks) {
+  const std::string root = freshFolder();
+  const ProcessResult made = makeDemo(root);
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  EXPECT_NE(readFile(root + "/orba.ini").find("\npgmdrive=" + root + "\n"), std::string::npos);
+  EXPECT_NE(made.output.find("the program folder " + root + "/Orba/bin does not hold the program yet"),
+            std::string::npos)
+      << made.output;
+  EXPECT_NE(made.output.find(root + "/Orba/bin/orba"), std::string::npos) << "names what is missing";
+  EXPECT_EQ(printedCommand(made.output), "ORBA_SETTINGS=" + root + "/orba.ini ORBA_USER_SETTINGS=" + root +
+                                             "/user.ini " + root + "/Orba/bin/orba");
+  std::error_code ec;
+  fs::remove_all(root, ec);
 }
 
 // Runs of their own, on folders that they change.
