@@ -1,6 +1,9 @@
 #include "ModuleLibrary.h"
 
+#include <utility>
 #include <vector>
+
+#include "ModuleMetaTypes.h"
 
 namespace orba::dispatch {
 
@@ -58,7 +61,22 @@ std::int32_t ModuleLibrary::callWithCatalogue(const TLinkSection& link, const QS
   return reinterpret_cast<OrbaShowDllFormWithCatalogue>(entry_)(link, &nameList, &codeList);
 }
 
+ModuleLibrary::~ModuleLibrary() { unload(); }
+
+ModuleLibrary::ModuleLibrary(ModuleLibrary&& other) noexcept { *this = std::move(other); }
+
+ModuleLibrary& ModuleLibrary::operator=(ModuleLibrary&& other) noexcept {
+  if (this == &other) return *this;
+  unload();
+  library_ = std::move(other.library_);
+  entry_ = std::exchange(other.entry_, nullptr);
+  errorNumber_ = other.errorNumber_;
+  errorText_ = std::move(other.errorText_);
+  return *this;
+}
+
 void ModuleLibrary::unload() {
+  if (entry_) forgetModuleMetaTypes(entry_);
   entry_ = nullptr;
   library_.unload();
 }

@@ -25,6 +25,12 @@ class ModuleLibrary {
   // the program folder.
   static ModuleLibrary load(const QString& programDir, const QString& name);
 
+  ModuleLibrary() = default;
+  // Unloads the library, and first what Qt keeps of it (ModuleMetaTypes.h).
+  ~ModuleLibrary();
+  ModuleLibrary(ModuleLibrary&& other) noexcept;
+  ModuleLibrary& operator=(ModuleLibrary&& other) noexcept;
+
   bool isLoaded() const { return entry_ != nullptr; }
   int errorNumber() const { return errorNumber_; }
   QString errorText() const { return errorText_; }
@@ -35,6 +41,7 @@ class ModuleLibrary {
   std::int32_t callWithCatalogue(const TLinkSection& link, const QStringList& names,
                                  const QStringList& codes);
 
+  // Forgets the library's types in Qt's registry, then unloads it.
   void unload();
 
  private:
