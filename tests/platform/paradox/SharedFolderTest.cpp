@@ -152,5 +152,54 @@ TEST_F(SharedFolder, ALockFileMadeByOneAccountCanBeTakenByTheOther) {
   ASSERT_TRUE(Finished(Start(accounts_[1], [&] { return AppendRecord(path_, {Value::Int(2)}).ok(); })));
 }
 
+TEST_F(SharedFolder, ALinkOneAccountPlantsNeverMakesAnotherWriterChangeItsTarget) {
+  // The second account's private file, and one only root may read.
+  const std::string mine = dir_.File("private-of-2");
+  const std::string roots = dir_.File("root-only");
+  ASSERT_TRUE(Finished(Start(accounts_[1], [&] {
+    testing::WriteFile(mine, "account 2's own\n");
+    return ::chmod(mine.c_str(), 0600) == 0;
+  })));
+  testing::WriteFile(roots, "root's own\n");
+  ASSERT_EQ(::chmod(roots.c_str(), 0600), 0);
+  struct stat mine_before, roots_before;
+  ASSERT_EQ(::stat(mine.c_str(), &mine_before), 0);
+  ASSERT_EQ(::stat(roots.c_str(), &roots_before), 0);
+
+  ASSERT_TRUE(Finished(Start(accounts_[0], [&] {
+    CreateOptions co;
+    co.key_field_count = 1;
+    return CreateTable(path_, {FieldDef::AutoInc("Id"), FieldDef::Memo("Note", 10)}, co).ok() && Commit(0);
+  })));
+  // The first account plants links at every name a commit creates, then
+  // the second account and root each change the table.
+  auto plant = [&](const std::string& target) {
+    return Finished(Start(accounts_[0], [&] {
+      for (const char* name : {"shared.db.pdxtmp", "shared.px.pdxtmp"}) {
+        ::unlink(dir_.File(name).c_str());
+        if (::symlink(target.c_str(), dir_.File(name).c_str()) != 0) return false;
+      }
+      return true;
+    }));
+  };
+  ASSERT_TRUE(plant(mine));
+  EXPECT_TRUE(Finished(Start(accounts_[1], [&] { return Commit(0); })));
+  ASSERT_TRUE(plant(roots));
+  EXPECT_TRUE(Commit(0));
+
+  struct stat mine_after, roots_after;
+  ASSERT_EQ(::stat(mine.c_str(), &mine_after), 0);
+  ASSERT_EQ(::stat(roots.c_str(), &roots_after), 0);
+  EXPECT_EQ(testing::ReadFile(mine), "account 2's own\n");
+  EXPECT_EQ(testing::ReadFile(roots), "root's own\n");
+  EXPECT_EQ(mine_after.st_mode, mine_before.st_mode);
+  EXPECT_EQ(mine_after.st_uid, mine_before.st_uid);
+  EXPECT_EQ(mine_after.st_gid, mine_before.st_gid);
+  EXPECT_EQ(roots_after.st_mode, roots_before.st_mode);
+  EXPECT_EQ(roots_after.st_uid, roots_before.st_uid);
+  EXPECT_EQ(roots_after.st_gid, roots_before.st_gid);
+  EXPECT_EQ(testing::ReadAll(path_).size(), 3u);
+}
+
 }  // namespace
 }  // namespace orba::pdx
