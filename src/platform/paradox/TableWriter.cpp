@@ -757,6 +757,10 @@ Status TableWriter::Commit() {
     return s;
   };
 
+  // Names this commit creates that must be on disk before its commit
+  // point: the index files' replacements, a new .MB.
+  bool new_names = !indexes_.empty();
+
   // 1. Blob values.
   std::vector<BlobFileWriter::Item> items;
   std::vector<std::pair<size_t, size_t>> owners;  // row, field
@@ -769,6 +773,7 @@ Status TableWriter::Commit() {
   if (!items.empty()) {
     const std::string mb = CompanionPath(env_, path_, "mb");
     const bool create = !env_->Exists(mb);
+    new_names = new_names || create;
     Status s = BlobFileWriter::Open(
         env_, mb, create ? path_ : std::string(), [this] { return CommittedBlobEnd(); }, &blobs);
     if (!s.ok()) return not_stored(s);
@@ -819,10 +824,12 @@ Status TableWriter::Commit() {
     prepare(index.files.x, images[i].x, false);
     prepare(!index.files.y.empty() ? index.files.y : TreePathFor(index.files.x), images[i].y, true);
   }
-  // The replacements' names must be on disk before the table changes:
-  // after a crash past the commit point they are what marks the old index
-  // files as out of date.
-  if (s.ok() && !indexes_.empty()) s = env_->SyncDir(DirName(path_));
+  // The new names must be on disk before the table changes: a new .MB
+  // holds values the new .DB points to, and after a crash past the commit
+  // point the index files' replacements are what marks the old ones as out
+  // of date. A folder's changes reach the disk in no promised order
+  // without a sync.
+  if (s.ok() && new_names) s = env_->SyncDir(DirName(path_));
   if (!s.ok()) return not_stored(s);
 
   // 3. The commit point.
@@ -832,9 +839,21 @@ Status TableWriter::Commit() {
   // 4. From here on the change is stored: nothing below is a failure.
   dirty_ = false;
   std::vector<std::string> notes;
+  // The commit point must be on disk before an index file is replaced: a
+  // new X file and .PX beside the old .DB would pass for current. If the
+  // folder cannot be synced, the replacements wait (readers see the old
+  // files as out of date) for the next writer.
+  bool ordered = true;
+  if (!indexes_.empty()) {
+    s = env_->SyncDir(DirName(path_));
+    if (!s.ok()) {
+      ordered = false;
+      notes.push_back("the folder could not be synced (" + s.message() + ")");
+    }
+  }
   bool x_waits = false;
   for (const Replacement& r : replacements) {
-    if (r.tree && x_waits) {
+    if (!ordered || (r.tree && x_waits)) {
       waiting_.emplace_back(r.waiting, r.file);
       continue;
     }
@@ -894,10 +913,40 @@ Status TableWriter::CreateIndex(const std::string& field) {
   SecondaryIndex created;
   Status s = NewSingleFieldIndex(table_.get(), which, SingleFieldIndexPath(path_, which), &created);
   if (!s.ok()) return s;
+  return AddIndex(std::move(created));
+}
+
+Status TableWriter::CreateIndex(const IndexDefinition& definition) {
+  note_.clear();
+  if (dirty_) return Status::InvalidArgument(name_, "an index is created on a table without pending changes");
+  // The first .XGn free, n = 0..9, in the letter case of the .DB's extension.
+  const std::string base = BaseName(path_);
+  const std::string ext = base.substr(base.rfind('.') + 1);
+  const bool upper = !ext.empty() && std::isupper(static_cast<unsigned char>(ext[0]));
+  std::string x_path;
+  for (char n = '0'; n <= '9' && x_path.empty(); ++n) {
+    const std::string x_ext = std::string(upper ? "XG" : "xg") + n;
+    const std::string y_ext = std::string(upper ? "YG" : "yg") + n;
+    if (FindCompanion(env_, path_, x_ext).empty() && FindCompanion(env_, path_, y_ext).empty())
+      x_path = WithExtension(path_, x_ext);
+  }
+  if (x_path.empty()) return Status::NotSupported(name_, "the table has ten composite indexes already");
+  for (const SecondaryIndex& index : indexes_) {
+    if (index.composite && !definition.name.empty() && index.x.index_name == definition.name)
+      return Status::InvalidArgument(
+          name_, "an index named '" + definition.name + "' exists already (" + BaseName(index.files.x) + ")");
+  }
+  SecondaryIndex created;
+  Status s = NewCompositeIndex(table_.get(), definition, x_path, &created);
+  if (!s.ok()) return s;
+  return AddIndex(std::move(created));
+}
+
+Status TableWriter::AddIndex(SecondaryIndex created) {
   const std::string x_path = created.files.x;
   indexes_.push_back(created);
   dirty_ = true;
-  s = Commit();
+  Status s = Commit();
   if (!s.ok()) {
     // Not stored: no file of the index was left, and the rows are as they were.
     indexes_.pop_back();

@@ -111,6 +111,10 @@ class TableWriter {
   // failure before the commit point, leaves every file as it was and the
   // writer as it was.
   Status CreateIndex(const std::string& field);
+  // Gives the table a composite index (.XGn, the first n free; see
+  // NewCompositeIndex for the layout and what is refused), committed at
+  // once as above. An index of the same name is InvalidArgument.
+  Status CreateIndex(const IndexDefinition& definition);
 
  private:
   struct Row {
@@ -126,6 +130,8 @@ class TableWriter {
   std::string BuildDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
                             std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts);
   Status CheckIndexes(const Row& row);
+  // Adds a new index to the writer's and commits the unchanged rows.
+  Status AddIndex(SecondaryIndex created);
   // Where the .MB blocks the committed records point to end.
   Result<uint64_t> CommittedBlobEnd();
   Status LoadSecondaryIndexes();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -369,6 +370,84 @@ TEST(ImpossibleValues, AnImpossibleDateOrAutoincrementNumberIsRefused) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0][0], Value::Int(1)) << "a refused insert used up a number";
   EXPECT_EQ(rows[0][1].ToString(), "2026-02-28");
+}
+
+// Each field type's range and content, at its edges: the value just inside
+// is stored and read back, the one just outside refused with the field
+// named (the most negative integer of each width encodes as NULL).
+TEST(ValueLimits, EachFieldTakesWhatItCanHoldAndNothingElse) {
+  TempDir dir;
+  const std::string db = dir.File("limits.db");
+  ASSERT_TRUE(CreateTable(db,
+                          {FieldDef::Short("S"), FieldDef::Long("I"), FieldDef::Alpha("A", 4),
+                           FieldDef::Time("T"), FieldDef::Number("N")},
+                          CreateOptions())
+                  .ok());
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(db, WriteOptions(), &w).ok());
+  auto row = [](Value s, Value i, Value a, Value t, Value n) { return Record{s, i, a, t, n}; };
+  const Record low = row(Value::Int(-32767), Value::Int(-2147483647), Value::Text("abcd"), Value::Of(Time{0}),
+                         Value::Double(-1e308));
+  const Record high = row(Value::Int(32767), Value::Int(2147483647), Value::Text(std::string("x\x7F", 2)),
+                          Value::Of(Time{86399999}), Value::Double(1e308));
+  ASSERT_TRUE(w->Insert(low).ok());
+  ASSERT_TRUE(w->Insert(high).ok());
+  struct Bad {
+    Record record;
+    const char* field;
+  };
+  const Bad bad[] = {
+      {row(Value::Int(-32768), Value(), Value(), Value(), Value()), "'S'"},
+      {row(Value::Int(32768), Value(), Value(), Value(), Value()), "'S'"},
+      {row(Value(), Value::Int(-2147483648LL), Value(), Value(), Value()), "'I'"},
+      {row(Value(), Value::Int(2147483648LL), Value(), Value(), Value()), "'I'"},
+      {row(Value(), Value(), Value::Text(std::string("ab\0c", 4)), Value(), Value()), "'A'"},
+      {row(Value(), Value(), Value::Text("abcde"), Value(), Value()), "'A'"},
+      {row(Value(), Value(), Value(), Value::Of(Time{86400000}), Value()), "'T'"},
+      {row(Value(), Value(), Value(), Value::Of(Time{-1}), Value()), "'T'"},
+      {row(Value(), Value(), Value(), Value(), Value::Double(std::numeric_limits<double>::quiet_NaN())),
+       "'N'"},
+      {row(Value(), Value(), Value(), Value(), Value::Double(std::numeric_limits<double>::infinity())),
+       "'N'"},
+  };
+  for (const Bad& b : bad) {
+    const Status s = w->Insert(b.record);
+    EXPECT_TRUE(s.IsInvalidArgument()) << b.field << ": " << s.ToString();
+    EXPECT_NE(s.message().find(b.field), std::string::npos) << s.ToString();
+  }
+  ASSERT_TRUE(w->Commit().ok());
+  EXPECT_EQ(testing::ReadAll(db), (std::vector<Record>{low, high}));
+}
+
+// A .db numbers its blocks in 16 bits: a table may fill block 65535, and a
+// commit that would need block 65536 is refused with the table unchanged.
+TEST(ValueLimits, ATableFillsItsLastBlockNumberAndNoMore) {
+  auto env = NewMemEnv();
+  const std::string db = "/mem/wide.db";
+  CreateOptions co;
+  co.env = env.get();
+  co.block_size_kib = 1;  // one 510-byte record per 1 KiB block
+  ASSERT_TRUE(CreateTable(db, {FieldDef::Alpha("A", 255), FieldDef::Alpha("B", 255)}, co).ok());
+  WriteOptions wo;
+  wo.env = env.get();
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(db, wo, &w).ok());
+  for (int i = 0; i < 65535; ++i) ASSERT_TRUE(w->Insert({Value::Text(std::to_string(i)), Value()}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  ASSERT_TRUE(w->Insert({Value::Text("one too many"), Value()}).ok());
+  const Status s = w->Commit();
+  EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+  EXPECT_NE(s.message().find("65535 blocks"), std::string::npos) << s.ToString();
+  w.reset();
+  OpenOptions oo;
+  oo.env = env.get();
+  std::unique_ptr<Table> t;
+  ASSERT_TRUE(Table::Open(db, oo, &t).ok());
+  EXPECT_EQ(t->record_count(), 65535u);
+  EXPECT_EQ(t->header().file_blocks, 65535u);
+  Record last;
+  ASSERT_TRUE(t->ReadRecord(65534, &last).ok());
+  EXPECT_EQ(last[0].text(), "65534");
 }
 
 }  // namespace
