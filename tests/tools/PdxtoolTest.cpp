@@ -97,6 +97,91 @@ TEST_F(Pdxtool, AnImportWithOneBadRowLeavesTheTableByteIdentical) {
   }
 }
 
+// Input no table can hold is refused with its line and field, nothing
+// written: a day that does not exist, autoincrement numbers that are not
+// positive or that the table (or the file) has given already, a field the
+// first line names twice.
+TEST_F(Pdxtool, ImpossibleValuesAreRefusedWithTheirLineAndField) {
+  ASSERT_EQ(run({"create", "t.db", "Code:A:5*,N:+,Day:D,At:@"}).status, 0);
+  write("first.tsv", "Code\tDay\nA\t2024-02-29\nB\t\n");
+  ASSERT_EQ(run({"import", "t.db", "first.tsv"}).status, 0);
+  const QByteArray before = files("t");
+  struct Case {
+    const char* text;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"Code\tDay\nC\t2026-02-28\nD\t2026-02-30\n", "bad.tsv:3: field 'Day': '2026-02-30' is not a date"},
+      {"Code\tDay\nC\t2023-02-29\n", "bad.tsv:2: field 'Day': '2023-02-29' is not a date"},
+      {"Code\tDay\nC\t2026-04-31\n", "bad.tsv:2: field 'Day': '2026-04-31' is not a date"},
+      {"Code\tAt\nC\t2026-02-30 10:00:00\n",
+       "bad.tsv:2: field 'At': '2026-02-30 10:00:00' is not a timestamp"},
+      {"Code\tN\nC\t0\n", "bad.tsv:2: field 'N': '0' is not an autoincrement number"},
+      {"Code\tN\nC\t-4\n", "bad.tsv:2: field 'N': '-4' is not an autoincrement number"},
+      {"Code\tN\nC\t7\nD\t7\n", "bad.tsv:3: field 'N': the number 7 is taken already"},
+      {"Code\tN\nC\t2\n", "bad.tsv:2: field 'N': the number 2 is taken already"},
+      {"Code\tDay\tcode\nC\t\tD\n", "bad.tsv:1: field 'Code' is named twice"},
+  };
+  for (const Case& c : cases) {
+    write("bad.tsv", c.text);
+    const Outcome o = run({"import", "t.db", "bad.tsv"});
+    EXPECT_EQ(o.status, 1) << c.says;
+    EXPECT_TRUE(o.err.contains(c.says)) << o.err.toStdString();
+    EXPECT_EQ(files("t"), before) << c.says << ": the table changed";
+  }
+  const Case sets[] = {{"2026-02-30", "field 'Day': '2026-02-30' is not a date"}};
+  for (const Case& c : sets) {
+    const Outcome o = run({"set", "t.db", "1", "Day", c.text});
+    EXPECT_EQ(o.status, 1) << c.says;
+    EXPECT_TRUE(o.err.contains(c.says)) << o.err.toStdString();
+  }
+  for (const char* n : {"0", "-1", "2"}) {
+    const Outcome o = run({"set", "t.db", "1", "N", n});
+    EXPECT_EQ(o.status, 1) << n;
+    EXPECT_TRUE(o.err.contains("field 'N'")) << o.err.toStdString();
+  }
+  EXPECT_EQ(files("t"), before);
+  EXPECT_EQ(run({"set", "t.db", "1", "N", "1"}).status, 0) << "its own number is no duplicate";
+  EXPECT_EQ(run({"set", "t.db", "1", "N", "40"}).status, 0);
+  EXPECT_EQ(run({"dump", "t.db"}).out, "Code\tN\tDay\tAt\nA\t40\t2024-02-29\t\nB\t2\t\t\n");
+}
+
+// A memo file damaged in one block header: a change is refused and every
+// other record keeps its memo; the file is not cut.
+TEST_F(Pdxtool, ADamagedMemoFileIsNeitherCutNorWrittenBySet) {
+  ASSERT_EQ(run({"create", "t.db", "Id:I*,Note:M:10"}).status, 0);
+  QString rows = "Id\tNote\n";
+  for (int i = 0; i < 20; ++i) rows += QString("%1\t%2\n").arg(i).arg(QString(3000 + i, QChar('a' + i)));
+  write("rows.tsv", rows);
+  ASSERT_EQ(run({"import", "t.db", "rows.tsv"}).status, 0);
+  QFile mb(dir.filePath("t.mb"));
+  ASSERT_TRUE(mb.open(QIODevice::ReadWrite));
+  QByteArray bytes = mb.readAll();
+  // The units word of the fifth block (after the header): it now claims to
+  // run far past the end of the file.
+  const int block = 5 * 4096;
+  ASSERT_EQ(bytes[block], 2);
+  bytes[block + 1] = '\xFF';
+  bytes[block + 2] = '\x7F';
+  mb.seek(0);
+  mb.write(bytes);
+  mb.close();
+  const QByteArray before = files("t");
+  const Outcome o = run({"set", "t.db", "10", "Note", QString(3000, 'Z')});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(o.err.contains("t.mb")) << o.err.toStdString();
+  EXPECT_EQ(files("t"), before);
+  std::unique_ptr<orba::pdx::Table> t;
+  ASSERT_TRUE(orba::pdx::Table::Open(dir.filePath("t.db").toStdString(), {}, &t).ok());
+  for (uint32_t i = 0; i < 20; ++i) {
+    if (i == 4) continue;  // the record of the damaged block
+    orba::pdx::Record r;
+    ASSERT_TRUE(t->ReadRecord(i, &r).ok()) << i;
+    EXPECT_EQ(r[1].text(), std::string(3000 + i, static_cast<char>('a' + i)))
+        << "record " << i << " lost its memo";
+  }
+}
+
 TEST_F(Pdxtool, SetAndDeleteChangeOneRecordOrNothing) {
   ASSERT_EQ(run({"create", "t.db", "Code:A:5*,Amount:$"}).status, 0);
   write("rows.tsv", "Code\tAmount\nA\t1\nB\t2\nC\t3\n");

@@ -80,7 +80,7 @@ bool ParseDate(std::string_view text, pdx::Date* out) {
   const std::string s(text);
   const bool negative = !s.empty() && s[0] == '-';
   if (std::sscanf(s.c_str() + (negative ? 1 : 0), "%d-%u-%u%c", &y, &m, &d, &extra) != 3) return false;
-  if (m < 1 || m > 12 || d < 1 || d > 31) return false;
+  if (!pdx::Date::IsValidYmd(negative ? -y : y, m, d)) return false;
   *out = pdx::Date::FromYmd(negative ? -y : y, m, d);
   return true;
 }
@@ -129,6 +129,8 @@ bool ParseValue(const pdx::FieldDef& field, std::string_view escaped, Value* out
     case FieldType::kAutoInc: {
       int64_t v = 0;
       if (!Number(text, &v)) return *error = "'" + text + "' is not a whole number", false;
+      if (field.type == FieldType::kAutoInc && v <= 0)
+        return *error = "'" + text + "' is not an autoincrement number (they count from 1)", false;
       *out = Value::Int(v);
       return true;
     }
@@ -148,7 +150,8 @@ bool ParseValue(const pdx::FieldDef& field, std::string_view escaped, Value* out
       return *error = "'" + text + "' is neither true nor false", false;
     case FieldType::kDate: {
       pdx::Date d;
-      if (!ParseDate(text, &d)) return *error = "'" + text + "' is not a date (YYYY-MM-DD)", false;
+      if (!ParseDate(text, &d))
+        return *error = "'" + text + "' is not a date (YYYY-MM-DD, a day that exists)", false;
       *out = Value::Of(d);
       return true;
     }
@@ -164,7 +167,7 @@ bool ParseValue(const pdx::FieldDef& field, std::string_view escaped, Value* out
       pdx::Time t;
       if (space == std::string::npos || !ParseDate(text.substr(0, space), &d) ||
           !ParseTime(text.substr(space + 1), &t))
-        return *error = "'" + text + "' is not a timestamp (YYYY-MM-DD HH:MM:SS)", false;
+        return *error = "'" + text + "' is not a timestamp (YYYY-MM-DD HH:MM:SS, a day that exists)", false;
       *out = Value::Of(pdx::Timestamp{static_cast<int64_t>(d.days) * 86400000 + t.ms});
       return true;
     }

@@ -7,6 +7,7 @@
 //   pdxtool index TABLE.db FIELD
 //
 // Every change is all or nothing: bad input leaves the table as it was.
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "FieldList.h"
@@ -61,8 +63,9 @@ const Command kCommands[] = {
      "pdxtool import TABLE.db FILE.tsv\n"
      "  Appends the rows of FILE.tsv, written as dump writes them: a first line of field names (any of\n"
      "  the table's, in any order; the others are left NULL), then one line per record. All rows or\n"
-     "  none: a row that does not convert, a duplicate key or a locked table leaves the table as it\n"
-     "  was, and the error names the line and the field.\n"},
+     "  none: a row that does not convert (a day that does not exist, an autoincrement number below 1\n"
+     "  or one the table holds already), a field named twice, a duplicate key or a locked table leaves\n"
+     "  the table as it was, and the error names the line and the field.\n"},
     {"delete", 2,
      "pdxtool delete TABLE.db N\n"
      "  Deletes record N, counted from 1 in the order dump prints.\n"},
@@ -170,6 +173,25 @@ int Commit(TableWriter& w) {
   return 0;
 }
 
+// The values the table's autoincrement fields hold, by field: a value given
+// in a change must be none of them (the table gives each number once).
+using UsedNumbers = std::map<size_t, std::set<int64_t>>;
+
+Status CollectAutoIncrements(TableWriter& w, UsedNumbers* used) {
+  used->clear();
+  for (size_t f = 0; f < w.fields().size(); ++f)
+    if (w.fields()[f].type == orba::pdx::FieldType::kAutoInc) (*used)[f];
+  if (used->empty()) return Status::OK();
+  Record r;
+  for (uint32_t i = 0; i < w.record_count(); ++i) {
+    Status s = w.Get(i, &r);
+    if (!s.ok()) return s;
+    for (auto& [f, numbers] : *used)
+      if (!r[f].is_null()) numbers.insert(r[f].int_value());
+  }
+  return Status::OK();
+}
+
 int Import(const std::string& path, const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return Fail(file + ": cannot be read");
@@ -185,8 +207,13 @@ int Import(const std::string& path, const std::string& file) {
     if (!tool::Unescape(escaped, &name, &error)) return Fail(file + ":1: " + error);
     const int index = FieldIndex(*w, name);
     if (index < 0) return Fail(file + ":1: the table has no field '" + name + "'");
+    if (std::find(columns.begin(), columns.end(), index) != columns.end())
+      return Fail(file + ":1: field '" + w->fields()[static_cast<size_t>(index)].name + "' is named twice");
     columns.push_back(index);
   }
+  UsedNumbers used;
+  s = CollectAutoIncrements(*w, &used);
+  if (!s.ok()) return Fail(s);
   for (int number = 2; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::string where = file + ":" + std::to_string(number);
@@ -198,8 +225,12 @@ int Import(const std::string& path, const std::string& file) {
     for (size_t c = 0; c < columns.size(); ++c) {
       const FieldDef& field = w->fields()[static_cast<size_t>(columns[c])];
       std::string error;
-      if (!tool::ParseValue(field, values[c], &record[static_cast<size_t>(columns[c])], &error))
+      const size_t at = static_cast<size_t>(columns[c]);
+      if (!tool::ParseValue(field, values[c], &record[at], &error))
         return Fail(where + ": field '" + field.name + "': " + error);
+      if (used.count(at) && !record[at].is_null() && !used[at].insert(record[at].int_value()).second)
+        return Fail(where + ": field '" + field.name + "': the number " +
+                    std::to_string(record[at].int_value()) + " is taken already");
     }
     s = w->Insert(record);
     if (!s.ok()) return Fail(where + ": " + s.message());
@@ -242,8 +273,18 @@ int Set(const std::string& path, const std::string& number, const std::string& f
   s = w->Get(index, &record);
   if (!s.ok()) return Fail(s);
   std::string error;
-  if (!tool::ParseValue(w->fields()[static_cast<size_t>(f)], value, &record[static_cast<size_t>(f)], &error))
+  const size_t at = static_cast<size_t>(f);
+  const Value old = record[at];
+  if (!tool::ParseValue(w->fields()[at], value, &record[at], &error))
     return Fail("field '" + field + "': " + error);
+  if (w->fields()[at].type == orba::pdx::FieldType::kAutoInc && !record[at].is_null() && record[at] != old) {
+    UsedNumbers used;
+    s = CollectAutoIncrements(*w, &used);
+    if (!s.ok()) return Fail(s);
+    if (used[at].count(record[at].int_value()))
+      return Fail("field '" + field + "': the number " + std::to_string(record[at].int_value()) +
+                  " is taken already");
+  }
   s = w->Update(index, record);
   return s.ok() ? Commit(*w) : Fail(s);
 }

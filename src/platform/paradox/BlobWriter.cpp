@@ -26,11 +26,12 @@ std::string BlobFileWriter::EmptyFile() {
   return h;
 }
 
-Status BlobFileWriter::Open(Env* env, const std::string& path, bool create,
-                            std::unique_ptr<BlobFileWriter>* writer) {
+Status BlobFileWriter::Open(Env* env, const std::string& path, const std::string& create_like,
+                            const CommittedEnd& committed_end, std::unique_ptr<BlobFileWriter>* writer) {
+  const bool create = !create_like.empty();
   if (!create && !env->Exists(path)) return Status::NotFound(BaseName(path), "blob file missing");
   std::unique_ptr<WritableFile> file;
-  Status s = env->OpenWritable(path, create, &file);
+  Status s = create ? env->CreateWritable(path, create_like, &file) : env->OpenWritable(path, false, &file);
   if (!s.ok()) return s;
   std::unique_ptr<BlobFileWriter> w(new BlobFileWriter(std::move(file), BaseName(path)));
   if (create) {
@@ -39,13 +40,19 @@ Status BlobFileWriter::Open(Env* env, const std::string& path, bool create,
   }
   std::unique_ptr<RandomAccessFile> reader;
   if (s.ok()) s = env->OpenRandomAccess(path, &reader);
-  if (s.ok()) s = w->Load(reader.get());
+  if (s.ok()) s = w->Load(reader.get(), committed_end);
   if (!s.ok()) return s;
   *writer = std::move(w);
   return Status::OK();
 }
 
-Status BlobFileWriter::Load(RandomAccessFile* reader) {
+namespace {
+
+uint16_t NextModNr(uint16_t counter) { return static_cast<uint16_t>(counter == 0xFFFF ? 1 : counter + 1); }
+
+}  // namespace
+
+Status BlobFileWriter::Load(RandomAccessFile* reader, const CommittedEnd& committed_end) {
   const uint64_t size = reader->Size();
   std::string head;
   Status s = reader->Read(0, f::kMbUnit, &head);
@@ -53,10 +60,9 @@ Status BlobFileWriter::Load(RandomAccessFile* reader) {
   if (head.size() < f::kMbUnit || head[0] != static_cast<char>(f::kMbHeaderBlock))
     return Status::Corruption(name_, "not a blob file (bad header block)");
   counter_ = GetU16(head.data() + f::kMbHeaderCounter);
-  // Walk the blocks. A block that claims to run past the end of the file can
-  // only be an append cut short by a crash (the table never refers to it),
-  // so it is cut off. Anything else unexpected is left alone: we append
-  // after it.
+  // Walk the blocks. A block that claims to run past the end of the file is
+  // either an append cut short by a crash or damage; anything else
+  // unexpected is left alone: we append after it.
   uint64_t off = 0;
   uint64_t cut = size;
   while (off < size) {
@@ -77,6 +83,20 @@ Status BlobFileWriter::Load(RandomAccessFile* reader) {
     off += units * f::kMbUnit;
   }
   if (cut < size) {
+    // Cutting behind a block a committed record points to would take its
+    // value (and the values after it) away: only the tail the interrupted
+    // append wrote may go.
+    Result<uint64_t> floor = committed_end ? committed_end() : Result<uint64_t>(size);
+    if (!floor.ok()) return floor.status();
+    bool appended = false;
+    s = IsInterruptedAppend(reader, cut, &appended);
+    if (!s.ok()) return s;
+    if (cut < floor.value() || !appended)
+      return Status::Corruption(name_,
+                                "the block at offset " + std::to_string(cut) +
+                                    " claims to run past the end of the file and is not an interrupted "
+                                    "append (records point to it or past it): the file is damaged and "
+                                    "was not changed");
     s = file_->Truncate(cut);
     if (s.ok()) s = file_->Sync();
     if (!s.ok()) return s;
@@ -84,6 +104,30 @@ Status BlobFileWriter::Load(RandomAccessFile* reader) {
   end_ = (std::min(cut, size) + f::kMbUnit - 1) / f::kMbUnit * f::kMbUnit;
   opened_end_ = end_;
   opened_counter_ = counter_;
+  return Status::OK();
+}
+
+Status BlobFileWriter::IsInterruptedAppend(RandomAccessFile* reader, uint64_t offset, bool* yes) const {
+  // An append writes its blocks with the next modification number and
+  // raises the header's counter to it only once they are durable.
+  const uint16_t mod = NextModNr(counter_);
+  std::string b;
+  Status s = reader->Read(offset, f::kMbUnit, &b);
+  if (!s.ok()) return s;
+  *yes = true;
+  if (b.size() < 3) return Status::OK();
+  const auto* p = reinterpret_cast<const uint8_t*>(b.data());
+  if (p[0] == f::kMbSingleBlob) {
+    *yes = b.size() < f::kMbSingleHeader || GetU16(p + 7) == mod;
+  } else if (p[0] == f::kMbSubAllocated) {
+    for (size_t e = 0; e < f::kMbSubEntryCount; ++e) {
+      const size_t at = f::kMbSubEntries + e * f::kMbSubEntrySize;
+      if (at + f::kMbSubEntrySize > b.size()) break;
+      if (p[at] != 0 && GetU16(p + at + 2) != mod) *yes = false;
+    }
+  } else {
+    *yes = false;
+  }
   return Status::OK();
 }
 
@@ -109,7 +153,7 @@ Status BlobFileWriter::Append(const std::vector<Item>& items, std::vector<BlobDe
   appended_ = true;
   // One modification number for everything written by this commit; the
   // header counter is kept >= every number in use.
-  const uint16_t mod = static_cast<uint16_t>(counter_ == 0xFFFF ? 1 : counter_ + 1);
+  const uint16_t mod = NextModNr(counter_);
   std::string buf;
   const uint64_t base = end_;
 

@@ -6,6 +6,7 @@
 // values is left for a rebuild to reclaim.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,9 +19,21 @@ namespace orba::pdx {
 
 class BlobFileWriter {
  public:
-  // Opens (or with create=true makes) the .MB at path. An append cut short
-  // by a crash is cut off again here.
-  static Status Open(Env* env, const std::string& path, bool create, std::unique_ptr<BlobFileWriter>* writer);
+  // Where the blocks that committed records point to end, in bytes from
+  // the start of the .MB (judged from the records, not from the blocks'
+  // own headers, which may be what is damaged). Asked only when the file's
+  // tail looks like an interrupted append.
+  using CommittedEnd = std::function<Result<uint64_t>()>;
+
+  // Opens the .MB at path or, when `create_like` names the table, makes it
+  // new (Env::CreateWritable) with the table's access. An append cut short
+  // by a crash is cut off again here, and only such an append: a block that
+  // claims to run past the end of the file is cut off when it lies past
+  // every block a committed record points to and carries the modification
+  // number of the append that was under way (the header's counter + 1).
+  // Anything else is damage: Corruption naming the .MB, nothing written.
+  static Status Open(Env* env, const std::string& path, const std::string& create_like,
+                     const CommittedEnd& committed_end, std::unique_ptr<BlobFileWriter>* writer);
 
   struct Item {
     std::string data;     // bytes as stored (graphics include their prefix)
@@ -39,7 +52,10 @@ class BlobFileWriter {
  private:
   BlobFileWriter(std::unique_ptr<WritableFile> file, std::string name)
       : file_(std::move(file)), name_(std::move(name)) {}
-  Status Load(RandomAccessFile* reader);
+  Status Load(RandomAccessFile* reader, const CommittedEnd& committed_end);
+  // True when the block at `offset` (which runs past the end of the file)
+  // shows only the modification number the interrupted append gave it.
+  Status IsInterruptedAppend(RandomAccessFile* reader, uint64_t offset, bool* yes) const;
 
   std::unique_ptr<WritableFile> file_;
   std::string name_;

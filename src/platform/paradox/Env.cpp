@@ -188,4 +188,15 @@ class MemEnv final : public Env {
 
 std::unique_ptr<Env> NewMemEnv() { return std::make_unique<MemEnv>(); }
 
+Status Env::CreateWritable(const std::string& path, const std::string& model,
+                           std::unique_ptr<WritableFile>* file) {
+  if (Exists(path)) return Status::IOError(path, "cannot create: something of that name is there already");
+  Status s = OpenWritable(path, true, file);
+  if (s.ok()) s = CopyAccess(model, path);
+  if (!s.ok()) file->reset();
+  return s;
+}
+
+bool Env::IsLink(const std::string&) { return false; }
+
 }  // namespace orba::pdx

@@ -66,11 +66,24 @@ class Env {
   // NotFound when the file does not exist; IOError when it is not a regular
   // file (see OpenWritable).
   virtual Status OpenRandomAccess(const std::string& path, std::unique_ptr<RandomAccessFile>* file) = 0;
-  // Creates the file if missing; empties it first when truncate is true.
-  // Only regular files are opened, for reading and writing: a FIFO, a device
-  // or a directory (or a link to one) is refused without blocking on it.
+  // Opens a file for writing, creating it if missing (the engine itself
+  // creates files only with CreateWritable); empties it first when truncate
+  // is true. Only regular files are opened, for reading and writing: a FIFO,
+  // a device or a directory is refused without blocking on it, and a
+  // symbolic link is never written through.
   virtual Status OpenWritable(const std::string& path, bool truncate,
                               std::unique_ptr<WritableFile>* file) = 0;
+  // Creates `path` as a new, empty file for writing. Whatever is at that
+  // name already (a file, or a link planted by another account) makes it
+  // fail: nothing there is opened, followed or changed. The new file is
+  // private until it is given, through the open file and never by its name,
+  // the access of `model` (see CopyAccess; empty: the folder's defaults).
+  // A model that is a symbolic link is refused. The default implementation,
+  // for test environments, is Exists + OpenWritable + CopyAccess.
+  virtual Status CreateWritable(const std::string& path, const std::string& model,
+                                std::unique_ptr<WritableFile>* file);
+  // True when `path` itself is a symbolic link (whatever it points to).
+  virtual bool IsLink(const std::string& path);
   // Atomically replaces `to` with `from`.
   virtual Status Rename(const std::string& from, const std::string& to) = 0;
   virtual Status Remove(const std::string& path) = 0;

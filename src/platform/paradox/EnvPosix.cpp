@@ -24,14 +24,17 @@ Status PosixError(const std::string& path, const char* what, int err) {
   return Status::IOError(path, msg);
 }
 
-// Opens a file that must be regular, without ever blocking on a FIFO or a
-// device: O_NONBLOCK for the open itself, the type checked on the open
-// descriptor (so a link is judged by what it points to), then blocking mode
-// again for the reads and writes.
-Status OpenRegular(const std::string& path, int flags, mode_t mode, const char* what, int* fd_out,
-                   struct stat* st) {
-  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
-  if (fd < 0) return PosixError(path, what, errno);
+// The message for an open that met a symbolic link where O_NOFOLLOW forbids
+// one: the engine never writes through a link, which in a shared folder may
+// have been planted by another account to point at a file of the writer's.
+Status LinkRefused(const std::string& path) {
+  return Status::IOError(path, "is a symbolic link, which is never written through");
+}
+
+// Checks that an open descriptor is a regular file (so a link is judged by
+// what it points to) and puts it back in blocking mode for the reads and
+// writes; closes it otherwise.
+Status CheckRegular(const std::string& path, int fd, struct stat* st) {
   if (::fstat(fd, st) != 0) {
     const int err = errno;
     ::close(fd);
@@ -48,6 +51,22 @@ Status OpenRegular(const std::string& path, int flags, mode_t mode, const char* 
   }
   const int fl = ::fcntl(fd, F_GETFL);
   if (fl >= 0) ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
+  return Status::OK();
+}
+
+// Opens a file that must be regular, without ever blocking on a FIFO or a
+// device: O_NONBLOCK for the open itself, the type checked on the open
+// descriptor.
+Status OpenRegular(const std::string& path, int flags, mode_t mode, const char* what, int* fd_out,
+                   struct stat* st) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == ELOOP && (flags & O_NOFOLLOW)) return LinkRefused(path);
+    return PosixError(path, what, err);
+  }
+  Status s = CheckRegular(path, fd, st);
+  if (!s.ok()) return s;
   *fd_out = fd;
   return Status::OK();
 }
@@ -184,7 +203,7 @@ class PosixEnv final : public Env {
     struct stat st;
     // A new file is private until its access is given (CopyAccess): a
     // table's copy must not be readable by everyone, even for a moment.
-    Status s = OpenRegular(path, O_RDWR | O_CREAT, 0600, "cannot open for writing", &fd, &st);
+    Status s = OpenRegular(path, O_RDWR | O_CREAT | O_NOFOLLOW, 0600, "cannot open for writing", &fd, &st);
     if (!s.ok()) return s;
     if (truncate && st.st_size != 0) {
       if (::ftruncate(fd, 0) != 0) {
@@ -198,11 +217,59 @@ class PosixEnv final : public Env {
     return Status::OK();
   }
 
-  Status CopyAccess(const std::string& model, const std::string& path) override {
+  Status CreateWritable(const std::string& path, const std::string& model,
+                        std::unique_ptr<WritableFile>* file) override {
     struct stat want;
-    if (model.empty()) return FolderDefaults(path);
-    if (::stat(model.c_str(), &want) != 0) return PosixError(model, "cannot stat", errno);
-    return GiveAccess(path, want, want.st_mode & 07777);
+    if (!model.empty()) {
+      Status s = ModelAccess(model, &want);
+      if (!s.ok()) return s;
+    }
+    // O_EXCL with O_NOFOLLOW: whatever is at the name, a link above all, is
+    // neither followed nor opened. Callers remove a leftover of their own
+    // first, by unlink, which never follows a link either.
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      const int err = errno;
+      if (err == EEXIST)
+        return Status::IOError(path,
+                               "cannot create: something of that name is there already (a file or a link)");
+      return PosixError(path, "cannot create", err);
+    }
+    struct stat st;
+    Status s = CheckRegular(path, fd, &st);
+    if (!s.ok()) return s;
+    s = model.empty() ? FolderDefaults(fd, path) : GiveAccess(fd, path, want, want.st_mode & 07777);
+    if (!s.ok()) {
+      ::close(fd);
+      ::unlink(path.c_str());
+      return s;
+    }
+    file->reset(new PosixWritableFile(path, fd, 0));
+    return Status::OK();
+  }
+
+  bool IsLink(const std::string& path) override {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  }
+
+  Status CopyAccess(const std::string& model, const std::string& path) override {
+    // Through a descriptor opened without following a link, so that a link
+    // put at `path` cannot turn this into a chmod or chown of another file.
+    int fd = -1;
+    struct stat st;
+    Status s = OpenRegular(path, O_RDONLY | O_NOFOLLOW, 0, "cannot open", &fd, &st);
+    if (!s.ok()) return s;
+    struct stat want;
+    if (model.empty()) {
+      s = FolderDefaults(fd, path);
+    } else {
+      s = ModelAccess(model, &want);
+      if (s.ok()) s = GiveAccess(fd, path, want, want.st_mode & 07777);
+    }
+    ::close(fd);
+    return s;
   }
 
   Status Rename(const std::string& from, const std::string& to) override {
@@ -286,36 +353,52 @@ class PosixEnv final : public Env {
   }
 
   // Opens (creating when missing) a lock file; a new one takes the table's
-  // permission bits (without execute) and group.
+  // permission bits (without execute) and group, given through its
+  // descriptor. A link at the lock file's name is refused, never followed.
   static Status OpenLockFile(const std::string& path, const std::string& like, int* fd, struct stat* st) {
-    const int created = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int created =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (created >= 0) {
-      ::close(created);
-      struct stat model;
-      const Status s = !like.empty() && ::stat(like.c_str(), &model) == 0
-                           ? GiveAccess(path, model, model.st_mode & 0666)
-                           : FolderDefaults(path);
+      Status s = CheckRegular(path, created, st);
       if (!s.ok()) return s;
-    } else if (errno != EEXIST) {
-      return PosixError(path, "cannot create lock file", errno);
+      struct stat model;
+      s = !like.empty() && ModelAccess(like, &model).ok()
+              ? GiveAccess(created, path, model, model.st_mode & 0666)
+              : FolderDefaults(created, path);
+      if (!s.ok()) {
+        ::close(created);
+        return s;
+      }
+      *fd = created;
+      return Status::OK();
     }
-    return OpenRegular(path, O_RDWR, 0, "cannot open lock file", fd, st);
+    if (errno != EEXIST) return PosixError(path, "cannot create lock file", errno);
+    return OpenRegular(path, O_RDWR | O_NOFOLLOW, 0, "cannot open lock file", fd, st);
+  }
+
+  // The access a file takes from the table file it replaces or belongs to.
+  // That file's own, never what a link in its place points to.
+  static Status ModelAccess(const std::string& model, struct stat* want) {
+    if (::lstat(model.c_str(), want) != 0) return PosixError(model, "cannot stat", errno);
+    if (S_ISLNK(want->st_mode)) return LinkRefused(model);
+    return Status::OK();
   }
 
   // Gives `path` the owner (where the process may) and group of `model`,
   // then `mode`. A group that cannot be kept would lock the other accounts
   // out, so it is an error.
-  static Status GiveAccess(const std::string& path, const struct stat& model, mode_t mode) {
+  // Everything through the descriptor (fchown, fchmod): never by name.
+  static Status GiveAccess(int fd, const std::string& path, const struct stat& model, mode_t mode) {
     struct stat have;
-    if (::stat(path.c_str(), &have) != 0) return PosixError(path, "cannot stat", errno);
+    if (::fstat(fd, &have) != 0) return PosixError(path, "cannot stat", errno);
     if ((have.st_uid != model.st_uid || have.st_gid != model.st_gid) &&
-        ::chown(path.c_str(), model.st_uid, model.st_gid) != 0 && have.st_gid != model.st_gid &&
-        ::chown(path.c_str(), static_cast<uid_t>(-1), model.st_gid) != 0) {
+        ::fchown(fd, model.st_uid, model.st_gid) != 0 && have.st_gid != model.st_gid &&
+        ::fchown(fd, static_cast<uid_t>(-1), model.st_gid) != 0) {
       const int err = errno;
       return Status::IOError(path, "cannot give it the group " + std::to_string(model.st_gid) +
                                        " of its table: " + std::strerror(err));
     }
-    if ((have.st_mode & 07777) != mode && ::chmod(path.c_str(), mode) != 0)
+    if ((have.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0)
       return PosixError(path, "cannot give it the permissions of its table", errno);
     return Status::OK();
   }
@@ -323,12 +406,12 @@ class PosixEnv final : public Env {
   // A file new to its folder: in a set-group-ID folder (one shared by the
   // accounts of a group) the folder's read and write bits, the group coming
   // from the folder; elsewhere what the umask allows.
-  static Status FolderDefaults(const std::string& path) {
+  static Status FolderDefaults(int fd, const std::string& path) {
     struct stat folder;
     mode_t mode = 0666 & ~CurrentUmask();
     if (::stat(DirName(path).c_str(), &folder) == 0 && (folder.st_mode & S_ISGID))
       mode = folder.st_mode & 0666;
-    if (::chmod(path.c_str(), mode) != 0) return PosixError(path, "cannot set its permissions", errno);
+    if (::fchmod(fd, mode) != 0) return PosixError(path, "cannot set its permissions", errno);
     return Status::OK();
   }
 

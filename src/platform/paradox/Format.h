@@ -131,6 +131,7 @@ inline constexpr size_t kIndexEntryTrailer = 6;  // block, count, 0 as S values
 // ---- X files ----------------------------------------------------------------
 inline constexpr uint16_t kDescendingField = 0x8000;  // in an X file's field IDs
 inline constexpr uint8_t kIndexIgnoresCase = 0x01;    // in kIndexFlags
+inline constexpr uint8_t kIndexDescending = 0x10;     // in kIndexFlags: a field is descending
 inline constexpr uint8_t kIndexDistinct = 0x20;       // in kIndexFlags: seen only on distinct values
 
 // ---- the engine's own --------------------------------------------------------

@@ -112,13 +112,18 @@ Status EncodeField(const FieldDef& f, const Value& v, TextCodec* codec, uint8_t*
       const int64_t hi = width == 2 ? 32767 : 2147483647;
       if (v.int_value() < lo || v.int_value() > hi)
         return Status::InvalidArgument(what, "integer " + std::to_string(v.int_value()) + " is out of range");
+      // Autoincrement numbers count from 1: zero or a negative number is no
+      // number the table could have given.
+      if (f.type == FieldType::kAutoInc && v.int_value() <= 0)
+        return Status::InvalidArgument(
+            what, "autoincrement value " + std::to_string(v.int_value()) + " is not a positive number");
       EncodeInt(p, width, static_cast<int32_t>(v.int_value()));
       return Status::OK();
     }
     case FieldType::kDate:
       if (v.kind() != Value::Kind::kDate) return WrongKind(what, "a date");
-      if (v.date().days == std::numeric_limits<int32_t>::min())
-        return Status::InvalidArgument(what, "date out of range");
+      if (v.date().days == Date::kInvalidDays)
+        return Status::InvalidArgument(what, "not a valid date (a day that does not exist, or out of range)");
       EncodeInt(p, 4, v.date().days);
       return Status::OK();
     case FieldType::kTime:

@@ -404,34 +404,56 @@ class HeaderImage : public RandomAccessFile {
 
 }  // namespace
 
-Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_path, SecondaryIndex* index) {
+namespace {
+
+// An index's X header, laid out as Paradox lays out its own (see
+// NewSingleFieldIndex and NewCompositeIndex), checked as a header read from
+// disk would be.
+Status NewIndex(Table* table, const IndexDefinition& def, bool composite, const std::string& x_path,
+                SecondaryIndex* index) {
   *index = SecondaryIndex();
   const TableHeader& h = table->header();
   const std::string table_name = BaseName(table->path());
-  if (field >= h.field_count)
-    return Status::InvalidArgument(table_name, "no field " + std::to_string(field + 1));
-  const FieldDef& fd = h.fields[field];
-  auto refuse = [&](const std::string& why) {
-    return Status::NotSupported(table_name,
-                                "cannot index field '" + table->fields()[field].name + "': " + why);
-  };
-  if (!h.has_extension()) return refuse("the index layout of Paradox 3 tables is not known");
-  if (IsBlobType(fd.type))
-    return refuse(std::string("a ") + FieldTypeLetter(fd.type) + " field holds values no index orders");
-  if (fd.type == FieldType::kBytes) return refuse("Paradox indexes no bytes fields");
-  if (fd.type == FieldType::kBcd)
-    return refuse("whether its stored BCD bytes sort as its values is not known");
-  if (fd.type == FieldType::kAlpha && h.sort_order != 0)
-    return refuse("alpha values under sort order '" + h.sort_order_name +
-                  "' follow a collation that is not known, so their order could not be kept");
+  if (def.fields.empty()) return Status::InvalidArgument(table_name, "an index needs a field");
+  bool descending = false;
+  for (const IndexedField& field : def.fields) {
+    if (field.field >= h.field_count)
+      return Status::InvalidArgument(table_name, "no field " + std::to_string(field.field + 1));
+    const FieldDef& fd = h.fields[field.field];
+    auto refuse = [&](const std::string& why) {
+      return Status::NotSupported(table_name,
+                                  "cannot index field '" + table->fields()[field.field].name + "': " + why);
+    };
+    if (!h.has_extension()) return refuse("the index layout of Paradox 3 tables is not known");
+    if (IsBlobType(fd.type))
+      return refuse(std::string("a ") + FieldTypeLetter(fd.type) + " field holds values no index orders");
+    if (fd.type == FieldType::kBytes) return refuse("Paradox indexes no bytes fields");
+    if (fd.type == FieldType::kBcd)
+      return refuse("whether its stored BCD bytes sort as its values is not known");
+    if (fd.type == FieldType::kAlpha && h.sort_order != 0)
+      return refuse("alpha values under sort order '" + h.sort_order_name +
+                    "' follow a collation that is not known, so their order could not be kept");
+    // An .XGn without the flag that it ignores case was never seen holding
+    // alpha values: whether it would upper-case them is not known.
+    if (composite && fd.type == FieldType::kAlpha && !def.ignore_case)
+      return refuse("a composite index of alpha values is made only ignoring letter case");
+    descending = descending || field.descending;
+  }
+  if (def.name.find('\0') != std::string::npos)
+    return Status::InvalidArgument(table_name, "index name contains a NUL character");
 
-  // An entry: the value, then the record's primary key and block, or its
-  // number, block and offset.
+  // An entry: the indexed values, then the record's primary key and block,
+  // or its number, block and offset.
   struct XField {
     uint8_t type, size;
     std::string name;  // as stored
   };
-  std::vector<XField> xf = {{static_cast<uint8_t>(fd.type), fd.size, fd.name}};
+  std::vector<XField> xf;
+  for (const IndexedField& field : def.fields) {
+    const FieldDef& fd = h.fields[field.field];
+    xf.push_back({static_cast<uint8_t>(fd.type), fd.size, fd.name});
+  }
+  const size_t n = xf.size();
   if (h.keyed()) {
     for (size_t j = 0; j < h.key_field_count; ++j)
       xf.push_back({static_cast<uint8_t>(h.fields[j].type), h.fields[j].size, h.fields[j].name});
@@ -442,6 +464,7 @@ Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_pa
     xf.push_back({f::kShort, 2, "Tup Offset"});
   }
   const size_t fc = xf.size();
+  if (fc > f::kMaxFields) return Status::InvalidArgument(table_name, "too many fields in one index");
   size_t rs = 0;
   for (const XField& x : xf) rs += PhysicalSize(static_cast<FieldType>(x.type), x.size);
   // The table's block size, as in Paradox's files, unless an entry is wider.
@@ -452,9 +475,9 @@ Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_pa
                                    "index entries of " + std::to_string(rs) + " bytes do not fit a block");
 
   // Variable part: descriptors, pointers (meaningless on disk), the file's
-  // name, field names, field IDs (the indexed field's position, then the
-  // entry's own positions) and the sort order's name. A single-field index
-  // has no name.
+  // name, field names, field IDs (the indexed fields' positions, 0x8000 on
+  // a descending one, then the entry's own positions), the sort order's
+  // name and the index's name (none for a single-field index).
   std::string var;
   for (const XField& x : xf) {
     var.push_back(static_cast<char>(x.type));
@@ -473,29 +496,35 @@ Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_pa
   const size_t ids_at = f::kExtendedHeaderEnd + var.size();
   uint16_t high_id = 0;
   for (size_t i = 0; i < fc; ++i) {
-    const uint16_t id = static_cast<uint16_t>(i == 0 ? field + 1 : i + 1);
-    high_id = std::max(high_id, id);
+    const uint16_t position = static_cast<uint16_t>(i < n ? def.fields[i].field + 1 : i + 1);
+    high_id = std::max(high_id, position);
     char bytes[2];
-    PutU16(bytes, id);
+    PutU16(bytes,
+           static_cast<uint16_t>(position | (i < n && def.fields[i].descending ? f::kDescendingField : 0)));
     var.append(bytes, 2);
   }
   var += h.sort_order_name;
   var.push_back('\0');
+  if (composite) {
+    var += def.name;
+    var.push_back('\0');
+  }
   const size_t real = f::kExtendedHeaderEnd + var.size();
   const size_t hs = (real + 2047) / 2048 * 2048;
   if (hs > 0xFFFF) return Status::InvalidArgument(table_name, "index header too large");
 
-  // Fixed part, as in Paradox's own single-field indexes (CUSTOMER.X06 for
-  // the primary-key layout, TypSammlung.X02 for the record-number one).
+  // Fixed part, as in Paradox's own indexes (CUSTOMER.X06 for the
+  // primary-key layout, TypSammlung.X02 for the record-number one).
   // Counts, block numbers, stamps and the update time are the commit's.
   std::string x(hs, '\0');
   auto* p = reinterpret_cast<uint8_t*>(x.data());
   PutU16(p + f::kRecordSize, static_cast<uint16_t>(rs));
   PutU16(p + f::kHeaderSize, static_cast<uint16_t>(hs));
-  p[f::kFileType] = h.keyed() ? f::kFileTypeIndexByKey : f::kFileTypeIndexByNumber;
+  p[f::kFileType] = composite ? (h.keyed() ? f::kFileTypeCompositeByKey : f::kFileTypeCompositeByNumber)
+                              : (h.keyed() ? f::kFileTypeIndexByKey : f::kFileTypeIndexByNumber);
   p[f::kBlockSizeCode] = code;
   PutU16(p + f::kUnknown12, 5);  // small values of unknown meaning; 5 in CUSTOMER.X06
-  p[f::kIndexField] = static_cast<uint8_t>(field + 1);
+  p[f::kIndexField] = static_cast<uint8_t>(def.fields[0].field + 1);
   PutU16(p + f::kFieldCount, static_cast<uint16_t>(fc));
   PutU16(p + f::kKeyFieldCount, static_cast<uint16_t>(fc - 1));
   PutU32(p + f::kEncryption1, f::kEncryptionMarker4x);
@@ -506,6 +535,9 @@ Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_pa
   p[f::kUnknown3E] = 0x1F;
   p[f::kUnknown3E + 1] = 0x0F;
   PutU32(p + f::kAutoIncrement, h.auto_increment);
+  if (composite)
+    p[f::kIndexFlags] = static_cast<uint8_t>((def.ignore_case ? f::kIndexIgnoresCase : 0) |
+                                             (descending ? f::kIndexDescending : 0));
   PutU16(p + f::kRealHeaderSize, static_cast<uint16_t>(real));
   p[f::kUnknown56] = 0x20;
   PutU16(p + f::kFileVersion2, static_cast<uint16_t>(0x0100 + h.version));
@@ -516,7 +548,8 @@ Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_pa
   p[f::kUnknown6C] = 1;
   p[f::kUnknown6D] = 1;
   // Every single-field index of the survey holds its real header size less
-  // 0x61 (level 7) or 0x5E (levels 4 and 5) here.
+  // 0x61 (level 7) or 0x5E (levels 4 and 5) here; composite ones are given
+  // the same.
   PutU16(p + f::kUnknown6E, static_cast<uint16_t>(real - (h.version >= f::kVersion7 ? 0x61 : 0x5E)));
   std::memcpy(p + f::kExtendedHeaderEnd, var.data(), var.size());
 
@@ -525,6 +558,19 @@ Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_pa
   Status s = ReadTableHeader(&image, BaseName(x_path), HeaderKind::kSecondaryIndex, &index->x);
   if (s.ok()) s = CheckIndexHeader(h, index);
   return s;
+}
+
+}  // namespace
+
+Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_path, SecondaryIndex* index) {
+  IndexDefinition def;
+  def.fields = {{field, false}};
+  return NewIndex(table, def, false, x_path, index);
+}
+
+Status NewCompositeIndex(Table* table, const IndexDefinition& definition, const std::string& x_path,
+                         SecondaryIndex* index) {
+  return NewIndex(table, definition, true, x_path, index);
 }
 
 Status BuildSecondaryIndex(const SecondaryIndex& index, Table* table,

@@ -148,6 +148,25 @@ std::string SingleFieldIndexPath(const std::string& db_path, unsigned field);
 // is not known), any field of a Paradox 3 table.
 Status NewSingleFieldIndex(Table* table, unsigned field, const std::string& x_path, SecondaryIndex* index);
 
+// What a composite index (.XGn) indexes: fields in order, each ascending
+// or descending, its values' letter case ignored or not, and its name.
+struct IndexDefinition {
+  std::vector<IndexedField> fields;
+  bool ignore_case = false;
+  std::string name;
+};
+
+// A new composite index (.XGn) of `table`, laid out as Paradox's own: file
+// type 8 (by primary key) or 6 (by record number), flags 0x01 when it
+// ignores case and 0x10 when a field is descending, the fields' positions
+// with 0x8000 on a descending one, the name after the sort order's. As for
+// NewSingleFieldIndex, a commit builds its entries. NotSupported for the
+// fields NewSingleFieldIndex refuses, and for alpha fields in an index that
+// keeps letter case (such a file was never seen, so how Paradox would store
+// its values is not known).
+Status NewCompositeIndex(Table* table, const IndexDefinition& definition, const std::string& x_path,
+                         SecondaryIndex* index);
+
 // The stamp an index file carries, by its file type: the change counter
 // (0x2D) of an X file, the stamp (0x2C) of a .PX or Y file; -1 when the
 // file cannot be read.

@@ -80,15 +80,38 @@ Status ValidateDefinition(const std::string& name, const std::vector<FieldDef>& 
   return Status::OK();
 }
 
-// Writes a whole file, gives it the access of `model` (empty: the folder's
-// defaults for a new file) and makes it durable.
+// Removes what is at `path` (a leftover of ours, or a link someone put
+// there) by unlink, which never follows a link.
+Status RemoveLeftover(Env* env, const std::string& path) {
+  if (!env->Exists(path) && !env->IsLink(path)) return Status::OK();
+  Status s = env->Remove(path);
+  return s.IsNotFound() ? Status::OK() : s;
+}
+
+// Writes a whole new file, given the access of `model` (empty: the folder's
+// defaults for a new file), and makes it durable. What was at the name is
+// removed first and the file is created afresh (see Env::CreateWritable): a
+// link planted there is never followed.
 Status WriteWholeFile(Env* env, const std::string& path, const std::string& data, const std::string& model) {
+  Status s = RemoveLeftover(env, path);
   std::unique_ptr<WritableFile> file;
-  Status s = env->OpenWritable(path, true, &file);
+  if (s.ok()) s = env->CreateWritable(path, model, &file);
   if (s.ok()) s = file->Write(0, data);
-  if (s.ok()) s = env->CopyAccess(model, path);
   if (s.ok()) s = file->Sync();
   return s;
+}
+
+// A writer refuses a table any of whose files is a symbolic link: writing
+// through it would change a file that is not the table's (in a shared
+// folder, one an account planted to point at another's file), and
+// replacing it would silently move the table away from where it pointed.
+Status RefuseLinks(Env* env, const std::string& table, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) {
+    if (!part.empty() && env->IsLink(part))
+      return Status::NotSupported(
+          table, BaseName(part) + " is a symbolic link: a table is only written where its files are");
+  }
+  return Status::OK();
 }
 
 LockOptions TableLock(const std::string& table, std::chrono::milliseconds wait) {
@@ -236,9 +259,12 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
   Status s = env->Lock(path + kLockSuffix, TableLock(path, options.lock_wait), &w->lock_);
   if (!s.ok()) return s;
 
+  s = RefuseLinks(env, w->name_, {path, FindCompanion(env, path, "px"), FindCompanion(env, path, "mb")});
+  if (!s.ok()) return s;
+
   // A .DB replacement left behind never reached the commit point.
-  const std::string db_tmp = path + kTempSuffix;
-  if (env->Exists(db_tmp)) env->Remove(db_tmp);
+  s = RemoveLeftover(env, path + kTempSuffix);
+  if (!s.ok()) return s;
 
   OpenOptions oo;
   oo.env = env;
@@ -297,6 +323,11 @@ Status TableWriter::FinishInterruptedCommit(bool* finished) {
       continue;
     const std::string waiting = path_.find('/') == std::string::npos ? name : dir + "/" + name;
     const std::string file = path_.find('/') == std::string::npos ? target : dir + "/" + target;
+    if (env_->IsLink(waiting)) {
+      // Never ours: a replacement is always a file of its own.
+      env_->Remove(waiting);
+      continue;
+    }
     // Written for the table as it stands: the commit got past its commit
     // point, and this is the table's index. Anything else never counted.
     if (IndexFileStamp(env_, waiting) == table_->header().change_count) {
@@ -318,15 +349,71 @@ Status TableWriter::LoadSecondaryIndexes() {
   Status s = FindSecondaryIndexFiles(env_, path_, &files);
   if (!s.ok()) return s;
   std::vector<SecondaryIndex> loaded;
+  std::vector<std::string> repairs;
   for (const SecondaryIndexFiles& fl : files) {
+    s = RefuseLinks(env_, name_, {fl.x, fl.y});
+    if (!s.ok()) return s;
     SecondaryIndex index;
-    s = ReadSecondaryIndex(env_, fl, table_->header(), &index);
+    std::string repair;
+    s = LoadOrRepairIndex(fl, &index, &repair);
     if (!s.ok())
       return Status::NotSupported(name_, "table has secondary index " + BaseName(fl.x.empty() ? fl.y : fl.x) +
                                              ", which this engine cannot keep up to date: " + s.message());
+    if (!repair.empty()) repairs.push_back(std::move(repair));
     loaded.push_back(std::move(index));
   }
   indexes_ = std::move(loaded);
+  repairs_ = std::move(repairs);
+  return Status::OK();
+}
+
+Status TableWriter::LoadOrRepairIndex(const SecondaryIndexFiles& files, SecondaryIndex* index,
+                                      std::string* repair) {
+  // Every commit rebuilds every index from the table, so damage to an
+  // index file costs nothing but that file, as long as what the index is
+  // (its fields, its order) is still known. The X file says it; the Y file
+  // is derived from the X file alone.
+  Status x_status = files.x.empty() ? Status::NotFound(BaseName(files.y), "its index file is missing")
+                                    : ReadSecondaryIndex(env_, {files.x, ""}, table_->header(), index);
+  if (x_status.ok()) {
+    if (files.y.empty()) return Status::OK();
+    SecondaryIndex whole;
+    Status y_status = ReadSecondaryIndex(env_, files, table_->header(), &whole);
+    if (y_status.ok()) {
+      *index = std::move(whole);
+    } else {
+      // Rebuilt at its own name from the X file.
+      index->files.y = files.y;
+      *repair = "its index tree " + BaseName(files.y) + " was damaged (" + y_status.message() +
+                ") and has been rebuilt";
+    }
+    return Status::OK();
+  }
+  // The X file is missing or cannot be used. A single-field index (.Xnn,
+  // .Ynn) says by its name alone what it is: field nn, in its values'
+  // letter case, as Paradox makes every such index. A composite one's
+  // definition was in its X file: it cannot be made again faithfully.
+  const std::string any = files.x.empty() ? files.y : files.x;
+  std::string suffix;
+  SecondaryIndexFileKind(name_, BaseName(any), &suffix);
+  if (suffix.empty() || suffix[0] == 'G') return x_status;
+  const unsigned field = static_cast<unsigned>(std::stoul(suffix, nullptr, 16));
+  if (field < 1 || field > fields().size()) return x_status;
+  std::string x_path = files.x;
+  if (x_path.empty()) {
+    // The Y file's name with Y turned into X, in the same letter case.
+    x_path = files.y;
+    char& letter = x_path[x_path.size() - 3];
+    letter = letter == 'Y' ? 'X' : 'x';
+  }
+  SecondaryIndex rebuilt;
+  Status s = NewSingleFieldIndex(table_.get(), field - 1, x_path, &rebuilt);
+  if (!s.ok()) return x_status;
+  rebuilt.files.y = files.y;
+  *index = std::move(rebuilt);
+  *repair = "its index " + BaseName(x_path) +
+            (files.x.empty() ? " was missing" : " was damaged (" + x_status.message() + ")") +
+            " and has been rebuilt";
   return Status::OK();
 }
 
@@ -354,6 +441,34 @@ uint8_t TableWriter::CommitStamp() const {
 }
 
 const std::vector<FieldDef>& TableWriter::fields() const { return table_->fields(); }
+
+Result<uint64_t> TableWriter::CommittedBlobEnd() {
+  // The table as committed (not this writer's rows): until this commit's
+  // point, its records are the ones whose values must survive. A value's
+  // extent is taken from the record's length, not from the block's header.
+  uint64_t end = 0;
+  std::string raw;
+  for (uint32_t r = 0; r < table_->record_count(); ++r) {
+    Status s = table_->ReadRawRecord(r, &raw);
+    if (!s.ok()) return s;
+    size_t off = 0;
+    for (const FieldDef& fd : fields()) {
+      if (IsBlobType(fd.type)) {
+        const BlobDescriptor d =
+            DecodeBlobDescriptor(reinterpret_cast<const uint8_t*>(raw.data()) + off + BlobLeader(fd));
+        if (d.location != 0 && d.length > BlobLeader(fd)) {
+          const uint64_t block = d.location & ~uint32_t{0xFF};
+          const uint64_t units = (d.location & 0xFF) == f::kMbSingleIndex
+                                     ? (f::kMbSingleHeader + uint64_t{d.length} + f::kMbUnit - 1) / f::kMbUnit
+                                     : 1;
+          end = std::max(end, block + units * f::kMbUnit);
+        }
+      }
+      off += PhysicalSize(fd);
+    }
+  }
+  return end;
+}
 
 Status TableWriter::Get(uint32_t index, Record* record) {
   if (index >= rows_.size())
@@ -642,6 +757,10 @@ Status TableWriter::Commit() {
     return s;
   };
 
+  // Names this commit creates that must be on disk before its commit
+  // point: the index files' replacements, a new .MB.
+  bool new_names = !indexes_.empty();
+
   // 1. Blob values.
   std::vector<BlobFileWriter::Item> items;
   std::vector<std::pair<size_t, size_t>> owners;  // row, field
@@ -654,8 +773,9 @@ Status TableWriter::Commit() {
   if (!items.empty()) {
     const std::string mb = CompanionPath(env_, path_, "mb");
     const bool create = !env_->Exists(mb);
-    Status s = BlobFileWriter::Open(env_, mb, create, &blobs);
-    if (s.ok() && create) s = env_->CopyAccess(path_, mb);
+    new_names = new_names || create;
+    Status s = BlobFileWriter::Open(
+        env_, mb, create ? path_ : std::string(), [this] { return CommittedBlobEnd(); }, &blobs);
     if (!s.ok()) return not_stored(s);
     std::vector<BlobDescriptor> desc;
     s = blobs->Append(items, &desc);
@@ -702,12 +822,14 @@ Status TableWriter::Commit() {
   for (size_t i = 0; i < indexes_.size(); ++i) {
     const SecondaryIndex& index = indexes_[i];
     prepare(index.files.x, images[i].x, false);
-    prepare(index.has_tree() ? index.files.y : TreePathFor(index.files.x), images[i].y, true);
+    prepare(!index.files.y.empty() ? index.files.y : TreePathFor(index.files.x), images[i].y, true);
   }
-  // The replacements' names must be on disk before the table changes:
-  // after a crash past the commit point they are what marks the old index
-  // files as out of date.
-  if (s.ok() && !indexes_.empty()) s = env_->SyncDir(DirName(path_));
+  // The new names must be on disk before the table changes: a new .MB
+  // holds values the new .DB points to, and after a crash past the commit
+  // point the index files' replacements are what marks the old ones as out
+  // of date. A folder's changes reach the disk in no promised order
+  // without a sync.
+  if (s.ok() && new_names) s = env_->SyncDir(DirName(path_));
   if (!s.ok()) return not_stored(s);
 
   // 3. The commit point.
@@ -717,9 +839,21 @@ Status TableWriter::Commit() {
   // 4. From here on the change is stored: nothing below is a failure.
   dirty_ = false;
   std::vector<std::string> notes;
+  // The commit point must be on disk before an index file is replaced: a
+  // new X file and .PX beside the old .DB would pass for current. If the
+  // folder cannot be synced, the replacements wait (readers see the old
+  // files as out of date) for the next writer.
+  bool ordered = true;
+  if (!indexes_.empty()) {
+    s = env_->SyncDir(DirName(path_));
+    if (!s.ok()) {
+      ordered = false;
+      notes.push_back("the folder could not be synced (" + s.message() + ")");
+    }
+  }
   bool x_waits = false;
   for (const Replacement& r : replacements) {
-    if (r.tree && x_waits) {
+    if (!ordered || (r.tree && x_waits)) {
       waiting_.emplace_back(r.waiting, r.file);
       continue;
     }
@@ -739,6 +873,12 @@ Status TableWriter::Commit() {
   s = env_->SyncDir(DirName(path_));
   if (!s.ok()) notes.push_back("the folder could not be synced (" + s.message() + ")");
 
+  // Indexes this commit rebuilt from damage: said once, with the commit
+  // that wrote them.
+  std::string repaired;
+  for (size_t i = 0; i < repairs_.size(); ++i) repaired += (i ? "; " : "") + repairs_[i];
+  repairs_.clear();
+
   OpenOptions oo;
   oo.env = env_;
   oo.fallback_code_page = options_.fallback_code_page;
@@ -749,8 +889,9 @@ Status TableWriter::Commit() {
     if (!indexes_.empty()) s = LoadSecondaryIndexes();
   }
   if (!s.ok()) notes.push_back("it could not be read back (" + s.message() + ")");
+  if (!repaired.empty()) note_ = name_ + ": " + repaired + ".";
   if (!notes.empty()) {
-    note_ = name_ + ": the change was stored, but ";
+    note_ += (note_.empty() ? "" : " ") + name_ + ": the change was stored, but ";
     for (size_t i = 0; i < notes.size(); ++i) note_ += (i ? "; " : "") + notes[i];
   }
   return Status::OK();
@@ -772,10 +913,40 @@ Status TableWriter::CreateIndex(const std::string& field) {
   SecondaryIndex created;
   Status s = NewSingleFieldIndex(table_.get(), which, SingleFieldIndexPath(path_, which), &created);
   if (!s.ok()) return s;
+  return AddIndex(std::move(created));
+}
+
+Status TableWriter::CreateIndex(const IndexDefinition& definition) {
+  note_.clear();
+  if (dirty_) return Status::InvalidArgument(name_, "an index is created on a table without pending changes");
+  // The first .XGn free, n = 0..9, in the letter case of the .DB's extension.
+  const std::string base = BaseName(path_);
+  const std::string ext = base.substr(base.rfind('.') + 1);
+  const bool upper = !ext.empty() && std::isupper(static_cast<unsigned char>(ext[0]));
+  std::string x_path;
+  for (char n = '0'; n <= '9' && x_path.empty(); ++n) {
+    const std::string x_ext = std::string(upper ? "XG" : "xg") + n;
+    const std::string y_ext = std::string(upper ? "YG" : "yg") + n;
+    if (FindCompanion(env_, path_, x_ext).empty() && FindCompanion(env_, path_, y_ext).empty())
+      x_path = WithExtension(path_, x_ext);
+  }
+  if (x_path.empty()) return Status::NotSupported(name_, "the table has ten composite indexes already");
+  for (const SecondaryIndex& index : indexes_) {
+    if (index.composite && !definition.name.empty() && index.x.index_name == definition.name)
+      return Status::InvalidArgument(
+          name_, "an index named '" + definition.name + "' exists already (" + BaseName(index.files.x) + ")");
+  }
+  SecondaryIndex created;
+  Status s = NewCompositeIndex(table_.get(), definition, x_path, &created);
+  if (!s.ok()) return s;
+  return AddIndex(std::move(created));
+}
+
+Status TableWriter::AddIndex(SecondaryIndex created) {
   const std::string x_path = created.files.x;
   indexes_.push_back(created);
   dirty_ = true;
-  s = Commit();
+  Status s = Commit();
   if (!s.ok()) {
     // Not stored: no file of the index was left, and the rows are as they were.
     indexes_.pop_back();

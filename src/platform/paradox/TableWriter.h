@@ -97,8 +97,9 @@ class TableWriter {
   // indexes cannot be kept in order with its values is refused with
   // NotSupported naming the table and the index, before any file is touched.
   Status Commit();
-  // After a Commit that succeeded: empty, or what could not be completed
-  // after the change was stored (an index left to rebuild), for the user.
+  // After a Commit that succeeded: empty, or what the user should be told:
+  // a damaged or missing index that the commit rebuilt, or what could not be
+  // completed after the change was stored (an index left to put in place).
   const std::string& commit_note() const { return note_; }
 
   // Gives the table a single-field secondary index on `field` (its name, in
@@ -110,6 +111,10 @@ class TableWriter {
   // failure before the commit point, leaves every file as it was and the
   // writer as it was.
   Status CreateIndex(const std::string& field);
+  // Gives the table a composite index (.XGn, the first n free; see
+  // NewCompositeIndex for the layout and what is refused), committed at
+  // once as above. An index of the same name is InvalidArgument.
+  Status CreateIndex(const IndexDefinition& definition);
 
  private:
   struct Row {
@@ -125,7 +130,15 @@ class TableWriter {
   std::string BuildDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
                             std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts);
   Status CheckIndexes(const Row& row);
+  // Adds a new index to the writer's and commits the unchanged rows.
+  Status AddIndex(SecondaryIndex created);
+  // Where the .MB blocks the committed records point to end.
+  Result<uint64_t> CommittedBlobEnd();
   Status LoadSecondaryIndexes();
+  // Reads one index's headers; an index whose X or Y file is missing or
+  // damaged but whose definition is still known comes back to be rebuilt
+  // by the next commit, with *repair saying so.
+  Status LoadOrRepairIndex(const SecondaryIndexFiles& files, SecondaryIndex* index, std::string* repair);
   // Renames the index files a commit left waiting (written for the table's
   // current change counter) over the files they replace; removes others.
   Status FinishInterruptedCommit(bool* finished);
@@ -146,6 +159,8 @@ class TableWriter {
   bool dirty_ = false;
   std::string note_;
   std::vector<SecondaryIndex> indexes_;
+  // What the next commit rebuilds from damage, for commit_note().
+  std::vector<std::string> repairs_;
   // Replacements (temporary file, file) a commit could not put in place.
   std::vector<std::pair<std::string, std::string>> waiting_;
 };

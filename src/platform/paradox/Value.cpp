@@ -8,7 +8,19 @@
 
 namespace orba::pdx {
 
-Date Date::FromYmd(int year, unsigned month, unsigned day) { return Date{DaysFromCivil(year, month, day)}; }
+bool Date::IsValidYmd(int year, unsigned month, unsigned day) {
+  static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  // Far beyond any date a table holds, and where the day count would overflow.
+  if (year < -5000000 || year > 5000000) return false;
+  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+Date Date::FromYmd(int year, unsigned month, unsigned day) {
+  if (!IsValidYmd(year, month, day)) return Date{kInvalidDays};
+  return Date{DaysFromCivil(year, month, day)};
+}
 
 std::string FormatDate(Date d) {
   int y;

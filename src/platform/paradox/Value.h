@@ -6,6 +6,7 @@
 // midnight; timestamps count milliseconds since day 0 of the date scale.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -14,7 +15,12 @@ namespace orba::pdx {
 
 struct Date {
   int32_t days = 0;
+  // A day that does not exist (2026-02-30, month 13) gives the invalid
+  // date, which no table accepts (a write of it is InvalidArgument), never
+  // a neighbouring day.
   static Date FromYmd(int year, unsigned month, unsigned day);
+  static bool IsValidYmd(int year, unsigned month, unsigned day);
+  static constexpr int32_t kInvalidDays = INT32_MIN;
   bool operator==(const Date&) const = default;
 };
 struct Time {

@@ -106,7 +106,29 @@ bool PowerLossEnv::Step() {
 
 PowerLossEnv::Disk PowerLossEnv::Recover() {
   Disk disk;
-  for (const auto& [path, inode] : durable_) {
+  std::map<std::string, std::shared_ptr<Inode>> names = durable_;
+  if (reorder_) {
+    for (const NameChange& c : pending_names_) {
+      if (random_() % 2 == 0) continue;
+      switch (c.kind) {
+        case NameChange::kCreate:
+          names[c.path] = c.inode;
+          break;
+        case NameChange::kRename: {
+          auto it = names.find(c.path);
+          if (it != names.end() && it->second == c.inode) names.erase(it);
+          names[c.to] = c.inode;
+          break;
+        }
+        case NameChange::kRemove: {
+          auto it = names.find(c.path);
+          if (it != names.end() && it->second == c.inode) names.erase(it);
+          break;
+        }
+      }
+    }
+  }
+  for (const auto& [path, inode] : names) {
     std::string bytes = inode->durable;
     if (reorder_ && !inode->pending.empty()) {
       std::vector<Inode::Change> chosen;
@@ -143,6 +165,7 @@ Status PowerLossEnv::OpenWritable(const std::string& path, bool truncate,
       return PowerGone(path);
     }
     slot = std::make_shared<Inode>();
+    pending_names_.push_back({NameChange::kCreate, path, {}, slot});
   }
   auto f = std::make_shared<File>(this, slot, path);
   if (truncate && !slot->current.empty()) {
@@ -157,6 +180,7 @@ Status PowerLossEnv::Rename(const std::string& from, const std::string& to) {
   if (!Step()) return PowerGone(from);
   auto it = names_.find(from);
   if (it == names_.end()) return Status::NotFound(from, "cannot rename: no such file");
+  pending_names_.push_back({NameChange::kRename, from, to, it->second});
   names_[to] = it->second;
   names_.erase(it);
   return Status::OK();
@@ -164,7 +188,10 @@ Status PowerLossEnv::Rename(const std::string& from, const std::string& to) {
 
 Status PowerLossEnv::Remove(const std::string& path) {
   if (!Step()) return PowerGone(path);
-  if (names_.erase(path) == 0) return Status::NotFound(path, "cannot remove: no such file");
+  auto it = names_.find(path);
+  if (it == names_.end()) return Status::NotFound(path, "cannot remove: no such file");
+  pending_names_.push_back({NameChange::kRemove, path, {}, it->second});
+  names_.erase(it);
   return Status::OK();
 }
 
@@ -183,6 +210,7 @@ Status PowerLossEnv::SyncDir(const std::string& dir) {
     it = DirName(it->first) == dir ? durable_.erase(it) : std::next(it);
   for (const auto& [path, inode] : names_)
     if (DirName(path) == dir) durable_[path] = inode;
+  std::erase_if(pending_names_, [&](const NameChange& c) { return DirName(c.path) == dir; });
   return Status::OK();
 }
 

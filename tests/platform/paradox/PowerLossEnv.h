@@ -9,7 +9,10 @@
 // gives what the disk holds afterwards: the durable names, each file's
 // durable bytes and, when reordering is asked for, a random subset of the
 // writes that were not yet synced, applied in a random order (as a disk
-// cache may flush them).
+// cache may flush them), and a random subset of the folder changes
+// (creations, renames, removals) made since the folder's last sync, each of
+// which may or may not have reached the disk: POSIX orders none of them
+// without a folder sync, so a writer may count on none.
 #pragma once
 
 #include <cstdint>
@@ -73,6 +76,13 @@ class PowerLossEnv : public Env {
   bool lost_ = false;
   std::map<std::string, std::shared_ptr<Inode>> names_;    // visible now
   std::map<std::string, std::shared_ptr<Inode>> durable_;  // as of each folder's last sync
+  // Folder changes since their folder's last sync, in order.
+  struct NameChange {
+    enum Kind { kCreate, kRename, kRemove } kind;
+    std::string path, to;
+    std::shared_ptr<Inode> inode;
+  };
+  std::vector<NameChange> pending_names_;
 };
 
 }  // namespace orba::pdx::testing

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
@@ -150,6 +151,81 @@ TEST_F(SharedFolder, ALockFileMadeByOneAccountCanBeTakenByTheOther) {
   ASSERT_TRUE(Finished(Start(accounts_[0], [&] { return AppendRecord(path_, {Value::Int(1)}).ok(); })));
   ExpectModeAndGroup(path_ + ".lock", 0660);
   ASSERT_TRUE(Finished(Start(accounts_[1], [&] { return AppendRecord(path_, {Value::Int(2)}).ok(); })));
+}
+
+TEST_F(SharedFolder, ALinkOneAccountPlantsNeverMakesAnotherWriterChangeItsTarget) {
+  // The second account's private file, and one only root may read.
+  const std::string mine = dir_.File("private-of-2");
+  const std::string roots = dir_.File("root-only");
+  ASSERT_TRUE(Finished(Start(accounts_[1], [&] {
+    testing::WriteFile(mine, "account 2's own\n");
+    return ::chmod(mine.c_str(), 0600) == 0;
+  })));
+  testing::WriteFile(roots, "root's own\n");
+  ASSERT_EQ(::chmod(roots.c_str(), 0600), 0);
+  struct stat mine_before, roots_before;
+  ASSERT_EQ(::stat(mine.c_str(), &mine_before), 0);
+  ASSERT_EQ(::stat(roots.c_str(), &roots_before), 0);
+  // The first account plants links at names the other's change creates.
+  auto plant = [&](std::vector<std::string> names, const std::string& target) {
+    return Finished(Start(accounts_[0], [&] {
+      for (const std::string& name : names) {
+        ::unlink(dir_.File(name).c_str());
+        if (::symlink(target.c_str(), dir_.File(name).c_str()) != 0) return false;
+      }
+      return true;
+    }));
+  };
+
+  // Creation: the companions are made before the table exists.
+  ASSERT_TRUE(plant({"shared.px", "shared.mb", "shared.db.pdxtmp"}, mine));
+  EXPECT_TRUE(Finished(Start(accounts_[1], [&] {
+    CreateOptions co;
+    co.key_field_count = 1;
+    return CreateTable(path_, {FieldDef::AutoInc("Id"), FieldDef::Memo("Note", 10)}, co).ok();
+  })));
+
+  // A change: the links go in between the writer's opening and its commit,
+  // as someone planting in a loop would manage. The writer waits on a pipe
+  // while the other account plants.
+  int opened[2], planted[2];
+  ASSERT_EQ(::pipe(opened), 0);
+  ASSERT_EQ(::pipe(planted), 0);
+  auto change = [&] {
+    std::unique_ptr<TableWriter> w;
+    const bool ready = TableWriter::Open(path_, WriteOptions(), &w).ok() &&
+                       w->Insert({Value(), Value::Text(std::string(300, 'x'))}).ok();
+    char c = ready ? 'y' : 'n';
+    if (::write(opened[1], &c, 1) != 1 || ::read(planted[0], &c, 1) != 1 || !ready) return false;
+    return w->Commit().ok();
+  };
+  auto plant_when_opened = [&](const std::string& target) {
+    char c = 0;
+    const bool ready = ::read(opened[0], &c, 1) == 1 && c == 'y';
+    const bool done = ready && plant({"shared.db.pdxtmp", "shared.px.pdxtmp"}, target);
+    EXPECT_EQ(::write(planted[1], &c, 1), 1);
+    return done;
+  };
+  const pid_t writer = Start(accounts_[1], change);
+  EXPECT_TRUE(plant_when_opened(mine));
+  EXPECT_TRUE(Finished(writer)) << "account 2's change";
+  std::thread root_writer([&] { EXPECT_TRUE(change()) << "root's change"; });
+  EXPECT_TRUE(plant_when_opened(roots));
+  root_writer.join();
+  for (int fd : {opened[0], opened[1], planted[0], planted[1]}) ::close(fd);
+  EXPECT_EQ(testing::ReadAll(path_).size(), 2u);
+
+  struct stat mine_after, roots_after;
+  ASSERT_EQ(::stat(mine.c_str(), &mine_after), 0);
+  ASSERT_EQ(::stat(roots.c_str(), &roots_after), 0);
+  EXPECT_EQ(testing::ReadFile(mine), "account 2's own\n");
+  EXPECT_EQ(testing::ReadFile(roots), "root's own\n");
+  EXPECT_EQ(mine_after.st_mode, mine_before.st_mode);
+  EXPECT_EQ(mine_after.st_uid, mine_before.st_uid);
+  EXPECT_EQ(mine_after.st_gid, mine_before.st_gid);
+  EXPECT_EQ(roots_after.st_mode, roots_before.st_mode);
+  EXPECT_EQ(roots_after.st_uid, roots_before.st_uid);
+  EXPECT_EQ(roots_after.st_gid, roots_before.st_gid);
 }
 
 }  // namespace
