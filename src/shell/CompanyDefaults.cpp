@@ -26,7 +26,8 @@ QVariant rateValue(const QString& table, const QString& field, const QString& ty
   const double rate = text.toDouble(&ok);
   if (!ok)
     throw data::DatabaseError(
-        QStringLiteral("%1: field %2: \"%3\" is not a number").arg(table, field, typed.trimmed()));
+        QStringLiteral("%1: field %2: \"%3\" is not a number").arg(table, field, typed.trimmed()),
+        data::DatabaseError::Kind::InvalidValue, field);
   return rate;
 }
 

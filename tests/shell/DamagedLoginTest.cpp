@@ -61,14 +61,6 @@ class DamagedLoginTest : public DesktopFixture {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
-  // A desktop stored for a user as a save stores it.
-  void storeRows(const QString& user, const std::vector<DesktopRow>& rows) {
-    orba::data::Table t("Desktop");
-    t.declare(orba::data::schemas::Desktop_table);
-    t.setDatabaseName(install->dataDir());
-    t.open();
-    orba::shell::DesktopStore::save(t, user, rows);
-  }
   static std::vector<DesktopRow> standardRows() {
     std::vector<DesktopRow> rows;
     for (int i = 0; i < orba::desktop::kStandardIconCount; ++i) {

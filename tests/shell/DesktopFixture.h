@@ -8,6 +8,7 @@
 
 #include "DataModules.h"
 #include "DesktopDialogs.h"
+#include "DesktopStore.h"
 #include "Dialogs.h"
 #include "Installation.h"
 #include "LinkRecord.h"
@@ -15,6 +16,7 @@
 #include "SetupWindows.h"
 #include "ShellFixture.h"
 #include "SmallWindows.h"
+#include "TableSchemas.h"
 
 // A whole installation on disk (settings, system tables, a company, module
 // libraries in the program folder) and the program started on it, with
@@ -116,6 +118,14 @@ class DesktopFixture : public ShellFixture {
     QStringList names;
     for (const auto& c : calls()) names << c.value("call");
     return names;
+  }
+  // A stored desktop for a user, written the way a save writes it.
+  void storeRows(const QString& user, const std::vector<orba::shell::DesktopRow>& rows) {
+    orba::data::Table t("Desktop");
+    t.declare(orba::data::schemas::Desktop_table);
+    t.setDatabaseName(install->dataDir());
+    t.open();
+    orba::shell::DesktopStore::save(t, user, rows);
   }
   orba::dispatch::LinkRecord& link() const { return orba::dispatch::LinkRecord::instance(); }
   orba::desktop::TShortcutDlg* catalogue() const { return window->context().ShortcutDlg; }

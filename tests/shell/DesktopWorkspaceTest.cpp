@@ -129,14 +129,6 @@ class DesktopWorkspaceTest : public DesktopFixture {
   }
   TListPanel* panel(PanelId id) const { return window->panels().panel(id); }
 
-  // A stored desktop for a user, written the way a save writes it.
-  void storeRows(const QString& user, const std::vector<DesktopRow>& rows) {
-    orba::data::Table t("Desktop");
-    t.declare(orba::data::schemas::Desktop_table);
-    t.setDatabaseName(install->dataDir());
-    t.open();
-    orba::shell::DesktopStore::save(t, user, rows);
-  }
   static QByteArray iconRow(const QString& name, int tag) {
     TTransparentButton b;
     b.setObjectName(name);

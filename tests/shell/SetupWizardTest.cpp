@@ -17,11 +17,13 @@
 #include <QTest>
 #include <memory>
 
+#include "ErrorTexts.h"
 #include "Installation.h"
 #include "MaskEdit.h"
 #include "MessageList.h"
 #include "RadioGroup.h"
 #include "RegionalFormats.h"
+#include "SetCaptions.h"
 #include "SettingsStore.h"
 #include "SetupWizard.h"
 #include "ShellSettings.h"
@@ -328,6 +330,30 @@ TEST_F(SetupWizard, AFailedSaveChangesNothing) {
   EXPECT_FALSE(wizard->isVisible());
   EXPECT_EQ(setting("Intl"), "y");
   EXPECT_EQ(rates(sc::TaxRatesP_table), QStringList({"1.5/9", "20/1", "5/2"}));
+}
+
+// A rate that is no number is told in the user's language, naming the field
+// by its label and its page, with the detail after.
+TEST_F(SetupWizard, ARateThatIsNoNumberIsToldByItsLabelInTheUsersLanguage) {
+  QDir().mkpath(root.path() + "/Orba/bin");
+  QDir().mkpath(root.path() + "/Orba/languages");
+  for (const QString& file : QDir(ORBA_LANGUAGES_DIR).entryList(QDir::Files))
+    QFile::copy(QString(ORBA_LANGUAGES_DIR) + "/" + file, root.path() + "/Orba/languages/" + file);
+  orba::localization::setProgramDirectory(root.path() + "/Orba/bin");
+  orba::localization::ErrorTexts texts;
+  texts.load("MainMenufr");
+  showWizard("/var/opt/castellan/Orba/data", 2);
+  orba::localization::SetCaptions(wizard.get(), wizard->components(), "MainMenufr");
+  wizard->setErrorTexts(&texts);
+  choose(kInCanada, 8);  // Ontario
+  wizard->edtGST->setText("cinq");
+  finish();
+  EXPECT_TRUE(wizard->isVisible());
+  const QString error = wizard->lblError->text();
+  EXPECT_TRUE(
+      error.startsWith("La valeur de Taux de TPS (Entrez vos taux de TPS et de TVP) n'est pas valide."))
+      << error.toStdString();
+  EXPECT_TRUE(error.contains("\"cinq\" is not a number")) << "the detail follows";
 }
 
 // The settings written last can fail alone (here the settings folder's name
