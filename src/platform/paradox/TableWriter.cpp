@@ -285,18 +285,19 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
                                                 "': its collation is unknown, so key order cannot be kept");
   }
 
-  w->rows_.resize(w->table_->record_count());
   for (uint32_t i = 0; i < w->table_->record_count(); ++i) {
-    s = w->table_->ReadRawRecord(i, &w->rows_[i].raw);
+    Row row;
+    s = w->table_->ReadRawRecord(i, &row.raw);
     if (!s.ok()) return s;
+    w->rows_.push_back(std::move(row));
   }
   bool has_autoinc = false;
   size_t off = 0;
   for (const FieldDef& fd : w->table_->fields()) {
     if (fd.type == FieldType::kAutoInc) {
       has_autoinc = true;
-      for (const Row& r : w->rows_) {
-        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(r.raw.data()) + off, 4);
+      for (size_t i = 0; i < w->rows_.size(); ++i) {
+        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(w->rows_[i].raw.data()) + off, 4);
         if (v && *v > 0 && static_cast<uint32_t>(*v) > w->auto_increment_)
           w->auto_increment_ = static_cast<uint32_t>(*v);
       }
@@ -582,10 +583,17 @@ std::string TableWriter::KeyText(const std::string& raw) {
 
 Status TableWriter::CheckKeyed(const Row& row, size_t skip, size_t* pos) {
   const size_t ks = table_->key_size();
-  auto less = [&](const Row& a, const Row& b) { return std::memcmp(a.raw.data(), b.raw.data(), ks) < 0; };
-  auto it = std::lower_bound(rows_.begin(), rows_.end(), row, less);
-  *pos = static_cast<size_t>(it - rows_.begin());
-  if (it != rows_.end() && *pos != skip && std::memcmp(it->raw.data(), row.raw.data(), ks) == 0)
+  // The first row whose key is not below the new one's.
+  size_t lo = 0, hi = rows_.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (std::memcmp(rows_[mid].raw.data(), row.raw.data(), ks) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  *pos = lo;
+  if (lo < rows_.size() && *pos != skip && std::memcmp(rows_[lo].raw.data(), row.raw.data(), ks) == 0)
     return Status::InvalidArgument(name_, "duplicate key (" + KeyText(row.raw) + ") in the primary key");
   return Status::OK();
 }
@@ -602,7 +610,7 @@ Status TableWriter::Insert(const Record& record, uint32_t* index) {
     return s;
   }
   if (rows_.size() >= 0x7FFFFFFF) return Status::InvalidArgument(name_, "too many records");
-  rows_.insert(rows_.begin() + static_cast<long>(pos), std::move(row));
+  rows_.insert(pos, std::move(row));
   if (index) *index = static_cast<uint32_t>(pos);
   dirty_ = true;
   return Status::OK();
@@ -621,7 +629,7 @@ Status TableWriter::InsertAt(uint32_t index, const Record& record) {
     auto_increment_ = saved_counter;
     return s;
   }
-  rows_.insert(rows_.begin() + index, std::move(row));
+  rows_.insert(index, std::move(row));
   dirty_ = true;
   return Status::OK();
 }
@@ -640,14 +648,14 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
   size_t pos = index;
   if (table_->header().keyed()) {
     Row old = std::move(rows_[index]);
-    rows_.erase(rows_.begin() + index);
+    rows_.erase(index);
     s = CheckKeyed(row, SIZE_MAX, &pos);
     if (!s.ok()) {
-      rows_.insert(rows_.begin() + index, std::move(old));
+      rows_.insert(index, std::move(old));
       auto_increment_ = saved_counter;
       return s;
     }
-    rows_.insert(rows_.begin() + static_cast<long>(pos), std::move(row));
+    rows_.insert(pos, std::move(row));
   } else {
     rows_[index] = std::move(row);
   }
@@ -659,7 +667,7 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
 Status TableWriter::Delete(uint32_t index) {
   if (index >= rows_.size())
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
-  rows_.erase(rows_.begin() + index);
+  rows_.erase(index);
   dirty_ = true;
   return Status::OK();
 }
@@ -792,7 +800,7 @@ Status TableWriter::Commit() {
           reinterpret_cast<uint8_t*>(rows_[r].raw.data()) + offsets[field] + BlobLeader(fields()[field]);
       EncodeBlobDescriptor(p, desc[i]);
     }
-    for (Row& row : rows_) row.blobs.clear();
+    rows_.ForEach([](Row& row) { row.blobs.clear(); });
   }
 
   // 2. The new files, complete and durable beside the old ones. The index

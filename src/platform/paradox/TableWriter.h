@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "paradox/ChunkedVector.h"
 #include "paradox/Env.h"
 #include "paradox/Field.h"
 #include "paradox/SecondaryIndex.h"
@@ -154,7 +155,7 @@ class TableWriter {
   WriteOptions options_;
   std::unique_ptr<FileLock> lock_;
   std::unique_ptr<Table> table_;
-  std::vector<Row> rows_;
+  ChunkedVector<Row> rows_;
   uint32_t auto_increment_ = 0;
   bool dirty_ = false;
   std::string note_;
