@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   pxlib-dev
+  # bench_commit compares a change's cost with SQLite's.
+  libsqlite3-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core
   # The scenarios run the program under a window manager, with input sent
   # through the X server (XTest); the screenshots script types with xdotool.

@@ -71,7 +71,8 @@ bool prepareTable(const QString& dir, int records) {
   std::unique_ptr<orba::pdx::TableWriter> writer;
   if (!orba::pdx::TableWriter::Open(table.filePath().toStdString(), {}, &writer).ok()) return false;
   for (int i = 0; i < records; ++i) {
-    const std::string name = (i % 3 ? "Société " : "Client ") + std::to_string(i * 7919 % 1000003);
+    const std::string name =
+        (i % 3 ? "Société " : "Client ") + std::to_string(static_cast<int64_t>(i) * 7919 % 1000003);
     orba::pdx::Status s =
         writer->Insert({orba::pdx::Value::Text(code(i)), orba::pdx::Value::Text(name),
                         orba::pdx::Value::Text(kCities[i % 7]),

@@ -13,12 +13,21 @@
 #include "SetCaptions.h"
 
 static void BM_TranslateMainWindow(benchmark::State& state) {
+  // An installation of its own: the program folder (pgmdrive/Orba/bin)
+  // with the language tables beside it.
   QTemporaryDir root;
-  QDir().mkpath(root.path() + "/bin");
-  QDir().mkpath(root.path() + "/languages");
+  QDir().mkpath(root.path() + "/Orba/bin");
+  QDir().mkpath(root.path() + "/Orba/languages");
   for (const QString& f : QDir(ORBA_LANGUAGES_DIR).entryList(QDir::Files))
-    QFile::copy(QString(ORBA_LANGUAGES_DIR) + "/" + f, root.path() + "/languages/" + f);
-  QDir::setCurrent(root.path() + "/bin");
+    QFile::copy(QString(ORBA_LANGUAGES_DIR) + "/" + f, root.path() + "/Orba/languages/" + f);
+  QFile ini(root.filePath("orba.ini"));
+  if (!ini.open(QIODevice::WriteOnly) ||
+      ini.write(QString("[Orba]\npgmdrive=%1\ndatadrive=%1\n").arg(root.path()).toUtf8()) < 0) {
+    state.SkipWithError("cannot write the settings file");
+    return;
+  }
+  ini.close();
+  QDir::setCurrent(root.path() + "/Orba/bin");
   orba::controls::Messages::setInterceptor([](auto, const QString&) {});
   orba::printers::PrinterCatalog::setInstance(
       std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{"P"}));

@@ -285,18 +285,20 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
                                                 "': its collation is unknown, so key order cannot be kept");
   }
 
-  w->rows_.resize(w->table_->record_count());
+  w->rows_ = RowStore(h.record_size);
+  std::string raw;
   for (uint32_t i = 0; i < w->table_->record_count(); ++i) {
-    s = w->table_->ReadRawRecord(i, &w->rows_[i].raw);
+    s = w->table_->ReadRawRecord(i, &raw);
     if (!s.ok()) return s;
+    w->rows_.push_back(raw);
   }
   bool has_autoinc = false;
   size_t off = 0;
   for (const FieldDef& fd : w->table_->fields()) {
     if (fd.type == FieldType::kAutoInc) {
       has_autoinc = true;
-      for (const Row& r : w->rows_) {
-        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(r.raw.data()) + off, 4);
+      for (size_t i = 0; i < w->rows_.size(); ++i) {
+        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(w->rows_.raw(i).data()) + off, 4);
         if (v && *v > 0 && static_cast<uint32_t>(*v) > w->auto_increment_)
           w->auto_increment_ = static_cast<uint32_t>(*v);
       }
@@ -442,6 +444,10 @@ uint8_t TableWriter::CommitStamp() const {
 
 const std::vector<FieldDef>& TableWriter::fields() const { return table_->fields(); }
 
+TableWriter::Row TableWriter::RowAt(size_t index) const {
+  return Row{std::string(rows_.raw(index)), rows_.blobs(index)};
+}
+
 Result<uint64_t> TableWriter::CommittedBlobEnd() {
   // The table as committed (not this writer's rows): until this commit's
   // point, its records are the ones whose values must survive. A value's
@@ -473,7 +479,7 @@ Result<uint64_t> TableWriter::CommittedBlobEnd() {
 Status TableWriter::Get(uint32_t index, Record* record) {
   if (index >= rows_.size())
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
-  return DecodeRow(rows_[index], record);
+  return DecodeRow(RowAt(index), record);
 }
 
 Status TableWriter::DecodeRow(const Row& row, Record* record) {
@@ -582,10 +588,17 @@ std::string TableWriter::KeyText(const std::string& raw) {
 
 Status TableWriter::CheckKeyed(const Row& row, size_t skip, size_t* pos) {
   const size_t ks = table_->key_size();
-  auto less = [&](const Row& a, const Row& b) { return std::memcmp(a.raw.data(), b.raw.data(), ks) < 0; };
-  auto it = std::lower_bound(rows_.begin(), rows_.end(), row, less);
-  *pos = static_cast<size_t>(it - rows_.begin());
-  if (it != rows_.end() && *pos != skip && std::memcmp(it->raw.data(), row.raw.data(), ks) == 0)
+  // The first row whose key is not below the new one's.
+  size_t lo = 0, hi = rows_.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (std::memcmp(rows_.raw(mid).data(), row.raw.data(), ks) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  *pos = lo;
+  if (lo < rows_.size() && *pos != skip && std::memcmp(rows_.raw(lo).data(), row.raw.data(), ks) == 0)
     return Status::InvalidArgument(name_, "duplicate key (" + KeyText(row.raw) + ") in the primary key");
   return Status::OK();
 }
@@ -602,7 +615,7 @@ Status TableWriter::Insert(const Record& record, uint32_t* index) {
     return s;
   }
   if (rows_.size() >= 0x7FFFFFFF) return Status::InvalidArgument(name_, "too many records");
-  rows_.insert(rows_.begin() + static_cast<long>(pos), std::move(row));
+  rows_.insert(pos, row.raw, std::move(row.blobs));
   if (index) *index = static_cast<uint32_t>(pos);
   dirty_ = true;
   return Status::OK();
@@ -621,7 +634,7 @@ Status TableWriter::InsertAt(uint32_t index, const Record& record) {
     auto_increment_ = saved_counter;
     return s;
   }
-  rows_.insert(rows_.begin() + index, std::move(row));
+  rows_.insert(index, row.raw, std::move(row.blobs));
   dirty_ = true;
   return Status::OK();
 }
@@ -631,7 +644,8 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
   const uint32_t saved_counter = auto_increment_;
   Row row;
-  Status s = EncodeRow(record, &rows_[index], &row);
+  const Row current = RowAt(index);
+  Status s = EncodeRow(record, &current, &row);
   if (s.ok()) s = CheckIndexes(row);
   if (!s.ok()) {
     auto_increment_ = saved_counter;
@@ -639,17 +653,17 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
   }
   size_t pos = index;
   if (table_->header().keyed()) {
-    Row old = std::move(rows_[index]);
-    rows_.erase(rows_.begin() + index);
+    rows_.erase(index);
     s = CheckKeyed(row, SIZE_MAX, &pos);
     if (!s.ok()) {
-      rows_.insert(rows_.begin() + index, std::move(old));
+      rows_.insert(index, current.raw, current.blobs);
       auto_increment_ = saved_counter;
       return s;
     }
-    rows_.insert(rows_.begin() + static_cast<long>(pos), std::move(row));
+    rows_.insert(pos, row.raw, std::move(row.blobs));
   } else {
-    rows_[index] = std::move(row);
+    rows_.erase(index);
+    rows_.insert(index, row.raw, std::move(row.blobs));
   }
   if (new_index) *new_index = static_cast<uint32_t>(pos);
   dirty_ = true;
@@ -659,21 +673,21 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
 Status TableWriter::Delete(uint32_t index) {
   if (index >= rows_.size())
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
-  rows_.erase(rows_.begin() + index);
+  rows_.erase(index);
   dirty_ = true;
   return Status::OK();
 }
 
-std::string TableWriter::BuildDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
-                                       std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts) {
+Status TableWriter::WriteDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
+                                  std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts,
+                                  std::string* tmp) {
   const TableHeader& h = table_->header();
   const size_t bs = h.block_size();
   const size_t rs = h.record_size;
   const size_t per_block = (bs - f::kBlockHeaderSize) / rs;
   const size_t nblocks = (rows_.size() + per_block - 1) / per_block;
-  std::string out = h.raw;
-  out.resize(h.header_size + nblocks * bs, '\0');
-  auto* p = reinterpret_cast<uint8_t*>(out.data());
+  std::string head = h.raw;
+  auto* p = reinterpret_cast<uint8_t*>(head.data());
   PutU32(p + f::kRecordCount, static_cast<uint32_t>(rows_.size()));
   PutU16(p + f::kUsedBlocks, static_cast<uint16_t>(nblocks));
   PutU16(p + f::kFileBlocks, static_cast<uint16_t>(nblocks));
@@ -686,21 +700,38 @@ std::string TableWriter::BuildDataFile(uint8_t stamp, uint32_t now, std::vector<
     PutU32(p + f::kAutoIncrement, auto_increment_);
     PutU32(p + f::kUpdateTime, now);
   }
+
+  // Written as it is built, a quarter of a megabyte at a time: the new file
+  // never has to be held in memory beside the rows.
+  *tmp = path_ + kTempSuffix;
+  Status s = RemoveLeftover(env_, *tmp);
+  std::unique_ptr<WritableFile> file;
+  if (s.ok()) s = env_->CreateWritable(*tmp, path_, &file);
+  if (s.ok()) s = file->Write(0, head);
+  const size_t batch = std::max<size_t>(1, (256u << 10) / bs);
   const size_t ks = table_->key_size();
-  for (size_t b = 0; b < nblocks; ++b) {
-    uint8_t* blk = p + h.header_size + b * bs;
-    const size_t first = b * per_block;
-    const size_t n = std::min(per_block, rows_.size() - first);
-    PutU16(blk + f::kBlockNext, static_cast<uint16_t>(b + 1 < nblocks ? b + 2 : 0));
-    PutU16(blk + f::kBlockPrev, static_cast<uint16_t>(b));
-    PutU16(blk + f::kBlockLastOffset, static_cast<uint16_t>((n - 1) * rs));
-    for (size_t i = 0; i < n; ++i)
-      std::memcpy(blk + f::kBlockHeaderSize + i * rs, rows_[first + i].raw.data(), rs);
-    first_keys->push_back(rows_[first].raw.substr(0, ks));
-    blocks->push_back(static_cast<uint16_t>(b + 1));
-    counts->push_back(static_cast<uint16_t>(n));
+  std::string out;
+  for (size_t b0 = 0; s.ok() && b0 < nblocks; b0 += batch) {
+    const size_t nb = std::min(batch, nblocks - b0);
+    out.assign(nb * bs, '\0');
+    for (size_t k = 0; k < nb; ++k) {
+      const size_t b = b0 + k;
+      auto* blk = reinterpret_cast<uint8_t*>(out.data()) + k * bs;
+      const size_t first = b * per_block;
+      const size_t n = std::min(per_block, rows_.size() - first);
+      PutU16(blk + f::kBlockNext, static_cast<uint16_t>(b + 1 < nblocks ? b + 2 : 0));
+      PutU16(blk + f::kBlockPrev, static_cast<uint16_t>(b));
+      PutU16(blk + f::kBlockLastOffset, static_cast<uint16_t>((n - 1) * rs));
+      for (size_t i = 0; i < n; ++i)
+        std::memcpy(blk + f::kBlockHeaderSize + i * rs, rows_.raw(first + i).data(), rs);
+      first_keys->push_back(std::string(rows_.raw(first).substr(0, ks)));
+      blocks->push_back(static_cast<uint16_t>(b + 1));
+      counts->push_back(static_cast<uint16_t>(n));
+    }
+    s = file->Write(h.header_size + static_cast<uint64_t>(b0) * bs, out);
   }
-  return out;
+  if (s.ok()) s = file->Sync();
+  return s;
 }
 
 Status TableWriter::PrepareFile(const std::string& path, const std::string& data, std::string* tmp) {
@@ -739,7 +770,7 @@ Status TableWriter::Commit() {
     placed.reserve(rows_.size());
     for (size_t r = 0; r < rows_.size(); ++r)
       placed.push_back(
-          {rows_[r].raw, static_cast<uint16_t>(r / per_block + 1), static_cast<uint16_t>(r % per_block)});
+          {rows_.raw(r), static_cast<uint16_t>(r / per_block + 1), static_cast<uint16_t>(r % per_block)});
     for (size_t i = 0; i < indexes_.size(); ++i) {
       Status s = BuildSecondaryIndex(indexes_[i], table_.get(), placed, stamp, now, &images[i]);
       if (!s.ok()) return s;
@@ -765,7 +796,7 @@ Status TableWriter::Commit() {
   std::vector<BlobFileWriter::Item> items;
   std::vector<std::pair<size_t, size_t>> owners;  // row, field
   for (size_t r = 0; r < rows_.size(); ++r) {
-    for (const auto& [field, data] : rows_[r].blobs) {
+    for (const auto& [field, data] : rows_.blobs(r)) {
       items.push_back({data, fields()[field].type == FieldType::kGraphic});
       owners.emplace_back(r, field);
     }
@@ -789,10 +820,10 @@ Status TableWriter::Commit() {
     for (size_t i = 0; i < items.size(); ++i) {
       auto [r, field] = owners[i];
       auto* p =
-          reinterpret_cast<uint8_t*>(rows_[r].raw.data()) + offsets[field] + BlobLeader(fields()[field]);
+          reinterpret_cast<uint8_t*>(rows_.mutable_raw(r)) + offsets[field] + BlobLeader(fields()[field]);
       EncodeBlobDescriptor(p, desc[i]);
     }
-    for (Row& row : rows_) row.blobs.clear();
+    rows_.ClearBlobs();
   }
 
   // 2. The new files, complete and durable beside the old ones. The index
@@ -805,9 +836,8 @@ Status TableWriter::Commit() {
   std::vector<Replacement> replacements;
   std::vector<std::string> first_keys;
   std::vector<uint16_t> blocks, counts;
-  const std::string image = BuildDataFile(stamp, now, &first_keys, &blocks, &counts);
   std::string db_tmp;
-  Status s = PrepareFile(path_, image, &db_tmp);
+  Status s = WriteDataFile(stamp, now, &first_keys, &blocks, &counts, &db_tmp);
   temporaries.push_back(db_tmp);
   auto prepare = [&](const std::string& file, const std::string& data, bool tree) {
     std::string tmp;

@@ -33,6 +33,7 @@
 
 #include "paradox/Env.h"
 #include "paradox/Field.h"
+#include "paradox/RowStore.h"
 #include "paradox/SecondaryIndex.h"
 #include "paradox/Status.h"
 #include "paradox/Table.h"
@@ -117,18 +118,22 @@ class TableWriter {
   Status CreateIndex(const IndexDefinition& definition);
 
  private:
+  // One record on its way in or out of rows_.
   struct Row {
     std::string raw;
     // Values to store in the .MB at commit: field index, stored bytes.
-    std::vector<std::pair<size_t, std::string>> blobs;
+    PendingBlobs blobs;
   };
+  Row RowAt(size_t index) const;
   TableWriter() = default;
   Status DecodeRow(const Row& row, Record* record);
   Status EncodeRow(const Record& record, const Row* old, Row* row);
   Status CheckKeyed(const Row& row, size_t skip, size_t* pos);
   std::string KeyText(const std::string& raw);
-  std::string BuildDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
-                            std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts);
+  // Writes the new .DB, records in order and blocks full, to its
+  // replacement-to-be (*tmp), with the .DB's access, synced.
+  Status WriteDataFile(uint8_t stamp, uint32_t now, std::vector<std::string>* first_keys,
+                       std::vector<uint16_t>* blocks, std::vector<uint16_t>* counts, std::string* tmp);
   Status CheckIndexes(const Row& row);
   // Adds a new index to the writer's and commits the unchanged rows.
   Status AddIndex(SecondaryIndex created);
@@ -154,7 +159,7 @@ class TableWriter {
   WriteOptions options_;
   std::unique_ptr<FileLock> lock_;
   std::unique_ptr<Table> table_;
-  std::vector<Row> rows_;
+  RowStore rows_;
   uint32_t auto_increment_ = 0;
   bool dirty_ = false;
   std::string note_;
