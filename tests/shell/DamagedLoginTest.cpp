@@ -97,20 +97,23 @@ TEST_F(DamagedLoginTest, OneUsersDamagedDesktopRowLocksNobodyElseOut) {
 }
 
 TEST_F(DamagedLoginTest, AMissingOrDamagedDesktopsTableIsToldOnceAndTheStandardDesktopShown) {
-  for (const char* what : {"missing", "truncated"}) {
-    SCOPED_TRACE(what);
-    if (QString(what) == "missing") {
+  for (const QString what : {"missing", "truncated", "without its blobs"}) {
+    SCOPED_TRACE(what.toStdString());
+    if (what == "missing") {
       QFile::remove(file("Desktop.db"));
-    } else {
+    } else if (what == "truncated") {
       storeRows("ADMIN", standardRows());
       QFile f(file("Desktop.db"));
       ASSERT_TRUE(f.resize(300));
+    } else {
+      storeRows("ADMIN", standardRows());
+      QFile::remove(file("Desktop.mb"));
     }
     messages.clear();
     loginAs("admin");
     EXPECT_EQ(link().get(LinkRecord::Field::UserName), "Admin");
     ASSERT_EQ(messages.size(), 1) << messages.join("|").toStdString();
-    EXPECT_TRUE(messages[0].contains("Desktop.db")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("Desktop.")) << messages[0].toStdString();
     EXPECT_EQ(iconCount(), 6);
     EXPECT_EQ(link().get(LinkRecord::Field::CompanyName), "Les Entreprises Tremblay Ltée");
     const QByteArray before = read(file("Desktop.db"));
@@ -118,6 +121,7 @@ TEST_F(DamagedLoginTest, AMissingOrDamagedDesktopsTableIsToldOnceAndTheStandardD
     EXPECT_EQ(messages.size(), 1) << "nothing more at Quit: " << messages.join("|").toStdString();
     EXPECT_EQ(read(file("Desktop.db")), before) << "the damaged file is left for the administrator";
     QFile::remove(file("Desktop.db"));
+    QFile::remove(file("Desktop.mb"));
     install->ensureDesktops();
   }
 }
