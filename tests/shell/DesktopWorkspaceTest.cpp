@@ -545,6 +545,13 @@ TEST_F(DesktopWorkspaceTest, TheInsertKeyInAListRunsItsOptionAndShowsTheNewRecor
   // Other keys move in the list and run nothing.
   QTest::keyClick(grid, Qt::Key_Down);
   EXPECT_EQ(calledLibraries().size(), 1);
+  // F5 reads the list again, on the record it was on.
+  install->addClients(1, {{"C000", "Atelier Bouchard"}});
+  const QString onRecord = grid->model()->index(grid->currentIndex().row(), 0).data().toString();
+  QTest::keyClick(grid, Qt::Key_F5);
+  EXPECT_EQ(grid->model()->rowCount(), 4);
+  EXPECT_EQ(grid->model()->index(grid->currentIndex().row(), 0).data().toString(), onRecord);
+  EXPECT_EQ(calledLibraries().size(), 1);
   // The to-do text takes letters as text, even the menus' accelerators.
   window->panels().toggle(PanelId::ThingsToDo);
   window->panels().toDoText()->setFocus();
