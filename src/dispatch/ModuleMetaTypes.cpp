@@ -21,7 +21,8 @@ void forgetModuleMetaTypes(const void* addressInModule) {
     free = 0;
     QMetaType type(id);
     Dl_info owner{};
-    if (dladdr(type.iface(), &owner) && owner.dli_fbase == module.dli_fbase) QMetaType::unregisterMetaType(type);
+    if (dladdr(type.iface(), &owner) && owner.dli_fbase == module.dli_fbase)
+      QMetaType::unregisterMetaType(type);
   }
 }
 
