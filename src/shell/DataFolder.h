@@ -7,9 +7,12 @@ namespace orba::shell {
 // The data folder at the start of a run, before the system tables are
 // opened. A new installation is given as its settings and the folder named
 // by `datadrive`: the data folder below it (datadrive + "/Orba/data") is
-// made there, shared like the folder that holds it, so that the first
-// start goes on to company creation. The folder `datadrive` names is never
-// made: a missing one is a wrong setting or a drive that is not mounted.
+// made there, shared like the folder that holds it (its group, its group's
+// and others' bits), and set-group-ID when that group may write in it, so
+// that all the office's accounts can use whatever any of them makes there;
+// the first start then goes on to company creation. The folder `datadrive`
+// names is never made: a missing one is a wrong setting or a drive that is
+// not mounted.
 struct DataFolderState {
   enum class Kind {
     Ready,        // the data folder is there and, if empty, writable

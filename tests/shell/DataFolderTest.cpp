@@ -39,6 +39,22 @@ TEST(DataFolder, AMissingDataFolderIsMadeSharedLikeTheFolderThatHoldsIt) {
   EXPECT_EQ(prepareDataFolder(drive, data).kind, Kind::Ready);
 }
 
+// A folder its group may write in, but without set-group-ID: the folders
+// made below it are set-group-ID, so that what any account of the group
+// makes there takes the group. A folder only its owner writes stays so.
+TEST(DataFolder, TheDataFolderKeepsTheGroupOfAFolderItsGroupWrites) {
+  QTemporaryDir root;
+  for (const auto& [mode, expected] : {std::pair{0770u, 02770u}, std::pair{0755u, 0755u}}) {
+    const QString drive = root.filePath(QString::number(mode, 8));
+    ASSERT_TRUE(QDir().mkpath(drive));
+    ASSERT_EQ(::chmod(QFile::encodeName(drive).constData(), mode), 0);
+    ASSERT_EQ(prepareDataFolder(drive, drive + "/Orba/data").kind, Kind::Made);
+    EXPECT_EQ(modeOf(drive + "/Orba"), expected) << std::oct << mode;
+    EXPECT_EQ(modeOf(drive + "/Orba/data"), expected) << std::oct << mode;
+    EXPECT_EQ(modeOf(drive), mode) << "the folder the settings name is left as it is";
+  }
+}
+
 TEST(DataFolder, TheFolderTheSettingsNameIsNeverMade) {
   QTemporaryDir root;
   const QString drive = root.filePath("mnt/office");
