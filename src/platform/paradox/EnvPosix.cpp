@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <set>
 #include <thread>
 #include <utility>
@@ -167,10 +168,20 @@ class InProcessLocks {
   std::set<Key> held_;
 };
 
-InProcessLocks& ProcessLocks() {
-  static InProcessLocks* locks = new InProcessLocks();
-  return *locks;
+// The process-wide objects are never destroyed, so that a lock released
+// during exit still finds them; they live in the library's own storage rather
+// than on the heap, because a module carries its own copy of the engine and is
+// unloaded after each call, which would leave a heap copy behind at every call.
+template <class T>
+T& Immortal() {
+  alignas(T) static unsigned char storage[sizeof(T)];
+  static T* object = new (storage) T();
+  return *object;
 }
+
+// Only its set of held keys uses the heap, and that is empty once every lock
+// is released.
+InProcessLocks& ProcessLocks() { return Immortal<InProcessLocks>(); }
 
 class PosixFileLock final : public FileLock {
  public:
@@ -432,9 +443,6 @@ class PosixEnv final : public Env {
 
 }  // namespace
 
-Env* Env::Default() {
-  static PosixEnv* env = new PosixEnv();
-  return env;
-}
+Env* Env::Default() { return &Immortal<PosixEnv>(); }
 
 }  // namespace orba::pdx
