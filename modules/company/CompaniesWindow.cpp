@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "CreateCompanyWindow.h"
 #include "DatabaseError.h"
 #include "MessageBoxes.h"
 #include "MessageList.h"
@@ -70,6 +71,7 @@ TfrmCompanies::TfrmCompanies(CompanyStore& store, int currentNumber, QWidget* pa
   grdCompanies->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grdCompanies->verticalHeader()->hide();
   grdCompanies->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  btnNew = components_.own(button("btnNew", "&New company...", this));
 
   lblName = components_.own(label("lblName", "N&ame:", this));
   edtName = components_.own(edit("edtName", kNameLength, false, this));
@@ -130,6 +132,10 @@ TfrmCompanies::TfrmCompanies(CompanyStore& store, int currentNumber, QWidget* pa
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grdCompanies, 1);
+  auto* newRow = new QHBoxLayout;
+  newRow->addStretch(1);
+  newRow->addWidget(btnNew);
+  layout->addLayout(newRow);
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(lblName);
   nameRow->addWidget(edtName, 1);
@@ -143,6 +149,7 @@ TfrmCompanies::TfrmCompanies(CompanyStore& store, int currentNumber, QWidget* pa
   layout->addLayout(bottom);
 
   connect(grdCompanies, &QTableWidget::itemSelectionChanged, this, &TfrmCompanies::chosenChanged);
+  connect(btnNew, &QPushButton::clicked, this, &TfrmCompanies::newClicked);
   connect(btnRename, &QPushButton::clicked, this, &TfrmCompanies::renameClicked);
   connect(btnSetPassword, &QPushButton::clicked, this, [this] { passwordClicked(false); });
   connect(btnClearPassword, &QPushButton::clicked, this, [this] { passwordClicked(true); });
@@ -271,6 +278,15 @@ void TfrmCompanies::passwordClicked(bool clear) {
   change([&](const Company& company) {
     return store_.setPassword(company.number, password, edtCurrentPassword->text(), current_);
   });
+}
+
+void TfrmCompanies::newClicked() {
+  TfrmCreateCompany creation(store_, this);
+  if (translate_) translate_(creation);
+  // Creation tells its own refusals and failures, and stays open on them.
+  if (creation.prepare()) creation.exec();
+  fill();
+  if (creation.created()) choose(creation.created());
 }
 
 void TfrmCompanies::removeClicked() {

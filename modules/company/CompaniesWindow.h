@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "CompanyStore.h"
 #include "SimpleDialog.h"
 
@@ -16,7 +18,8 @@ class MessageList;
 namespace orba::company {
 
 // Company maintenance: the companies of comp.db with their numbers, names
-// and whether they have a password. The chosen company can be renamed, be
+// and whether they have a password. A company can be created (company
+// creation's window, over this one); the chosen company can be renamed, be
 // given a password or lose it, or be taken off the list after a question;
 // its files are never deleted. The company the user works in stays listed.
 class TfrmCompanies : public controls::SimpleDialog {
@@ -31,7 +34,13 @@ class TfrmCompanies : public controls::SimpleDialog {
   // The number of the chosen company, 0 when none.
   int chosen() const;
 
+  // Puts company creation's window into the user's language before it is
+  // shown; without one it keeps its design texts.
+  using Translate = std::function<void(controls::SimpleDialog&)>;
+  void setTranslate(Translate translate) { translate_ = std::move(translate); }
+
   QTableWidget* grdCompanies;
+  QPushButton* btnNew;
   QLabel* lblName;
   QLineEdit* edtName;
   QPushButton* btnRename;
@@ -55,6 +64,8 @@ class TfrmCompanies : public controls::SimpleDialog {
   void renameClicked();
   void passwordClicked(bool clear);
   void removeClicked();
+  // Runs company creation; the company made is listed and chosen.
+  void newClicked();
   // Tells the verdict of a change; true when it was made.
   bool report(Verdict verdict, const Company& company);
   // Runs a change of comp.db, telling its failure; lists the companies
@@ -65,6 +76,7 @@ class TfrmCompanies : public controls::SimpleDialog {
   CompanyStore& store_;
   int current_;
   std::vector<Company> companies_;
+  Translate translate_;
 };
 
 }  // namespace orba::company

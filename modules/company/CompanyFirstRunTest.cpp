@@ -2,7 +2,10 @@
 // real company-creation library: its window makes company 1, the set-up
 // wizard then fills that company in, and the user is logged into it.
 
+#include <sys/stat.h>
+
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -144,4 +147,78 @@ TEST_F(CompanyFirstRunTest, OnABlankInstallationTheFirstCompanyComesWithTheSyste
       << "the desktops' index on their user";
   // The language menu lists both languages.
   EXPECT_NE(menu->find("MenuItemfr"), nullptr);
+}
+
+// The settings name a folder that holds no data folder yet: the first start
+// makes Orba/data there, shared the way that folder is (its group, its
+// group's bits, set-group-ID), and goes on to company creation.
+TEST_F(CompanyFirstRunTest, ABlankFolderGetsItsDataFolderAndTheFirstStartGoesOn) {
+  installModules({"creco"}, CRECO_PATH);
+  const QString blank = dir.filePath("office");
+  ASSERT_TRUE(QDir().mkpath(blank));
+  ASSERT_EQ(::chmod(QFile::encodeName(blank).constData(), 02770), 0);
+  QFile user(dir.filePath("user.ini"));
+  ASSERT_TRUE(user.open(QIODevice::WriteOnly));
+  user.write(QString("[Orba]\ndatadrive=%1\n").arg(blank).toUtf8());
+  user.close();
+  qputenv("ORBA_SETTINGS", dir.filePath("orba.ini").toUtf8());
+  qputenv("ORBA_USER_SETTINGS", dir.filePath("user.ini").toUtf8());
+
+  company_test::ModalScript script;
+  script.then("frmCreateCompany", [&](QWidget* w) {
+    QTest::keyClicks(w->findChild<QLineEdit*>("edtName"), "Atelier Beaulieu");
+    w->findChild<QPushButton*>("btnCreate")->click();
+  });
+  script.message("CompanyMessage", nullptr);
+  answers = {[](QDialog& d) {
+    auto* wizard = qobject_cast<TfrmDefaultInfo*>(&d);
+    if (!wizard) return static_cast<int>(QDialog::Rejected);
+    wizard->btnNext1->click();
+    wizard->btnNext3->click();
+    wizard->btnNext4->click();
+    wizard->btnClose->click();
+    return wizard->result();
+  }};
+  script.start();
+  start();
+  qunsetenv("ORBA_SETTINGS");
+  qunsetenv("ORBA_USER_SETTINGS");
+
+  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(script.failures.isEmpty()) << script.failures.join('\n').toStdString();
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+  EXPECT_EQ(link().get(LinkRecord::Field::CompanyName), "Atelier Beaulieu");
+  for (const QString& folder : {blank + "/Orba", blank + "/Orba/data", blank + "/Orba/data1"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &st), 0) << folder.toStdString();
+    EXPECT_EQ(st.st_mode & 07777, 02770u) << folder.toStdString();
+  }
+  EXPECT_TRUE(QFileInfo::exists(blank + "/Orba/data/comp.db"));
+}
+
+// A folder the settings name that is not there is never made: the user
+// reads, in the language of the settings, which folder is missing, which
+// setting of which file names it and what to do; nothing may run.
+TEST_F(CompanyFirstRunTest, AMissingFolderIsToldWithItsSetting) {
+  installModules({"creco"}, CRECO_PATH);
+  const QString absent = dir.filePath("mnt/office");
+  QFile user(dir.filePath("user.ini"));
+  ASSERT_TRUE(user.open(QIODevice::WriteOnly));
+  user.write(QString("[Orba]\ndatadrive=%1\n").arg(absent).toUtf8());
+  user.close();
+  start("ShowWelcome=N\nlanguage=2\n");
+
+  ASSERT_EQ(messages.size(), 1) << messages.join('|').toStdString();
+  EXPECT_EQ(messages[0],
+            "Le dossier de données " + absent + "/Orba/data ne peut pas être créé : le dossier " + absent +
+                " n'existe pas.\n\nLe dossier de données découle du paramètre datadrive, dans la "
+                "section [Orba] du fichier de paramètres " +
+                dir.filePath("user.ini") +
+                ". Créez le dossier manquant ou montez le disque qui le contient, ou corrigez le "
+                "paramètre, puis redémarrez Castellan/Orba.");
+  EXPECT_TRUE(dialogsShown.isEmpty()) << dialogsShown.join(',').toStdString();
+  EXPECT_FALSE(menu->find("ut03")->isEnabled());
+  window->FormActivate();
+  EXPECT_EQ(messages.size(), 1) << "told once";
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("mnt"))) << "nothing made, company creation never ran";
 }

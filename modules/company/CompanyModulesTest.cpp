@@ -370,6 +370,47 @@ TEST_F(CompanyModuleTest, McompInFrenchAsksInFrenchAndClearsAPassword) {
   EXPECT_EQ(listed(dataDir()), (std::map<int, Listed>{{1, {"Alpha", ""}}, {2, {"Beta", ""}}}));
 }
 
+// A company made from company maintenance: creation's window opens over the
+// list in the user's language, and the company it makes comes listed and
+// chosen; a cancelled creation makes nothing.
+TEST_F(CompanyModuleTest, McompCreatesACompanyThroughCreationsWindowAndListsIt) {
+  install->addCompany(1, "Alpha");
+  install->addCompany(2, "Beta", "B2");
+  QString title, folderText, chosenName;
+  QStringList shown;
+  ModalScript script;
+  script
+      .then("frmCompanies",
+            [](QWidget* w) {
+              EXPECT_EQ(child<QPushButton>(w, "btnNew")->text(), "&Nouvelle entreprise...");
+              click(w, "btnNew");
+            })
+      .then("frmCreateCompany", [](QWidget* w) { click(w, "btnCancel"); })
+      .then("frmCompanies", [](QWidget* w) { click(w, "btnNew"); })
+      .then("frmCreateCompany",
+            [&](QWidget* w) {
+              title = w->windowTitle();
+              folderText = child<QLabel>(w, "lblFolder")->text();
+              type(w, "edtName", "Gamma");
+              click(w, "btnCreate");
+            })
+      .then("frmCompanies", [&](QWidget* w) {
+        auto* grid = child<QTableWidget>(w, "grdCompanies");
+        for (int r = 0; r < grid->rowCount(); ++r)
+          shown << grid->item(r, 0)->text() + " " + grid->item(r, 1)->text();
+        chosenName = child<QLineEdit>(w, "edtName")->text();
+        click(w, "btnClose");
+      });
+  EXPECT_EQ(run(MCOMP_PATH, link("fr", "1"), script), 1);
+  EXPECT_EQ(title, "Créer une entreprise");
+  EXPECT_EQ(folderText, "Les fichiers de l'entreprise seront dans le dossier " + dataDir() + "3.");
+  EXPECT_EQ(shown, (QStringList{"1 Alpha", "2 Beta", "3 Gamma"}));
+  EXPECT_EQ(chosenName, "Gamma");
+  EXPECT_EQ(listed(dataDir()),
+            (std::map<int, Listed>{{1, {"Alpha", ""}}, {2, {"Beta", "B2"}}, {3, {"Gamma", ""}}}));
+  EXPECT_TRUE(QFileInfo::exists(dataDir() + "3/ctrl.DB"));
+}
+
 // Every text of the two windows has its row in the language texts, in both
 // languages, and every row names a component of its window.
 TEST(CompanyTexts, EveryTextOfBothWindowsHasItsRow) {

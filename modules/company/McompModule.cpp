@@ -1,6 +1,7 @@
-// The company-maintenance option "mcomp": the list of companies, their
-// names and passwords, and taking a company off the list. The desktop
-// rebuilds its company menu when the option returns.
+// The company-maintenance option "mcomp": the list of companies, a new
+// company (company creation's window), their names and passwords, and
+// taking a company off the list. The desktop rebuilds its company menu when
+// the option returns.
 
 #include <QApplication>
 
@@ -19,6 +20,9 @@ ORBA_EXPORT int32_t ShowDllForm(TLinkSection link) {
   const int current = orba::kit::text(link.CompanyNumber).toInt(&numbered);
   orba::company::TfrmCompanies window(store, numbered ? current : 0, QApplication::activeWindow());
   orba::kit::translate(&window, window.components(), link);
+  window.setTranslate([&link](orba::controls::SimpleDialog& creation) {
+    orba::kit::translate(&creation, creation.components(), link);
+  });
   if (window.fill()) window.exec();
   return 1;
 }

@@ -63,6 +63,16 @@ void TableTransaction::insert(const std::vector<std::pair<QString, QVariant>>& v
 
 int TableTransaction::count() const { return static_cast<int>(writer_->record_count()); }
 
+QVariant TableTransaction::value(int index, const QString& field) const {
+  const int i = table_.physicalIndex(field);
+  if (i < 0) table_.fail(QStringLiteral("field %1 not found").arg(field));
+  if (index < 0 || index >= count()) table_.fail(QStringLiteral("there is no record %1").arg(index + 1));
+  pdx::Record record;
+  const pdx::Status s = writer_->Get(static_cast<uint32_t>(index), &record);
+  if (!s.ok()) throw DatabaseError::fromStatus(s);
+  return toVariant(record[static_cast<size_t>(i)], table_.reader_->fields()[static_cast<size_t>(i)].type);
+}
+
 void TableTransaction::update(int index, const std::vector<std::pair<QString, QVariant>>& values) {
   if (finished_) table_.fail(QStringLiteral("the transaction is over"));
   if (index < 0 || index >= count()) table_.fail(QStringLiteral("there is no record %1").arg(index + 1));

@@ -39,6 +39,9 @@ class TableTransaction {
   void insert(const std::vector<std::pair<QString, QVariant>>& values);
   // Records in the table as the transaction has it so far.
   int count() const;
+  // A field of record `index` (in file order) as the transaction has it so
+  // far: what another writer stored before the transaction began included.
+  QVariant value(int index, const QString& field) const;
   // Changes the named fields of record `index` (in file order), leaving its
   // other fields as they are.
   void update(int index, const std::vector<std::pair<QString, QVariant>>& values);

@@ -40,7 +40,60 @@ std::unique_ptr<data::Table> openTable(const data::TableSpec& shape, const QStri
   return table;
 }
 
+// The fields the wizard writes into the control record.
+const char* const kWizardFields[] = {"Ctrl_fed_rate", "Ctrl_pro_rate1", "Ctrl_pro_rate2",
+                                     "Ctrl_dollars1", "Ctrl_cents1",    "Ctrl_TaxSystem"};
+
+QString storedText(const QVariant& value) {
+  if (!value.isValid() || value.isNull()) return {};
+  if (value.typeId() == QMetaType::Double) return QString::number(value.toDouble());
+  return value.toString().trimmed();
+}
+
+// The first row of this tax code in the table as the change has it, -1
+// when there is none.
+int rowOfCode(const data::TableTransaction& change, int code) {
+  const int count = change.count();
+  for (int i = 0; i < count; ++i) {
+    const QVariant stored = change.value(i, QStringLiteral("TaxRates_Code"));
+    if (stored.isValid() && stored.toInt() == code) return i;
+  }
+  return -1;
+}
+
 }  // namespace
+
+RecordedSetup readRecordedSetup(const QString& companyDir) {
+  // Read as the file is laid out, without declaring fields: a layout that
+  // lacks the wizard's fields is an answer, not an error.
+  data::Table control(QStringLiteral("Ctrl_table"));
+  control.setTableName(QStringLiteral("ctrl.DB"));
+  control.setDatabaseName(companyDir);
+  control.setReadOnly(true);
+  control.open();
+  RecordedSetup setup;
+  QStringList fields;
+  setup.fillable = true;
+  for (const char* name : kWizardFields) {
+    fields << QString::fromLatin1(name);
+    setup.fillable = setup.fillable && control.hasField(fields.back());
+  }
+  if (!setup.fillable || control.recordCount() == 0) {
+    control.close();
+    return setup;
+  }
+  const QVariantList values = control.valuesAt(0, fields);
+  control.close();
+  setup.gstRate = storedText(values.value(0));
+  setup.pstRate = storedText(values.value(1));
+  setup.hstRate = storedText(values.value(2));
+  setup.currencyName = storedText(values.value(3));
+  setup.fractionName = storedText(values.value(4));
+  if (values.value(5).isValid() && !values.value(5).isNull()) setup.taxSystem = values.value(5).toInt();
+  setup.completed = !setup.gstRate.isEmpty() || !setup.pstRate.isEmpty() || !setup.hstRate.isEmpty() ||
+                    !setup.currencyName.isEmpty() || !setup.fractionName.isEmpty() || setup.taxSystem;
+  return setup;
+}
 
 bool isQuillmarkEdition(const QString& companyDir) { return companyDir.contains(QLatin1String("Quillmark")); }
 
@@ -81,12 +134,15 @@ void saveCompanyTables(const QString& companyDir, const CompanyDefaults& d) {
       auto change = std::make_unique<data::TableTransaction>(*rateTablesOpen.back());
       const QString file =
           QString::fromLatin1(shape->file.data(), static_cast<qsizetype>(shape->file.size()));
-      change->insert(
-          {{QStringLiteral("TaxRates_Rate"), rateValue(file, QStringLiteral("TaxRates_Rate"), d.gstRate)},
-           {QStringLiteral("TaxRates_Code"), 1}});
-      change->insert(
-          {{QStringLiteral("TaxRates_Rate"), rateValue(file, QStringLiteral("TaxRates_Rate"), d.pstRate)},
-           {QStringLiteral("TaxRates_Code"), 2}});
+      const std::pair<int, const QString*> rates[] = {{1, &d.gstRate}, {2, &d.pstRate}};
+      for (const auto& [code, typed] : rates) {
+        const QVariant rate = rateValue(file, QStringLiteral("TaxRates_Rate"), *typed);
+        const int row = rowOfCode(*change, code);
+        if (row >= 0)
+          change->update(row, {{QStringLiteral("TaxRates_Rate"), rate}});
+        else
+          change->insert({{QStringLiteral("TaxRates_Rate"), rate}, {QStringLiteral("TaxRates_Code"), code}});
+      }
       rateChanges.push_back(std::move(change));
     }
   }

@@ -46,6 +46,9 @@ void TLogoAppForm::FormActivate() {
   if (!session_ || session_->systemConnected() || activationStarted_) return;
   activationStarted_ = true;
   try {
+    // A data folder to work in first. Without one the sequence stops here,
+    // as after any failure of the tables: nothing may run.
+    if (!checkDataFolder()) return;
     // From here on, the activations caused by the dialogs below return at once.
     if (!session_->connectSystem()) {
       RunOption(QStringLiteral("creco"));
@@ -58,14 +61,7 @@ void TLogoAppForm::FormActivate() {
         close();
         return;
       }
-      TfrmDefaultInfo* wizard = context_.frmDefaultInfo;
-      wizard->setDirectory(session_->firstCompanyDirectory());
-      wizard->setDataDir(link().get(LinkRecord::Field::DataDir));
-      wizard->setLanguage(link().language());
-      wizard->setSettings(&settings_);
-      wizard->setErrorTexts(errorTexts_);
-      localization::SetCaptions(wizard, wizard->components(), languageTable());
-      controls::Dialogs::exec(*wizard);
+      runSetupWizard(session_->firstCompanyDirectory(), QString(), WizardRun::FirstStart);
       session_->refreshCompanies();
     }
 
@@ -116,6 +112,7 @@ void TLogoAppForm::FormActivate() {
     desktopOwned_ = true;
 
     if (shell_.trackerInstalled()) carryOn([&] { Load_database_menu(); });
+    offerCompanySetup();
     showSetupNotices();
     showWelcome();
   } catch (const data::DatabaseError& e) {

@@ -152,6 +152,7 @@ void TLogoAppForm::createComponents() {
     if (&item != MainMenu) components_.own(&item);
   });
   MainMenu->find(QStringLiteral("Quit1"))->setOnClick([this](MenuItem&) { Quit1Click(); });
+  MainMenu->find(QStringLiteral("Setupwizard1"))->setOnClick([this](MenuItem&) { Setupwizard1Click(); });
   // No option may run before the rights of a logged-in user are applied,
   // not even when the login sequence stops half-way.
   for (const dispatch::ModuleMenu& module : dispatch::moduleMenus()) {
@@ -191,6 +192,7 @@ void TLogoAppForm::createComponents() {
       components_.own(new controls::MessageList(QStringLiteral("Error_Messages"), designMessages(), this));
   Module_Messages = components_.own(new controls::MessageList(
       QStringLiteral("Module_Messages"), {dispatch::kAccessDenied, dispatch::kModuleFailed}, this));
+  Folder_Messages = components_.own(createFolderMessages());
 
   PrinterListBox = components_.own(new QListWidget(Wallpaper1));
   PrinterListBox->setObjectName(QStringLiteral("PrinterListBox"));
@@ -311,6 +313,7 @@ void TLogoAppForm::attach(const AppContext& context) {
                                       if (shell_.trackerInstalled()) Load_database_menu();
                                       // The lists show the chosen company's records.
                                       panels_->refreshOpen();
+                                      offerCompanySetup();
                                     });
   trackerMenu_ = std::make_unique<TrackerMenu>(MainMenu->find(QStringLiteral("trkopen")), TrackerAccounts,
                                                components_, *context.Gl_DataModule->trkdb_table, *runner_);

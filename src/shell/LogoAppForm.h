@@ -81,6 +81,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   controls::MessageList* Error_Messages = nullptr;
   // What the desktop says of a module's run, by dispatch::ModuleMessage.
   controls::MessageList* Module_Messages = nullptr;
+  // What the first start says of a data folder it cannot use
+  // (DataFolderCheck.cpp).
+  controls::MessageList* Folder_Messages = nullptr;
   QListWidget* PrinterListBox = nullptr;
   QListWidget* CompanyListBox = nullptr;
   QListWidget* TrackerAccounts = nullptr;
@@ -157,6 +160,14 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void English1Click(controls::MenuItem& item);
   void setVersionPanel();
 
+  // A company's set-up (CompanySetup.cpp). System > Setup Wizard: the
+  // wizard for the current company, for a user with the right to Parameters
+  // maintenance.
+  void Setupwizard1Click();
+  // After a login or a company switch: a company whose set-up was never
+  // completed is offered the wizard, when the user may run it.
+  void offerCompanySetup();
+
   // Settings > Desktop > Change properties: a new wallpaper picture chosen
   // in the picture dialog; one that cannot be read keeps the old one.
   void Changeproperties1Click();
@@ -195,6 +206,11 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
 
   void FormCreate();
   void createComponents();
+  controls::MessageList* createFolderMessages();
+  // Makes a new installation's data folder; false, after telling the user
+  // which folder and setting are at fault and what to do, when there is
+  // none to use.
+  bool checkDataFolder();
   void translateAtStartup(const QString& table);
   // The steps of the first activation that show something (FirstActivation.cpp).
   bool Login();
@@ -206,6 +222,16 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void selectUserPrinter();
   void showSetupNotices();
   void showWelcome();
+  // The wizard for a company (CompanySetup.cpp): at the first start it
+  // cannot be left but by Close; offered or chosen, it starts from what the
+  // company holds and may be cancelled. True when it saved. Throws
+  // DatabaseError when the company's control record cannot be read.
+  enum class WizardRun { FirstStart, Offered, Chosen };
+  bool runSetupWizard(const QString& companyDir, const QString& companyName, WizardRun run);
+  bool askToCompleteSetup(const QString& companyName);
+  bool maySetUpCompany() const;
+  // The System menu's wizard entry follows the user's rights.
+  void followSetupRight();
   void showPrinterInStatus();
   // What follows the restore whether or not the stored desktop was used.
   void setUpAfterRestore();

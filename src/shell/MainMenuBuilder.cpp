@@ -44,6 +44,15 @@ MenuItem* buildMainMenu(const MenuItem::ClickHandler& onOption) {
   auto* root = new MenuItem(QStringLiteral("MainMenu"));
   for (const dispatch::ModuleMenu& module : dispatch::moduleMenus()) addModuleMenu(root, module, onOption);
 
+  // The set-up wizard of the current company, after the System menu's
+  // groups. It is no option (no module library, no bit of its own in the
+  // rights field): the right to Parameters maintenance grants it, after
+  // the login. Until then it is disabled like every option.
+  MenuItem* system = root->find(QStringLiteral("Systemmanager1"));
+  MenuItem::separator(QStringLiteral("N10"), system);
+  system->add(QStringLiteral("Setupwizard1"), QStringLiteral("Assistant de configuration..."))
+      ->setEnabled(false);
+
   MenuItem* settings = root->add(QStringLiteral("Settings1"), QStringLiteral("Options"));
   settings->add(QStringLiteral("Changecompanies1"), QStringLiteral("Compagnie"));
   settings->add(QStringLiteral("Selectprinter1"), QStringLiteral("Imprimante"));

@@ -107,6 +107,7 @@ void TLogoAppForm::apply(const RunReport& report) {
 
 void TLogoAppForm::ApplyMenuSecurity() {
   dispatch::ApplyMenuSecurity(MainMenu, *UserSecurityManager1);
+  followSetupRight();
   fillCatalogue();
 }
 

@@ -94,7 +94,7 @@ TfrmDefaultInfo::TfrmDefaultInfo(QWidget* parent)
   memIntro = components_.own(readOnlyText(
       QStringLiteral("memIntro"),
       QStringLiteral("Welcome to the setup of your accounting system.\nThis wizard records the sales tax and "
-                     "currency defaults of your first company."),
+                     "currency defaults of your company."),
       tsInOrNotInCanada));
   memIntro->setGeometry(20, 20, 520, 140);
   rgpInCanada = components_.own(new controls::RadioGroup(QStringLiteral("rgpInCanada"), tsInOrNotInCanada));
@@ -187,6 +187,31 @@ TfrmDefaultInfo::TfrmDefaultInfo(QWidget* parent)
   lblError->setStyleSheet(QStringLiteral("color: #800000;"));
   btnBack4 = button("btnBack4", "< Back", tsEnd, 360, &TfrmDefaultInfo::btnBack4Click);
   btnClose = button("btnClose", "Close", tsEnd, 455, &TfrmDefaultInfo::btnCloseClick);
+  memOffer = components_.own(new controls::MessageList(
+      QStringLiteral("memOffer"),
+      {QStringLiteral(
+           "The set-up of %1 was never completed: its sales tax rates and currency are not recorded "
+           "yet."),
+       QStringLiteral(
+           "Complete it now with the Setup Wizard? If you choose Later, you will be asked again at "
+           "the next start."),
+       QStringLiteral("Complete it now"), QStringLiteral("Later")},
+      this));
+}
+
+void TfrmDefaultInfo::setCancellable(bool cancellable) {
+  cancellable_ = cancellable;
+  setWindowFlags(cancellable ? controls::kFixedDialogFlags : controls::kNoBorderIconsFlags);
+}
+
+void TfrmDefaultInfo::startFrom(const RecordedSetup& recorded) {
+  edtGST->setText(recorded.gstRate);
+  edtPST->setText(recorded.pstRate);
+  edtHST->setText(recorded.hstRate);
+  edtCurrDescription->setText(recorded.currencyName);
+  edtFractDescription->setText(recorded.fractionName);
+  if (recorded.taxSystem == 0 || recorded.taxSystem == 1) rgpInCanada->setItemIndex(*recorded.taxSystem);
+  lblError->clear();
 }
 
 QString TfrmDefaultInfo::caption(int line) const { return memCaptions->line(line); }
@@ -198,8 +223,9 @@ void TfrmDefaultInfo::showEvent(QShowEvent* event) {
 }
 
 void TfrmDefaultInfo::reject() {
-  // Escape and the window manager's close do not leave the wizard: the
-  // defaults must be saved before the company is used.
+  // At the first start Escape and the window manager's close do not leave
+  // the wizard: the defaults must be saved before the company is used.
+  if (cancellable_) SimpleDialog::reject();
 }
 
 void TfrmDefaultInfo::FormActivate() { pages->setCurrentWidget(tsInOrNotInCanada); }

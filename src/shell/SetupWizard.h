@@ -27,15 +27,25 @@ class SettingsStore;
 
 namespace orba::shell {
 
-// The set-up wizard of a new installation: in or outside Canada, the
-// province, the sales-tax rates and date format, the currency presentation;
-// on Close the first company's control record (and, outside Canada, its
-// tax-rate tables) and the display settings are written.
+// The set-up wizard of a company: in or outside Canada, the province, the
+// sales-tax rates and date format, the currency presentation; on Close the
+// company's control record (and, outside Canada, its tax-rate tables) and
+// the display settings are written. The first start runs it for company 1;
+// a company whose set-up was never completed is offered it again, and the
+// System menu runs it for the current company.
 //
 // Five pages, moved between by the wizard's own buttons only. A Next button
 // fills in a default only where the user left a field empty or a list
 // without choice, so going back and forth keeps what was typed. The window
 // lives for the whole run and keeps its values between showings.
+// The lines of memOffer.
+enum SetupOffer {
+  kOfferWhy = 0,  // %1: the company's name
+  kOfferQuestion = 1,
+  kOfferNow = 2,
+  kOfferLater = 3,
+};
+
 class TfrmDefaultInfo : public controls::SimpleDialog {
   Q_OBJECT
  public:
@@ -53,6 +63,15 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
   // How a failure of the save is told: in the user's language, naming the
   // field by its label and page. REQUIRES: outlives the wizard's showing.
   void setErrorTexts(const localization::ErrorTexts* texts) { errorTexts_ = texts; }
+  // At the first start there is no way out but Close on the last page. Run
+  // for a company later, the wizard may also be left by Escape or the
+  // window's close button, storing nothing.
+  void setCancellable(bool cancellable);
+  bool cancellable() const { return cancellable_; }
+  // Starts the pages from what the company's control record holds: its
+  // rates and currency words (empty where none is stored) and, when stored,
+  // whether the business is in Canada.
+  void startFrom(const RecordedSetup& recorded);
 
   // Pages, in order.
   QStackedWidget* pages;
@@ -99,6 +118,9 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
   QPushButton* btnClose;
   // Why the last save failed, shown on the last page.
   QLabel* lblError;
+  // What the desktop says when it offers the wizard for a company whose
+  // set-up was never completed (SetupOffer lines).
+  controls::MessageList* memOffer;
 
   // The handlers of the buttons (the buttons call them).
   void FormActivate();
@@ -134,6 +156,7 @@ class TfrmDefaultInfo : public controls::SimpleDialog {
   // title of the page's group ("GST rate (Enter your GST/PST rates)").
   QString fieldCaption(const QString& field) const;
   QString closingTemplate_;
+  bool cancellable_ = false;
   // What the company's tables received by the last Close, if anything.
   std::optional<CompanyDefaults> storedTables_;
   QString storedDirectory_;

@@ -134,15 +134,20 @@ TEST_F(LoginTest, MissingCompanyFolderStopsTheSequenceWithTheEnginesMessage) {
   EXPECT_EQ(messages.size(), 1) << "later activations do not retry";
 }
 
-TEST_F(LoginTest, MissingDataFolderIsReportedOnceAndTheWindowStaysUsable) {
-  // No tables at all: the data folder does not even exist.
-  QDir(install->dataDir()).removeRecursively();
+TEST_F(LoginTest, AMissingDataDriveIsReportedOnceAndTheWindowStaysUsable) {
+  // The folder the settings name is not there: nothing is made in its place.
+  QFile user(dir.filePath("user.ini"));
+  ASSERT_TRUE(user.open(QIODevice::WriteOnly));
+  user.write(QString("[Orba]\ndatadrive=%1\n").arg(dir.filePath("absent")).toUtf8());
+  user.close();
   start();
   ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].contains("Orba/data")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains(dir.filePath("absent") + "/Orba/data")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains("datadrive")) << messages[0].toStdString();
   window->FormActivate();
   window->FormActivate();
   EXPECT_EQ(messages.size(), 1) << "activations after a failed start do not repeat the error";
   EXPECT_FALSE(window->MainMenu->find("ut03")->isEnabled()) << "no rights were applied, so nothing may run";
   EXPECT_FALSE(window->MainMenu->find("gl03f")->isEnabled());
+  EXPECT_FALSE(window->MainMenu->find("Setupwizard1")->isEnabled());
 }

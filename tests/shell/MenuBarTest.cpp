@@ -19,6 +19,11 @@ class MenuBarTest : public ShellFixture {
   void startWith(const QString& language) {
     // Tracker and job cost installed: every module menu is shown.
     writeSettings("tracker=Y\nJobCost=Y\nlanguage=" + language + "\n");
+    // No data: the window stays as it is before a login.
+    QFile user(dir.filePath("user.ini"));
+    ASSERT_TRUE(user.open(QIODevice::WriteOnly));
+    user.write(QString("[Orba]\ndatadrive=%1\n").arg(dir.filePath("no-data")).toUtf8());
+    user.close();
     app = std::make_unique<OrbaApplication>(options());
     app->start();
     auto* window = app->mainWindow();

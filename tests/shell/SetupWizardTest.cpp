@@ -17,6 +17,7 @@
 #include <QTest>
 #include <memory>
 
+#include "DatabaseError.h"
 #include "ErrorTexts.h"
 #include "Installation.h"
 #include "MaskEdit.h"
@@ -401,6 +402,125 @@ TEST_F(SetupWizard, OnlyCloseLeavesAndValuesStayBetweenShowings) {
   EXPECT_EQ(page(), wizard->tsInOrNotInCanada);
   EXPECT_EQ(wizard->edtHST->text(), "15");
   EXPECT_EQ(wizard->cbxProvinces->currentIndex(), kNewfoundland);
+}
+
+// Run again for a company outside Canada, the wizard gives its rates to
+// the rows of codes 1 and 2, which keep the account and description given
+// to them since; other rows stay as they are, and no second tax 1 appears.
+TEST_F(SetupWizard, RunAgainTheRatesGoToTheRowsOfTheirCodes) {
+  showWizard();
+  choose(kOutside);
+  wizard->edtGST->setText("20");
+  wizard->edtPST->setText("5.5");
+  finish();
+  ASSERT_FALSE(wizard->isVisible()) << wizard->lblError->text().toStdString();
+  Installation::fill(sc::TaxRates_table, companyDir, [](orba::data::Table& t) {
+    ASSERT_TRUE(t.locate("TaxRates_Code", 1));
+    t.edit();
+    t.setValue("TaxRates_Account", 2310);
+    t.post();
+  });
+
+  showWizard();
+  choose(kOutside);
+  wizard->edtGST->setText("21");
+  wizard->edtPST->setText("6");
+  finish();
+  ASSERT_FALSE(wizard->isVisible()) << wizard->lblError->text().toStdString();
+  EXPECT_EQ(rates(sc::TaxRates_table), QStringList({"1.5/9", "21/1", "6/2"}));
+  EXPECT_EQ(rates(sc::TaxRatesP_table), QStringList({"1.5/9", "21/1", "6/2"}));
+  orba::data::Table t("Check");
+  t.declare(sc::TaxRates_table);
+  t.setDatabaseName(companyDir);
+  t.open();
+  ASSERT_TRUE(t.locate("TaxRates_Code", 1));
+  EXPECT_EQ(t.value("TaxRates_Account").toInt(), 2310);
+}
+
+// Whether a company went through the wizard is read from its control
+// record: none of the wizard's values means never; any one of them (the
+// tax system 0 included) means it did. A layout without those fields is
+// not the wizard's to fill, and a missing table is an error.
+TEST_F(SetupWizard, TheControlRecordSaysWhetherTheSetUpWasCompleted) {
+  using orba::shell::readRecordedSetup;
+  const auto setControl = [&](const char* field, const QVariant& value) {
+    Installation::fill(orba::data::TableSpec{"Ctrl_table", "ctrl.DB", 0, controlFields()}, companyDir,
+                       [&](orba::data::Table& t) {
+                         t.first();
+                         t.edit();
+                         for (const char* f : {"Ctrl_fed_rate", "Ctrl_pro_rate1", "Ctrl_pro_rate2",
+                                               "Ctrl_dollars1", "Ctrl_cents1", "Ctrl_TaxSystem"})
+                           t.setValue(f, QVariant());
+                         if (field) t.setValue(field, value);
+                         t.post();
+                       });
+  };
+  setControl(nullptr, {});
+  orba::shell::RecordedSetup read = readRecordedSetup(companyDir);
+  EXPECT_TRUE(read.fillable);
+  EXPECT_TRUE(read.needsWizard()) << "as company creation leaves it";
+
+  setControl("Ctrl_TaxSystem", 0);
+  read = readRecordedSetup(companyDir);
+  EXPECT_FALSE(read.needsWizard()) << "in Canada";
+  EXPECT_EQ(read.taxSystem, 0);
+
+  setControl("Ctrl_dollars1", "Euros");
+  read = readRecordedSetup(companyDir);
+  EXPECT_FALSE(read.needsWizard()) << "the Quillmark edition writes no tax system";
+  EXPECT_EQ(read.currencyName, "Euros");
+  EXPECT_FALSE(read.taxSystem.has_value());
+
+  setControl("Ctrl_pro_rate1", 7.5);
+  EXPECT_EQ(readRecordedSetup(companyDir).pstRate, "7.5");
+
+  // No record at all.
+  Installation::fill(orba::data::TableSpec{"Ctrl_table", "ctrl.DB", 0, controlFields()}, companyDir,
+                     [](orba::data::Table& t) {
+                       t.first();
+                       t.deleteRecord();
+                     });
+  EXPECT_TRUE(readRecordedSetup(companyDir).needsWizard());
+
+  const QString older = root.filePath("Orba/data2");
+  QDir().mkpath(older);
+  Installation::fill(sc::Co_Ctrl_table, older, [](orba::data::Table& t) {
+    t.append();
+    t.setValue("Ctrl_periods", 12);
+    t.post();
+  });
+  read = readRecordedSetup(older);
+  EXPECT_FALSE(read.fillable);
+  EXPECT_FALSE(read.needsWizard());
+
+  EXPECT_THROW(readRecordedSetup(root.filePath("Orba/data3")), orba::data::DatabaseError);
+}
+
+// Run for a company that was set up, the pages start from its record, and
+// the wizard can be left without storing anything.
+TEST_F(SetupWizard, RunForACompanyItStartsFromItsRecordAndCanBeLeft) {
+  showWizard();
+  choose(kInCanada, kOntario);
+  wizard->edtGST->setText("5");
+  wizard->edtPST->setText("8");
+  finish();
+  ASSERT_FALSE(wizard->isVisible());
+  const QByteArray stored = fileBytes("ctrl.DB");
+
+  wizard = std::make_unique<TfrmDefaultInfo>();
+  wizard->setDirectory(companyDir);
+  wizard->setSettings(&settings);
+  wizard->setCancellable(true);
+  wizard->startFrom(orba::shell::readRecordedSetup(companyDir));
+  wizard->show();
+  EXPECT_EQ(wizard->rgpInCanada->itemIndex(), kInCanada);
+  EXPECT_EQ(wizard->edtGST->text(), "5");
+  EXPECT_EQ(wizard->edtPST->text(), "8");
+  EXPECT_EQ(wizard->edtCurrDescription->text(), "Dollars");
+  QTest::keyClick(wizard.get(), Qt::Key_Escape);
+  EXPECT_FALSE(wizard->isVisible());
+  EXPECT_EQ(wizard->result(), QDialog::Rejected);
+  EXPECT_EQ(fileBytes("ctrl.DB"), stored);
 }
 
 }  // namespace

@@ -42,6 +42,10 @@ std::optional<QString> SettingsStore::value(const QString& section, const QStrin
   return machine_.value(section, name);
 }
 
+QString SettingsStore::fileOf(const QString& section, const QString& name) const {
+  return user_.value(section, name) ? paths_.userFile : paths_.machineFile;
+}
+
 QString SettingsStore::value(const QString& section, const QString& name, const QString& fallback) const {
   return value(section, name).value_or(fallback);
 }

@@ -44,6 +44,10 @@ class SettingsStore {
   const std::vector<SettingsProblem>& problems() const { return problems_; }
 
   std::optional<QString> value(const QString& section, const QString& name) const;
+  // The file whose value is in force (the per-user one first); the
+  // machine-wide file for a value neither file holds, as that is where an
+  // administrator sets it.
+  QString fileOf(const QString& section, const QString& name) const;
   QString value(const QString& section, const QString& name, const QString& fallback) const;
 
   // Returns false, with a message in *error, only when neither file could be
