@@ -13,7 +13,7 @@
 #include "MainMenuBuilder.h"
 #include "MenuItem.h"
 #include "MenuSecurity.h"
-#include "RightsMap.h"
+#include "Oracle.h"
 #include "UserSecurityManager.h"
 
 using namespace orba;
@@ -38,13 +38,7 @@ class Rights {
     users_.setValue("User_name", "Admin");
     users_.setValue("User_language", 1);
     users_.setValue("User_company", 1);
-    QByteArray bytes(dispatch::TUserSecurityManager::kRightsSize, '\0');
-    for (const QString& code : codes) {
-      const dispatch::OptionPlace p = dispatch::findOption(code);
-      const int bit = dispatch::rightsBit(p.module, p.group, p.item);
-      bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (1 << (bit % 8)));
-    }
-    users_.setValue("User_security", bytes);
+    users_.setValue("User_security", oracle::rightsBytes(codes));
     users_.post();
     manager_.setDataSource(&source_);
     manager_.setBytesField("User_security");
