@@ -39,17 +39,7 @@ T* child(QWidget* window, const char* name) {
   if (!found) qFatal("%s has no %s", qPrintable(window->objectName()), name);
   return found;
 }
-void type(QWidget* window, const char* edit, const QString& text) {
-  QLineEdit* e = child<QLineEdit>(window, edit);
-  e->clear();
-  // Typed key by key where the test library has keys for the characters.
-  bool ascii = true;
-  for (QChar c : text) ascii = ascii && c.unicode() < 128;
-  if (ascii)
-    QTest::keyClicks(e, text);
-  else
-    e->insert(text);
-}
+void type(QWidget* window, const char* edit, const QString& text) { ModalScript::type(window, edit, text); }
 void click(QWidget* window, const char* button) { child<QPushButton>(window, button)->click(); }
 void chooseRow(QWidget* window, int row) { child<QTableWidget>(window, "grdCompanies")->selectRow(row); }
 

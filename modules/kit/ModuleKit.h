@@ -76,6 +76,25 @@ QString describe(const data::DatabaseError& error);
 // system's default.
 QString printerName(const TLinkSection& link);
 
+// Shows a module's main window, which lists a table and opens its own
+// dialogs: translated (its dialogs too, each as it opens), filled from the
+// table, then run. A table that cannot be read is told and nothing is shown.
+template <typename Form>
+std::int32_t showForm(Form& form, const TLinkSection& link) {
+  translate(&form, form.components(), link);
+  form.setTranslate([&link](QObject* window, const controls::ComponentList& components) {
+    translate(window, components, link);
+  });
+  try {
+    form.reload();
+  } catch (const data::DatabaseError& e) {
+    controls::Messages::error(e.userText(), form.parentWidget());
+    return 1;
+  }
+  form.exec();
+  return 1;
+}
+
 // Names a component (translation and tests find it by its name) and
 // returns it.
 template <typename T>

@@ -286,19 +286,7 @@ T* child(QWidget* window, const char* name) {
 void click(QWidget* window, const char* button) {
   if (auto* b = child<QPushButton>(window, button)) b->click();
 }
-void type(QWidget* window, const char* edit, const QString& text) {
-  if (auto* e = child<QLineEdit>(window, edit)) {
-    e->clear();
-    // Typed key by key where the test tool can (plain ASCII), pasted in
-    // otherwise; either way within the edit's length.
-    bool ascii = true;
-    for (QChar c : text) ascii = ascii && c.unicode() < 128;
-    if (ascii)
-      QTest::keyClicks(e, text);
-    else
-      e->insert(text);
-  }
-}
+void type(QWidget* window, const char* edit, const QString& text) { ModalScript::type(window, edit, text); }
 QString problemOf(QWidget* form) {
   auto* label = child<QLabel>(form, "lblProblem");
   return label && !label->isHidden() ? label->text() : QString();

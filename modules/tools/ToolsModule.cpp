@@ -7,8 +7,6 @@
 #include <QApplication>
 #include <algorithm>
 
-#include "DatabaseError.h"
-#include "Messages.h"
 #include "ModuleKit.h"
 #include "ToolStore.h"
 #include "ToolsWindows.h"
@@ -39,17 +37,6 @@ ORBA_MODULE_EXPORT int32_t ShowDllForm(TLinkSection link, const OrbaStringList* 
     // On the stack: nothing of this library may outlive the call.
     orba::tools::TToolsForm form(store, catalogue(optionNames, dllList), link.Language,
                                  QApplication::activeWindow());
-    kit::translate(&form, form.components(), link);
-    form.setTranslate([&link](QObject* window, const orba::controls::ComponentList& components) {
-      kit::translate(window, components, link);
-    });
-    try {
-      form.reload();
-    } catch (const orba::data::DatabaseError& e) {
-      orba::controls::Messages::error(e.userText(), QApplication::activeWindow());
-      return 1;
-    }
-    form.exec();
-    return 1;
+    return kit::showForm(form, link);
   });
 }

@@ -32,12 +32,7 @@ std::vector<Application> desktopRows(const QString& dataDir) {
   return orba::dispatch::ApplicationsTable(table).read();
 }
 
-void type(QWidget* dialog, const char* edit, const QString& text) {
-  auto* e = dialog->findChild<QLineEdit*>(edit);
-  ASSERT_NE(e, nullptr) << edit;
-  e->selectAll();
-  QTest::keyClicks(e, text);
-}
+void type(QWidget* window, const char* edit, const QString& text) { ModalScript::type(window, edit, text); }
 void chooseRight(QWidget* dialog, const QString& code) {
   auto* combo = dialog->findChild<QComboBox*>("SecurityCombo");
   ASSERT_NE(combo, nullptr);
@@ -112,18 +107,12 @@ TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsTh
     type(dialog, "ProgramEdit", "../gl03");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolDlg", [](QWidget* dialog) {
     type(dialog, "ProgramEdit", "galculator");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolDlg", [](QWidget* dialog) {
     type(dialog, "ProgramEdit", "gl03");
     ModalScript::click(dialog, "OKBtn");
@@ -139,10 +128,7 @@ TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsTh
     ModalScript::click(form, "DeleteBtn");
   });
   script.then("QMessageBox", [](QWidget* box) { ModalScript::clickText(box, "Supprimer"); });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolsForm", [](QWidget* form) {
     selectRow(form, 2);
     ModalScript::click(form, "EditBtn");
@@ -210,10 +196,7 @@ TEST_F(ToolsModuleTest, AnEntryChangedOnAnotherWorkstationIsNotOverwritten) {
     type(dialog, "NameFrEdit", "Ma calculatrice");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolsForm", [](QWidget* form) {
     EXPECT_EQ(form->findChild<QTableWidget*>("ToolsGrid")->item(1, 0)->text(), "Calculette");
     ModalScript::click(form, "CloseBtn");

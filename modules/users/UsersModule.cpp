@@ -4,8 +4,6 @@
 #define ORBA_ENTRY_POINT 1
 #include <QApplication>
 
-#include "DatabaseError.h"
-#include "Messages.h"
 #include "ModuleKit.h"
 #include "SettingsStore.h"
 #include "UserStore.h"
@@ -30,17 +28,6 @@ ORBA_MODULE_EXPORT int32_t ShowDllForm(TLinkSection link) {
     const QString languageTable = QString::fromLatin1("MainMenu") + kit::languageCode(link);
     // On the stack: nothing of this library may outlive the call.
     orba::users::TUsersForm form(store, languageTable, passwordAlwaysAsked(), QApplication::activeWindow());
-    kit::translate(&form, form.components(), link);
-    form.setTranslate([&link](QObject* window, const orba::controls::ComponentList& components) {
-      kit::translate(window, components, link);
-    });
-    try {
-      form.reload();
-    } catch (const orba::data::DatabaseError& e) {
-      orba::controls::Messages::error(e.userText(), QApplication::activeWindow());
-      return 1;
-    }
-    form.exec();
-    return 1;
+    return kit::showForm(form, link);
   });
 }

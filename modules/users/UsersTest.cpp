@@ -76,12 +76,7 @@ void toggle(QWidget* dialog, const QString& code) {
   tree->setCurrentItem(found[0], 0);
   QTest::keyClick(tree->viewport(), Qt::Key_Space);
 }
-void type(QWidget* dialog, const char* edit, const QString& text) {
-  auto* e = dialog->findChild<QLineEdit*>(edit);
-  ASSERT_NE(e, nullptr) << edit;
-  e->selectAll();
-  QTest::keyClicks(e, text);
-}
+void type(QWidget* window, const char* edit, const QString& text) { ModalScript::type(window, edit, text); }
 
 class UsersModuleTest : public ::testing::Test {
  protected:
@@ -170,10 +165,7 @@ TEST_F(UsersModuleTest, TheLastUserWhoManagesUsersKeepsThatRightAndStays) {
     type(dialog, "NameEdit", "Marie");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("UserDlg", [](QWidget* dialog) {
     EXPECT_EQ(dialog->findChild<QLineEdit*>("NameEdit")->text(), "Marie");
     ModalScript::click(dialog, "CancelBtn");
@@ -187,10 +179,7 @@ TEST_F(UsersModuleTest, TheLastUserWhoManagesUsersKeepsThatRightAndStays) {
     shown << ModalScript::boxText(box);
     ModalScript::clickText(box, "Supprimer");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   // Once the clerk holds it too, the administrator may give it up.
   script.then("UsersForm", [](QWidget* form) {
     selectUser(form, "CLERK");
@@ -242,38 +231,26 @@ TEST_F(UsersModuleTest, AUserIsAddedAsTheLoginFindsItAndCodesAndPasswordsStayUni
     company->setCurrentIndex(company->findData(2));
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("UserDlg", [](QWidget* dialog) {
     type(dialog, "CodeEdit", "PAUL");
     EXPECT_EQ(dialog->findChild<QLineEdit*>("PasswordEdit")->text(), "SECRET") << "upper case as typed";
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("UserDlg", [](QWidget* dialog) {
     type(dialog, "PasswordEdit", "paul1");
     type(dialog, "ConfirmEdit", "paul2");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("UserDlg", [](QWidget* dialog) {
     type(dialog, "ConfirmEdit", "paul1");
     toggle(dialog, "gl03");
     ModalScript::click(dialog, "OKBtn");
   });
   // With a single user no password was asked at login; now there are two.
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("UsersForm", [](QWidget* form) {
     auto* grid = form->findChild<QTableWidget*>("UsersGrid");
     ASSERT_EQ(grid->rowCount(), 2);
@@ -342,10 +319,7 @@ TEST_F(UsersModuleTest, ADeletedUserIsGoneAndTheLastOneLogsInWithoutPassword) {
     ModalScript::click(form, "DeleteBtn");
   });
   script.then("QMessageBox", [](QWidget* box) { ModalScript::clickText(box, "Delete"); });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("UsersForm", [](QWidget* form) { ModalScript::click(form, "CloseBtn"); });
   run(script, 1);
   EXPECT_EQ(shown, QStringList{"Only one user is left: from the next login on, no password is asked."});

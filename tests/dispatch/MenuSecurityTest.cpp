@@ -54,6 +54,22 @@ class Rights {
 
 QString suffix(int module) { return QString(" (%1)").arg(module); }
 
+// The option items of the module menus that are enabled, quick entries too.
+QStringList enabledOptions(MenuItem* mainMenu) {
+  QStringList out;
+  for (const oracle::Menu& m : oracle::menus()) {
+    MenuItem* top = mainMenu->item(m.position);
+    for (const QString& quick : m.quickEntries)
+      if (mainMenu->find(quick)->isEnabled()) out << quick;
+    for (int g = 0; g < 4; ++g) {
+      MenuItem* group = top->item(m.firstSubmenu + g);
+      for (int j = 0; j < group->count(); ++j)
+        if (group->item(j)->isEnabled()) out << group->item(j)->name();
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 class MenuSecurityTest : public ::testing::Test {
@@ -107,4 +123,31 @@ TEST_F(MenuSecurityTest, AToolBorrowsTheRightOfTheOptionItNamesButNotTheTrackers
   EXPECT_EQ(dispatch::borrowedRight(menu.get(), "trk01"), std::nullopt) << "the tracker menu is not searched";
   EXPECT_EQ(dispatch::borrowedRight(menu.get(), "nothing"), std::nullopt);
   EXPECT_EQ(dispatch::borrowedRight(menu.get(), "gl03f"), std::nullopt) << "quick entries are not options";
+}
+
+// The whole road on the real main menu, against the rights map written out
+// apart from the program (tests/support/oracles): the bit as a user's
+// stored rights hold it, read by the rights manager, enables its own option
+// (and the quick entry that duplicates it) and nothing else.
+TEST_F(MenuSecurityTest, EachStoredBitEnablesItsOwnOptionAndNoOther) {
+  for (const oracle::Menu& m : oracle::menus()) {
+    MenuItem* top = menu->item(m.position);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->name(), m.name);
+    EXPECT_EQ(top->tag(), m.module) << m.name.toStdString();
+    for (int g = 0; g < 4; ++g) {
+      MenuItem* group = top->item(m.firstSubmenu + g);
+      ASSERT_NE(group, nullptr) << m.name.toStdString();
+      EXPECT_EQ(group->name(), m.groups[g]);
+    }
+  }
+  for (const oracle::Right& r : oracle::rights()) {
+    dispatch::ApplyMenuSecurity(menu.get(), Rights({r.code}));
+    QStringList expected{r.code};
+    if (menu->find(r.code + "f")) expected << r.code + "f";
+    QStringList enabled = enabledOptions(menu.get());
+    enabled.sort();
+    expected.sort();
+    EXPECT_EQ(enabled.join(' ').toStdString(), expected.join(' ').toStdString()) << "bit " << r.bit;
+  }
 }

@@ -5,8 +5,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
+#include <QtTest/QTest>
 
 namespace {
 
@@ -50,6 +52,13 @@ ModalScript& ModalScript::message(const QString& window, QString* text, const QS
         button.isEmpty() ? box->button(QMessageBox::Ok) : box->findChild<QAbstractButton*>(button);
     if (!press) ADD_FAILURE() << "no button " << button.toStdString() << " in " << box->text().toStdString();
     QTimer::singleShot(0, box, [box, press] { press ? press->click() : box->reject(); });
+  });
+}
+
+ModalScript& ModalScript::collect(const QString& window, QStringList* texts) {
+  return then(window, [texts](QWidget* box) {
+    *texts << boxText(box);
+    closeBox(box);
   });
 }
 
@@ -123,4 +132,19 @@ void ModalScript::closeBox(QWidget* box) {
 QString ModalScript::boxText(QWidget* box) {
   auto* m = qobject_cast<QMessageBox*>(box);
   return m ? m->text() : QString();
+}
+
+void ModalScript::type(QWidget* window, const QString& edit, const QString& text) {
+  auto* e = window->findChild<QLineEdit*>(edit);
+  if (!e) {
+    ADD_FAILURE() << "no edit " << edit.toStdString() << " in " << window->objectName().toStdString();
+    return;
+  }
+  e->clear();
+  bool ascii = true;
+  for (QChar c : text) ascii = ascii && c.unicode() < 128;
+  if (ascii)
+    QTest::keyClicks(e, text);
+  else
+    e->insert(text);
 }

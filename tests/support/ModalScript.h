@@ -30,6 +30,8 @@ class ModalScript {
   // Reads a message box's text into *text (when given) and presses the
   // button with this object name, or OK.
   ModalScript& message(const QString& window, QString* text, const QString& button = {});
+  // Adds a message box's text to *texts and closes it as OK does.
+  ModalScript& collect(const QString& window, QStringList* texts);
 
   void start();
   // Every step ran and none was waited for in vain.
@@ -44,6 +46,9 @@ class ModalScript {
   // Closes a message box as its OK button does.
   static void closeBox(QWidget* box);
   static QString boxText(QWidget* box);
+  // Replaces the text of a window's line edit the way a user types it (key
+  // by key where the test library has keys, that is for plain ASCII).
+  static void type(QWidget* window, const QString& edit, const QString& text);
 
  private:
   struct Step {
