@@ -338,7 +338,7 @@ TEST_F(CompanyModuleTest, McompCreatesACompanyThroughCreationsWindowAndListsIt) 
         chosenName = child<QLineEdit>(w, "edtName")->text();
         click(w, "btnClose");
       });
-  EXPECT_EQ(run(MCOMP_PATH, link("fr", "1"), script), 1);
+  EXPECT_EQ(run(MCOMP_PATH, "fr", "1", script), 1);
   EXPECT_EQ(title, "Créer une entreprise");
   EXPECT_EQ(folderText, "Les fichiers de l'entreprise seront dans le dossier " + dataDir() + "3.");
   EXPECT_EQ(shown, (QStringList{"1 Alpha", "2 Beta", "3 Gamma"}));

@@ -169,7 +169,7 @@ std::vector<orba::shell::DesktopRow> desktopOf(const QString& dataDir, const QSt
   desktops.setDatabaseName(dataDir);
   desktops.open();
   std::vector<orba::shell::DesktopRow> rows;
-  for (const auto& row : orba::shell::DesktopStore::load(desktops)) rows.push_back(row);
+  for (const auto& row : orba::shell::DesktopStore::load(desktops, nullptr)) rows.push_back(row);
   std::vector<orba::shell::DesktopRow> mine;
   const QStringList fields{"Desktop_user", "Desktop_Component_type", "Desktop_ComponentIndex",
                            "Desktop_Component"};
