@@ -66,6 +66,7 @@ AREAS = {
     "shell": {
         "sources": ["src/shell/LoginSession.cpp", "src/shell/CompanySwitch.cpp", "src/shell/DesktopStore.cpp",
                     "src/shell/ShellSettings.cpp", "src/shell/CompanyDefaults.cpp", "src/shell/Languages.cpp",
+                    "src/shell/DataFolder.cpp", "src/shell/CompanySetup.cpp",
                     "src/shell/LanguageMenu.cpp", "src/shell/CompanyMenu.cpp", "src/shell/TrackerMenu.cpp",
                     "src/shell/ToolsMenu.cpp", "src/shell/MainMenuBuilder.cpp"],
         "tests": ["shell", "localization"],
