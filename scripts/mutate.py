@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Mutation run: how many planted faults the tests catch, area by area.
 
-    scripts/mutate.py AREA [--mutants N] [--seed S] [--work DIR] [--list]
+    scripts/mutate.py AREA [--mutants N] [--seed S] [--work DIR] [--list] [--again]
 
 AREA is one of platform, engine, data, dispatch, shell, modules (see AREAS).
 The run copies the committed tree (HEAD) into DIR (default build-mutation),
@@ -21,7 +21,10 @@ is one of:
 A fault that the tests notice (a failure or a time-out) is killed; one they
 miss survived; one that does not compile is counted apart. The report, with
 every survivor's file and line, is printed and written to DIR/report-AREA.md.
-The same commit, area, count and seed give the same faults.
+The same commit, area, count and seed give the same faults; so do later
+commits that change only tests. --again, after tests were added, runs again
+only the faults that survived in DIR/report-AREA.md and keeps the others'
+outcomes (a test added cannot let a caught fault go).
 
 Each fault is built and tested under cpu-lock when the machine has it, so
 that other builds interleave between faults.
@@ -304,6 +307,20 @@ def configure(work):
                           f"-DORBA_TESTDATA_DIR=/nonexistent > '{work}/configure.log' 2>&1"), check=True)
 
 
+EVERY = re.compile(r"^- (killed|survived|not compiling): (\S+):(\d+) \((\w+): (.*)\)$")
+
+
+def previous_outcomes(report):
+    """(file, line, operator, what) to outcome, from an earlier report."""
+    outcomes = {}
+    if report.exists():
+        for line in report.read_text(encoding="utf-8").splitlines():
+            m = EVERY.match(line)
+            if m:
+                outcomes[(m.group(2), int(m.group(3)), m.group(4), m.group(5))] = m.group(1)
+    return outcomes
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("area", choices=sorted(AREAS))
@@ -311,6 +328,7 @@ def main():
     parser.add_argument("--seed", default="19", help="the seed that draws them (19)")
     parser.add_argument("--work", default=str(ROOT / "build-mutation"), help="the copy and its build")
     parser.add_argument("--list", action="store_true", help="only list the mutants drawn")
+    parser.add_argument("--again", action="store_true", help="run again only the last report's survivors")
     args = parser.parse_args()
     work = Path(args.work).resolve()
 
@@ -322,6 +340,7 @@ def main():
         print(f"{len(chosen)} of {total} points")
         return 0
 
+    earlier = previous_outcomes(work / f"report-{args.area}.md") if args.again else {}
     sync_copy(work)
     configure(work)
     chosen, total = sample(args.area, work, args.mutants, args.seed)
@@ -337,6 +356,11 @@ def main():
 
     results = []
     for n, (rel, op, i, new, what) in enumerate(chosen, 1):
+        kept = earlier.get((rel, i + 1, op, what))
+        if kept and kept != "survived":
+            results.append((rel, i + 1, op, what, "", kept))
+            print(f"[{n}/{len(chosen)}] {kept} (earlier run): {rel}:{i + 1} {op}: {what}", flush=True)
+            continue
         path = work / rel
         original = path.read_text(encoding="utf-8")
         lines = original.split("\n")
@@ -359,7 +383,8 @@ def main():
               f"commit {head}, seed {args.seed}, {len(chosen)} mutants drawn from {total} points "
               f"of {', '.join(AREAS[args.area]['sources'])}; tests {', '.join(AREAS[args.area]['tests'])}.", "",
               f"killed {killed}, survived {len(survived)}, not compiling {broken}: "
-              f"{rate:.0f} % of the mutants that compile are killed.", ""]
+              f"{rate:.0f} % of the mutants that compile are killed."
+              + (" Survivors of the earlier run run again; other outcomes kept from it." if earlier else ""), ""]
     if survived:
         report += ["## Survived", ""] + [f"- {r[0]}:{r[1]} ({r[2]}: {r[3]}) `{r[4]}`" for r in survived] + [""]
     report += ["## Every mutant", ""] + [f"- {r[5]}: {r[0]}:{r[1]} ({r[2]}: {r[3]})" for r in results]
