@@ -1,13 +1,14 @@
 // creco.so and mcomp.so loaded the way the desktop loads them, on an
 // installation on disk, their windows filled in and clicked as a user does.
 
-#include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -15,7 +16,6 @@
 #include <QtTest/QTest>
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 #include "CompaniesWindow.h"
@@ -23,56 +23,15 @@
 #include "CreateCompanyWindow.h"
 #include "Installation.h"
 #include "LanguageTexts.h"
+#include "LoadedModule.h"
 #include "MessageList.h"
-#include "castellan/linku.h"
+#include "ModalScript.h"
+#include "ModuleLink.h"
 
 using company_test::Listed;
 using company_test::listed;
-using company_test::ModalScript;
 
 namespace {
-
-// Strings laid out as the desktop lends them: [refcount][length][text][NUL].
-class Strings {
- public:
-  OrbaString operator()(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    auto block = std::make_unique<char[]>(8 + utf8.size() + 1);
-    const int32_t refcount = -1;
-    const int32_t length = static_cast<int32_t>(utf8.size());
-    std::memcpy(block.get(), &refcount, 4);
-    std::memcpy(block.get() + 4, &length, 4);
-    std::memcpy(block.get() + 8, utf8.constData(), utf8.size());
-    block[8 + utf8.size()] = '\0';
-    blocks_.push_back(std::move(block));
-    return blocks_.back().get() + 8;
-  }
-
- private:
-  std::vector<std::unique_ptr<char[]>> blocks_;
-};
-
-class Library {
- public:
-  explicit Library(const char* path) : path_(path), handle_(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
-    if (!handle_) throw std::runtime_error(dlerror());
-  }
-  ~Library() { close(); }
-  OrbaShowDllForm entry() { return reinterpret_cast<OrbaShowDllForm>(dlsym(handle_, "ShowDllForm")); }
-  void close() {
-    if (handle_) dlclose(handle_);
-    handle_ = nullptr;
-  }
-  bool stillLoaded() const {
-    void* again = dlopen(path_, RTLD_NOW | RTLD_NOLOAD);
-    if (again) dlclose(again);
-    return again != nullptr;
-  }
-
- private:
-  const char* path_;
-  void* handle_;
-};
 
 template <typename T>
 T* child(QWidget* window, const char* name) {
@@ -80,17 +39,7 @@ T* child(QWidget* window, const char* name) {
   if (!found) qFatal("%s has no %s", qPrintable(window->objectName()), name);
   return found;
 }
-void type(QWidget* window, const char* edit, const QString& text) {
-  QLineEdit* e = child<QLineEdit>(window, edit);
-  e->clear();
-  // Typed key by key where the test library has keys for the characters.
-  bool ascii = true;
-  for (QChar c : text) ascii = ascii && c.unicode() < 128;
-  if (ascii)
-    QTest::keyClicks(e, text);
-  else
-    e->insert(text);
-}
+void type(QWidget* window, const char* edit, const QString& text) { ModalScript::type(window, edit, text); }
 void click(QWidget* window, const char* button) { child<QPushButton>(window, button)->click(); }
 void chooseRow(QWidget* window, int row) { child<QTableWidget>(window, "grdCompanies")->selectRow(row); }
 
@@ -98,7 +47,6 @@ class CompanyModuleTest : public ::testing::Test {
  protected:
   QTemporaryDir dir;
   std::unique_ptr<Installation> install;
-  Strings s;
 
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
@@ -121,29 +69,18 @@ class CompanyModuleTest : public ::testing::Test {
   QString programDir() const { return dir.path() + "/Orba/bin"; }
   QString dataDir() const { return install->dataDir(); }
 
-  TLinkSection link(const char* language = "en", const QString& company = {}) {
-    TLinkSection l{};
-    l.UserName = s("Marie Lavoie");
-    l.CompanyNumber = company.isEmpty() ? nullptr : s(company);
-    l.Language = std::strcmp(language, "fr") == 0 ? 2 : 1;
-    l.LanguageCode = {2, {language[0], language[1]}};
-    l.ProgramDir = s(programDir());
-    l.DataDir = s(dataDir());
-    return l;
-  }
-
-  // Calls the module while the script plays the user, then unloads it.
-  int run(const char* library, const TLinkSection& record, ModalScript& script) {
-    Library lib(library);
-    OrbaShowDllForm show = lib.entry();
-    EXPECT_NE(show, nullptr);
-    if (!show) return -1;
+  // Calls the module for a user of this language ("en", "fr") working in
+  // this company (none when empty) while the script plays the user, then
+  // unloads it.
+  int run(const char* library, const char* language, const QString& company, ModalScript& script) {
+    ModuleLink link(programDir(), dataDir(), std::strcmp(language, "fr") == 0 ? 2 : 1, "Marie Lavoie");
+    link.set(orba::dispatch::LinkRecord::Field::CompanyNumber, company);
+    LoadedModule module(library);
     script.start();
-    const int result = show(record);
-    lib.close();
-    EXPECT_FALSE(lib.stillLoaded()) << library;
+    const int result = module.call(link);
+    module.unload();
+    EXPECT_FALSE(LoadedModule::mapped(library)) << library;
     EXPECT_TRUE(script.finished());
-    EXPECT_TRUE(script.failures.isEmpty()) << script.failures.join('\n').toStdString();
     return result;
   }
 };
@@ -165,7 +102,7 @@ TEST_F(CompanyModuleTest, CrecoMakesTheCompanyTypedInItsWindow) {
     type(w, "edtConfirm", "Vert2026");
     click(w, "btnCreate");
   });
-  EXPECT_EQ(run(CRECO_PATH, link("en", "1"), script), 1);
+  EXPECT_EQ(run(CRECO_PATH, "en", "1", script), 1);
   EXPECT_EQ(proposed, 6);
   EXPECT_EQ(folderText, "The company's files will be in the folder " + dataDir() + "6.");
   EXPECT_EQ(listed(dataDir()),
@@ -217,7 +154,7 @@ TEST_F(CompanyModuleTest, CrecoRefusesTakenNumbersFoldersAndNamesAndStaysOpen) {
             })
       .message("CompanyMessage", &differ)
       .then("frmCreateCompany", [](QWidget* w) { click(w, "btnCancel"); });
-  EXPECT_EQ(run(CRECO_PATH, link(), script), 1);
+  EXPECT_EQ(run(CRECO_PATH, "en", {}, script), 1);
   EXPECT_EQ(taken, "Company number 1 is already in the list of companies. Choose another number.");
   EXPECT_EQ(folder, "The folder " + dataDir() +
                         "2 already exists. Choose another number, or move that folder away first.");
@@ -243,7 +180,7 @@ TEST_F(CompanyModuleTest, CrecoInFrenchMakesTheFirstCompanyNumberOne) {
     type(w, "edtName", "Société Gérard Ltée");
     click(w, "btnCreate");
   });
-  EXPECT_EQ(run(CRECO_PATH, link("fr"), script), 1);
+  EXPECT_EQ(run(CRECO_PATH, "fr", {}, script), 1);
   EXPECT_EQ(listed(dataDir()), (std::map<int, Listed>{{1, {"Société Gérard Ltée", ""}}}));
   EXPECT_TRUE(QFileInfo::exists(dataDir() + "1/ctrl.DB"));
 }
@@ -254,7 +191,7 @@ TEST_F(CompanyModuleTest, CrecoWithoutACompaniesTableSaysSoAndMakesNothing) {
   QString told;
   ModalScript script;
   script.message("CompanyMessage", &told);
-  EXPECT_EQ(run(CRECO_PATH, link(), script), 1);
+  EXPECT_EQ(run(CRECO_PATH, "en", {}, script), 1);
   EXPECT_TRUE(told.startsWith("The list of companies cannot be read: ")) << told.toStdString();
   EXPECT_FALSE(QFileInfo::exists(dataDir() + "1"));
 }
@@ -319,7 +256,7 @@ TEST_F(CompanyModuleTest, McompRenamesSetsPasswordsAndRemovesOnlyAfterTheQuestio
         click(w, "btnSetPassword");
         click(w, "btnClose");
       });
-  EXPECT_EQ(run(MCOMP_PATH, link("en", "1"), script), 1);
+  EXPECT_EQ(run(MCOMP_PATH, "en", "1", script), 1);
   EXPECT_EQ(shown, (QStringList{"1 Alpha ", "2 Beta Yes", "3 Gamma "}));
   EXPECT_EQ(current,
             "You are working in Alpha, so it stays in the list. Change to another company first, then remove "
@@ -360,7 +297,7 @@ TEST_F(CompanyModuleTest, McompInFrenchAsksInFrenchAndClearsAPassword) {
               box->reject();  // Escape: the answer is No
             })
       .then("frmCompanies", [](QWidget* w) { click(w, "btnClose"); });
-  EXPECT_EQ(run(MCOMP_PATH, link("fr", "2"), script), 1);
+  EXPECT_EQ(run(MCOMP_PATH, "fr", "2", script), 1);
   EXPECT_EQ(headers, (QStringList{"Numéro", "Nom", "Mot de passe"}));
   EXPECT_TRUE(question.startsWith("Retirer l'entreprise 1, Alpha, de la liste des entreprises?"))
       << question.toStdString();
@@ -401,7 +338,7 @@ TEST_F(CompanyModuleTest, McompCreatesACompanyThroughCreationsWindowAndListsIt) 
         chosenName = child<QLineEdit>(w, "edtName")->text();
         click(w, "btnClose");
       });
-  EXPECT_EQ(run(MCOMP_PATH, link("fr", "1"), script), 1);
+  EXPECT_EQ(run(MCOMP_PATH, "fr", "1", script), 1);
   EXPECT_EQ(title, "Créer une entreprise");
   EXPECT_EQ(folderText, "Les fichiers de l'entreprise seront dans le dossier " + dataDir() + "3.");
   EXPECT_EQ(shown, (QStringList{"1 Alpha", "2 Beta", "3 Gamma"}));

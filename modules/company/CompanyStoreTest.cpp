@@ -2,6 +2,8 @@
 // refusals, maintenance of comp.db, and what is left when the file system
 // fails at any step.
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -27,7 +27,7 @@ bool exists(const QString& dataDir, std::string_view file) {
 template <typename Rows>
 void make(const data::TableSpec& shape, const QString& dataDir, Rows rows) {
   if (exists(dataDir, shape.file)) return;
-  data::Table t(QStringLiteral("SystemTable"));
+  data::Table t(QString::fromUtf8("SystemTable"));
   t.declare(shape);
   t.setDatabaseName(dataDir);
   t.createTable();
@@ -55,7 +55,7 @@ bool isBlankInstallation(const QString& dataDir) {
 }
 
 void initialiseSystemFolder(const QString& dataDir, int language) {
-  if (dataDir.isEmpty()) throw data::DatabaseError(QStringLiteral("no data folder is set"));
+  if (dataDir.isEmpty()) throw data::DatabaseError(QString::fromUtf8("no data folder is set"));
   if (const std::string error = files::makeSharedFolder(QFile::encodeName(dataDir).toStdString());
       !error.empty())
     throw data::DatabaseError(QString::fromStdString(error), data::DatabaseError::Kind::MissingFolder,
@@ -65,9 +65,9 @@ void initialiseSystemFolder(const QString& dataDir, int language) {
   make(sc::tblLanguage, dataDir, [](data::Table& t) {
     for (auto [key, code, name] : {std::tuple{1, "en", "English"}, std::tuple{2, "fr", "Français"}}) {
       t.append();
-      t.setValue(QStringLiteral("LangKey"), key);
-      t.setValue(QStringLiteral("LangCode"), QString::fromLatin1(code));
-      t.setValue(QStringLiteral("LangName"), QString::fromUtf8(name));
+      t.setValue(QString::fromUtf8("LangKey"), key);
+      t.setValue(QString::fromUtf8("LangCode"), QString::fromLatin1(code));
+      t.setValue(QString::fromUtf8("LangName"), QString::fromUtf8(name));
       t.post();
     }
   });
@@ -82,14 +82,14 @@ void initialiseSystemFolder(const QString& dataDir, int language) {
   // Last: user.db is what makes the folder an installation.
   make(sc::User_table, dataDir, [&](data::Table& t) {
     t.append();
-    t.setValue(QStringLiteral("User_password"), kFirstUserPassword);
-    t.setValue(QStringLiteral("User_code"), kFirstUserCode);
-    t.setValue(QStringLiteral("User_name"),
-               french ? QStringLiteral("Administrateur") : QStringLiteral("Administrator"));
-    t.setValue(QStringLiteral("User_detail"), 7);
-    t.setValue(QStringLiteral("User_language"), french ? 2 : 1);
-    t.setValue(QStringLiteral("User_company"), 1);
-    t.setValue(QStringLiteral("User_security"), allRights());
+    t.setValue(QString::fromUtf8("User_password"), kFirstUserPassword);
+    t.setValue(QString::fromUtf8("User_code"), kFirstUserCode);
+    t.setValue(QString::fromUtf8("User_name"),
+               french ? QString::fromUtf8("Administrateur") : QString::fromUtf8("Administrator"));
+    t.setValue(QString::fromUtf8("User_detail"), 7);
+    t.setValue(QString::fromUtf8("User_language"), french ? 2 : 1);
+    t.setValue(QString::fromUtf8("User_company"), 1);
+    t.setValue(QString::fromUtf8("User_security"), allRights());
     t.post();
   });
 }

@@ -13,8 +13,8 @@ namespace orba::company {
 
 // The first user of a new installation. The password is stored in upper
 // case, as the login looks it up.
-inline const QString kFirstUserCode = QStringLiteral("ADMIN");
-inline const QString kFirstUserPassword = QStringLiteral("ADMIN");
+inline const QString kFirstUserCode = QString::fromUtf8("ADMIN");
+inline const QString kFirstUserPassword = QString::fromUtf8("ADMIN");
 
 // True when the folder holds neither comp.db nor user.db (in any letter
 // case).

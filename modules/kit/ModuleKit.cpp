@@ -1,13 +1,15 @@
 #include "ModuleKit.h"
 
+#include <QApplication>
 #include <QPrinterInfo>
+#include <stdexcept>
 
 #include "DatabaseError.h"
 #include "DatabaseSession.h"
-#include "DefaultPaths.h"
 #include "ErrorTexts.h"
 #include "SetCaptions.h"
 #include "SettingsStore.h"
+#include "StorageSettings.h"
 #include "Table.h"
 
 namespace orba::kit {
@@ -32,24 +34,30 @@ QString& languageTable() {
 
 void prepare(const TLinkSection& link) {
   localization::setProgramDirectory(text(link.ProgramDir));
-  languageTable() = QStringLiteral("MainMenu") + languageCode(link);
+  languageTable() = QString::fromLatin1("MainMenu") + languageCode(link);
   data::DatabaseError::setDescriber(describe);
-  // The same lock-control folder as the desktop: the raw datadrive setting.
-  // The settings are read the way the desktop reads them (see ShellSettings).
-  settings::SettingsStore store(settings::SettingsStore::defaultPaths());
-  const QString drive =
-      store.value(QStringLiteral("Orba"), QStringLiteral("datadrive"), settings::kDefaultDataDrive);
-  session::setSharedLockDirectory(drive.toStdString());
-  bool ok = false;
-  const int wait = store.value(QStringLiteral("Orba"), QStringLiteral("LockWait"), QStringLiteral("5"))
-                       .trimmed()
-                       .toInt(&ok);
-  data::Table::setLockWait(std::chrono::seconds(ok && wait >= 0 && wait <= 600 ? wait : 5));
+  // The same lock-control folder and lock wait as the desktop.
+  const settings::StorageSettings storage =
+      settings::readStorageSettings(settings::SettingsStore(settings::SettingsStore::defaultPaths()));
+  session::setSharedLockDirectory(storage.dataDrive.toStdString());
+  data::Table::setLockWait(std::chrono::seconds(storage.lockWaitSeconds));
+}
+
+std::int32_t run(const TLinkSection& link, const std::function<std::int32_t()>& module) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+  try {
+    prepare(link);
+    return module();
+  } catch (const std::exception& e) {
+    throw std::runtime_error(e.what());
+  } catch (...) {
+    throw std::runtime_error("The module failed.");
+  }
 }
 
 void translate(QObject* form, const controls::ComponentList& components, const TLinkSection& link) {
   try {
-    localization::SetCaptions(form, components, QStringLiteral("MainMenu") + languageCode(link));
+    localization::SetCaptions(form, components, QString::fromLatin1("MainMenu") + languageCode(link));
   } catch (const data::DatabaseError&) {
     // Without its language table the window keeps its design texts.
   }

@@ -11,6 +11,8 @@
 
 #include <QString>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
 
 #include "DatabaseError.h"
 #include "Messages.h"
@@ -21,6 +23,13 @@ class QObject;
 namespace orba::controls {
 class ComponentList;
 }
+namespace orba::pdx {
+class Env;
+}
+
+// For tests only, in every module library of the program: the file system
+// the library's tables go through from now on (nullptr: the system's).
+ORBA_MODULE_EXPORT void OrbaTestSetEnv(orba::pdx::Env* env);
 
 namespace orba::kit {
 
@@ -33,10 +42,25 @@ QString companyDir(const TLinkSection& link);
 // The system tables' folder.
 QString dataDir(const TLinkSection& link);
 
-// Call first in every entry point: finds the language tables beside the
-// program folder and takes the lock-control folder from the settings, as
-// the desktop does.
+// Finds the language tables beside the program folder and takes the
+// lock-control folder and the lock wait from the settings, as the desktop
+// does. run() calls it before the module's own work.
 void prepare(const TLinkSection& link);
+
+// How every module library of the program starts: its entry point is
+//
+//   #define ORBA_ENTRY_POINT 1
+//   #include "ModuleKit.h"
+//
+//   ORBA_MODULE_EXPORT int32_t ShowDllForm(TLinkSection link) {
+//     return orba::kit::run(link, [&] { ...; return 1; });
+//   }
+//
+// run() refuses (0) in a process without a QApplication to show windows in,
+// prepares the kit, and runs the module. Only the standard library's
+// exceptions leave it: the desktop unloads the library after the call, and
+// an exception of a type defined inside would outlive its type information.
+std::int32_t run(const TLinkSection& link, const std::function<std::int32_t()>& module);
 
 // Translates a window (and its listed components) into the user's language
 // from the language tables; a missing table leaves the design texts.
@@ -51,6 +75,25 @@ QString describe(const data::DatabaseError& error);
 // position in the print system's list of printers), or empty for the
 // system's default.
 QString printerName(const TLinkSection& link);
+
+// Shows a module's main window, which lists a table and opens its own
+// dialogs: translated (its dialogs too, each as it opens), filled from the
+// table, then run. A table that cannot be read is told and nothing is shown.
+template <typename Form>
+std::int32_t showForm(Form& form, const TLinkSection& link) {
+  translate(&form, form.components(), link);
+  form.setTranslate([&link](QObject* window, const controls::ComponentList& components) {
+    translate(window, components, link);
+  });
+  try {
+    form.reload();
+  } catch (const data::DatabaseError& e) {
+    controls::Messages::error(e.userText(), form.parentWidget());
+    return 1;
+  }
+  form.exec();
+  return 1;
+}
 
 // Names a component (translation and tests find it by its name) and
 // returns it.

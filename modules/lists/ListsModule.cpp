@@ -7,19 +7,16 @@
 // key of a desktop list, the link record's OptionContext is "new": it shows
 // the form of a new record at once, and returns when that form closes.
 
+#define ORBA_ENTRY_POINT 1
 #include <dlfcn.h>
 
 #include <QApplication>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 
 #include "DatabaseError.h"
 #include "ListWindows.h"
 #include "ModuleKit.h"
-#include "castellan/linku.h"
-
-#define ORBA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -35,7 +32,6 @@ QString optionName() {
 }
 
 std::int32_t run(const TLinkSection& link) {
-  orba::kit::prepare(link);
   QWidget* parent = QApplication::activeWindow();
   const ListTexts texts(&link);
   const QString option = optionName();
@@ -63,19 +59,6 @@ std::int32_t run(const TLinkSection& link) {
 
 }  // namespace
 
-ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link) {
-  // The host's application runs the windows; without one there is nothing
-  // to show them in.
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
-  // Only the standard library's exceptions leave the library: the desktop
-  // unloads it, and an exception of a type defined here would outlive its
-  // type information.
-  try {
-    return run(link);
-  } catch (const std::exception& e) {
-    throw std::runtime_error(e.what());
-  } catch (...) {
-    throw std::runtime_error("The list maintenance failed.");
-  }
+ORBA_MODULE_EXPORT std::int32_t ShowDllForm(TLinkSection link) {
+  return orba::kit::run(link, [&] { return run(link); });
 }
-static_assert(std::is_same_v<decltype(&ShowDllForm), OrbaShowDllForm>);

@@ -1,10 +1,9 @@
 // The list maintenance library on real tables on disk: its record store
 // driven directly (checks before writing, duplicates, records changed or
-// deleted by another workstation), and the library itself loaded with
-// dlopen under its option names the way the desktop loads it, its windows
+// deleted by another workstation), and the library itself loaded under its
+// option names the way the desktop loads it, its windows
 // filled in and clicked through as a user would.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -26,11 +25,12 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "LoadedModule.h"
 #include "ModalScript.h"
+#include "ModuleLink.h"
 #include "RecordStore.h"
 #include "Table.h"
 #include "TableSchemas.h"
-#include "castellan/linku.h"
 
 using orba::lists::FormValues;
 using orba::lists::Outcome;
@@ -276,26 +276,6 @@ TEST_F(RecordStoreTest, AChangeElsewhereAfterTheChecksIsRefusedByTheEngineAndRep
 
 namespace {
 
-// Strings laid out as the desktop lends them: [refcount][length][text][NUL].
-class Strings {
- public:
-  OrbaString operator()(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    auto block = std::make_unique<char[]>(8 + static_cast<size_t>(utf8.size()) + 1);
-    const int32_t refcount = -1;
-    const int32_t length = static_cast<int32_t>(utf8.size());
-    std::memcpy(block.get(), &refcount, 4);
-    std::memcpy(block.get() + 4, &length, 4);
-    std::memcpy(block.get() + 8, utf8.constData(), static_cast<size_t>(utf8.size()));
-    block[8 + static_cast<size_t>(utf8.size())] = '\0';
-    blocks_.push_back(std::move(block));
-    return blocks_.back().get() + 8;
-  }
-
- private:
-  std::vector<std::unique_ptr<char[]>> blocks_;
-};
-
 template <typename T>
 T* child(QWidget* window, const char* name) {
   T* found = window->findChild<T*>(QString::fromLatin1(name));
@@ -306,19 +286,7 @@ T* child(QWidget* window, const char* name) {
 void click(QWidget* window, const char* button) {
   if (auto* b = child<QPushButton>(window, button)) b->click();
 }
-void type(QWidget* window, const char* edit, const QString& text) {
-  if (auto* e = child<QLineEdit>(window, edit)) {
-    e->clear();
-    // Typed key by key where the test tool can (plain ASCII), pasted in
-    // otherwise; either way within the edit's length.
-    bool ascii = true;
-    for (QChar c : text) ascii = ascii && c.unicode() < 128;
-    if (ascii)
-      QTest::keyClicks(e, text);
-    else
-      e->insert(text);
-  }
-}
+void type(QWidget* window, const char* edit, const QString& text) { ModalScript::type(window, edit, text); }
 QString problemOf(QWidget* form) {
   auto* label = child<QLabel>(form, "lblProblem");
   return label && !label->isHidden() ? label->text() : QString();
@@ -344,7 +312,6 @@ void answer(QWidget* box, const QString& buttonText) {
 class ListsLibraryTest : public ::testing::Test {
  protected:
   QTemporaryDir root;
-  Strings s;
 
   void SetUp() override {
     ASSERT_TRUE(root.isValid());
@@ -375,37 +342,19 @@ class ListsLibraryTest : public ::testing::Test {
   QString companyDir() const { return dataDir() + "1"; }
   QStringList clientCodes() const { return column(sc::Ar_Table, companyDir(), "Cli_code"); }
 
-  TLinkSection record(bool french = false, const QString& context = {}) {
-    TLinkSection link{};
-    link.LoginName = s("ANNE");
-    link.UserName = s("Anne");
-    link.CompanyNumber = s("1");
-    link.CompanyName = s("Les Entreprises Tremblay Ltée");
-    link.Language = french ? 2 : 1;
-    link.LanguageCode = french ? OrbaLanguageCode{2, {'f', 'r'}} : OrbaLanguageCode{2, {'e', 'n'}};
-    link.PrinterIndex = s("0");
-    link.ProgramDir = s(programDir());
-    link.DataDir = s(dataDir());
-    link.OptionContext = s(context);
-    return link;
-  }
-
-  // Loads the library under an option name, calls it once while the script
-  // plays, and unloads it; returns what it answered.
-  int run(const char* option, const TLinkSection& link, ModalScript& script) {
-    const std::string path = (programDir() + "/" + option + ".so").toStdString();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    EXPECT_NE(handle, nullptr) << dlerror();
-    if (!handle) return -1;
-    auto entry = reinterpret_cast<OrbaShowDllForm>(dlsym(handle, "ShowDllForm"));
-    EXPECT_NE(entry, nullptr);
+  // Loads the library under an option name, calls it once for an English
+  // (or French) user with this OptionContext while the script plays, and
+  // unloads it; returns what it answered.
+  int run(const char* option, ModalScript& script, bool french = false, const QString& context = {}) {
+    ModuleLink link(programDir(), dataDir(), french ? 2 : 1, "Anne");
+    link.set(orba::dispatch::LinkRecord::Field::OptionContext, context);
+    const QString path = programDir() + "/" + option + ".so";
+    LoadedModule module(path);
     script.start();
-    const int result = entry ? entry(link) : -1;
-    EXPECT_EQ(dlclose(handle), 0);
+    const int result = module.call(link);
+    module.unload();
     // Really unloaded: nothing of one call stays for the next.
-    void* again = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    EXPECT_EQ(again, nullptr) << "the library stays loaded";
-    if (again) dlclose(again);
+    EXPECT_FALSE(LoadedModule::mapped(path)) << "the library stays loaded";
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a window of the library is still open";
     EXPECT_TRUE(script.finished());
     return result;
@@ -481,7 +430,7 @@ TEST_F(ListsLibraryTest, TheClientListSearchesAddsEditsAndDeletes) {
         EXPECT_EQ(visibleRows(list), 2);
         click(list, "btnClose");
       });
-  EXPECT_EQ(run("ar01", record(), script), 1);
+  EXPECT_EQ(run("ar01", script), 1);
   EXPECT_EQ(clientCodes(), QStringList({"C001", "C003"}));
   EXPECT_EQ(column(sc::Ar_Table, companyDir(), "Cli_city"), QStringList({"Rimouski", "Sherbrooke"}));
 }
@@ -529,7 +478,7 @@ TEST_F(ListsLibraryTest, AnEditMadeStaleByAnotherWorkstationIsRefusedAndCanBeRel
         EXPECT_EQ(visibleRows(list), 1);
         click(list, "btnClose");
       });
-  EXPECT_EQ(run("ar01", record(), script), 1);
+  EXPECT_EQ(run("ar01", script), 1);
   EXPECT_EQ(column(sc::Ar_Table, companyDir(), "Cli_name"), QStringList{"Gagnon et fils"});
   EXPECT_EQ(column(sc::Ar_Table, companyDir(), "Cli_city"), QStringList{"Matane"});
 }
@@ -545,7 +494,7 @@ TEST_F(ListsLibraryTest, TheInsertKeysContextOpensTheNewRecordFormInTheUsersLang
     type(form, "edtCli_code", "C010");
     click(form, "btnOK");
   });
-  EXPECT_EQ(run("ar01", record(true, "new"), script), 1);
+  EXPECT_EQ(run("ar01", script, true, "new"), 1);
   EXPECT_EQ(clientCodes(), QStringList({"C001", "C002", "C010"}));
 
   // The accounts: a number that is not one, in French.
@@ -561,7 +510,7 @@ TEST_F(ListsLibraryTest, TheInsertKeysContextOpensTheNewRecordFormInTheUsersLang
     child<QCheckBox>(form, "chkGlm_summarize")->setChecked(true);
     click(form, "btnOK");
   });
-  EXPECT_EQ(run("gl01", record(true, "new"), accounts), 1);
+  EXPECT_EQ(run("gl01", accounts, true, "new"), 1);
   EXPECT_EQ(column(sc::Gl_Table, companyDir(), "Glm_account"), QStringList{"1010"});
   EXPECT_EQ(column(sc::Gl_Table, companyDir(), "Glm_summarize"), QStringList{"Y"});
 }
@@ -592,7 +541,7 @@ TEST_F(ListsLibraryTest, EachOptionNameShowsItsOwnTable) {
       EXPECT_EQ(list->windowTitle(), title);
       click(list, "btnClose");
     });
-    EXPECT_EQ(run(c.option, record(), script), 1);
+    EXPECT_EQ(run(c.option, script), 1);
   }
   // Installed under an option it does not serve, it says so.
   ModalScript other;
@@ -600,7 +549,7 @@ TEST_F(ListsLibraryTest, EachOptionNameShowsItsOwnTable) {
     EXPECT_TRUE(qobject_cast<QMessageBox*>(box)->text().contains("ar05"));
     answer(box, "OK");
   });
-  EXPECT_EQ(run("ar05", record(), other), 1);
+  EXPECT_EQ(run("ar05", other), 1);
 }
 
 TEST_F(ListsLibraryTest, ACompanyWithoutTheTableIsToldSoAndNothingIsCreated) {
@@ -610,12 +559,6 @@ TEST_F(ListsLibraryTest, ACompanyWithoutTheTableIsToldSoAndNothingIsCreated) {
     EXPECT_TRUE(qobject_cast<QMessageBox*>(box)->text().startsWith("The list cannot be opened"));
     answer(box, "OK");
   });
-  EXPECT_EQ(run("ar01", record(), script), 1);
+  EXPECT_EQ(run("ar01", script), 1);
   EXPECT_FALSE(QFile::exists(companyDir() + "/cli.DB"));
-}
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
 }

@@ -12,7 +12,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#define ORBA_EXPORT extern "C" __attribute__((visibility("default")))
+#include "castellan/linku.h"
 
 namespace {
 
@@ -26,11 +26,11 @@ const char* const kCaptions[] = {
 class LoadingWindow : public QWidget {
  public:
   LoadingWindow() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
-    setObjectName(QStringLiteral("LoadingDialog"));
+    setObjectName(QString::fromLatin1("LoadingDialog"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setStyleSheet(
-        QStringLiteral("QWidget#LoadingDialog { background: #1f3a5f; }"
-                       "QLabel { color: white; font-size: 13pt; }"));
+        QString::fromLatin1("QWidget#LoadingDialog { background: #1f3a5f; }"
+                            "QLabel { color: white; font-size: 13pt; }"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 20);
     caption = new QLabel(this);
@@ -59,7 +59,7 @@ void repaint() {
 
 }  // namespace
 
-ORBA_EXPORT std::int32_t loading_Dialog_open() {
+ORBA_MODULE_EXPORT std::int32_t loading_Dialog_open() {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
   if (!g_window) g_window = new LoadingWindow;
   g_window->show();
@@ -67,21 +67,21 @@ ORBA_EXPORT std::int32_t loading_Dialog_open() {
   return 1;
 }
 
-ORBA_EXPORT std::int32_t loading_Dialog_caption(std::int32_t number) {
+ORBA_MODULE_EXPORT std::int32_t loading_Dialog_caption(std::int32_t number) {
   if (!g_window || number < 0 || number >= static_cast<std::int32_t>(std::size(kCaptions))) return 0;
   g_window->caption->setText(QString::fromUtf8(kCaptions[number]));
   repaint();
   return 1;
 }
 
-ORBA_EXPORT std::int32_t loading_Dialog_step() {
+ORBA_MODULE_EXPORT std::int32_t loading_Dialog_step() {
   if (!g_window) return 0;
   g_window->bar->setValue(std::min(g_window->bar->value() + 1, kSteps));
   repaint();
   return 1;
 }
 
-ORBA_EXPORT std::int32_t loading_Dialog_close() {
+ORBA_MODULE_EXPORT std::int32_t loading_Dialog_close() {
   if (!g_window) return 0;
   // The library is unloaded right after this call: nothing of it may stay
   // behind in the event queue, so delete at once rather than later.

@@ -25,9 +25,12 @@
 #include <algorithm>
 #include <cstdint>
 
+#ifdef ORBA_SAMPLE_CATALOGUE
+#define ORBA_ENTRY_POINT 3
+#else
+#define ORBA_ENTRY_POINT 1
+#endif
 #include "castellan/linku.h"
-
-#define ORBA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -167,8 +170,8 @@ std::int32_t show(const TLinkSection& link, const QString& extra) {
 #ifdef ORBA_SAMPLE_CATALOGUE
 // Built as the Tools-menu maintenance library: it also lists the option
 // catalogue it was given.
-ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionNames,
-                                     const OrbaStringList* dllList) {
+ORBA_MODULE_EXPORT std::int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionNames,
+                                            const OrbaStringList* dllList) {
   QString extra = QString::fromUtf8("\n");
   const std::int32_t count = optionNames && dllList ? std::min(optionNames->count, dllList->count) : 0;
   for (std::int32_t i = 0; i < count; ++i)
@@ -177,5 +180,5 @@ ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link, const OrbaStringList* op
   return show(link, extra);
 }
 #else
-ORBA_EXPORT std::int32_t ShowDllForm(TLinkSection link) { return show(link, QString()); }
+ORBA_MODULE_EXPORT std::int32_t ShowDllForm(TLinkSection link) { return show(link, QString()); }
 #endif

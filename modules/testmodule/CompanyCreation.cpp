@@ -3,6 +3,7 @@
 // record and empty tax-rate tables, and lists it in comp.db, as the real
 // library does before the set-up wizard runs.
 
+#define ORBA_ENTRY_POINT 1
 #include <QDir>
 #include <QString>
 #include <set>
@@ -12,8 +13,6 @@
 #include "Table.h"
 #include "TableSchemas.h"
 #include "castellan/linku.h"
-
-#define ORBA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -34,10 +33,10 @@ void create(const orba::data::TableSpec& shape, const QString& dir, bool withRow
 
 }  // namespace
 
-ORBA_EXPORT int32_t ShowDllForm(TLinkSection link) {
+ORBA_MODULE_EXPORT int32_t ShowDllForm(TLinkSection link) {
   try {
     const QString dataDir = QString::fromUtf8(link.DataDir ? link.DataDir : "");
-    const QString company = dataDir + QStringLiteral("1");
+    const QString company = dataDir + QString::fromLatin1("1");
     if (!QDir().mkpath(company)) return 0;
     // ctrl.DB holds the fields of every reader of the record, each once.
     std::vector<orba::data::FieldSpec> fields;

@@ -12,18 +12,18 @@ namespace orba::tools {
 
 namespace {
 
-const QString kProgram = QStringLiteral("Application_pgm");
-const QString kMaintenance = QStringLiteral("mtools");
+const QString kProgram = QString::fromUtf8("Application_pgm");
+const QString kMaintenance = QString::fromUtf8("mtools");
 
 std::vector<std::pair<QString, QVariant>> fields(const Application& a) {
-  return {{QStringLiteral("Application_name"), a.name},
-          {QStringLiteral("Application_name_fr"), a.nameFr},
+  return {{QString::fromUtf8("Application_name"), a.name},
+          {QString::fromUtf8("Application_name_fr"), a.nameFr},
           {kProgram, a.program},
-          {QStringLiteral("Application_about"), a.about},
-          {QStringLiteral("Application_about_fr"), a.aboutFr},
-          {QStringLiteral("Application_security"), a.security},
-          {QStringLiteral("Application_type"), a.isModule},
-          {QStringLiteral("Application_directory"), a.directory}};
+          {QString::fromUtf8("Application_about"), a.about},
+          {QString::fromUtf8("Application_about_fr"), a.aboutFr},
+          {QString::fromUtf8("Application_security"), a.security},
+          {QString::fromUtf8("Application_type"), a.isModule},
+          {QString::fromUtf8("Application_directory"), a.directory}};
 }
 
 bool maintains(const Application& a) { return a.isModule && a.program == kMaintenance; }
@@ -32,7 +32,7 @@ bool maintains(const Application& a) { return a.isModule && a.program == kMainte
 // read as they are now.
 class Change {
  public:
-  explicit Change(const QString& dataDir) : table_(QStringLiteral("Applications_table")) {
+  explicit Change(const QString& dataDir) : table_(QString::fromUtf8("Applications_table")) {
     table_.declare(data::schemas::Applications_table);
     table_.setDatabaseName(dataDir);
     dispatch::ApplicationsTable(table_).load(dataDir);  // creates and seeds a missing table
@@ -40,14 +40,14 @@ class Change {
     transaction_ = std::make_unique<data::TableTransaction>(table_);
     table_.refresh();
     // Read as the desktop reads them (ApplicationsTable), without closing.
-    const QStringList names = {QStringLiteral("Application_name"),
-                               QStringLiteral("Application_name_fr"),
+    const QStringList names = {QString::fromUtf8("Application_name"),
+                               QString::fromUtf8("Application_name_fr"),
                                kProgram,
-                               QStringLiteral("Application_about"),
-                               QStringLiteral("Application_about_fr"),
-                               QStringLiteral("Application_security"),
-                               QStringLiteral("Application_type"),
-                               QStringLiteral("Application_directory")};
+                               QString::fromUtf8("Application_about"),
+                               QString::fromUtf8("Application_about_fr"),
+                               QString::fromUtf8("Application_security"),
+                               QString::fromUtf8("Application_type"),
+                               QString::fromUtf8("Application_directory")};
     for (int i = 0; i < table_.recordCount(); ++i) {
       const QVariantList v = table_.valuesAt(i, names);
       rows.push_back({v[0].toString(), v[1].toString(), v[2].toString().trimmed(), v[3].toString(),
@@ -89,7 +89,7 @@ Application checked(const Application& wanted, const std::vector<Application>& o
   const Application a = cleaned(wanted);
   if (a.program.isEmpty()) throw ToolRefused(ToolRefused::MissingProgram);
   // A module runs as an option: its name is a code, never a path.
-  static const QRegularExpression code(QStringLiteral("^[A-Za-z0-9_]+$"));
+  static const QRegularExpression code(QString::fromUtf8("^[A-Za-z0-9_]+$"));
   if (a.isModule && !code.match(a.program).hasMatch()) throw ToolRefused(ToolRefused::BadModuleName);
   if (a.name.isEmpty()) throw ToolRefused(ToolRefused::MissingName);
   if (a.nameFr.isEmpty()) throw ToolRefused(ToolRefused::MissingNameFr);
@@ -118,7 +118,7 @@ bool sameTool(const Application& a, const Application& b) {
 }
 
 std::vector<Application> ToolStore::tools() {
-  data::Table table(QStringLiteral("Applications_table"));
+  data::Table table(QString::fromUtf8("Applications_table"));
   table.declare(data::schemas::Applications_table);
   return dispatch::ApplicationsTable(table).load(dataDir_);
 }

@@ -2,22 +2,14 @@
 // catalogue (every visible option's caption and code, rights ignored) so
 // that each entry can borrow the right of an existing option; it builds the
 // Tools menu again once this returns.
-//
-// The host must already have a QApplication; without one ShowDllForm
-// returns 0 rather than create a second application object.
 
+#define ORBA_ENTRY_POINT 3
 #include <QApplication>
 #include <algorithm>
 
-#include "DatabaseError.h"
-#include "Messages.h"
 #include "ModuleKit.h"
-#include "Table.h"
 #include "ToolStore.h"
 #include "ToolsWindows.h"
-#include "castellan/linku.h"
-
-#define ORBA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -37,29 +29,14 @@ std::vector<orba::tools::CatalogueOption> catalogue(const OrbaStringList* names,
 
 }  // namespace
 
-ORBA_EXPORT int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionNames,
-                                const OrbaStringList* dllList) {
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+ORBA_MODULE_EXPORT int32_t ShowDllForm(TLinkSection link, const OrbaStringList* optionNames,
+                                       const OrbaStringList* dllList) {
   namespace kit = orba::kit;
-  kit::prepare(link);
-  orba::tools::ToolStore store(kit::dataDir(link));
-  // On the stack: nothing of this library may outlive the call.
-  orba::tools::TToolsForm form(store, catalogue(optionNames, dllList), link.Language,
-                               QApplication::activeWindow());
-  kit::translate(&form, form.components(), link);
-  form.setTranslate([&link](QObject* window, const orba::controls::ComponentList& components) {
-    kit::translate(window, components, link);
+  return kit::run(link, [&] {
+    orba::tools::ToolStore store(kit::dataDir(link));
+    // On the stack: nothing of this library may outlive the call.
+    orba::tools::TToolsForm form(store, catalogue(optionNames, dllList), link.Language,
+                                 QApplication::activeWindow());
+    return kit::showForm(form, link);
   });
-  try {
-    form.reload();
-  } catch (const orba::data::DatabaseError& e) {
-    orba::controls::Messages::error(e.userText(), QApplication::activeWindow());
-    return 1;
-  }
-  form.exec();
-  return 1;
 }
-
-// For tests only: the file system this library's tables go through
-// (nullptr: the system's), to make its writes fail on purpose.
-ORBA_EXPORT void OrbaTestSetEnv(orba::pdx::Env* env) { orba::data::Table::setEnv(env); }

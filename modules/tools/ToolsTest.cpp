@@ -1,4 +1,5 @@
-// mtools as the desktop runs it: the real library loaded with dlopen, its
+// mtools as the desktop runs it: the real library loaded by the program's
+// loader, its
 // windows driven from the test, what it stored read back with the
 // desktop's own applications table; then inside the real desktop, whose
 // Tools menu shows the changes as soon as the maintenance returns.
@@ -14,11 +15,12 @@
 #include "DatabaseError.h"
 #include "DesktopFixture.h"
 #include "FailingEnv.h"
+#include "LoadedModule.h"
 #include "MenuItem.h"
-#include "ModuleHarness.h"
+#include "ModalScript.h"
+#include "ModuleLink.h"
 #include "ToolStore.h"
 
-using harness::ModalScript;
 using orba::dispatch::Application;
 
 namespace {
@@ -30,12 +32,7 @@ std::vector<Application> desktopRows(const QString& dataDir) {
   return orba::dispatch::ApplicationsTable(table).read();
 }
 
-void type(QWidget* dialog, const char* edit, const QString& text) {
-  auto* e = dialog->findChild<QLineEdit*>(edit);
-  ASSERT_NE(e, nullptr) << edit;
-  e->selectAll();
-  QTest::keyClicks(e, text);
-}
+void type(QWidget* window, const char* edit, const QString& text) { ModalScript::type(window, edit, text); }
 void chooseRight(QWidget* dialog, const QString& code) {
   auto* combo = dialog->findChild<QComboBox*>("SecurityCombo");
   ASSERT_NE(combo, nullptr);
@@ -51,17 +48,12 @@ QStringList programs(const std::vector<Application>& rows) {
 }
 
 // The catalogue as the desktop lends it: captions and, line for line, codes.
-struct Catalogue {
-  std::vector<const char*> names = {"Saisie des transactions - Grand livre", "Plan comptable - Grand livre",
-                                    "Liste des clients - Comptes clients"};
-  std::vector<const char*> codes = {"gl03", "gl01", ""};
-  OrbaStringList nameList{3, names.data()};
-  OrbaStringList codeList{3, codes.data()};
-};
+const QStringList kCatalogueNames = {"Saisie des transactions - Grand livre", "Plan comptable - Grand livre",
+                                     "Liste des clients - Comptes clients"};
+const QStringList kCatalogueCodes = {"gl03", "gl01", ""};
 
 class ToolsModuleTest : public ShellFixture {
  protected:
-  harness::Strings strings;
   QString dataDir() const { return dir.path() + "/Orba/data"; }
   void SetUp() override {
     ShellFixture::SetUp();
@@ -71,13 +63,13 @@ class ToolsModuleTest : public ShellFixture {
     qputenv("ORBA_USER_SETTINGS", dir.filePath("user.ini").toUtf8());
   }
   void run(ModalScript& script, int language = 2) {
-    harness::Library library(MTOOLS_PATH);
-    auto entry = library.symbol<OrbaShowDllFormWithCatalogue>("ShowDllForm");
-    Catalogue catalogue;
+    LoadedModule library(MTOOLS_PATH);
     script.start();
-    EXPECT_EQ(entry(harness::link(strings, programDir(), dataDir() + "/", language), &catalogue.nameList,
-                    &catalogue.codeList),
+    EXPECT_EQ(library.call(ModuleLink(programDir(), dataDir() + "/", language, "Administrateur"),
+                           kCatalogueNames, kCatalogueCodes),
               1);
+    library.unload();
+    EXPECT_FALSE(LoadedModule::mapped(MTOOLS_PATH)) << "the library stays loaded";
     EXPECT_TRUE(script.finished());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   }
@@ -115,18 +107,12 @@ TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsTh
     type(dialog, "ProgramEdit", "../gl03");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolDlg", [](QWidget* dialog) {
     type(dialog, "ProgramEdit", "galculator");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolDlg", [](QWidget* dialog) {
     type(dialog, "ProgramEdit", "gl03");
     ModalScript::click(dialog, "OKBtn");
@@ -142,10 +128,7 @@ TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsTh
     ModalScript::click(form, "DeleteBtn");
   });
   script.then("QMessageBox", [](QWidget* box) { ModalScript::clickText(box, "Supprimer"); });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolsForm", [](QWidget* form) {
     selectRow(form, 2);
     ModalScript::click(form, "EditBtn");
@@ -213,10 +196,7 @@ TEST_F(ToolsModuleTest, AnEntryChangedOnAnotherWorkstationIsNotOverwritten) {
     type(dialog, "NameFrEdit", "Ma calculatrice");
     ModalScript::click(dialog, "OKBtn");
   });
-  script.then("QMessageBox", [&](QWidget* box) {
-    shown << ModalScript::boxText(box);
-    ModalScript::closeBox(box);
-  });
+  script.collect("QMessageBox", &shown);
   script.then("ToolsForm", [](QWidget* form) {
     EXPECT_EQ(form->findChild<QTableWidget*>("ToolsGrid")->item(1, 0)->text(), "Calculette");
     ModalScript::click(form, "CloseBtn");
@@ -295,11 +275,4 @@ TEST_F(ToolsOnTheDesktopTest, TheToolsMenuShowsTheChangesWhenTheMaintenanceRetur
   EXPECT_EQ(tools->item(2)->caption(), "Saisie gl20");
   EXPECT_FALSE(tools->item(2)->isEnabled()) << "the user may not run gl20";
   EXPECT_TRUE(tools->item(0)->isEnabled());
-}
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
 }

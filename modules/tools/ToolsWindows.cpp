@@ -29,22 +29,22 @@ using kit::named;
 // reasons of ToolRefused are their line numbers.
 QStringList designMessages() {
   return {
-      QStringLiteral("The program or module name is missing."),
-      QStringLiteral("A module name is an option code: letters, digits and underscores only."),
-      QStringLiteral("The Tools menu already has an entry for %1."),
-      QStringLiteral("The English caption is missing."),
-      QStringLiteral("The French caption is missing."),
-      QStringLiteral(
+      QString::fromUtf8("The program or module name is missing."),
+      QString::fromUtf8("A module name is an option code: letters, digits and underscores only."),
+      QString::fromUtf8("The Tools menu already has an entry for %1."),
+      QString::fromUtf8("The English caption is missing."),
+      QString::fromUtf8("The French caption is missing."),
+      QString::fromUtf8(
           "This entry is the only one that maintains the Tools menu: it cannot be deleted or made to "
           "run something else."),
-      QStringLiteral("Delete the entry %1?"),
-      QStringLiteral("The applications table could not be changed: %1"),
-      QStringLiteral("The Tools menu was changed on another workstation. The list has been read again."),
-      QStringLiteral("Program"),
-      QStringLiteral("Module"),
-      QStringLiteral("(none: always allowed)"),
-      QStringLiteral("&Delete"),
-      QStringLiteral("Cancel"),
+      QString::fromUtf8("Delete the entry %1?"),
+      QString::fromUtf8("The applications table could not be changed: %1"),
+      QString::fromUtf8("The Tools menu was changed on another workstation. The list has been read again."),
+      QString::fromUtf8("Program"),
+      QString::fromUtf8("Module"),
+      QString::fromUtf8("(none: always allowed)"),
+      QString::fromUtf8("&Delete"),
+      QString::fromUtf8("Cancel"),
   };
 }
 
@@ -64,33 +64,34 @@ enum Line {
 
 TToolDlg::TToolDlg(const std::vector<CatalogueOption>& catalogue, const QString& noRight, QWidget* parent)
     : QDialog(parent) {
-  setObjectName(QStringLiteral("ToolDlg"));
-  setWindowTitle(QStringLiteral("Tools menu entry"));
+  setObjectName(QString::fromUtf8("ToolDlg"));
+  setWindowTitle(QString::fromUtf8("Tools menu entry"));
   setWindowFlags(controls::kFixedDialogFlags);
 
-  NameLabel = components_.own(named(new QLabel(QStringLiteral("&English caption:"), this), "NameLabel"));
+  NameLabel = components_.own(named(new QLabel(QString::fromUtf8("&English caption:"), this), "NameLabel"));
   NameEdit = components_.own(named(new QLineEdit(this), "NameEdit"));
-  NameFrLabel = components_.own(named(new QLabel(QStringLiteral("&French caption:"), this), "NameFrLabel"));
+  NameFrLabel =
+      components_.own(named(new QLabel(QString::fromUtf8("&French caption:"), this), "NameFrLabel"));
   NameFrEdit = components_.own(named(new QLineEdit(this), "NameFrEdit"));
-  AboutLabel = components_.own(named(new QLabel(QStringLiteral("English &hint:"), this), "AboutLabel"));
+  AboutLabel = components_.own(named(new QLabel(QString::fromUtf8("English &hint:"), this), "AboutLabel"));
   AboutEdit = components_.own(named(new QLineEdit(this), "AboutEdit"));
-  AboutFrLabel = components_.own(named(new QLabel(QStringLiteral("French h&int:"), this), "AboutFrLabel"));
+  AboutFrLabel = components_.own(named(new QLabel(QString::fromUtf8("French h&int:"), this), "AboutFrLabel"));
   AboutFrEdit = components_.own(named(new QLineEdit(this), "AboutFrEdit"));
   ProgramLabel =
-      components_.own(named(new QLabel(QStringLiteral("&Program or module:"), this), "ProgramLabel"));
+      components_.own(named(new QLabel(QString::fromUtf8("&Program or module:"), this), "ProgramLabel"));
   ProgramEdit = components_.own(named(new QLineEdit(this), "ProgramEdit"));
   ProgramRadio =
-      components_.own(named(new QRadioButton(QStringLiteral("External p&rogram"), this), "ProgramRadio"));
+      components_.own(named(new QRadioButton(QString::fromUtf8("External p&rogram"), this), "ProgramRadio"));
   ModuleRadio = components_.own(
-      named(new QRadioButton(QStringLiteral("&Module of Castellan/Orba"), this), "ModuleRadio"));
+      named(new QRadioButton(QString::fromUtf8("&Module of Castellan/Orba"), this), "ModuleRadio"));
   DirectoryLabel =
-      components_.own(named(new QLabel(QStringLiteral("&Working folder:"), this), "DirectoryLabel"));
+      components_.own(named(new QLabel(QString::fromUtf8("&Working folder:"), this), "DirectoryLabel"));
   DirectoryEdit = components_.own(named(new QLineEdit(this), "DirectoryEdit"));
   SecurityLabel =
-      components_.own(named(new QLabel(QStringLiteral("&Right of the option:"), this), "SecurityLabel"));
+      components_.own(named(new QLabel(QString::fromUtf8("&Right of the option:"), this), "SecurityLabel"));
   SecurityCombo = components_.own(named(new QComboBox(this), "SecurityCombo"));
-  OKBtn = components_.own(named(new QPushButton(QStringLiteral("OK"), this), "OKBtn"));
-  CancelBtn = components_.own(named(new QPushButton(QStringLiteral("Cancel"), this), "CancelBtn"));
+  OKBtn = components_.own(named(new QPushButton(QString::fromUtf8("OK"), this), "OKBtn"));
+  CancelBtn = components_.own(named(new QPushButton(QString::fromUtf8("Cancel"), this), "CancelBtn"));
   OKBtn->setDefault(true);
 
   // The stored lengths of the fields.
@@ -99,7 +100,7 @@ TToolDlg::TToolDlg(const std::vector<CatalogueOption>& catalogue, const QString&
   DirectoryEdit->setMaxLength(240);
   SecurityCombo->addItem(noRight, QString());
   for (const CatalogueOption& o : catalogue)
-    SecurityCombo->addItem(o.caption + QStringLiteral(" (") + o.code + QLatin1Char(')'), o.code);
+    SecurityCombo->addItem(o.caption + QString::fromUtf8(" (") + o.code + QLatin1Char(')'), o.code);
   ProgramRadio->setChecked(true);
   connect(ProgramRadio, &QRadioButton::toggled, DirectoryEdit, &QWidget::setEnabled);
   NameLabel->setBuddy(NameEdit);
@@ -181,26 +182,27 @@ Application TToolDlg::tool() const {
 TToolsForm::TToolsForm(ToolStore& store, std::vector<CatalogueOption> catalogue, int language,
                        QWidget* parent)
     : QDialog(parent), store_(store), catalogue_(std::move(catalogue)), language_(language) {
-  setObjectName(QStringLiteral("ToolsForm"));
-  setWindowTitle(QStringLiteral("Maintenance of Tools menu"));
+  setObjectName(QString::fromUtf8("ToolsForm"));
+  setWindowTitle(QString::fromUtf8("Maintenance of Tools menu"));
   setWindowFlags(controls::kFixedDialogFlags | Qt::WindowMaximizeButtonHint);
 
   ToolsGrid = components_.own(named(new QTableWidget(0, 4, this), "ToolsGrid"));
-  ToolsGrid->setHorizontalHeaderLabels({QStringLiteral("Caption"), QStringLiteral("Program"),
-                                        QStringLiteral("Kind"), QStringLiteral("Right of")});
+  ToolsGrid->setHorizontalHeaderLabels({QString::fromUtf8("Caption"), QString::fromUtf8("Program"),
+                                        QString::fromUtf8("Kind"), QString::fromUtf8("Right of")});
   ToolsGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   ToolsGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   ToolsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ToolsGrid->verticalHeader()->hide();
   ToolsGrid->setWordWrap(false);
   ToolsGrid->horizontalHeader()->setStretchLastSection(true);
-  AddBtn = components_.own(named(new QPushButton(QStringLiteral("&Add..."), this), "AddBtn"));
-  EditBtn = components_.own(named(new QPushButton(QStringLiteral("&Change..."), this), "EditBtn"));
-  UpBtn = components_.own(named(new QPushButton(QStringLiteral("Move &up"), this), "UpBtn"));
-  DownBtn = components_.own(named(new QPushButton(QStringLiteral("Move d&own"), this), "DownBtn"));
-  DeleteBtn = components_.own(named(new QPushButton(QStringLiteral("&Delete"), this), "DeleteBtn"));
-  CloseBtn = components_.own(named(new QPushButton(QStringLiteral("Close"), this), "CloseBtn"));
-  Messages = components_.own(new controls::MessageList(QStringLiteral("Messages"), designMessages(), this));
+  AddBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Add..."), this), "AddBtn"));
+  EditBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Change..."), this), "EditBtn"));
+  UpBtn = components_.own(named(new QPushButton(QString::fromUtf8("Move &up"), this), "UpBtn"));
+  DownBtn = components_.own(named(new QPushButton(QString::fromUtf8("Move d&own"), this), "DownBtn"));
+  DeleteBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Delete"), this), "DeleteBtn"));
+  CloseBtn = components_.own(named(new QPushButton(QString::fromUtf8("Close"), this), "CloseBtn"));
+  Messages =
+      components_.own(new controls::MessageList(QString::fromUtf8("Messages"), designMessages(), this));
 
   connect(AddBtn, &QPushButton::clicked, this, guarded(this, [this] { addTool(); }));
   connect(EditBtn, &QPushButton::clicked, this, guarded(this, [this] { editTool(); }));
@@ -222,12 +224,12 @@ TToolsForm::TToolsForm(ToolStore& store, std::vector<CatalogueOption> catalogue,
 
 QString TToolsForm::line(int index, const QString& subject) const {
   const QString text = Messages->line(index);
-  return text.contains(QStringLiteral("%1")) ? text.arg(subject) : text;
+  return text.contains(QString::fromUtf8("%1")) ? text.arg(subject) : text;
 }
 
 QString TToolsForm::optionCaption(const QString& code) const {
   for (const CatalogueOption& o : catalogue_)
-    if (o.code == code) return o.caption + QStringLiteral(" (") + code + QLatin1Char(')');
+    if (o.code == code) return o.caption + QString::fromUtf8(" (") + code + QLatin1Char(')');
   return code;
 }
 

@@ -16,7 +16,7 @@ constexpr int kBitRole = Qt::UserRole;
 // The captions of the desktop's main menu in one language.
 class MenuCaptions {
  public:
-  explicit MenuCaptions(const QString& languageTable) : table_(QStringLiteral("LanguageTable")) {
+  explicit MenuCaptions(const QString& languageTable) : table_(QString::fromUtf8("LanguageTable")) {
     table_.setDatabaseName(localization::languageDirectory());
     table_.setTableName(localization::languageTableName(languageTable));
     table_.setReadOnly(true);
@@ -29,8 +29,8 @@ class MenuCaptions {
   ~MenuCaptions() { table_.close(); }
 
   QString operator()(const QString& component, const QString& fallback) {
-    if (!table_.isActive() || !table_.findKey({QStringLiteral("LogoAppForm"), component})) return fallback;
-    QString caption = table_.text(QStringLiteral("Caption"));
+    if (!table_.isActive() || !table_.findKey({QString::fromUtf8("LogoAppForm"), component})) return fallback;
+    QString caption = table_.text(QString::fromUtf8("Caption"));
     caption.remove(QLatin1Char('&'));
     return caption.isEmpty() ? fallback : caption;
   }

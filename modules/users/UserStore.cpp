@@ -14,12 +14,12 @@ namespace sc = data::schemas;
 
 namespace {
 
-const QString kPassword = QStringLiteral("User_password");
-const QString kCode = QStringLiteral("User_code");
-const QString kName = QStringLiteral("User_name");
-const QString kLanguage = QStringLiteral("User_language");
-const QString kCompany = QStringLiteral("User_company");
-const QString kRights = QStringLiteral("User_security");
+const QString kPassword = QString::fromUtf8("User_password");
+const QString kCode = QString::fromUtf8("User_code");
+const QString kName = QString::fromUtf8("User_name");
+const QString kLanguage = QString::fromUtf8("User_language");
+const QString kCompany = QString::fromUtf8("User_company");
+const QString kRights = QString::fromUtf8("User_security");
 
 // The stored lengths of the fields the module writes.
 constexpr int kPasswordSize = 10;
@@ -46,7 +46,7 @@ User current(data::Table& t, int position) {
 // The users table opened on the data folder, closed on every way out.
 class UsersTable {
  public:
-  explicit UsersTable(const QString& dataDir) : table_(QStringLiteral("User_table")) {
+  explicit UsersTable(const QString& dataDir) : table_(QString::fromUtf8("User_table")) {
     table_.declare(sc::User_table);
     table_.setDatabaseName(dataDir);
     table_.open();
@@ -136,14 +136,14 @@ std::vector<User> UserStore::users() const {
 
 std::vector<UserStore::Language> UserStore::languages() const {
   return readAll<Language>(dataDir_, sc::tblLanguage, [](const data::Table& t) {
-    return Language{t.value(QStringLiteral("LangKey")).toInt(), t.text(QStringLiteral("LangCode")),
-                    t.text(QStringLiteral("LangName"))};
+    return Language{t.value(QString::fromUtf8("LangKey")).toInt(), t.text(QString::fromUtf8("LangCode")),
+                    t.text(QString::fromUtf8("LangName"))};
   });
 }
 
 std::vector<UserStore::Company> UserStore::companies() const {
   return readAll<Company>(dataDir_, sc::Co_Table, [](const data::Table& t) {
-    return Company{t.value(QStringLiteral("Comp_Code")).toInt(), t.text(QStringLiteral("Comp_Name"))};
+    return Company{t.value(QString::fromUtf8("Comp_Code")).toInt(), t.text(QString::fromUtf8("Comp_Name"))};
   });
 }
 
@@ -204,9 +204,9 @@ QString UserStore::remove(const QString& code) {
 }
 
 QString UserStore::followDesktop(const QString& from, const QString& to) {
-  const QString user = QStringLiteral("Desktop_user");
+  const QString user = QString::fromUtf8("Desktop_user");
   try {
-    data::Table t(QStringLiteral("Desktop_table"));
+    data::Table t(QString::fromUtf8("Desktop_table"));
     t.declare(sc::Desktop_table);
     t.setDatabaseName(dataDir_);
     if (!t.exists()) return {};

@@ -29,28 +29,30 @@ using kit::named;
 // reasons of UserRefused are their line numbers.
 QStringList designMessages() {
   return {
-      QStringLiteral("The user code is missing."),
-      QStringLiteral("The user name is missing."),
-      QStringLiteral("The password is missing."),
-      QStringLiteral("The password and its confirmation differ."),
-      QStringLiteral("The user code %1 is already used."),
-      QStringLiteral("This password is already the password of %1. At login the password tells who the user "
-                     "is, so each user needs a password of their own."),
-      QStringLiteral("A password holds at most 10 characters."),
-      QStringLiteral("%1 is the last user with the right to Users and rights: that right cannot be taken "
-                     "away, or nobody could manage the users any more."),
-      QStringLiteral("%1 is the last user with the right to Users and rights and cannot be deleted."),
-      QStringLiteral("Delete the user %1?"),
-      QStringLiteral("The users table could not be changed: %1"),
-      QStringLiteral(
+      QString::fromUtf8("The user code is missing."),
+      QString::fromUtf8("The user name is missing."),
+      QString::fromUtf8("The password is missing."),
+      QString::fromUtf8("The password and its confirmation differ."),
+      QString::fromUtf8("The user code %1 is already used."),
+      QString::fromUtf8(
+          "This password is already the password of %1. At login the password tells who the user "
+          "is, so each user needs a password of their own."),
+      QString::fromUtf8("A password holds at most 10 characters."),
+      QString::fromUtf8("%1 is the last user with the right to Users and rights: that right cannot be taken "
+                        "away, or nobody could manage the users any more."),
+      QString::fromUtf8("%1 is the last user with the right to Users and rights and cannot be deleted."),
+      QString::fromUtf8("Delete the user %1?"),
+      QString::fromUtf8("The users table could not be changed: %1"),
+      QString::fromUtf8(
           "The user %1 was changed or deleted on another workstation. The list has been read again."),
-      QStringLiteral("Language of the installation"),
-      QStringLiteral("There is more than one user now: from the next login on, each user types a password."),
-      QStringLiteral("Only one user is left: from the next login on, no password is asked."),
-      QStringLiteral("A user code holds at most 10 characters."),
-      QStringLiteral("A user name holds at most 30 characters."),
-      QStringLiteral("&Delete"),
-      QStringLiteral("Cancel"),
+      QString::fromUtf8("Language of the installation"),
+      QString::fromUtf8(
+          "There is more than one user now: from the next login on, each user types a password."),
+      QString::fromUtf8("Only one user is left: from the next login on, no password is asked."),
+      QString::fromUtf8("A user code holds at most 10 characters."),
+      QString::fromUtf8("A user name holds at most 30 characters."),
+      QString::fromUtf8("&Delete"),
+      QString::fromUtf8("Cancel"),
   };
 }
 
@@ -83,40 +85,40 @@ TUserDlg::TUserDlg(const QString& languageTable, const std::vector<UserStore::La
                    const std::vector<UserStore::Company>& companies, const QString& installationLanguage,
                    QWidget* parent)
     : QDialog(parent) {
-  setObjectName(QStringLiteral("UserDlg"));
-  setWindowTitle(QStringLiteral("User"));
+  setObjectName(QString::fromUtf8("UserDlg"));
+  setWindowTitle(QString::fromUtf8("User"));
   setWindowFlags(controls::kFixedDialogFlags | Qt::WindowMaximizeButtonHint);
 
-  CodeLabel = components_.own(named(new QLabel(QStringLiteral("&Code:"), this), "CodeLabel"));
+  CodeLabel = components_.own(named(new QLabel(QString::fromUtf8("&Code:"), this), "CodeLabel"));
   CodeEdit = components_.own(named(new QLineEdit(this), "CodeEdit"));
   CodeEdit->setMaxLength(10);
-  NameLabel = components_.own(named(new QLabel(QStringLiteral("&Name:"), this), "NameLabel"));
+  NameLabel = components_.own(named(new QLabel(QString::fromUtf8("&Name:"), this), "NameLabel"));
   NameEdit = components_.own(named(new QLineEdit(this), "NameEdit"));
   NameEdit->setMaxLength(30);
-  PasswordLabel = components_.own(named(new QLabel(QStringLiteral("&Password:"), this), "PasswordLabel"));
+  PasswordLabel = components_.own(named(new QLabel(QString::fromUtf8("&Password:"), this), "PasswordLabel"));
   PasswordEdit = components_.own(named(new QLineEdit(this), "PasswordEdit"));
   ConfirmLabel =
-      components_.own(named(new QLabel(QStringLiteral("Con&firm password:"), this), "ConfirmLabel"));
+      components_.own(named(new QLabel(QString::fromUtf8("Con&firm password:"), this), "ConfirmLabel"));
   ConfirmEdit = components_.own(named(new QLineEdit(this), "ConfirmEdit"));
   for (QLineEdit* edit : {PasswordEdit, ConfirmEdit}) {
     edit->setEchoMode(QLineEdit::Password);
     edit->setMaxLength(10);
     upperCaseAsTyped(edit);
   }
-  LanguageLabel = components_.own(named(new QLabel(QStringLiteral("&Language:"), this), "LanguageLabel"));
+  LanguageLabel = components_.own(named(new QLabel(QString::fromUtf8("&Language:"), this), "LanguageLabel"));
   LanguageCombo = components_.own(named(new QComboBox(this), "LanguageCombo"));
   LanguageCombo->addItem(installationLanguage, 0);
   for (const UserStore::Language& l : languages) LanguageCombo->addItem(l.name, l.key);
-  CompanyLabel = components_.own(named(new QLabel(QStringLiteral("C&ompany:"), this), "CompanyLabel"));
+  CompanyLabel = components_.own(named(new QLabel(QString::fromUtf8("C&ompany:"), this), "CompanyLabel"));
   CompanyCombo = components_.own(named(new QComboBox(this), "CompanyCombo"));
   for (const UserStore::Company& c : companies)
-    CompanyCombo->addItem(QString::number(c.code) + QStringLiteral(" - ") + c.name, c.code);
-  RightsLabel = components_.own(named(new QLabel(QStringLiteral("&Rights:"), this), "RightsLabel"));
+    CompanyCombo->addItem(QString::number(c.code) + QString::fromUtf8(" - ") + c.name, c.code);
+  RightsLabel = components_.own(named(new QLabel(QString::fromUtf8("&Rights:"), this), "RightsLabel"));
   RightsTreeView = components_.own(named(new RightsTree(languageTable, this), "RightsTree"));
-  AllBtn = components_.own(named(new QPushButton(QStringLiteral("&Grant all"), this), "AllBtn"));
-  NoneBtn = components_.own(named(new QPushButton(QStringLiteral("Grant &none"), this), "NoneBtn"));
-  OKBtn = components_.own(named(new QPushButton(QStringLiteral("OK"), this), "OKBtn"));
-  CancelBtn = components_.own(named(new QPushButton(QStringLiteral("Cancel"), this), "CancelBtn"));
+  AllBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Grant all"), this), "AllBtn"));
+  NoneBtn = components_.own(named(new QPushButton(QString::fromUtf8("Grant &none"), this), "NoneBtn"));
+  OKBtn = components_.own(named(new QPushButton(QString::fromUtf8("OK"), this), "OKBtn"));
+  CancelBtn = components_.own(named(new QPushButton(QString::fromUtf8("Cancel"), this), "CancelBtn"));
   OKBtn->setDefault(true);
   CodeLabel->setBuddy(CodeEdit);
   NameLabel->setBuddy(NameEdit);
@@ -209,27 +211,28 @@ TUsersForm::TUsersForm(UserStore& store, const QString& languageTable, bool pass
       store_(store),
       languageTable_(languageTable),
       passwordAlwaysAsked_(passwordAlwaysAsked) {
-  setObjectName(QStringLiteral("UsersForm"));
-  setWindowTitle(QStringLiteral("Users and rights"));
+  setObjectName(QString::fromUtf8("UsersForm"));
+  setWindowTitle(QString::fromUtf8("Users and rights"));
   setWindowFlags(controls::kFixedDialogFlags | Qt::WindowMaximizeButtonHint);
 
   UsersGrid = components_.own(named(new QTableWidget(0, 4, this), "UsersGrid"));
-  UsersGrid->setHorizontalHeaderLabels({QStringLiteral("Code"), QStringLiteral("Name"),
-                                        QStringLiteral("Language"), QStringLiteral("Company")});
+  UsersGrid->setHorizontalHeaderLabels({QString::fromUtf8("Code"), QString::fromUtf8("Name"),
+                                        QString::fromUtf8("Language"), QString::fromUtf8("Company")});
   UsersGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   UsersGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   UsersGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   UsersGrid->verticalHeader()->hide();
   UsersGrid->setWordWrap(false);
   UsersGrid->horizontalHeader()->setStretchLastSection(true);
-  AddBtn = components_.own(named(new QPushButton(QStringLiteral("&Add..."), this), "AddBtn"));
-  EditBtn = components_.own(named(new QPushButton(QStringLiteral("&Change..."), this), "EditBtn"));
-  DeleteBtn = components_.own(named(new QPushButton(QStringLiteral("&Delete"), this), "DeleteBtn"));
-  CloseBtn = components_.own(named(new QPushButton(QStringLiteral("Close"), this), "CloseBtn"));
-  Messages = components_.own(new controls::MessageList(QStringLiteral("Messages"), designMessages(), this));
+  AddBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Add..."), this), "AddBtn"));
+  EditBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Change..."), this), "EditBtn"));
+  DeleteBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Delete"), this), "DeleteBtn"));
+  CloseBtn = components_.own(named(new QPushButton(QString::fromUtf8("Close"), this), "CloseBtn"));
+  Messages =
+      components_.own(new controls::MessageList(QString::fromUtf8("Messages"), designMessages(), this));
   DesktopMessages = components_.own(new controls::MessageList(
-      QStringLiteral("DesktopMessages"),
-      {QStringLiteral("The user was stored, but their stored desktop could not follow the change: %1")},
+      QString::fromUtf8("DesktopMessages"),
+      {QString::fromUtf8("The user was stored, but their stored desktop could not follow the change: %1")},
       this));
 
   connect(AddBtn, &QPushButton::clicked, this, guarded(this, [this] { addUser(); }));
@@ -250,7 +253,7 @@ TUsersForm::TUsersForm(UserStore& store, const QString& languageTable, bool pass
 
 QString TUsersForm::line(int index, const QString& subject) const {
   const QString text = Messages->line(index);
-  return text.contains(QStringLiteral("%1")) ? text.arg(subject) : text;
+  return text.contains(QString::fromUtf8("%1")) ? text.arg(subject) : text;
 }
 
 void TUsersForm::reload(const QString& select) {

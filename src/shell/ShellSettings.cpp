@@ -2,6 +2,7 @@
 
 #include "LinkRecord.h"
 #include "RegionalFormats.h"
+#include "StorageSettings.h"
 
 namespace orba::shell {
 
@@ -43,13 +44,13 @@ SettingsReading readShellSettings(const settings::SettingsStore& store) {
                    : r.language == 2 ? QStringLiteral("fr")
                                      : QString();
 
-  // How many seconds a change waits for a table another workstation holds.
-  const int wait = orba("LockWait", QStringLiteral("5")).trimmed().toInt(&ok, 10);
-  r.lockWaitSeconds = ok && wait >= 0 && wait <= 600 ? wait : 5;
+  // The data root and the lock wait, read as every module library reads them.
+  const settings::StorageSettings storage = settings::readStorageSettings(store);
+  r.lockWaitSeconds = storage.lockWaitSeconds;
+  r.rawDataDrive = storage.dataDrive;
 
   r.programDir = orba("pgmdrive", kDefaultProgramDrive);
-  r.dataDir = orba("datadrive", kDefaultDataDrive);
-  r.rawDataDrive = r.dataDir;
+  r.dataDir = storage.dataDrive;
 
   r.shell.payroll = orba("payroll", QStringLiteral("n"));
   r.shell.payrollCCQ = orba("payrollCCQ", QStringLiteral("n"));

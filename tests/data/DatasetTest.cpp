@@ -426,4 +426,14 @@ TEST(MasterDetail, TheDetailFollowsTheMasterAndAnotherMastersDamagedRowHidesNoth
   ASSERT_EQ(notes.recordCount(), 1);
   const QString error = errorOf([&] { notes.valueAt(0, "Note_text"); });
   EXPECT_TRUE(error.contains("notes.mb")) << error.toStdString();
+
+  // A note added under a master is that master's, without its field typed.
+  ASSERT_TRUE(users.findKey({"ANNE"}));
+  notes.append();
+  notes.setValue("Note_text", "Anne's third");
+  notes.post();
+  ASSERT_EQ(notes.recordCount(), 3);
+  EXPECT_EQ(notes.valueAt(2, "Note_user").toString(), "ANNE");
+  ASSERT_TRUE(users.findKey({"BOB"}));
+  EXPECT_EQ(notes.recordCount(), 1);
 }

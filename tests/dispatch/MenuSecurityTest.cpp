@@ -13,7 +13,7 @@
 #include "MainMenuBuilder.h"
 #include "MenuItem.h"
 #include "MenuSecurity.h"
-#include "RightsMap.h"
+#include "Oracle.h"
 #include "UserSecurityManager.h"
 
 using namespace orba;
@@ -38,13 +38,7 @@ class Rights {
     users_.setValue("User_name", "Admin");
     users_.setValue("User_language", 1);
     users_.setValue("User_company", 1);
-    QByteArray bytes(dispatch::TUserSecurityManager::kRightsSize, '\0');
-    for (const QString& code : codes) {
-      const dispatch::OptionPlace p = dispatch::findOption(code);
-      const int bit = dispatch::rightsBit(p.module, p.group, p.item);
-      bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (1 << (bit % 8)));
-    }
-    users_.setValue("User_security", bytes);
+    users_.setValue("User_security", oracle::rightsBytes(codes));
     users_.post();
     manager_.setDataSource(&source_);
     manager_.setBytesField("User_security");
@@ -59,6 +53,22 @@ class Rights {
 };
 
 QString suffix(int module) { return QString(" (%1)").arg(module); }
+
+// The option items of the module menus that are enabled, quick entries too.
+QStringList enabledOptions(MenuItem* mainMenu) {
+  QStringList out;
+  for (const oracle::Menu& m : oracle::menus()) {
+    MenuItem* top = mainMenu->item(m.position);
+    for (const QString& quick : m.quickEntries)
+      if (mainMenu->find(quick)->isEnabled()) out << quick;
+    for (int g = 0; g < 4; ++g) {
+      MenuItem* group = top->item(m.firstSubmenu + g);
+      for (int j = 0; j < group->count(); ++j)
+        if (group->item(j)->isEnabled()) out << group->item(j)->name();
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -113,4 +123,31 @@ TEST_F(MenuSecurityTest, AToolBorrowsTheRightOfTheOptionItNamesButNotTheTrackers
   EXPECT_EQ(dispatch::borrowedRight(menu.get(), "trk01"), std::nullopt) << "the tracker menu is not searched";
   EXPECT_EQ(dispatch::borrowedRight(menu.get(), "nothing"), std::nullopt);
   EXPECT_EQ(dispatch::borrowedRight(menu.get(), "gl03f"), std::nullopt) << "quick entries are not options";
+}
+
+// The whole road on the real main menu, against the rights map written out
+// apart from the program (tests/support/oracles): the bit as a user's
+// stored rights hold it, read by the rights manager, enables its own option
+// (and the quick entry that duplicates it) and nothing else.
+TEST_F(MenuSecurityTest, EachStoredBitEnablesItsOwnOptionAndNoOther) {
+  for (const oracle::Menu& m : oracle::menus()) {
+    MenuItem* top = menu->item(m.position);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->name(), m.name);
+    EXPECT_EQ(top->tag(), m.module) << m.name.toStdString();
+    for (int g = 0; g < 4; ++g) {
+      MenuItem* group = top->item(m.firstSubmenu + g);
+      ASSERT_NE(group, nullptr) << m.name.toStdString();
+      EXPECT_EQ(group->name(), m.groups[g]);
+    }
+  }
+  for (const oracle::Right& r : oracle::rights()) {
+    dispatch::ApplyMenuSecurity(menu.get(), Rights({r.code}));
+    QStringList expected{r.code};
+    if (menu->find(r.code + "f")) expected << r.code + "f";
+    QStringList enabled = enabledOptions(menu.get());
+    enabled.sort();
+    expected.sort();
+    EXPECT_EQ(enabled.join(' ').toStdString(), expected.join(' ').toStdString()) << "bit " << r.bit;
+  }
 }

@@ -1,14 +1,11 @@
 // The small rules of the dispatch, one table each: how a received code is
-// reduced to its option, which library runs it, which bit grants it, and
-// how the catalogue's code list is matched.
+// reduced to its option, which library runs it, and how the catalogue's
+// code list is matched. Which bit grants an option: RightsMapTest.
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "ListCatalogue.h"
 #include "OptionCode.h"
-#include "RightsMap.h"
 
 using namespace orba::dispatch;
 
@@ -63,35 +60,6 @@ TEST(OptionCode, SharedReportOptionsRunTheLedgersLibrariesWithTheirModule) {
     EXPECT_EQ(moduleLibraryName(c.code, &context), c.library) << c.code;
     EXPECT_EQ(context, c.context ? c.context : "kept") << c.code;
   }
-}
-
-TEST(RightsBit, ModuleGroupAndItemGiveTheBitOfTheStoredField) {
-  struct Case {
-    const char* code;
-    int bit;
-  };
-  // From the rights map as built: module * 105 + group * 15 + item.
-  const Case cases[] = {{"gl01", 0},    {"gl03", 15},           {"gl05", 45},  {"ar01", 105},
-                        {"iv01", 525},  {"pa101", 735},         {"ut07", 450}, {"jc22", 993},
-                        {"mtools", -1}, {"Createdatabase1", -1}};
-  for (const Case& c : cases) {
-    const OptionPlace place = findOption(c.code);
-    if (c.bit < 0) {
-      EXPECT_EQ(place.position, -1) << c.code << " is not an option of the module menus";
-      continue;
-    }
-    ASSERT_GE(place.position, 0) << c.code;
-    EXPECT_EQ(rightsBit(place.module, place.group, place.item), c.bit) << c.code;
-  }
-  // Every bit fits the 200-byte field, and no two options share one.
-  std::set<int> bits;
-  for (const ModuleMenu& menu : moduleMenus())
-    for (int g = 0; g < 4; ++g)
-      for (int i = 0; i < menu.groups[g].size(); ++i) {
-        const int bit = rightsBit(menu.module, g, i);
-        EXPECT_LT(bit, 200 * 8);
-        EXPECT_TRUE(bits.insert(bit).second) << menu.groups[g][i].toStdString();
-      }
 }
 
 TEST(OptionCatalogue, AllowsWholeLinesOnly) {

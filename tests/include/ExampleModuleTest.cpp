@@ -6,9 +6,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 #include "DesktopFixture.h"
+#include "LoadedModule.h"
+#include "ModalScript.h"
 
 namespace {
 
@@ -19,50 +20,27 @@ struct Shown {
   bool libraryMapped = false;  // the option's library is in the process
 };
 
-bool mapped(const QString& path) {
-  QFile maps("/proc/self/maps");
-  return maps.open(QIODevice::ReadOnly) && QString::fromUtf8(maps.readAll()).contains(path);
+// Reads the module's window while it is open and presses its button.
+void read(QWidget* modal, const QString& library, Shown& shown) {
+  const auto label = [modal](const char* name) {
+    auto* l = modal->findChild<QLabel*>(name);
+    return l ? l->text() : QString("<no %1>").arg(name);
+  };
+  shown.found = true;
+  shown.libraryMapped = LoadedModule::mapped(library);
+  shown.title = modal->windowTitle();
+  shown.option = label("OptionLabel");
+  shown.user = label("UserLabel");
+  shown.company = label("CompanyLabel");
+  shown.folder = label("FolderLabel");
+  shown.tables = label("TablesLabel");
+  auto* close = modal->findChild<QPushButton*>("CloseButton");
+  shown.close = close ? close->text() : QString();
+  if (close)
+    QTest::mouseClick(close, Qt::LeftButton);
+  else
+    modal->close();
 }
-
-// Waits for the module's modal window, reads it and presses its button, from
-// inside the module's own event loop.
-class ModalReader {
- public:
-  explicit ModalReader(QString library) : library_(std::move(library)) {
-    timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-    timer_.start();
-  }
-  const Shown& shown() const { return shown_; }
-
- private:
-  void poll() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || modal->objectName() != "ExampleModule") return;
-    timer_.stop();
-    const auto label = [modal](const char* name) {
-      auto* l = modal->findChild<QLabel*>(name);
-      return l ? l->text() : QString("<no %1>").arg(name);
-    };
-    shown_.found = true;
-    shown_.libraryMapped = mapped(library_);
-    shown_.title = modal->windowTitle();
-    shown_.option = label("OptionLabel");
-    shown_.user = label("UserLabel");
-    shown_.company = label("CompanyLabel");
-    shown_.folder = label("FolderLabel");
-    shown_.tables = label("TablesLabel");
-    auto* close = modal->findChild<QPushButton*>("CloseButton");
-    shown_.close = close ? close->text() : QString();
-    if (close)
-      QTest::mouseClick(close, Qt::LeftButton);
-    else
-      modal->close();
-  }
-  QString library_;
-  QTimer timer_;
-  Shown shown_;
-};
 
 class ExampleModuleTest : public DesktopFixture {
  protected:
@@ -76,10 +54,15 @@ class ExampleModuleTest : public DesktopFixture {
     start();
     ASSERT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
   }
+  // Runs the option; its window, when one comes, is read and closed.
   Shown run(const QString& option) {
-    ModalReader reader(programDir() + "/" + option + ".so");
+    Shown shown;
+    const QString library = programDir() + "/" + option + ".so";
+    ModalScript script;
+    script.then("ExampleModule", [&](QWidget* modal) { read(modal, library, shown); });
+    script.start();
     window->RunOption(option);
-    return reader.shown();
+    return shown;
   }
 };
 
@@ -113,10 +96,10 @@ TEST_F(ExampleModuleTest, NothingOfTheLibraryOutlivesTheCall) {
   QApplication::processEvents();
   for (QWidget* w : QApplication::topLevelWidgets())
     EXPECT_NE(w->objectName(), "ExampleModule") << "the module's window is gone";
-  EXPECT_FALSE(mapped(programDir() + "/gl03.so")) << "the desktop unloaded the library";
+  EXPECT_FALSE(LoadedModule::mapped(programDir() + "/gl03.so")) << "the desktop unloaded the library";
   // And it loads again as if for the first time.
   EXPECT_TRUE(run("gl03").found);
-  EXPECT_FALSE(mapped(programDir() + "/gl03.so"));
+  EXPECT_FALSE(LoadedModule::mapped(programDir() + "/gl03.so"));
 }
 
 TEST_F(ExampleModuleTest, WithoutItsCompanyFolderTheModuleRefuses) {

@@ -3,7 +3,6 @@
 // desktop's own loader from a program folder and called with the desktop's
 // own link record: what each saw is what the desktop put in.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "LinkRecord.h"
+#include "LoadedModule.h"
 #include "ModuleLoader.h"
 
 using orba::dispatch::LibraryModuleLoader;
@@ -24,28 +24,21 @@ namespace {
 class Installed {
  public:
   Installed(const QTemporaryDir& programDir, const char* library, const QString& option)
-      : path_(programDir.filePath(option + ".so")) {
-    EXPECT_TRUE(QFile::copy(library, path_));
-    handle_ = dlopen(path_.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
-    EXPECT_NE(handle_, nullptr) << dlerror();
+      : copied_(QFile::copy(library, programDir.filePath(option + ".so"))),
+        module_(programDir.filePath(option + ".so")) {
+    EXPECT_TRUE(copied_);
   }
-  ~Installed() {
-    if (handle_) dlclose(handle_);
-  }
-  Installed(const Installed&) = delete;
-  Installed& operator=(const Installed&) = delete;
 
   QString lastCall() const {
-    using Fn = const char* (*)();
-    auto fn = reinterpret_cast<Fn>(dlsym(handle_, "OrbaFixtureLastCall"));
+    auto fn = module_.function<const char* (*)()>("OrbaFixtureLastCall");
     return fn ? QString::fromUtf8(fn()) : QStringLiteral("<no OrbaFixtureLastCall>");
   }
   // A symbol the library must keep to itself.
-  bool exports(const char* name) const { return dlsym(handle_, name) != nullptr; }
+  bool exports(const char* name) const { return module_.exports(name); }
 
  private:
-  QString path_;
-  void* handle_ = nullptr;
+  bool copied_;
+  LoadedModule module_;
 };
 
 class ModuleHeaderTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 
 #include "IniDocument.h"
 #include "SettingsStore.h"
+#include "StorageSettings.h"
 
 using orba::settings::IniDocument;
 using orba::settings::SettingsStore;
@@ -121,4 +122,25 @@ TEST_F(SettingsStoreTest, LineBreaksAreRefusedAndNothingIsWritten) {
   EXPECT_FALSE(store.setValue("Orba", "customer", "two\nlines", &error));
   EXPECT_FALSE(error.isEmpty());
   EXPECT_FALSE(QFile::exists(machine()));
+}
+
+// The desktop and every module library wait as long for a table in use and
+// take their locks in the same folder: one reading of those two settings.
+TEST_F(SettingsStoreTest, TheDataRootAndTheLockWaitAreReadOnceForEveryProcess) {
+  const auto read = [&](const QString& lines) {
+    QDir().mkpath(dir.filePath("etc"));
+    writeAll(machine(), "[Orba]\n" + lines);
+    return orba::settings::readStorageSettings(SettingsStore({machine(), user()}));
+  };
+  const auto none = read("");
+  EXPECT_EQ(none.dataDrive, "/var/lib/castellan") << "where the package puts the data";
+  EXPECT_EQ(none.lockWaitSeconds, 5);
+  EXPECT_EQ(read("DATADRIVE=/srv/data/\n").dataDrive, "/srv/data/") << "as written, separator and all";
+  struct Case {
+    const char* value;
+    int seconds;
+  };
+  for (const Case& c : {Case{"0", 0}, Case{"600", 600}, Case{" 12 ", 12}, Case{"601", 5}, Case{"-1", 5},
+                        Case{"ten", 5}, Case{"", 5}, Case{"0x10", 5}})
+    EXPECT_EQ(read(QString("lockwait=%1\n").arg(c.value)).lockWaitSeconds, c.seconds) << c.value;
 }

@@ -39,4 +39,32 @@ TEST(SharedLibrary, NamesTheReasonOfAFailedLoad) {
   SharedLibrary bad = SharedLibrary::loadFile(junk.toStdString());
   EXPECT_FALSE(bad.isLoaded());
   EXPECT_EQ(bad.failure(), SharedLibrary::Failure::BadFormat);
+
+  // The file is there; a library it needs is not.
+  SharedLibrary needs = SharedLibrary::loadFile(NEEDS_ABSENT_FIXTURE);
+  EXPECT_FALSE(needs.isLoaded());
+  EXPECT_EQ(needs.failure(), SharedLibrary::Failure::MissingDependency);
+  EXPECT_NE(needs.errorText().find("liborba_absent_fixture.so"), std::string::npos) << needs.errorText();
+
+  SharedLibrary unresolved = SharedLibrary::loadFile(UNRESOLVED_FIXTURE);
+  EXPECT_FALSE(unresolved.isLoaded());
+  EXPECT_EQ(unresolved.failure(), SharedLibrary::Failure::Other);
+  EXPECT_NE(unresolved.errorText().find("orba_fixture_nowhere"), std::string::npos) << unresolved.errorText();
+}
+
+// A library found by its name through the loader's search, and one the
+// search does not find.
+TEST(SharedLibrary, LoadsByNameThroughTheLoadersSearch) {
+  SharedLibrary libm = SharedLibrary::loadByName("libm.so.6");
+  ASSERT_TRUE(libm.isLoaded()) << libm.errorText();
+  EXPECT_EQ(libm.failure(), SharedLibrary::Failure::None);
+  EXPECT_NE(libm.symbol("cos"), nullptr);
+  SharedLibrary none = SharedLibrary::loadByName("liborba_no_such_library.so");
+  EXPECT_FALSE(none.isLoaded());
+  EXPECT_EQ(none.failure(), SharedLibrary::Failure::NotFound);
+
+  // Moved, the library goes with it and leaves nothing to unload.
+  SharedLibrary moved = std::move(libm);
+  EXPECT_TRUE(moved.isLoaded());
+  EXPECT_FALSE(libm.isLoaded());
 }

@@ -1,26 +1,36 @@
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "LinkRecord.h"
 
 using orba::dispatch::LinkRecord;
 
-TEST(LinkRecord, LayoutIsTheWireFormat) {
-  // The 32-bit offsets are checked by the header itself when built for
-  // 32-bit targets; here the x86-64 ones, as module authors see them.
-  EXPECT_EQ(offsetof(TLinkSection, LoginName), 0u);
-  EXPECT_EQ(offsetof(TLinkSection, CompanyNumber), 24u);
-  EXPECT_EQ(offsetof(TLinkSection, Language), 40u);
-  EXPECT_EQ(offsetof(TLinkSection, LanguageCode), 44u);
-  EXPECT_EQ(offsetof(TLinkSection, PrinterIndex), 48u);
-  EXPECT_EQ(offsetof(TLinkSection, ReservedFlag), 104u);
-  EXPECT_EQ(offsetof(TLinkSection, Reserved5), 112u);
-  EXPECT_EQ(offsetof(TLinkSection, UserDetail), 128u);
-  EXPECT_EQ(offsetof(TLinkSection, OptionContext), 136u);
-  EXPECT_EQ(sizeof(TLinkSection), 144u);
-  EXPECT_EQ(sizeof(OrbaLanguageCode), 3u);
+// Each field lands in its own slot of the record a module reads, and in no
+// other: a module finds the company's name where the header puts it.
+TEST(LinkRecord, EachFieldIsWrittenToItsOwnSlotOfTheRecord) {
+  using F = LinkRecord::Field;
+  const std::pair<F, OrbaString TLinkSection::*> placed[] = {
+      {F::LoginName, &TLinkSection::LoginName},     {F::UserName, &TLinkSection::UserName},
+      {F::Reserved1, &TLinkSection::Reserved1},     {F::CompanyNumber, &TLinkSection::CompanyNumber},
+      {F::CompanyName, &TLinkSection::CompanyName}, {F::PrinterIndex, &TLinkSection::PrinterIndex},
+      {F::Reserved2, &TLinkSection::Reserved2},     {F::Customer, &TLinkSection::Customer},
+      {F::ProgramDir, &TLinkSection::ProgramDir},   {F::DataDir, &TLinkSection::DataDir},
+      {F::Reserved3, &TLinkSection::Reserved3},     {F::Reserved4, &TLinkSection::Reserved4},
+      {F::Reserved5, &TLinkSection::Reserved5},     {F::OptionContext, &TLinkSection::OptionContext},
+  };
+  for (const auto& [field, member] : placed) {
+    LinkRecord link;
+    link.set(field, QStringLiteral("x"));
+    for (const auto& [other, otherMember] : placed) {
+      const OrbaString text = link.section().*otherMember;
+      if (other == field)
+        EXPECT_STREQ(text, "x") << static_cast<int>(field);
+      else
+        EXPECT_EQ(text, nullptr) << static_cast<int>(field) << " also wrote " << static_cast<int>(other);
+    }
+  }
 }
 
 TEST(LinkRecord, StringsCarryLengthAndCountBeforeTheText) {

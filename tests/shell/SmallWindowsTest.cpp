@@ -19,6 +19,7 @@
 #include "HelpBook.h"
 #include "HelpWindow.h"
 #include "MessageList.h"
+#include "ModuleLink.h"
 #include "SettingsStore.h"
 #include "SetupWindows.h"
 #include "ShellFixture.h"
@@ -130,15 +131,14 @@ class WelcomeTest : public ShellFixture {
     welcome.setHelpOpener(
         [this](const QString& folder, const QString& topic) { opened << folder + "|" + topic; });
   }
-  TLinkSection link(int language, const char* code) {
-    TLinkSection l{};
-    l.ProgramDir = "/opt/castellan/Orba/bin";
-    l.Language = language;
-    l.LanguageCode.length = 2;
-    l.LanguageCode.chars[0] = code[0];
-    l.LanguageCode.chars[1] = code[1];
-    return l;
+  // The window keeps a copy of the record, whose texts point into
+  // linkRecord: it lives as long as the test.
+  const TLinkSection& link(int language, const char* code) {
+    linkRecord.record().setLanguageNumber(language);
+    linkRecord.record().setLanguageCode(code);
+    return linkRecord;
   }
+  ModuleLink linkRecord{"/opt/castellan/Orba/bin", "/opt/castellan/Orba/data"};
   QString showWelcome() const {
     orba::settings::SettingsStore fresh(options().settings);
     return fresh.value("Orba", "ShowWelcome", "?");

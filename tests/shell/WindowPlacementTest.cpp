@@ -52,8 +52,9 @@ TEST_F(WindowPlacementTest, QuitClosesTheWindowAndWritesThePlacement) {
   app.start();
   auto* window = app.mainWindow();
   window->show();
+  window->move(21, 32);
+  window->resize(710, 505);
   window->MainMenu->find("Quit1")->click();
-  EXPECT_TRUE(window->saveOnClose());
   EXPECT_FALSE(window->isVisible());
-  EXPECT_TRUE(readSettingsFile().contains(",Y\n"));
+  EXPECT_TRUE(readSettingsFile().contains("Form=505,21,32,710,Y\n")) << readSettingsFile().toStdString();
 }

@@ -1,77 +1,69 @@
 #pragma once
 
-// Drives modal windows from a test the way a user would: each step waits
-// until a modal window with the given object name is the active one, then
-// acts on it (fills it in, clicks). Start the script, then call what opens
-// the windows (a module library's entry point, a key on the desktop): the
-// steps run inside its event loops.
+// Plays the user in the modal windows that the code under test opens (a
+// module library's entry point, a key on the desktop): each step waits until
+// the active modal window is the one it names, then acts on it from inside
+// that window's event loop. Start the script, then call what opens the
+// windows.
+//
+// A window is named by its object name, or "QMessageBox" for any message
+// box. A step may type, check and click at once, even a click that opens the
+// next window and waits for it: the script goes on from inside. A window
+// that does not come within fifteen seconds fails the test, and every modal
+// window is then closed so that the code under test returns.
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDialog>
-#include <QTimer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <deque>
 #include <functional>
-#include <string>
-#include <vector>
 
-// Steps run one after another, each once a modal window of the given name
-// is the active one. A step may click something that opens the next modal
-// window, so the next step is always scheduled before the action runs.
+class QWidget;
+
 class ModalScript {
  public:
   using Action = std::function<void(QWidget*)>;
-  ModalScript& then(const QString& window, Action action) {
-    steps_.push_back({window, std::move(action)});
-    return *this;
-  }
-  void start() { schedule(); }
-  bool finished() const { return next_ == steps_.size() && !aborted_; }
+
+  ModalScript& then(const QString& window, Action action);
+  // A step to run right after the current one, added while the script runs.
+  ModalScript& next(const QString& window, Action action);
+  // Reads a message box's text into *text (when given) and presses the
+  // button with this object name, or OK.
+  ModalScript& message(const QString& window, QString* text, const QString& button = {});
+  // Adds a message box's text to *texts and closes it as OK does.
+  ModalScript& collect(const QString& window, QStringList* texts);
+
+  void start();
+  // Every step ran and none was waited for in vain.
+  bool finished() const { return steps_.empty() && failures_.isEmpty(); }
+  // What was waited for in vain, with what was seen instead.
+  const QStringList& failures() const { return failures_; }
+
+  // Clicks a window's button, by object name or (for a message box) by its
+  // text without accelerator marks, once the current step has returned.
+  static void click(QWidget* window, const QString& button);
+  static void clickText(QWidget* box, const QString& text);
+  // Closes a message box as its OK button does.
+  static void closeBox(QWidget* box);
+  static QString boxText(QWidget* box);
+  // Replaces the text of a window's line edit the way a user types it (key
+  // by key where the test library has keys, that is for plain ASCII).
+  static void type(QWidget* window, const QString& edit, const QString& text);
 
  private:
   struct Step {
     QString window;
     Action action;
   };
-  // Tied to the script: no poll outlives it into the next test.
-  void schedule() {
-    QTimer::singleShot(10, &guard_, [this] { poll(); });
-  }
-  void poll() {
-    QWidget* active = QApplication::activeModalWidget();
-    if (aborted_) {
-      // Close whatever is left open so that the library returns.
-      if (active) {
-        if (auto* dialog = qobject_cast<QDialog*>(active)) dialog->reject();
-        schedule();
-      }
-      return;
-    }
-    if (next_ >= steps_.size()) return;
-    // Seen on two polls in a row: a window that comes back when a message
-    // box closes is acted on once the code after the box has run.
-    const bool match = active && active->objectName() == steps_[next_].window;
-    seen_ = match ? seen_ + 1 : 0;
-    if (seen_ >= 2) {
-      seen_ = 0;
-      Action action = steps_[next_].action;
-      ++next_;
-      tries_ = 0;
-      if (next_ < steps_.size()) schedule();
-      action(active);
-      return;
-    }
-    if (++tries_ > 300) {
-      ADD_FAILURE() << "waited for " << steps_[next_].window.toStdString() << ", the active window is "
-                    << (active ? active->objectName().toStdString() : std::string("none"));
-      aborted_ = true;
-    }
-    schedule();
-  }
+  void arm();
+  void poll();
+  void abandon(QWidget* active);
+
+  std::deque<Step> steps_;
+  QStringList failures_;
+  int waited_ = 0;  // polls since the last step
+  int seen_ = 0;    // polls in a row that saw the awaited window
+  bool abandoning_ = false;
+  // Owns the pending poll, so that none outlives the script into the next test.
   QObject guard_;
-  std::vector<Step> steps_;
-  size_t next_ = 0;
-  int tries_ = 0;
-  int seen_ = 0;
-  bool aborted_ = false;
 };

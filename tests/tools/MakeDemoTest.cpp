@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "RightsMap.h"
+#include "Oracle.h"
 #include "TableSchemas.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
@@ -86,10 +86,7 @@ bool hasBit(const std::string& bytes, int bit) {
   return byte < bytes.size() && (static_cast<unsigned char>(bytes[byte]) >> (bit % 8)) & 1;
 }
 
-int bitOf(const char* option) {
-  const orba::dispatch::OptionPlace p = orba::dispatch::findOption(QString::fromLatin1(option));
-  return orba::dispatch::rightsBit(p.module, p.group, p.item);
-}
+int bitOf(const char* option) { return oracle::right(QString::fromLatin1(option)).bit; }
 
 // Every file of the data folders, with what tells whether it was touched.
 std::map<std::string, std::string> snapshot(const std::string& root) {
@@ -265,10 +262,7 @@ TEST_F(MadeDemo, UsersLogInByUpperCasePasswordWithTheirOwnRights) {
   // The administrator may run every option of every menu, and nothing else
   // is set: a stray bit would grant an option added to the menus later.
   std::set<int> optionBits;
-  for (const auto& menu : orba::dispatch::moduleMenus())
-    for (int g = 0; g < 4; ++g)
-      for (int i = 0; i < menu.groups[g].size(); ++i)
-        optionBits.insert(orba::dispatch::rightsBit(menu.module, g, i));
+  for (const oracle::Right& r : oracle::rights()) optionBits.insert(r.bit);
   for (int bit = 0; bit < 1600; ++bit) EXPECT_EQ(hasBit(adminRights, bit), optionBits.count(bit) == 1) << bit;
 }
 

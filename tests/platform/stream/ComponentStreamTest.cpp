@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -269,11 +270,73 @@ TEST(ComponentStream, DamagedStreamsEndInAnErrorNamingTheOffset) {
   EXPECT_NE(r.error->fault.find("nesting"), std::string::npos);
 }
 
+// The round trips above hold only if a difference anywhere makes two
+// components unequal.
+TEST(ComponentStream, ComponentsDifferingAnywhereAreUnequal) {
+  Component base = desktopLike();
+  base.flags = kFlagChildPos;
+  base.childPos = 2;
+  base.children.push_back(desktopLike());
+  std::vector<std::function<void(Component&)>> changes = {
+      [](Component& c) { c.flags |= kFlagInline; },
+      [](Component& c) { c.childPos = 3; },
+      [](Component& c) { c.className = "TButton"; },
+      [](Component& c) { c.name = "SupplierBtn"; },
+      [](Component& c) { c.properties.pop_back(); },
+      [](Component& c) { c.properties[0].value = Value::Integer(2); },
+      [](Component& c) { c.properties[0].name = "HelpContext"; },
+      [](Component& c) { c.children[0].name = "Other"; },
+      [](Component& c) { c.children.clear(); }};
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    Component changed = base;
+    changes[i](changed);
+    EXPECT_FALSE(changed == base) << "change " << i;
+  }
+  Component same = base;
+  same.childPosType = ValueType::kInt16;  // the width is the writer's business
+  EXPECT_TRUE(same == base);
+}
+
+// The text form read back: every value kind, and quoted text in any script,
+// which is Windows-1252 bytes where the code page holds it and a wide string
+// where it does not.
+TEST(ComponentStream, TheTextFormReadsBackAsItWasWritten) {
+  for (const Component& c : {desktopLike()}) {
+    const TextReadResult back = fromText(toText(c));
+    ASSERT_TRUE(back.ok()) << back.error->toString();
+    ASSERT_EQ(back.components.size(), 1u);
+    EXPECT_EQ(back.components[0], c);
+    EXPECT_EQ(writeComponentStream(back.components[0]), writeComponentStream(c));
+  }
+  const TextReadResult r = fromText(
+      "object Label1: TLabel\n"
+      "  Thai = '\xe0\xb9\x84\xe0\xb8\x97\xe0\xb8\xa2'\n"
+      "  Latin = '\xc4\x80'\n"
+      "  Stored = '\xc3\xa9'#128\n"
+      "  Euro = '\xe2\x82\xac'\n"
+      "  Quote = 'it''s'\n"
+      "end\n");
+  ASSERT_TRUE(r.ok()) << r.error->toString();
+  const Component& label = r.components.at(0);
+  EXPECT_EQ(label.find("Thai")->type, ValueType::kWString);
+  EXPECT_EQ(label.find("Thai")->wide, u"\u0e44\u0e17\u0e22");
+  EXPECT_EQ(label.find("Latin")->type, ValueType::kWString);
+  EXPECT_EQ(label.find("Latin")->wide, u"\u0100");
+  EXPECT_EQ(label.find("Stored")->type, ValueType::kString);
+  EXPECT_EQ(label.find("Stored")->text, "\xe9\x80");  // a byte as it was stored
+  EXPECT_EQ(label.find("Euro")->text, "\x80");
+  EXPECT_EQ(label.find("Quote")->text, "it's");
+}
+
 TEST(ComponentStream, CaptionsTravelInWindows1252) {
   bool lossless = false;
   EXPECT_EQ(utf8ToWindows1252("Employés À faire €", &lossless), "Employ\xe9s \xc0 faire \x80");
   EXPECT_TRUE(lossless);
   EXPECT_EQ(utf8ToWindows1252("Ωx", &lossless), "?x");
+  EXPECT_FALSE(lossless);
+  EXPECT_EQ(utf8ToWindows1252(std::string_view("a\0b", 3), &lossless), std::string("a\0b", 3));
+  EXPECT_TRUE(lossless);
+  EXPECT_EQ(utf8ToWindows1252("\xc4\x80", &lossless), "?");
   EXPECT_FALSE(lossless);
   EXPECT_EQ(windows1252ToUtf8("\x80\x9c\xe9\x81"), "€œé\xc2\x81");
   EXPECT_EQ(utf8ToWindows1252(windows1252ToUtf8("\x81\x8d\x8f\x90\x9d")), "\x81\x8d\x8f\x90\x9d");

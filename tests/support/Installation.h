@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "DataModules.h"
+#include "Oracle.h"
 #include "RightsMap.h"
 #include "Table.h"
 
@@ -18,26 +19,18 @@ class Installation {
   QString dataDir() const { return dataDir_; }
   QString companyDir(int code) const { return dataDir_ + QString::number(code); }
 
-  // The rights bytes that grant exactly the listed options ("*" grants all).
-  static QByteArray rights(const QStringList& codes) {
-    QByteArray bytes(200, '\0');
-    for (const auto& menu : orba::dispatch::moduleMenus())
-      for (int g = 0; g < 4; ++g)
-        for (int i = 0; i < menu.groups[g].size(); ++i)
-          if (codes.contains("*") || codes.contains(menu.groups[g][i])) {
-            const int bit = orba::dispatch::rightsBit(menu.module, g, i);
-            bytes[bit / 8] = static_cast<char>(bytes[bit / 8] | (1 << (bit % 8)));
-          }
-    return bytes;
-  }
+  // The rights bytes that grant exactly the listed options ("*" grants all),
+  // from the rights map written out apart from the program's (Oracle.h).
+  static QByteArray rights(const QStringList& codes) { return oracle::rightsBytes(codes); }
 
+  // The languages of a new installation.
   void addLanguages() {
     fill(orba::data::schemas::tblLanguage, dataDir_, [](orba::data::Table& t) {
-      for (auto [key, code, name] : {std::tuple{1, "en", "English"}, std::tuple{2, "fr", "Français"}}) {
+      for (const oracle::Language& language : oracle::languages()) {
         t.append();
-        t.setValue("LangKey", key);
-        t.setValue("LangCode", code);
-        t.setValue("LangName", name);
+        t.setValue("LangKey", language.key);
+        t.setValue("LangCode", language.code);
+        t.setValue("LangName", language.name);
         t.post();
       }
     });
