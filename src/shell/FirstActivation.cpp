@@ -153,6 +153,7 @@ void TLogoAppForm::applyUserLanguage() {
   const std::optional<QString> table = session_->applyUserLanguage();
   if (!table) return;  // the user keeps the language of the settings
   languageMenu_->check(link().languageCode());
+  translateQt(link().languageCode());
   translate(*table);
   const std::pair<QObject*, controls::Form*> followers[] = {
       {context_.PasswordDlg, context_.PasswordDlg},     {context_.CompPasswd_Frm, context_.CompPasswd_Frm},

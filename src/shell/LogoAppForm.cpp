@@ -26,6 +26,7 @@
 #include "ModuleRunner.h"
 #include "PictureDialog.h"
 #include "PrinterMenu.h"
+#include "QtTranslations.h"
 #include "RightsMap.h"
 #include "SetCaptions.h"
 #include "ShortcutIcons.h"
@@ -137,8 +138,10 @@ TLogoAppForm::TLogoAppForm(settings::SettingsStore& settings, QWidget* parent)
   setPalette(QPalette(Qt::white));
   resize(750, 520);
   move(20, 27);
-  // The sentences errors are told with follow the window's language.
+  // The sentences errors are told with follow the window's language, and
+  // so do Qt's own texts.
   errorTexts_ = new localization::ErrorTexts(this);
+  qtTexts_ = std::make_unique<QtTranslations>();
   createComponents();
   FormCreate();
 }
@@ -274,6 +277,7 @@ void TLogoAppForm::ReadSettings() {
   // defaults, a language table not found among them.
   QString translationError;
   if (reading.language == 1 || reading.language == 2) {
+    translateQt(reading.languageCode);
     try {
       translate(QStringLiteral("MainMenu") + reading.languageCode);
     } catch (const data::DatabaseError& e) {
@@ -338,6 +342,8 @@ void TLogoAppForm::translate(const QString& table) {
   localization::SetCaptions(this, components_, table);
   errorTexts_->load(table);
 }
+
+void TLogoAppForm::translateQt(const QString& languageCode) { qtTexts_->use(languageCode); }
 
 QString TLogoAppForm::describe(const data::DatabaseError& error) const {
   return errorTexts_->describe(error);

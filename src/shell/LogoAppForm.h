@@ -50,6 +50,7 @@ class ShortcutIcons;
 class LanguageMenu;
 class LoginSession;
 class PrinterMenu;
+class QtTranslations;
 class ToolsMenu;
 class TrackerMenu;
 
@@ -153,6 +154,10 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // Translates this window from a language table ("MainMenu" + code).
   // Throws DatabaseError when the table cannot be opened.
   void translate(const QString& table);
+  // Qt's own texts (file dialogs, standard buttons, context menus) in the
+  // language of this code.
+  void translateQt(const QString& languageCode);
+  const QtTranslations& qtTranslations() const { return *qtTexts_; }
   // The international (non-Canadian) English wording of six menu entries,
   // when the settings ask for it and the language is not French.
   void Internationalize();
@@ -277,6 +282,7 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   std::unique_ptr<ShortcutIcons> icons_;
   std::unique_ptr<DesktopStore> store_;
   localization::ErrorTexts* errorTexts_ = nullptr;
+  std::unique_ptr<QtTranslations> qtTexts_;
 };
 
 }  // namespace orba::shell

@@ -151,6 +151,7 @@ void TLogoAppForm::English1Click(MenuItem& item) {
   }
 
   const QString table = QStringLiteral("MainMenu") + link().languageCode();
+  translateQt(link().languageCode());
   translate(table);
   const std::pair<QObject*, controls::Form*> followers[] = {{context_.ContactUs, context_.ContactUs},
                                                             {context_.AboutBox, context_.AboutBox},
