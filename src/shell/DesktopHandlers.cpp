@@ -15,6 +15,7 @@
 #include "PropertyTable.h"
 #include "ShortcutIcons.h"
 #include "StandardIcons.h"
+#include "SystemCaptions.h"
 #include "TransparentButton.h"
 #include "Wallpaper.h"
 
@@ -45,6 +46,9 @@ void TLogoAppForm::createDesktop() {
   icons_->setProgramDir(LinkRecord::instance().get(LinkRecord::Field::ProgramDir));
   icons_->setPopupMenu(popup_, PopupMenu->name());
   store_ = std::make_unique<DesktopStore>(*Wallpaper1, *panels_, *icons_, components_);
+  captions_ = std::make_unique<SystemCaptions>(
+      *panels_, *icons_, [] { return QStringLiteral("MainMenu") + LinkRecord::instance().languageCode(); });
+  store_->setSystemCaptions(captions_.get());
 }
 
 QObject* TLogoAppForm::popupComponent() const { return popup_->property("popupComponent").value<QObject*>(); }

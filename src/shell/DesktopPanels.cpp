@@ -310,6 +310,12 @@ QString DesktopPanels::panelName(PanelId id) {
   return QString::fromLatin1(kPanels[static_cast<size_t>(id)].name);
 }
 
+QString DesktopPanels::designCaption(PanelId id) {
+  return QString::fromUtf8(kPanels[static_cast<size_t>(id)].caption);
+}
+
+std::vector<Column> DesktopPanels::designColumns(int grid) { return gridColumns(grid); }
+
 std::optional<PanelId> DesktopPanels::idOf(const TListPanel* box) const {
   for (int i = 0; i < kPanelCount; ++i)
     if (panels_[static_cast<size_t>(i)].box == box) return static_cast<PanelId>(i);

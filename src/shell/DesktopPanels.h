@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppContext.h"
+#include "TableModel.h"
 
 class QMenu;
 
@@ -82,6 +83,10 @@ class DesktopPanels : public QObject {
   static QString rightCode(PanelId id);
   // The panel's component name (ClientList ... ProductList).
   static QString panelName(PanelId id);
+  // The design texts: the panel's caption and a grid's columns (field,
+  // title, width) before any language table or stored desktop is applied.
+  static QString designCaption(PanelId id);
+  static std::vector<data::TableModel::Column> designColumns(int grid);
 
   // Opens a closed panel or closes an open one (its close button, its icon).
   // A data panel needs its right; without it nothing happens at all.

@@ -18,6 +18,7 @@ namespace orba::shell {
 
 class DesktopPanels;
 class ShortcutIcons;
+class SystemCaptions;
 
 // One saved component of a user's desktop, as Desktop.db holds it.
 struct DesktopRow {
@@ -60,11 +61,14 @@ class DesktopStore {
   // as it was, and returned; the others are applied all the same.
   std::vector<DesktopRowProblem> restore(const std::vector<DesktopRow>& rows);
 
+  void setSystemCaptions(SystemCaptions* captions) { captions_ = captions; }
+
  private:
   desktop::TWallpaper& wallpaper_;
   DesktopPanels& panels_;
   ShortcutIcons& icons_;
   const controls::ComponentList& components_;
+  SystemCaptions* captions_ = nullptr;
 };
 
 }  // namespace orba::shell

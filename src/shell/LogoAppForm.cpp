@@ -31,6 +31,7 @@
 #include "SetCaptions.h"
 #include "ShortcutIcons.h"
 #include "SmallWindows.h"
+#include "SystemCaptions.h"
 #include "ToolsMenu.h"
 #include "TrackerMenu.h"
 #include "UserSecurityManager.h"

@@ -47,6 +47,7 @@ class CompanySwitch;
 class DesktopPanels;
 class DesktopStore;
 class ShortcutIcons;
+class SystemCaptions;
 class LanguageMenu;
 class LoginSession;
 class PrinterMenu;
@@ -181,6 +182,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // desktop (DesktopStore).
   DesktopPanels& panels() { return *panels_; }
   ShortcutIcons& icons() { return *icons_; }
+  // The panels', columns' and panel icons' texts in the current language.
+  SystemCaptions& systemCaptions() { return *captions_; }
   // Rebuilds the user's stored desktop, then sets up what follows from the
   // user and the settings (menus of the installed modules, the icons'
   // context menu, the version, the option catalogue).
@@ -281,6 +284,7 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   std::unique_ptr<DesktopPanels> panels_;
   std::unique_ptr<ShortcutIcons> icons_;
   std::unique_ptr<DesktopStore> store_;
+  std::unique_ptr<SystemCaptions> captions_;
   localization::ErrorTexts* errorTexts_ = nullptr;
   std::unique_ptr<QtTranslations> qtTexts_;
 };
