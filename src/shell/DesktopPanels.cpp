@@ -93,7 +93,7 @@ std::vector<Column> gridColumns(int grid) {
               c("Cli_name", "Name", 200),
               c("Cli_tel", "Telephone", 100),
               c("Cli_adr1", "Address", 200),
-              c("Cli_adr2", "Address", 200),
+              c("Cli_adr2", "Address (line 2)", 200),
               c("Cli_city", "City", 200),
               c("Cli_prov", "Province", 150),
               c("Cli_country", "Country", 150),
@@ -103,26 +103,22 @@ std::vector<Column> gridColumns(int grid) {
               c("Cli_email", "Email", 150),
               c("Cli_salesrep", "Sales rep.", 76)};
     case 1:
-      return {c("Sup_code", "Supplier #", 64),
-              c("Sup_name", "Name", 200),
-              c("Sup_tel", "Telephone", 100),
-              c("Sup_adr1", "Address", 200),
-              c("Sup_adr2", "Address", 200),
-              c("Sup_city", "City", 200),
-              c("Sup_prov", "Province", 150),
-              c("Sup_country", "Country", 150),
-              c("Sup_postal_code", "Postal code", 100),
-              c("Sup_fax", "Fax", 100),
-              c("Sup_contact", "Contact", 100),
-              c("Sup_email", "Email", 100)};
+      return {c("Sup_code", "Supplier #", 64),          c("Sup_name", "Name", 200),
+              c("Sup_tel", "Telephone", 100),           c("Sup_adr1", "Address", 200),
+              c("Sup_adr2", "Address (line 2)", 200),   c("Sup_city", "City", 200),
+              c("Sup_prov", "Province", 150),           c("Sup_country", "Country", 150),
+              c("Sup_postal_code", "Postal code", 100), c("Sup_fax", "Fax", 100),
+              c("Sup_contact", "Contact", 100),         c("Sup_email", "Email", 100)};
     case 2:
+      // The type as the account holds it (the calculated glm_type_desc is
+      // filled by nothing).
       return {c("Glm_account", "Account #", 67), c("Glm_Description", "Description", 200),
-              c("glm_type_desc", "Type", 124)};
+              c("Glm_type", "Type", 124)};
     case 3:
-      return {c("Emp_Code", "Employee #", 76),       c("Emp_Name", "Name", 200),
-              c("Emp_Telephone", "Telephone", 100),  c("Emp_Adr1", "Address", 200),
-              c("Emp_Adr2", "Address", 200),         c("Emp_City", "City", 200),
-              c("Emp_province", "Province", 150),    c("Emp_Postal_code", "Postal code", 82),
+      return {c("Emp_Code", "Employee #", 76),        c("Emp_Name", "Name", 200),
+              c("Emp_Telephone", "Telephone", 100),   c("Emp_Adr1", "Address", 200),
+              c("Emp_Adr2", "Address (line 2)", 200), c("Emp_City", "City", 200),
+              c("Emp_province", "Province", 150),     c("Emp_Postal_code", "Postal code", 82),
               c("Emp_Occupation", "Occupation", 100)};
     default: {
       std::vector<Column> columns = {c("Ivprod_line_code", "Line", 28),
@@ -136,6 +132,15 @@ std::vector<Column> gridColumns(int grid) {
       return columns;
     }
   }
+}
+
+// The products' prices and cost are amounts, although the table keeps them
+// as plain numbers.
+QStringList productMoneyFields() {
+  QStringList fields;
+  for (int i = 1; i <= 9; ++i) fields << QStringLiteral("Ivprod_price%1").arg(i);
+  fields << QStringLiteral("Ivprod_std_cost");
+  return fields;
 }
 
 desktop::StreamFont arial(int height, desktop::TColor color) {
@@ -194,6 +199,7 @@ void DesktopPanels::create(controls::ComponentList& components) {
       p.grid->setTitleFont(
           arial(-11, static_cast<PanelId>(i) == PanelId::Product ? desktop::clWhite : desktop::clWindowText));
       p.grid->setColumns(gridColumns(index));
+      if (static_cast<PanelId>(i) == PanelId::Product) p.grid->setMoneyFields(productMoneyFields());
       p.grid->resize(d.geometry.width() - 4, 199);
       connect(p.grid, &TTamberlyDBGrid::OnKeyDown, this,
               [this, index](TTamberlyDBGrid*, int key, Qt::KeyboardModifiers) { listKey(index, key); });
