@@ -11,11 +11,13 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "DatabaseError.h"
 #include "Messages.h"
 #include "castellan/linku.h"
 
+class QAbstractItemView;
 class QObject;
 
 namespace orba::controls {
@@ -51,6 +53,11 @@ QString describe(const data::DatabaseError& error);
 // position in the print system's list of printers), or empty for the
 // system's default.
 QString printerName(const TLinkSection& link);
+
+// Enter (or Return) on a row of a maintenance grid opens that row's record,
+// as a double-click does; the key goes no further (the window's default
+// button does not also take it).
+void openOnEnter(QAbstractItemView* grid, std::function<void()> open);
 
 // Names a component (translation and tests find it by its name) and
 // returns it.

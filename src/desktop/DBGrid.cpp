@@ -50,7 +50,6 @@ TTamberlyDBGrid::TTamberlyDBGrid(QWidget* parent) : QTableView(parent), model_(n
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setTabKeyNavigation(false);
   setItemDelegate(new CellText(this));
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   horizontalHeader()->setHighlightSections(false);
@@ -110,6 +109,8 @@ void TTamberlyDBGrid::applyStyle() {
   horizontalHeader()->setSectionResizeMode(hasOption("dgColumnResize") ? QHeaderView::Interactive
                                                                        : QHeaderView::Fixed);
   setShowGrid(hasOption("dgColLines") || hasOption("dgRowLines"));
+  // dgTabs: Tab moves from cell to cell instead of leaving the grid.
+  setTabKeyNavigation(hasOption("dgTabs"));
   setSelectionBehavior(hasOption("dgRowSelect") ? QAbstractItemView::SelectRows
                                                 : QAbstractItemView::SelectItems);
   const QColor fixed = toQColor(fixedColor_);
@@ -202,7 +203,16 @@ void TTamberlyDBGrid::keyPressEvent(QKeyEvent* event) {
   QPointer<TTamberlyDBGrid> self(this);
   emit OnKeyDown(this, event->key(), event->modifiers());
   // A handler may have run a module that closed the desktop meanwhile.
-  if (self) QTableView::keyPressEvent(event);
+  if (!self) return;
+  // With Tab kept for the cells, Ctrl+Tab (Ctrl+Shift+Tab) leaves the grid.
+  const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  if (tab && (event->modifiers() & Qt::ControlModifier)) {
+    const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    // The view's own focusNextPrevChild would move within the cells.
+    QWidget::focusNextPrevChild(!back);
+    return;
+  }
+  QTableView::keyPressEvent(event);
 }
 
 }  // namespace orba::desktop

@@ -26,7 +26,9 @@ namespace orba::desktop {
 //
 // What it shows reads well: amounts (money fields, and the fields named as
 // such) as the regional formats show money, dates as they show dates, and
-// every column at least as wide as its title and the values on screen.
+// every column at least as wide as its title and the values on screen. With
+// the option dgTabs the Tab key moves through the cells, and Ctrl+Tab leaves
+// the grid; without it Tab leaves the grid.
 class TTamberlyDBGrid : public QTableView {
   Q_OBJECT
  public:

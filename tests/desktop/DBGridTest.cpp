@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
@@ -194,4 +195,34 @@ TEST(DBGrid, AmountsReadAsMoneyAndColumnsFitTheirTitlesAndValues) {
   grid.model()->setHeaderData(1, Qt::Horizontal, "Prix de vente numéro trois");
   EXPECT_GE(header->sectionSize(1), titles.horizontalAdvance("Prix de vente numéro trois"));
   EXPECT_EQ(header->sectionSize(2), 300);
+}
+
+// With dgTabs Tab moves through the cells and Ctrl+Tab leaves the grid;
+// without it Tab leaves the grid.
+TEST(DBGrid, TabFollowsTheTabsOption) {
+  Clients clients;
+  QWidget window;
+  auto* grid = new TTamberlyDBGrid(&window);
+  auto* after = new QLineEdit(&window);
+  grid->setDataSource(&clients.source, "Ar_DataModule.Ar_DataSource");
+  grid->setGeometry(0, 0, 400, 200);
+  after->setGeometry(0, 210, 100, 20);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  grid->setFocus();
+  grid->setCurrentIndex(grid->model()->index(2, 0));
+  ASSERT_TRUE(grid->hasFocus());
+
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_TRUE(grid->hasFocus()) << "dgTabs keeps Tab for the cells";
+  EXPECT_EQ(grid->currentIndex().column(), 1);
+  EXPECT_EQ(grid->currentIndex().row(), 2);
+  QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_TRUE(after->hasFocus()) << "Ctrl+Tab leaves the grid";
+
+  grid->setOptions({"dgTitles", "dgColLines", "dgRowLines", "dgRowSelect"});
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_TRUE(after->hasFocus()) << "without dgTabs, Tab leaves the grid";
 }
