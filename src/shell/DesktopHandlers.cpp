@@ -49,6 +49,12 @@ void TLogoAppForm::createDesktop() {
   captions_ = std::make_unique<SystemCaptions>(
       *panels_, *icons_, [] { return QStringLiteral("MainMenu") + LinkRecord::instance().languageCode(); });
   store_->setSystemCaptions(captions_.get());
+  // A desktop made smaller (the window, a smaller screen) keeps every panel
+  // and icon within reach.
+  connect(Wallpaper1, &desktop::TWallpaper::resized, this, [this] {
+    panels_->bringOntoDesktop();
+    icons_->bringOntoDesktop();
+  });
 }
 
 QObject* TLogoAppForm::popupComponent() const { return popup_->property("popupComponent").value<QObject*>(); }

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPointer>
+#include <algorithm>
 
 #include "ComponentList.h"
 #include "DBGrid.h"
@@ -353,6 +354,9 @@ void DesktopPanels::open(Panel& p) {
   }
   p.box->show();
   p.box->layoutTitleRow();
+  // Opened, a panel is in front of the others and wholly on the desktop.
+  p.box->raise();
+  bringOntoDesktop(p.box);
 }
 
 void DesktopPanels::close(Panel& p) {
@@ -376,9 +380,49 @@ void DesktopPanels::toggle(PanelId id) {
   changed();
 }
 
+QSize DesktopPanels::withinDesktop(const TListPanel* box, QSize wanted) const {
+  // Off screen the desktop has no real size yet.
+  if (!wallpaper_->isVisible()) return wanted;
+  const QSize room(std::max(box->width(), wallpaper_->width() - box->x()),
+                   std::max(box->height(), wallpaper_->height() - box->y()));
+  return wanted.boundedTo(room);
+}
+
+void DesktopPanels::bringOntoDesktop(TListPanel* box) {
+  if (!wallpaper_->isVisible() || box->isHidden()) return;
+  const QSize desk = wallpaper_->size();
+  if (desk.isEmpty()) return;
+  const QSize size = box->size().boundedTo(desk);
+  const QPoint at(std::clamp(box->x(), 0, desk.width() - size.width()),
+                  std::clamp(box->y(), 0, desk.height() - size.height()));
+  if (size == box->size() && at == box->pos()) return;
+  box->setGeometry(QRect(at, size));
+  box->layoutTitleRow();
+}
+
+void DesktopPanels::bringOntoDesktop() {
+  for (Panel& p : panels_) bringOntoDesktop(p.box);
+}
+
+void DesktopPanels::settleRestored() {
+  // Desktops stored before the accounts' type was shown name its empty
+  // calculated description; the type itself is in Glm_type.
+  TTamberlyDBGrid* accounts = grid(2);
+  std::vector<Column> columns = accounts->columns();
+  bool renamed = false;
+  for (Column& c : columns)
+    if (c.fieldName.compare(QLatin1String("glm_type_desc"), Qt::CaseInsensitive) == 0) {
+      c.fieldName = QStringLiteral("Glm_type");
+      renamed = true;
+    }
+  if (renamed) accounts->setColumns(std::move(columns));
+  bringOntoDesktop();
+}
+
 void DesktopPanels::enlarge(PanelId id) {
   TListPanel* box = at(id).box;
-  box->resize(desktop::sizing::enlarged(box->size()));
+  // The step stops at the desktop's edge.
+  box->resize(withinDesktop(box, desktop::sizing::enlarged(box->size())));
   box->layoutTitleRow();
   changed();
 }
@@ -394,7 +438,7 @@ void DesktopPanels::popupStep(bool enlarge) {
   // The menu belongs to the to-do panel and its text only: either way the
   // panel is the one that changes.
   TListPanel* box = at(PanelId::ThingsToDo).box;
-  box->resize(enlarge ? desktop::sizing::popupEnlarged(box->size())
+  box->resize(enlarge ? withinDesktop(box, desktop::sizing::popupEnlarged(box->size()))
                       : desktop::sizing::popupReduced(box->size()));
   changed();
 }

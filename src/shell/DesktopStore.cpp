@@ -157,7 +157,8 @@ std::vector<DesktopRowProblem> DesktopStore::restore(const std::vector<DesktopRo
     }
   }
 
-  // The system's texts in the current language, not the stored one.
+  panels_.settleRestored();
+  icons_.bringOntoDesktop();
   if (captions_) captions_->follow();
   return problems;
 }

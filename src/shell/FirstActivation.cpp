@@ -85,7 +85,9 @@ void TLogoAppForm::FormActivate() {
     }
 
     carryOn([&] { applyUserLanguage(); });
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    // Normal, or maximised when it was left maximised.
+    setWindowState(placement_.maximized ? (windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized
+                                        : windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
     StatusBar->show();
     ApplyMenuSecurity();
     carryOn([&] { Load_applications(); });

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 #include "CompanyMenu.h"
 #include "CompanySwitch.h"
@@ -37,6 +38,7 @@
 #include "UserSecurityManager.h"
 #include "WaitCursor.h"
 #include "Wallpaper.h"
+#include "WindowFit.h"
 #include "WrappingMenuBar.h"
 
 namespace orba::shell {
@@ -378,6 +380,14 @@ bool TLogoAppForm::event(QEvent* event) {
   // showing counts as its first activation then.
   const bool first =
       event->type() == QEvent::WindowActivate || (event->type() == QEvent::Show && !event->spontaneous());
+  // Once the window manager has framed the window (it moves the window
+  // into its frame), the frame too goes on the screen.
+  const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                      event->type() == QEvent::WindowActivate;
+  if (placed && !fittedWithFrame_ && isVisible() && windowHandle() && !windowHandle()->frameMargins().isNull()) {
+    fittedWithFrame_ = true;
+    fitOnScreen();
+  }
   if (first && session_) QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
   return handled;
 }
@@ -399,6 +409,25 @@ void TLogoAppForm::FormShow() {
     move(area.x() + (area.width() - placement_.width) / 2,
          area.y() + (area.height() - placement_.height) / 2);
   }
+  // A placement saved on another screen (a larger one, one since removed)
+  // is brought onto this one; the frame is taken into account once the
+  // window manager has made it (fitOnScreen at the first activation).
+  fitOnScreen();
+  if (placement_.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TLogoAppForm::fitOnScreen() {
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
+  const QRect client(geometry().topLeft(), size());
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  QScreen* screen = QGuiApplication::screenAt(client.center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect fitted = fitClient(client, frame, screen->availableGeometry());
+  if (fitted == client) return;
+  resize(fitted.size());
+  // move() places the frame.
+  move(fitted.topLeft() - QPoint(frame.left(), frame.top()));
 }
 
 void TLogoAppForm::closeEvent(QCloseEvent* event) {
@@ -417,10 +446,14 @@ bool TLogoAppForm::Exit_app() {
       context_.UserDataModule->Desktop_table->isActive() && !Save_Desktop())
     return false;
   WindowPlacement now;
-  now.height = height();
-  now.left = x();
-  now.top = y();
-  now.width = width();
+  now.maximized = isMaximized();
+  // Maximised, the window keeps the place it takes again when it is not.
+  const QRect normal = now.maximized ? normalGeometry() : geometry();
+  const QPoint frameOffset = geometry().topLeft() - pos();
+  now.height = normal.height();
+  now.left = normal.x() - frameOffset.x();
+  now.top = normal.y() - frameOffset.y();
+  now.width = normal.width();
   QString error;
   if (!settings_.setValue(kOrbaSection, QStringLiteral("Form"), now.toSavedText(), &error))
     controls::Messages::error(QStringLiteral("The window position could not be saved: %1").arg(error), this);

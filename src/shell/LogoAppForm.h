@@ -119,7 +119,12 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
 
   // Start-up and close.
   void ReadSettings();
+  // Takes the saved placement (and maximised state) on this screen.
   void FormShow();
+  // Brings the whole window, frame included, onto the screen it is on: a
+  // placement saved on a larger screen is moved, and made smaller only
+  // where it does not fit.
+  void fitOnScreen();
   // Stores the desktop and the window's placement; false when the user chose
   // to stay after the desktop could not be stored.
   bool Exit_app();
@@ -261,6 +266,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   WindowPlacement placement_;
   bool savedPosition_ = false;
   bool activationStarted_ = false;
+  // The window was fitted on its screen once its frame was known.
+  bool fittedWithFrame_ = false;
   bool desktopChanged_ = false;
   bool saveOnClose_ = true;
   // The desktop on screen is the logged-in user's own (the login got as far
