@@ -10,12 +10,16 @@
 #include "DesktopPanels.h"
 #include "DesktopStore.h"
 #include "LinkRecord.h"
+#include "ListPanel.h"
 #include "LogoAppForm.h"
 #include "Messages.h"
+#include "PrinterCatalog.h"
 #include "PropertyTable.h"
 #include "ShortcutIcons.h"
 #include "StandardIcons.h"
 #include "SystemCaptions.h"
+#include "ToDoPrinting.h"
+#include "ToDoText.h"
 #include "TransparentButton.h"
 #include "Wallpaper.h"
 
@@ -35,6 +39,7 @@ void TLogoAppForm::createDesktop() {
       .runOption = [this](const QString& code, const QString& context) { RunOption(code, context); },
       .showError = [this](const QString& text) { showError(text); },
       .describe = [this](const data::DatabaseError& e) { return describe(e); },
+      .printToDo = [this] { PrintThingsToDoClick(); },
   });
   icons_ = std::make_unique<ShortcutIcons>(Wallpaper1, components_, *panels_);
   icons_->setHooks({
@@ -73,6 +78,20 @@ void TLogoAppForm::Shortcut1Click() {
 }
 
 void TLogoAppForm::DeleteShortCutClick() { icons_->remove(popupComponent()); }
+
+void TLogoAppForm::PrintThingsToDoClick() {
+  const QString title = panels_->panel(PanelId::ThingsToDo)->caption();
+  switch (printToDoList(title, panels_->toDoText()->toPlainText())) {
+    case ToDoPrinted::Printed:
+      break;
+    case ToDoPrinted::NoPrinter:
+      controls::Messages::information(message(ErrorMessage::NoPrinter), this);
+      break;
+    case ToDoPrinted::Failed:
+      showError(message(ErrorMessage::NotPrinted).arg(printers::PrinterCatalog::instance().currentName()));
+      break;
+  }
+}
 
 void TLogoAppForm::Set_Desktop() {
   std::vector<DesktopRow> stored;

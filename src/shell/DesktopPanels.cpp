@@ -245,8 +245,10 @@ void DesktopPanels::create(controls::ComponentList& components) {
       ->setOnClick([this](controls::MenuItem&) { popupStep(true); });
   components.own(toDoPopup_->add(QStringLiteral("Reduce2"), QStringLiteral("Réduire")))
       ->setOnClick([this](controls::MenuItem&) { popupStep(false); });
-  // Printing the list is offered but does nothing yet.
-  components.own(toDoPopup_->add(QStringLiteral("PrintThingsToDo"), QStringLiteral("Imprimer la liste")));
+  components.own(toDoPopup_->add(QStringLiteral("PrintThingsToDo"), QStringLiteral("Imprimer la liste")))
+      ->setOnClick([this](controls::MenuItem&) {
+        if (hooks_.printToDo) hooks_.printToDo();
+      });
   toDoMenu_ = new QMenu(wallpaper_);
   toDoMenu_->setObjectName(QStringLiteral("ThingsToDoPopupShown"));
   new controls::MenuBarMirror(toDoPopup_, toDoMenu_, this);

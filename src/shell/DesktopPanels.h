@@ -68,6 +68,8 @@ class DesktopPanels : public QObject {
     std::function<void(const QString& message)> showError;
     // An error of the tables in the user's words.
     std::function<QString(const data::DatabaseError&)> describe;
+    // Prints the to-do list (its menu's "Print the list").
+    std::function<void()> printToDo;
   };
 
   DesktopPanels(desktop::TWallpaper* wallpaper, controls::ComponentList& components,

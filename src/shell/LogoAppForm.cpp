@@ -54,17 +54,22 @@ LinkRecord& link() { return LinkRecord::instance(); }
 const QString kVersionPrefix = QStringLiteral("Version ");
 
 // A status bar panel of a set width, which gives way when the window is
-// narrower than all the panels together.
+// narrower than all the panels together; one that keeps its text gives way
+// no further than the text.
 class StatusPanel : public QLabel {
  public:
-  StatusPanel(int width, QWidget* parent) : QLabel(parent), width_(width) {
+  StatusPanel(int width, bool keepsText, QWidget* parent)
+      : QLabel(parent), width_(width), keepsText_(keepsText) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   }
   QSize sizeHint() const override { return {width_, QLabel::sizeHint().height()}; }
-  QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+  QSize minimumSizeHint() const override {
+    return {keepsText_ ? QLabel::sizeHint().width() : 0, QLabel::minimumSizeHint().height()};
+  }
 
  private:
   int width_;
+  bool keepsText_;
 };
 
 // The messages in English until a language table replaces them.
@@ -112,6 +117,9 @@ const QStringList& designMessages() {
       QStringLiteral("&Retry"),                                              // 36
       QStringLiteral("&Quit without saving"),                                // 37
       QStringLiteral("Cancel"),                                              // 38
+      QStringLiteral("No printer is set up, so the list cannot be printed. Add a printer in the system's "
+                     "printer settings."),                     // 39
+      QStringLiteral("The list could not be printed on %1."),  // 40
   };
   return lines;
 }
@@ -179,8 +187,12 @@ void TLogoAppForm::createComponents() {
   StatusBar->setObjectName(QStringLiteral("StatusBar"));
   const int widths[4] = {250, 275, 100, 150};
   for (int i = 0; i < 4; ++i) {
-    StatusPanels[i] = new StatusPanel(widths[i], StatusBar);
-    StatusBar->addWidget(StatusPanels[i]);
+    // The version stands at the right end, whatever the window's width.
+    StatusPanels[i] = new StatusPanel(widths[i], i == 3, StatusBar);
+    if (i == 3)
+      StatusBar->addPermanentWidget(StatusPanels[i]);
+    else
+      StatusBar->addWidget(StatusPanels[i]);
   }
   StatusPanels[3]->setText(kVersionPrefix);
   setStatusBar(StatusBar);

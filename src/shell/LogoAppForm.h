@@ -200,6 +200,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void Properties1Click();
   void Shortcut1Click();
   void DeleteShortCutClick();
+  // The to-do list's "Print the list": on the chosen printer, or why not.
+  void PrintThingsToDoClick();
   // The component the desktop's context menu was last opened on.
   QObject* popupComponent() const;
 
