@@ -58,6 +58,10 @@ TEST_F(QtTextsTest, TheFileDialogAndATextFieldsMenuSpeakTheUsersLanguageAndFollo
   EXPECT_EQ(french.contextMenu, (QStringList{"Annuler", "Rétablir", "Couper", "Copier", "Coller", "Supprimer",
                                              "Tout sélectionner"}));
 
+  // The kinds of picture are the program's own texts.
+  EXPECT_EQ(window->PictureDlg->nameFilters(),
+            (QStringList{"Image bitmap (*.bmp *.BMP)", "Image JPEG (*.jpg *.jpeg *.JPG)"}));
+
   // Live to English: Qt's own English.
   menu->find("MenuItemen")->click();
   ASSERT_EQ(link().languageCode(), "en");
@@ -67,6 +71,7 @@ TEST_F(QtTextsTest, TheFileDialogAndATextFieldsMenuSpeakTheUsersLanguageAndFollo
   EXPECT_EQ(english.fileType, "Files of type:");
   EXPECT_EQ(english.reject, "Cancel");
   EXPECT_TRUE(english.contextMenu.contains("Select All")) << english.contextMenu.join("|").toStdString();
+  EXPECT_EQ(window->PictureDlg->nameFilters().value(0), "Bitmap image (*.bmp *.BMP)");
 
   // And back: French again, the same as at login.
   menu->find("MenuItemfr")->click();
