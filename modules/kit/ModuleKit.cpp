@@ -1,6 +1,8 @@
 #include "ModuleKit.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPrinterInfo>
 #include <stdexcept>
 
@@ -76,6 +78,33 @@ QString printerName(const TLinkSection& link) {
   const int index = text(link.PrinterIndex).toInt(&ok);
   if (!ok) return {};
   return QPrinterInfo::availablePrinterNames().value(index);
+}
+
+namespace {
+
+// The grid's Enter, before the grid (which would pass it on to the window).
+class EnterOpens : public QObject {
+ public:
+  EnterOpens(QAbstractItemView* grid, std::function<void()> open) : QObject(grid), open_(std::move(open)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        (key->modifiers() & ~Qt::KeypadModifier))
+      return false;
+    auto* grid = static_cast<QAbstractItemView*>(parent());
+    if (grid->currentIndex().isValid()) open_();
+    return true;
+  }
+
+ private:
+  std::function<void()> open_;
+};
+
+}  // namespace
+
+void openOnEnter(QAbstractItemView* grid, std::function<void()> open) {
+  grid->installEventFilter(new EnterOpens(grid, std::move(open)));
 }
 
 }  // namespace orba::kit

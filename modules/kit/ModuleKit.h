@@ -18,6 +18,7 @@
 #include "Messages.h"
 #include "castellan/linku.h"
 
+class QAbstractItemView;
 class QObject;
 
 namespace orba::controls {
@@ -94,6 +95,11 @@ std::int32_t showForm(Form& form, const TLinkSection& link) {
   form.exec();
   return 1;
 }
+
+// Enter (or Return) on a row of a maintenance grid opens that row's record,
+// as a double-click does; the key goes no further (the window's default
+// button does not also take it).
+void openOnEnter(QAbstractItemView* grid, std::function<void()> open);
 
 // Names a component (translation and tests find it by its name) and
 // returns it.

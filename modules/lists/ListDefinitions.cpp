@@ -8,7 +8,7 @@ namespace {
 
 constexpr FieldKind T = FieldKind::Text;
 constexpr FieldKind W = FieldKind::Whole;
-constexpr FieldKind N = FieldKind::Number;
+constexpr FieldKind M = FieldKind::Money;
 
 std::vector<ListDefinition> build() {
   std::vector<ListDefinition> out;
@@ -101,8 +101,9 @@ std::vector<ListDefinition> build() {
                                         "Ivprod_price7", "Ivprod_price8", "Ivprod_price9"};
   static const char* const kPriceCaptions[] = {"Price 1", "Price 2", "Price 3", "Price 4", "Price 5",
                                                "Price 6", "Price 7", "Price 8", "Price 9"};
-  for (int i = 0; i < 9; ++i) products.fields.push_back({kPrices[i], kPriceCaptions[i], N});
-  products.fields.push_back({"Ivprod_std_cost", "Cost", N});
+  // Prices and cost are amounts, although the table keeps plain numbers.
+  for (int i = 0; i < 9; ++i) products.fields.push_back({kPrices[i], kPriceCaptions[i], M});
+  products.fields.push_back({"Ivprod_std_cost", "Cost", M});
   products.inventory = true;
   out.push_back(std::move(products));
   return out;

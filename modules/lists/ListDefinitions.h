@@ -14,7 +14,8 @@ namespace orba::lists {
 enum class FieldKind {
   Text,    // an alpha field, at most the table's size
   Whole,   // a short or long integer
-  Number,  // a number or money field
+  Number,  // a number field
+  Money,   // an amount (a money field, or a number field that holds one)
   YesNo,   // a one-letter alpha field holding "Y" or "N", shown as a check box
 };
 

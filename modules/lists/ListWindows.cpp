@@ -15,8 +15,10 @@
 #include <algorithm>
 #include <functional>
 
+#include "Amounts.h"
 #include "DatabaseError.h"
 #include "MessageList.h"
+#include "Messages.h"
 #include "ModuleKit.h"
 
 namespace orba::lists {
@@ -67,6 +69,8 @@ class GridKeys : public QObject {
 const char* const kMoreDesignTexts[] = {
     "This record still carries amounts (a balance or this year's figures); it is not deleted.",
     "The inventory still holds this product; it is not deleted.",
+    "%1 takes at most two decimals.",
+    "%1 is too large an amount.",
 };
 
 void translate(QObject* window, const controls::ComponentList& components, const TLinkSection* link) {
@@ -75,9 +79,11 @@ void translate(QObject* window, const controls::ComponentList& components, const
 
 }  // namespace
 
-QString displayText(const QVariant& value, FieldKind kind) {
+QString displayText(const QVariant& value, FieldKind kind, bool editing) {
   if (!value.isValid()) return {};
-  if (kind == FieldKind::Number) return QLocale().toString(value.toDouble(), 'g', 15);
+  if (kind == FieldKind::Money)
+    return editing ? editableAmount(value.toDouble()) : formatAmount(value.toDouble());
+  if (kind == FieldKind::Number) return QLocale::c().toString(value.toDouble(), 'g', 15);
   return value.toString();
 }
 
@@ -112,6 +118,10 @@ QString ListTexts::problem(const Outcome& o, const QString& caption) const {
       return line(NotWhole).arg(caption);
     case P::NotNumber:
       return line(NotNumber).arg(caption);
+    case P::TooManyDecimals:
+      return line(TooManyDecimals).arg(caption);
+    case P::TooLarge:
+      return line(TooLarge).arg(caption);
     case P::Duplicate:
       return line(Duplicate).arg(o.detail);
     case P::Changed:
@@ -135,6 +145,7 @@ void ListTexts::tell(QWidget* parent, const QString& text) const {
   box.setIcon(QMessageBox::Information);
   box.setText(text);
   box.addButton(line(Ok), QMessageBox::AcceptRole);
+  controls::Messages::makeRoomForTitle(box);
   box.exec();
 }
 
@@ -147,6 +158,7 @@ bool ListTexts::ask(QWidget* parent, const QString& text) const {
   QPushButton* yes = box.addButton(line(Yes), QMessageBox::YesRole);
   QPushButton* no = box.addButton(line(No), QMessageBox::NoRole);
   box.setDefaultButton(no);
+  controls::Messages::makeRoomForTitle(box);
   box.exec();
   return box.clickedButton() == yes;
 }
@@ -172,7 +184,8 @@ RecordForm::RecordForm(RecordStore& store, const ListTexts& texts, const TLinkSe
       e.check->setObjectName(s("chk") + field);
       grid->addWidget(e.check, row, 1);
     } else {
-      e.label = components_.own(new QLabel(s(f.caption), this));
+      // The language tables give each label its accelerator.
+      e.label = components_.own(new QLabel(s(f.caption) + QLatin1Char(':'), this));
       e.label->setObjectName(s("lbl") + field);
       e.edit = components_.own(new QLineEdit(this));
       e.edit->setObjectName(s("edt") + field);
@@ -223,7 +236,7 @@ void RecordForm::fill(const Record& record) {
     if (e.check)
       e.check->setChecked(v.toString().compare(s("Y"), Qt::CaseInsensitive) == 0);
     else
-      e.edit->setText(displayText(v, e.field->kind));
+      e.edit->setText(displayText(v, e.field->kind, true));
   }
 }
 
@@ -239,8 +252,8 @@ void RecordForm::showProblem(const Outcome& o) {
   QWidget* focus = nullptr;
   for (const Editor& e : editors_)
     if (s(e.field->name) == o.field) {
-      caption = e.label ? e.label->text().remove(QLatin1Char('&')) : e.check->text();
-      if (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
+      caption = (e.label ? e.label->text() : e.check->text()).remove(QLatin1Char('&')).trimmed();
+      if (caption.endsWith(QLatin1Char(':'))) caption = caption.chopped(1).trimmed();
       focus = e.edit ? static_cast<QWidget*>(e.edit) : e.check;
     }
   if (o.problem == Outcome::Problem::Duplicate && !editors_.empty()) focus = editors_.front().edit;
@@ -352,6 +365,13 @@ ListWindow::ListWindow(RecordStore& store, const ListTexts& texts, const TLinkSe
     return true;
   }));
   connect(search_, &QLineEdit::textChanged, this, [this] { applySearch(); });
+  // From the search to the records it found: Enter or Down.
+  search_->installEventFilter(new GridKeys(search_, [this](int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Down) return false;
+    selectFirstShown();
+    grid_->setFocus(Qt::TabFocusReason);
+    return true;
+  }));
 
   translate(this, components_, link);
   resize(720, 420);
@@ -374,7 +394,7 @@ void ListWindow::load() {
     for (size_t c = 0; c < d.fields.size(); ++c) {
       const ListField& f = d.fields[c];
       auto* item = new QTableWidgetItem(displayText(store_.value(records_[r], s(f.name)), f.kind));
-      if (f.kind == FieldKind::Whole || f.kind == FieldKind::Number)
+      if (f.kind == FieldKind::Whole || f.kind == FieldKind::Number || f.kind == FieldKind::Money)
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       grid_->setItem(static_cast<int>(r), static_cast<int>(c), item);
     }
@@ -391,6 +411,15 @@ void ListWindow::applySearch() {
         match = item->text().contains(wanted, Qt::CaseInsensitive);
     grid_->setRowHidden(r, !match);
   }
+}
+
+void ListWindow::selectFirstShown() {
+  if (selectedRecord() >= 0) return;
+  for (int r = 0; r < grid_->rowCount(); ++r)
+    if (!grid_->isRowHidden(r)) {
+      grid_->selectRow(r);
+      return;
+    }
 }
 
 void ListWindow::select(const QVariantList& key) {
@@ -444,8 +473,16 @@ void ListWindow::deleteRecord() {
   const int row = selectedRecord();
   if (row < 0) return;
   const Record record = records_[static_cast<size_t>(row)];
-  const QString key = RecordStore::keyText(store_.keyOf(record));
-  if (!texts_.ask(this, texts_.line(ListTexts::ConfirmDelete).arg(key))) return;
+  // The record by its code and its name (the first text after the key).
+  QString named = RecordStore::keyText(store_.keyOf(record));
+  const ListDefinition& d = store_.definition();
+  for (size_t f = static_cast<size_t>(d.keyFields); f < d.fields.size(); ++f)
+    if (d.fields[f].kind == FieldKind::Text) {
+      const QString name = store_.value(record, s(d.fields[f].name)).toString().trimmed();
+      if (!name.isEmpty()) named += s(" \u2013 ") + name;
+      break;
+    }
+  if (!texts_.ask(this, texts_.line(ListTexts::ConfirmDelete).arg(named))) return;
   const Outcome o = store_.remove(record);
   if (o.problem == Outcome::Problem::Changed)
     texts_.tell(this, texts_.line(ListTexts::DeleteChanged));

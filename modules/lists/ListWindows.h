@@ -50,6 +50,8 @@ class ListTexts : public QObject, public controls::Form {
     // The lines of memMore, added later.
     HasAmounts = 100,
     InStock,
+    TooManyDecimals,  // %1 field
+    TooLarge,         // %1 field
   };
   explicit ListTexts(const TLinkSection* link);
   QString line(Line which) const;
@@ -102,7 +104,8 @@ class RecordForm : public QDialog, public controls::Form {
 // The company's records in a grid over the fields the desktop's list shows,
 // a search box that keeps the rows containing its text, and buttons to add,
 // edit (also a double-click) and delete; in the grid, Insert, Enter and
-// Delete do the same.
+// Delete do the same. Enter or Down in the search box goes to the first
+// record found.
 class ListWindow : public QDialog, public controls::Form {
  public:
   ListWindow(RecordStore& store, const ListTexts& texts, const TLinkSection* link, QWidget* parent = nullptr);
@@ -116,6 +119,8 @@ class ListWindow : public QDialog, public controls::Form {
 
  private:
   void applySearch();
+  // After a search: a record shown is selected, so that Enter opens it.
+  void selectFirstShown();
   void select(const QVariantList& key);
   int selectedRecord() const;
 
@@ -127,7 +132,8 @@ class ListWindow : public QDialog, public controls::Form {
   QTableWidget* grid_;
 };
 
-// The text a value shows in the grid and the form.
-QString displayText(const QVariant& value, FieldKind kind);
+// The text a value shows in the grid, or in the form (`editing`: an amount
+// without its thousands grouped).
+QString displayText(const QVariant& value, FieldKind kind, bool editing = false);
 
 }  // namespace orba::lists

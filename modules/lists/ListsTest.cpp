@@ -10,10 +10,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -25,6 +27,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "Amounts.h"
 #include "LoadedModule.h"
 #include "ModalScript.h"
 #include "ModuleLink.h"
@@ -153,6 +156,65 @@ TEST_F(RecordStoreTest, RefusesWhatTheTableCannotTakeBeforeWritingAnything) {
   Record stored;
   ASSERT_TRUE(products.add(product, &stored).ok());
   EXPECT_DOUBLE_EQ(products.value(stored, "Ivprod_price1").toDouble(), 12.75);
+}
+
+TEST(Amounts, EitherNotationIsANumberAndNothingElseIs) {
+  using orba::lists::parseTypedNumber;
+  const struct {
+    const char* typed;
+    double value;
+    int decimals;
+  } good[] = {{"12.50", 12.5, 1},
+              {"12,50", 12.5, 1},
+              {"1 234,56", 1234.56, 2},
+              {"1,234.56", 1234.56, 2},
+              {"1.234,56", 1234.56, 2},
+              {"1,234,567", 1234567, 0},
+              {"-5", -5, 0},
+              {"+7,25", 7.25, 2},
+              {",5", 0.5, 1},
+              {"12.345", 12.345, 3},
+              {"12.340", 12.34, 2},
+              {"1\u00a0000", 1000, 0}};
+  for (const auto& g : good) {
+    SCOPED_TRACE(g.typed);
+    const auto n = parseTypedNumber(QString::fromUtf8(g.typed));
+    ASSERT_TRUE(n.has_value());
+    EXPECT_DOUBLE_EQ(n->value, g.value);
+    EXPECT_EQ(n->decimals, g.decimals);
+  }
+  for (const char* bad :
+       {"1e3", "abc", "12,5,0.1.2", "--5", "5-", "", " ", ".", "1.2.3,4,5", "0x10", "12 abc"})
+    EXPECT_FALSE(parseTypedNumber(QString::fromUtf8(bad)).has_value()) << bad;
+  EXPECT_EQ(orba::lists::formatAmount(1234.5), "1,234.50");
+  EXPECT_EQ(orba::lists::formatAmount(-5), "-5.00");
+  EXPECT_EQ(orba::lists::formatAmount(4.5), "4.50");
+  EXPECT_EQ(orba::lists::editableAmount(1000), "1000.00");
+}
+
+TEST_F(RecordStoreTest, AmountsTakeTheDecimalCommaAndKeepTheirCents) {
+  addRows(sc::IvprodTable, dir.path(), {});
+  RecordStore products(def("iv01"), dir.path());
+  auto price = [&](const QString& typed, Record* stored = nullptr) {
+    static int n = 0;
+    return products.add({{"Ivprod_line_code", "BOL"},
+                         {"Ivprod_item_code", QString("A-%1").arg(++n)},
+                         {"Ivprod_price1", typed}},
+                        stored);
+  };
+  Record stored;
+  ASSERT_TRUE(price("12,50", &stored).ok());
+  EXPECT_DOUBLE_EQ(products.value(stored, "Ivprod_price1").toDouble(), 12.5);
+  ASSERT_TRUE(price("1 234,56", &stored).ok());
+  EXPECT_DOUBLE_EQ(products.value(stored, "Ivprod_price1").toDouble(), 1234.56);
+  // What an amount cannot hold is refused, with the field named.
+  Outcome o = price("12.345");
+  EXPECT_EQ(o.problem, P::TooManyDecimals);
+  EXPECT_EQ(o.field, "Ivprod_price1");
+  EXPECT_EQ(price("1e3").problem, P::NotNumber) << "not a way to write an amount";
+  EXPECT_EQ(price("99999999999999").problem, P::TooLarge);
+  EXPECT_EQ(column(sc::IvprodTable, dir.path(), "Ivprod_item_code").size(), 2)
+      << "nothing refused was stored";
 }
 
 TEST_F(RecordStoreTest, KeysStayUniqueOnAddAndOnEdit) {
@@ -412,7 +474,10 @@ TEST_F(ListsLibraryTest, TheClientListSearchesAddsEditsAndDeletes) {
             })
       .then("ListQuestion",
             [](QWidget* box) {
-              EXPECT_EQ(qobject_cast<QMessageBox*>(box)->text(), "Delete C001?");
+              // The record by its code and name.
+              EXPECT_EQ(qobject_cast<QMessageBox*>(box)->text(), "Delete C001 \u2013 Pharmacie Gagnon?");
+              EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100)
+                  << "wide enough for its whole title";
               answer(box, "No");
             })
       .then("ClientMaint",
@@ -423,7 +488,7 @@ TEST_F(ListsLibraryTest, TheClientListSearchesAddsEditsAndDeletes) {
             })
       .then("ListQuestion",
             [](QWidget* box) {
-              EXPECT_EQ(qobject_cast<QMessageBox*>(box)->text(), "Delete C002?");
+              EXPECT_EQ(qobject_cast<QMessageBox*>(box)->text(), "Delete C002 \u2013 Mitchell Construction?");
               answer(box, "Yes");
             })
       .then("ClientMaint", [](QWidget* list) {
@@ -486,7 +551,7 @@ TEST_F(ListsLibraryTest, AnEditMadeStaleByAnotherWorkstationIsRefusedAndCanBeRel
 TEST_F(ListsLibraryTest, TheInsertKeysContextOpensTheNewRecordFormInTheUsersLanguage) {
   ModalScript script;
   script.then("ClientForm", [](QWidget* form) {
-    EXPECT_EQ(child<QLabel>(form, "lblCli_name")->text(), "Nom");
+    EXPECT_EQ(child<QLabel>(form, "lblCli_name")->text(), "No&m :");
     type(form, "edtCli_name", "Quincaillerie Roy");
     click(form, "btnOK");
     EXPECT_EQ(problemOf(form), "No client doit être rempli.");
@@ -550,6 +615,90 @@ TEST_F(ListsLibraryTest, EachOptionNameShowsItsOwnTable) {
     answer(box, "OK");
   });
   EXPECT_EQ(run("ar05", other), 1);
+}
+
+// Every label of every record form, in both languages: its colon, and an
+// accelerator no other control of the form has.
+TEST_F(ListsLibraryTest, EveryFormLabelHasItsColonAndAnAcceleratorOfItsOwn) {
+  addRows(sc::Ap_Table, companyDir(), {});
+  addRows(sc::Gl_Table, companyDir(), {});
+  addRows(sc::Emp_Table, companyDir(), {});
+  addRows(sc::IvprodTable, companyDir(), {});
+  const std::pair<const char*, const char*> forms[] = {{"ar01", "ClientForm"},
+                                                       {"ap01", "SupplierForm"},
+                                                       {"gl01", "AccountForm"},
+                                                       {"pa101", "EmployeeForm"},
+                                                       {"iv01", "ProductForm"}};
+  for (bool french : {false, true})
+    for (const auto& [option, formName] : forms) {
+      SCOPED_TRACE(std::string(option) + (french ? " fr" : " en"));
+      ModalScript script;
+      script.then(formName, [](QWidget* form) {
+        QSet<QChar> accelerators;
+        int labels = 0;
+        auto take = [&](const QString& text, const QString& name) {
+          const QKeySequence key = QKeySequence::mnemonic(text);
+          EXPECT_FALSE(key.isEmpty())
+              << name.toStdString() << " \"" << text.toStdString() << "\" has no accelerator";
+          const qsizetype amp = text.indexOf('&');
+          if (amp < 0 || amp + 1 >= text.size()) return;
+          const QChar letter = text[amp + 1].toLower();
+          EXPECT_FALSE(accelerators.contains(letter))
+              << name.toStdString() << ": &" << QString(letter).toStdString();
+          accelerators << letter;
+        };
+        for (QLabel* label : form->findChildren<QLabel*>())
+          if (label->buddy()) {
+            ++labels;
+            EXPECT_TRUE(label->text().trimmed().endsWith(':')) << label->text().toStdString();
+            take(label->text(), label->objectName());
+          }
+        for (QCheckBox* box : form->findChildren<QCheckBox*>()) take(box->text(), box->objectName());
+        for (QPushButton* b : form->findChildren<QPushButton*>())
+          if (b->text().contains('&')) take(b->text(), b->objectName());
+        EXPECT_GE(labels, 3);
+        click(form, "btnCancel");
+      });
+      run(option, script, french, "new");
+    }
+}
+
+// The products' prices read as amounts, in the list and in the form, and
+// the form takes what a French user types.
+TEST_F(ListsLibraryTest, PricesShowAsAmountsAndTakeTheDecimalComma) {
+  addRows(sc::IvprodTable, companyDir(),
+          {{{"Ivprod_line_code", "BOL"},
+            {"Ivprod_item_code", "B-1"},
+            {"Ivprod_price1", 1234.5},
+            {"Ivprod_price2", 4.5}}});
+  ModalScript script;
+  script
+      .then("ProductMaint",
+            [](QWidget* list) {
+              auto* grid = child<QTableWidget>(list, "grdRecords");
+              EXPECT_EQ(grid->item(0, 5)->text(), "1,234.50");
+              EXPECT_EQ(grid->item(0, 6)->text(), "4.50");
+              // Found by its code, then Enter opens it.
+              type(list, "edtSearch", "B-1");
+              QTest::keyClick(child<QLineEdit>(list, "edtSearch"), Qt::Key_Return);
+              QTest::keyClick(grid, Qt::Key_Return);
+            })
+      .then("ProductForm",
+            [](QWidget* form) {
+              EXPECT_EQ(child<QLineEdit>(form, "edtIvprod_price1")->text(), "1234.50");
+              type(form, "edtIvprod_price2", "12,345");
+              click(form, "btnOK");
+              EXPECT_EQ(problemOf(form), "Prix 2 accepte au plus deux décimales.");
+              type(form, "edtIvprod_price2", "12,75");
+              click(form, "btnOK");
+            })
+      .then("ProductMaint", [](QWidget* list) { click(list, "btnClose"); });
+  EXPECT_EQ(run("iv01", script, true), 1);
+  orba::data::Table t("Reader");
+  t.declare(sc::IvprodTable);
+  t.setDatabaseName(companyDir());
+  t.open();
+  EXPECT_DOUBLE_EQ(t.value("Ivprod_price2").toDouble(), 12.75);
 }
 
 TEST_F(ListsLibraryTest, ACompanyWithoutTheTableIsToldSoAndNothingIsCreated) {

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <cmath>
 
+#include "Amounts.h"
 #include "DatabaseError.h"
 #include "Table.h"
 
@@ -18,17 +19,6 @@ const data::FieldSpec* declaredField(const ListDefinition& d, const QString& fie
   for (const data::FieldSpec& f : d.table->fields)
     if (name(f.name).compare(field, Qt::CaseInsensitive) == 0) return &f;
   return nullptr;
-}
-
-// The user's own notation first (a French user writes 12,50), then the
-// plain one.
-bool parseNumber(const QString& text, double* out) {
-  bool ok = false;
-  double d = QLocale().toDouble(text, &ok);
-  if (!ok) d = QLocale::c().toDouble(text, &ok);
-  if (!ok || !std::isfinite(d)) return false;
-  *out = d;
-  return true;
 }
 
 bool parseWhole(const QString& text, qlonglong* out) {
@@ -171,13 +161,24 @@ Outcome RecordStore::convert(const FormValues& form,
         values->emplace_back(field, static_cast<int>(n));
         break;
       }
-      case FieldKind::Number: {
-        double d = 0;
-        if (!parseNumber(text, &d)) {
+      case FieldKind::Number:
+      case FieldKind::Money: {
+        const std::optional<TypedNumber> n = parseTypedNumber(text);
+        if (!n) {
           problem.problem = Outcome::Problem::NotNumber;
           return problem;
         }
-        values->emplace_back(field, d);
+        // An amount is kept to the cent: more decimals are refused rather
+        // than rounded away without a word.
+        if (lf.kind == FieldKind::Money && n->decimals > kAmountDecimals) {
+          problem.problem = Outcome::Problem::TooManyDecimals;
+          return problem;
+        }
+        if (lf.kind == FieldKind::Money && std::fabs(n->value) >= kLargestAmount) {
+          problem.problem = Outcome::Problem::TooLarge;
+          return problem;
+        }
+        values->emplace_back(field, n->value);
         break;
       }
     }

@@ -32,16 +32,18 @@ using Record = QVariantList;
 struct Outcome {
   enum class Problem {
     None,
-    Required,    // `field` is empty
-    TooLong,     // `field` holds more than `size` characters
-    NotWhole,    // `field` is not a whole number the field can hold
-    NotNumber,   // `field` is not a number
-    Duplicate,   // another record has the key `detail`
-    Changed,     // the record was changed elsewhere since it was read
-    Deleted,     // the record was deleted elsewhere since it was read
-    HasAmounts,  // not deleted: `field` holds an amount
-    InStock,     // not deleted: the inventory has records of the product
-    Failed,      // the data layer refused; `detail` says why
+    Required,         // `field` is empty
+    TooLong,          // `field` holds more than `size` characters
+    NotWhole,         // `field` is not a whole number the field can hold
+    NotNumber,        // `field` is not a number
+    TooManyDecimals,  // `field` is an amount with more than two decimals
+    TooLarge,         // `field` is an amount too large to keep its cents
+    Duplicate,        // another record has the key `detail`
+    Changed,          // the record was changed elsewhere since it was read
+    Deleted,          // the record was deleted elsewhere since it was read
+    HasAmounts,       // not deleted: `field` holds an amount
+    InStock,          // not deleted: the inventory has records of the product
+    Failed,           // the data layer refused; `detail` says why
   };
   Problem problem = Problem::None;
   QString field;

@@ -24,6 +24,7 @@ namespace {
 
 using kit::guarded;
 using kit::named;
+using kit::openOnEnter;
 
 // The messages of the Tools window, in English until translated; the
 // reasons of ToolRefused are their line numbers.
@@ -211,6 +212,7 @@ TToolsForm::TToolsForm(ToolStore& store, std::vector<CatalogueOption> catalogue,
   connect(DeleteBtn, &QPushButton::clicked, this, guarded(this, [this] { deleteTool(); }));
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(ToolsGrid, &QTableWidget::cellDoubleClicked, this, guarded(this, [this] { editTool(); }));
+  openOnEnter(ToolsGrid, guarded(this, [this] { editTool(); }));
 
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {AddBtn, EditBtn, UpBtn, DownBtn, DeleteBtn}) buttons->addWidget(b);

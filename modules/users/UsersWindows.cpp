@@ -24,6 +24,7 @@ namespace {
 
 using kit::guarded;
 using kit::named;
+using kit::openOnEnter;
 
 // The messages of the users window, in English until translated; the
 // reasons of UserRefused are their line numbers.
@@ -240,6 +241,7 @@ TUsersForm::TUsersForm(UserStore& store, const QString& languageTable, bool pass
   connect(DeleteBtn, &QPushButton::clicked, this, guarded(this, [this] { deleteUser(); }));
   connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(UsersGrid, &QTableWidget::cellDoubleClicked, this, guarded(this, [this] { editUser(); }));
+  openOnEnter(UsersGrid, guarded(this, [this] { editUser(); }));
 
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {AddBtn, EditBtn, DeleteBtn}) buttons->addWidget(b);
@@ -277,7 +279,12 @@ void TUsersForm::reload(const QString& select) {
     for (int c = 0; c < cells.size(); ++c) UsersGrid->setItem(r, c, new QTableWidgetItem(cells[c]));
     if (!select.isEmpty() && u.code == select) selectRow = r;
   }
-  UsersGrid->resizeColumnsToContents();
+  // Sized to the users once; after that the widths are the user's own and
+  // an add or a change keeps them.
+  if (!columnsSized_) {
+    UsersGrid->resizeColumnsToContents();
+    columnsSized_ = !users_.empty();
+  }
   if (selectRow >= 0) UsersGrid->selectRow(selectRow);
   EditBtn->setEnabled(!users_.empty());
   DeleteBtn->setEnabled(!users_.empty());

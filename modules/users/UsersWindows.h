@@ -116,6 +116,7 @@ class TUsersForm : public QDialog, public controls::Form {
   std::vector<User> users_;
   std::vector<UserStore::Language> languages_;
   std::vector<UserStore::Company> companies_;
+  bool columnsSized_ = false;
 };
 
 }  // namespace orba::users

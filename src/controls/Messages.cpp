@@ -1,8 +1,11 @@
 #include "Messages.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace orba::controls {
 
@@ -24,6 +27,20 @@ const QString& Messages::title() {
 
 void Messages::setInterceptor(Interceptor handler) { interceptor() = std::move(handler); }
 
+void Messages::makeRoomForTitle(QMessageBox& box) {
+  // The window manager draws the title in its own font, with its buttons
+  // beside it: the title's width in a bold application font, and room for
+  // three buttons and the frame.
+  QFont font = QApplication::font();
+  font.setBold(true);
+  const int wanted = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + 150;
+  // A message box sizes itself from its layout; a spacer as wide as the
+  // title needs, across the bottom row, holds it open.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0,
+                  1, grid->columnCount());
+}
+
 void Messages::setChooser(Chooser answer) { chooser() = std::move(answer); }
 
 int Messages::choose(const QString& text, const QStringList& buttons, QWidget* parent) {
@@ -39,6 +56,7 @@ int Messages::choose(const QString& text, const QStringList& buttons, QWidget* p
     box.setDefaultButton(qobject_cast<QPushButton*>(made.front()));
     box.setEscapeButton(made.back());
   }
+  makeRoomForTitle(box);
   box.exec();
   return static_cast<int>(made.indexOf(box.clickedButton()));
 }
@@ -48,18 +66,12 @@ void Messages::post(Kind kind, const QString& text, QWidget* parent) {
     interceptor()(kind, text);
     return;
   }
-  const QString& title = Messages::title();
-  switch (kind) {
-    case Kind::Plain:
-      QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent).exec();
-      break;
-    case Kind::Information:
-      QMessageBox::information(parent, title, text);
-      break;
-    case Kind::Error:
-      QMessageBox::critical(parent, title, text);
-      break;
-  }
+  const QMessageBox::Icon icon = kind == Kind::Information ? QMessageBox::Information
+                                 : kind == Kind::Error     ? QMessageBox::Critical
+                                                           : QMessageBox::NoIcon;
+  QMessageBox box(icon, title(), text, QMessageBox::Ok, parent);
+  makeRoomForTitle(box);
+  box.exec();
 }
 
 void Messages::show(const QString& text, QWidget* parent) { post(Kind::Plain, text, parent); }

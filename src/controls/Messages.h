@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 namespace orba::controls {
@@ -33,6 +34,11 @@ class Messages {
   // Answers choose() instead of the user while set.
   using Chooser = std::function<int(const QString& text, const QStringList& buttons)>;
   static void setChooser(Chooser chooser);
+
+  // Makes a message box wide enough for its whole title on the window
+  // manager's title bar (a short message would otherwise cut it:
+  // "Caste..."). Every box of the program goes through this.
+  static void makeRoomForTitle(QMessageBox& box);
 
  private:
   static void post(Kind kind, const QString& text, QWidget* parent);

@@ -28,11 +28,13 @@ WrappingMenuBar::WrappingMenuBar(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_Hover);
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
+  // The window's keys for the bar (F10, Alt) and, while a menu of the bar
+  // is open, the events of its pop-ups pass through this filter.
+  qApp->installEventFilter(this);
+  watchWindow();
 }
 
-WrappingMenuBar::~WrappingMenuBar() {
-  if (open_) qApp->removeEventFilter(this);
-}
+WrappingMenuBar::~WrappingMenuBar() { qApp->removeEventFilter(this); }
 
 std::vector<QAction*> WrappingMenuBar::shownActions() const {
   std::vector<QAction*> shown;
@@ -169,13 +171,11 @@ void WrappingMenuBar::showMenu(QAction* action, bool selectFirst) {
   closeMenu();
   setActive(action);
   open_ = menu;
-  qApp->installEventFilter(this);
   connect(
       menu, &QMenu::aboutToHide, this,
       [this, menu] {
         if (open_ != menu) return;
         open_ = nullptr;
-        qApp->removeEventFilter(this);
         if (!keyboardMode_) setActive(nullptr);
         update();
       },
@@ -203,7 +203,6 @@ void WrappingMenuBar::showMenu(QAction* action, bool selectFirst) {
 void WrappingMenuBar::closeMenu() {
   if (QMenu* menu = open_) {
     open_ = nullptr;
-    qApp->removeEventFilter(this);
     menu->hide();
   }
 }
@@ -224,29 +223,38 @@ void WrappingMenuBar::leaveKeyboardMode() {
   if (!open_) setActive(nullptr);
 }
 
-bool WrappingMenuBar::eventFilter(QObject* watched, QEvent* event) {
-  // The window: F10, or Alt pressed and released alone, enters or leaves
-  // keyboard mode.
-  if (watched == watchedWindow_ && !open_) {
-    if (event->type() == QEvent::KeyPress) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      altAlone_ = key->key() == Qt::Key_Alt && !key->isAutoRepeat();
-      if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
-        toggleKeyboardMode();
-        return true;
-      }
-    } else if (event->type() == QEvent::KeyRelease) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Alt && altAlone_) {
-        altAlone_ = false;
-        toggleKeyboardMode();
-        return true;
-      }
-    } else if (event->type() == QEvent::MouseButtonPress) {
-      altAlone_ = false;
-    }
+bool WrappingMenuBar::windowKey(QObject* watched, QEvent* event) {
+  // F10, or Alt pressed and released alone, enters or leaves keyboard mode
+  // whichever control of the window has the focus: a grid or a list takes
+  // the keys it knows, but these belong to the menu bar. An event passes
+  // here once for each widget it is offered to, the focus first; only that
+  // first offer counts.
+  if (event->type() == QEvent::MouseButtonPress) {
+    altAlone_ = false;
     return false;
   }
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || !watchedWindow_ || widget->window() != watchedWindow_) return false;
+  QWidget* focus = QApplication::focusWidget();
+  if (widget != (focus && focus->window() == watchedWindow_ ? focus : watchedWindow_.data())) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (event->type() == QEvent::KeyPress) {
+    altAlone_ = key->key() == Qt::Key_Alt && !key->isAutoRepeat();
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
+      toggleKeyboardMode();
+      return true;
+    }
+  } else if (key->key() == Qt::Key_Alt && altAlone_ && !key->isAutoRepeat()) {
+    altAlone_ = false;
+    toggleKeyboardMode();
+    return true;
+  }
+  return false;
+}
+
+bool WrappingMenuBar::eventFilter(QObject* watched, QEvent* event) {
+  if (!open_) return windowKey(watched, event);
   // While a menu of the bar is open, every event of the application passes
   // here: the menus themselves, and their submenus, are popups that hold the
   // keyboard and the mouse.
@@ -316,7 +324,12 @@ bool WrappingMenuBar::event(QEvent* event) {
       auto* shortcut = static_cast<QShortcutEvent*>(event);
       if (QAction* action = shortcuts_.value(shortcut->shortcutId())) {
         keyboardMode_ = false;
-        activate(action);
+        // Opened from the keyboard, a menu shows its first entry
+        // highlighted, as the system's menus do.
+        if (action->menu() && action->isEnabled())
+          showMenu(action, true);
+        else
+          activate(action);
         if (!action->menu() || !open_) setActive(nullptr);
         return true;
       }
@@ -344,10 +357,7 @@ bool WrappingMenuBar::event(QEvent* event) {
 
 void WrappingMenuBar::watchWindow() {
   QWidget* top = window();
-  if (top == watchedWindow_) return;
-  if (watchedWindow_) watchedWindow_->removeEventFilter(this);
   watchedWindow_ = top != this ? top : nullptr;
-  if (watchedWindow_) watchedWindow_->installEventFilter(this);
 }
 
 void WrappingMenuBar::updateShortcuts() {

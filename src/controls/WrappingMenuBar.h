@@ -16,13 +16,14 @@ namespace orba::controls {
 // rows as they need, as the system's own menu bar does, and the bar grows
 // taller (height for width) so that the window's area below it shrinks.
 //
-// Keyboard: Alt+letter opens the item whose caption has that mnemonic; F10
-// (or Alt pressed and released alone) highlights the first item, after which
-// Left and Right move through the items in reading order, from the end of
-// one row to the start of the next, and Down, Enter or Space open the
-// highlighted menu. With a menu open, Left and Right open the previous or
-// next item's menu, across rows, unless a submenu takes the key; the mouse
-// moving over another item opens that item's menu.
+// Keyboard: Alt+letter opens the item whose caption has that mnemonic, its
+// first entry highlighted; F10 (or Alt pressed and released alone), from
+// whichever control of the window has the focus, highlights the first item,
+// after which Left and Right move through the items in reading order, from
+// the end of one row to the start of the next, and Down, Enter or Space
+// open the highlighted menu. With a menu open, Left and Right open the
+// previous or next item's menu, across rows, unless a submenu takes the key;
+// the mouse moving over another item opens that item's menu.
 class WrappingMenuBar : public QWidget {
   Q_OBJECT
  public:
@@ -51,6 +52,8 @@ class WrappingMenuBar : public QWidget {
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // F10 and Alt alone, from whichever control of the window has the focus.
+  bool windowKey(QObject* watched, QEvent* event);
   void actionEvent(QActionEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

@@ -4,19 +4,53 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "DataSource.h"
+#include "RegionalFormats.h"
 #include "Table.h"
 
 namespace orba::desktop {
+
+namespace {
+
+// The widest a column grows to show its values; a title always fits.
+constexpr int kWidestValueColumn = 300;
+// The rows measured for a column's values when the grid is not on screen.
+constexpr int kRowsMeasured = 40;
+
+// The text of a cell: an amount of a money column as money, everything else
+// as the model gives it.
+class CellText : public QStyledItemDelegate {
+ public:
+  explicit CellText(TTamberlyDBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!grid_->isMoneyColumn(index.column())) return;
+    const QVariant v = index.data(Qt::EditRole);
+    bool number = false;
+    const double amount = v.toDouble(&number);
+    if (v.isValid() && number) {
+      option->text = formats::RegionalFormats::instance().formatCurrency(amount);
+      option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+  }
+
+ private:
+  TTamberlyDBGrid* grid_;
+};
+
+}  // namespace
 
 TTamberlyDBGrid::TTamberlyDBGrid(QWidget* parent) : QTableView(parent), model_(new data::TableModel(this)) {
   setModel(model_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setTabKeyNavigation(false);
+  setItemDelegate(new CellText(this));
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setSectionsClickable(false);
@@ -24,7 +58,10 @@ TTamberlyDBGrid::TTamberlyDBGrid(QWidget* parent) : QTableView(parent), model_(n
     applyColumnWidths();
     if (data::Table* t = model_->table(); t && t->isActive() && t->recNo() >= 0)
       setCurrentIndex(model_->index(t->recNo(), std::max(0, currentIndex().column())));
+    fitColumns();
   });
+  // Translated titles may be longer than the ones they replace.
+  connect(model_, &QAbstractItemModel::headerDataChanged, this, [this] { fitColumns(); });
   setOptions({"dgTitles", "dgColumnResize", "dgColLines", "dgRowLines", "dgTabs", "dgRowSelect",
               "dgConfirmDelete", "dgCancelOnExit"});
 }
@@ -72,6 +109,8 @@ void TTamberlyDBGrid::applyStyle() {
   horizontalHeader()->setSectionResizeMode(hasOption("dgColumnResize") ? QHeaderView::Interactive
                                                                        : QHeaderView::Fixed);
   setShowGrid(hasOption("dgColLines") || hasOption("dgRowLines"));
+  // dgTabs: Tab moves from cell to cell instead of leaving the grid.
+  setTabKeyNavigation(hasOption("dgTabs"));
   setSelectionBehavior(hasOption("dgRowSelect") ? QAbstractItemView::SelectRows
                                                 : QAbstractItemView::SelectItems);
   const QColor fixed = toQColor(fixedColor_);
@@ -94,6 +133,44 @@ std::vector<data::TableModel::Column> TTamberlyDBGrid::columns() const {
 void TTamberlyDBGrid::setColumns(std::vector<data::TableModel::Column> columns) {
   model_->setColumns(std::move(columns));
   applyColumnWidths();
+  fitColumns();
+}
+
+bool TTamberlyDBGrid::isMoneyColumn(int column) const {
+  const auto& columns = model_->columns();
+  if (column < 0 || static_cast<size_t>(column) >= columns.size()) return false;
+  return moneyFields_.contains(columns[static_cast<size_t>(column)].fieldName, Qt::CaseInsensitive);
+}
+
+int TTamberlyDBGrid::valuesWidth(int column) const {
+  const int rows = model_->rowCount();
+  if (rows == 0) return 0;
+  int first = 0, last = std::min(rows, kRowsMeasured) - 1;
+  if (isVisible() && viewport()->height() > 0) {
+    first = std::max(0, rowAt(0));
+    const int bottom = rowAt(viewport()->height() - 1);
+    last = bottom < 0 ? rows - 1 : bottom;
+    last = std::min(last, first + kRowsMeasured - 1);
+  }
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  int widest = 0;
+  for (int r = first; r <= last; ++r) {
+    const QModelIndex index = model_->index(r, column);
+    widest = std::max(widest, itemDelegateForIndex(index)->sizeHint(option, index).width());
+  }
+  return widest;
+}
+
+void TTamberlyDBGrid::fitColumns() {
+  const auto& columns = model_->columns();
+  QHeaderView* header = horizontalHeader();
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+    if (!columns[static_cast<size_t>(c)].visible) continue;
+    const int title = header->isVisible() || hasOption("dgTitles") ? header->sectionSizeHint(c) : 0;
+    const int wanted = std::max(title, std::min(valuesWidth(c) + 2, kWidestValueColumn));
+    if (header->sectionSize(c) < wanted) header->resizeSection(c, wanted);
+  }
 }
 
 void TTamberlyDBGrid::applyColumnWidths() {
@@ -126,7 +203,16 @@ void TTamberlyDBGrid::keyPressEvent(QKeyEvent* event) {
   QPointer<TTamberlyDBGrid> self(this);
   emit OnKeyDown(this, event->key(), event->modifiers());
   // A handler may have run a module that closed the desktop meanwhile.
-  if (self) QTableView::keyPressEvent(event);
+  if (!self) return;
+  // With Tab kept for the cells, Ctrl+Tab (Ctrl+Shift+Tab) leaves the grid.
+  const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  if (tab && (event->modifiers() & Qt::ControlModifier)) {
+    const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    // The view's own focusNextPrevChild would move within the cells.
+    QWidget::focusNextPrevChild(!back);
+    return;
+  }
+  QTableView::keyPressEvent(event);
 }
 
 }  // namespace orba::desktop

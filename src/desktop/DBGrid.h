@@ -23,6 +23,12 @@ namespace orba::desktop {
 // current record. A mouse press is reported (OnMouseDown) after the current
 // row has moved to the row under the mouse, so a handler reads the record
 // that was clicked.
+//
+// What it shows reads well: amounts (money fields, and the fields named as
+// such) as the regional formats show money, dates as they show dates, and
+// every column at least as wide as its title and the values on screen. With
+// the option dgTabs the Tab key moves through the cells, and Ctrl+Tab leaves
+// the grid; without it Tab leaves the grid.
 class TTamberlyDBGrid : public QTableView {
   Q_OBJECT
  public:
@@ -44,6 +50,14 @@ class TTamberlyDBGrid : public QTableView {
   // The columns with the widths the user gave them.
   std::vector<data::TableModel::Column> columns() const;
   void setColumns(std::vector<data::TableModel::Column> columns);
+
+  // Fields that hold amounts although the table keeps them as plain numbers
+  // (the products' prices): shown as money.
+  void setMoneyFields(const QStringList& fields) { moneyFields_ = fields; }
+  bool isMoneyColumn(int column) const;
+  // Widens each column to its title and to the values on screen; a column
+  // is never made narrower. Runs when the rows or the titles change.
+  void fitColumns();
 
   TColor fixedColor() const { return fixedColor_; }
   void setFixedColor(TColor color);
@@ -78,6 +92,9 @@ class TTamberlyDBGrid : public QTableView {
  private:
   void applyStyle();
   void applyColumnWidths();
+  // The widest text of a column among the rows on screen (at most a
+  // screenful: the model reads no row for this that the view would not).
+  int valuesWidth(int column) const;
 
   data::TableModel* model_;
   QString dataSourceName_;
@@ -86,6 +103,7 @@ class TTamberlyDBGrid : public QTableView {
   StreamFont font_;
   StreamFont titleFont_;
   bool parentFont_ = true;
+  QStringList moneyFields_;
 };
 
 }  // namespace orba::desktop

@@ -164,4 +164,10 @@ std::string standardIconStream(int i, bool french) {
   return st::writeComponentStream(c);
 }
 
+QString standardIconName(int i) { return QString::fromLatin1(kPanelIcons[i].name); }
+
+QString standardIconCaption(int i, bool french) {
+  return QString::fromUtf8(french ? kPanelIcons[i].french : kPanelIcons[i].english);
+}
+
 }  // namespace orba::desktop

@@ -20,4 +20,8 @@ QImage panelIconGlyph(int i);
 // English or French.
 std::string standardIconStream(int i, bool french);
 
+// Icon `i`'s name (ClientBtn ... ToDoListBtn) and its design caption.
+QString standardIconName(int i);
+QString standardIconCaption(int i, bool french);
+
 }  // namespace orba::desktop

@@ -1,6 +1,9 @@
 #include "TransparentButton.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
@@ -60,6 +63,8 @@ TTransparentButton::TTransparentButton(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_NoSystemBackground);
   setAutoFillBackground(false);
   setMouseTracking(true);
+  // Reached by Tab and by a click, like any button.
+  setFocusPolicy(Qt::StrongFocus);
   setGeometry(0, 0, 40, 40);
 }
 
@@ -353,6 +358,15 @@ void TTransparentButton::paintEvent(QPaintEvent*) {
     p.drawImage(at.topLeft(), image);
   }
 
+  // The focus, when the keyboard brought it: a dotted frame inside the edges.
+  if (keyboardFocus_ && hasFocus()) {
+    p.save();
+    p.setPen(
+        QPen(parentFont_ ? palette().color(QPalette::WindowText) : toQColor(font_.color), 1, Qt::DotLine));
+    p.drawRect(QRect(1, 1, W - 3, H - 3));
+    p.restore();
+  }
+
   // 7. The caption.
   if (caption_.isEmpty()) return;
   // Crisp text, as on the original desktop, drawn on whole pixels.
@@ -550,6 +564,67 @@ void TTransparentButton::changeEvent(QEvent* event) {
     mouseInside_ = false;
   }
   repaint();
+}
+
+void TTransparentButton::keyPressEvent(QKeyEvent* event) {
+  if (!isEnabled()) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  const int key = event->key();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(event->modifiers() & ~Qt::KeypadModifier)) {
+    // Enter opens what the button stands for, as a double-click does.
+    emit OnDblClick(this);
+    return;
+  }
+  if (key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    popUpFromKeyboard();
+    return;
+  }
+  emit OnKeyDown(this, key, event->modifiers());
+  const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+  if (!arrow) QWidget::keyPressEvent(event);
+}
+
+void TTransparentButton::contextMenuEvent(QContextMenuEvent* event) {
+  if (!popUpMenu_) {
+    event->ignore();
+    return;
+  }
+  // A right-click showed the menu when the button was pressed: the request
+  // that follows the press is the same click's, and must not reach the
+  // parent (whose own menu would follow). The menu key asks from here.
+  event->accept();
+  if (event->reason() != QContextMenuEvent::Mouse && isEnabled()) popUpFromKeyboard();
+}
+
+void TTransparentButton::popUpFromKeyboard() {
+  if (!popUpMenu_) return;
+  popUpMenu_->setProperty("popupComponent", QVariant::fromValue<QObject*>(this));
+  popUpMenu_->exec(mapToGlobal(QPoint(width() / 2, height() / 2)));
+}
+
+void TTransparentButton::focusInEvent(QFocusEvent* event) {
+  switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+    case Qt::OtherFocusReason:
+      keyboardFocus_ = true;
+      break;
+    case Qt::MouseFocusReason:
+      keyboardFocus_ = false;
+      break;
+    default:  // back from a menu or another window: as it was
+      break;
+  }
+  QWidget::focusInEvent(event);
+}
+
+void TTransparentButton::focusOutEvent(QFocusEvent* event) {
+  if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+    keyboardFocus_ = false;
+  QWidget::focusOutEvent(event);
 }
 
 void TTransparentButton::updateAccelerator() {

@@ -38,6 +38,11 @@ enum class TTextAlign {
 // A new button is 40 x 40 with the creation values, which are not all the
 // declared defaults a component stream leaves out (see the table in
 // TransparentButtonStream.cpp).
+//
+// The keyboard reaches it as it reaches any button: it takes the focus (Tab,
+// or its owner's arrow keys, OnKeyDown), Enter does what a double-click does,
+// and the menu key or Shift+F10 shows its pop-up menu. A dotted frame shows
+// the focus once the keyboard has moved it there.
 class TTransparentButton : public QWidget {
   Q_OBJECT
  public:
@@ -117,6 +122,9 @@ class TTransparentButton : public QWidget {
                  Qt::KeyboardModifiers modifiers, QPoint at);
   void OnMouseEnter(orba::desktop::TTransparentButton* sender);
   void OnMouseExit(orba::desktop::TTransparentButton* sender);
+  // A key the button does not use itself (the arrows, for its owner to
+  // move the focus among its buttons).
+  void OnKeyDown(orba::desktop::TTransparentButton* sender, int key, Qt::KeyboardModifiers modifiers);
 
  protected:
   bool event(QEvent* event) override;
@@ -128,8 +136,14 @@ class TTransparentButton : public QWidget {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  // Shows the pop-up menu for the keyboard, below the glyph.
+  void popUpFromKeyboard();
   void glyphChanged();
   void BuildGlyphList();
   void release(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at);
@@ -166,6 +180,8 @@ class TTransparentButton : public QWidget {
   int dragAnchorX_ = 0;
   int dragAnchorY_ = 0;
   int accelerator_ = 0;
+  // The focus came by the keyboard: the focus frame is drawn.
+  bool keyboardFocus_ = false;
 };
 
 }  // namespace orba::desktop

@@ -123,4 +123,9 @@ void TWallpaper::paintEvent(QPaintEvent* event) {
   p.drawTiledPixmap(inner, prepared_, QPoint(0, 0));
 }
 
+void TWallpaper::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  emit resized();
+}
+
 }  // namespace orba::desktop

@@ -71,9 +71,12 @@ class TWallpaper : public QWidget {
  signals:
   // The picture changed (it is repainted at once).
   void pictureChanged();
+  // The desktop took another size (the window was resized or maximised).
+  void resized();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   WallpaperPicture picture_;

@@ -27,6 +27,8 @@ enum class ErrorMessage : int {
   Retry = 36,                  // the buttons of the question after a desktop not saved at close
   QuitWithoutSaving = 37,
   Cancel = 38,
+  NoPrinter = 39,   // printing the to-do list with no printer set up
+  NotPrinted = 40,  // "The list could not be printed on %1."
 };
 
 constexpr int lineOf(ErrorMessage message) { return static_cast<int>(message); }

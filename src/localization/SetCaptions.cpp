@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,9 @@ void setMemo(QObject* c, const QStringList& lines) {
     plain->setPlainText(lines.join(QLatin1Char('\n')));
   else if (auto* rich = qobject_cast<QTextEdit*>(c))
     rich->setPlainText(lines.join(QLatin1Char('\n')));
+  else if (auto* files = qobject_cast<QFileDialog*>(c))
+    // A file dialog's lines are its kinds of file, each with its patterns.
+    files->setNameFilters(lines);
 }
 
 void setGridTitles(QObject* c, const QStringList& lines) {

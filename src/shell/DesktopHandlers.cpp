@@ -10,11 +10,16 @@
 #include "DesktopPanels.h"
 #include "DesktopStore.h"
 #include "LinkRecord.h"
+#include "ListPanel.h"
 #include "LogoAppForm.h"
 #include "Messages.h"
+#include "PrinterCatalog.h"
 #include "PropertyTable.h"
 #include "ShortcutIcons.h"
 #include "StandardIcons.h"
+#include "SystemCaptions.h"
+#include "ToDoPrinting.h"
+#include "ToDoText.h"
 #include "TransparentButton.h"
 #include "Wallpaper.h"
 
@@ -34,6 +39,7 @@ void TLogoAppForm::createDesktop() {
       .runOption = [this](const QString& code, const QString& context) { RunOption(code, context); },
       .showError = [this](const QString& text) { showError(text); },
       .describe = [this](const data::DatabaseError& e) { return describe(e); },
+      .printToDo = [this] { PrintThingsToDoClick(); },
   });
   icons_ = std::make_unique<ShortcutIcons>(Wallpaper1, components_, *panels_);
   icons_->setHooks({
@@ -45,6 +51,15 @@ void TLogoAppForm::createDesktop() {
   icons_->setProgramDir(LinkRecord::instance().get(LinkRecord::Field::ProgramDir));
   icons_->setPopupMenu(popup_, PopupMenu->name());
   store_ = std::make_unique<DesktopStore>(*Wallpaper1, *panels_, *icons_, components_);
+  captions_ = std::make_unique<SystemCaptions>(
+      *panels_, *icons_, [] { return QStringLiteral("MainMenu") + LinkRecord::instance().languageCode(); });
+  store_->setSystemCaptions(captions_.get());
+  // A desktop made smaller (the window, a smaller screen) keeps every panel
+  // and icon within reach.
+  connect(Wallpaper1, &desktop::TWallpaper::resized, this, [this] {
+    panels_->bringOntoDesktop();
+    icons_->bringOntoDesktop();
+  });
 }
 
 QObject* TLogoAppForm::popupComponent() const { return popup_->property("popupComponent").value<QObject*>(); }
@@ -63,6 +78,20 @@ void TLogoAppForm::Shortcut1Click() {
 }
 
 void TLogoAppForm::DeleteShortCutClick() { icons_->remove(popupComponent()); }
+
+void TLogoAppForm::PrintThingsToDoClick() {
+  const QString title = panels_->panel(PanelId::ThingsToDo)->caption();
+  switch (printToDoList(title, panels_->toDoText()->toPlainText())) {
+    case ToDoPrinted::Printed:
+      break;
+    case ToDoPrinted::NoPrinter:
+      controls::Messages::information(message(ErrorMessage::NoPrinter), this);
+      break;
+    case ToDoPrinted::Failed:
+      showError(message(ErrorMessage::NotPrinted).arg(printers::PrinterCatalog::instance().currentName()));
+      break;
+  }
+}
 
 void TLogoAppForm::Set_Desktop() {
   std::vector<DesktopRow> stored;

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPointer>
+#include <algorithm>
 
 #include "ComponentList.h"
 #include "DBGrid.h"
@@ -93,7 +94,7 @@ std::vector<Column> gridColumns(int grid) {
               c("Cli_name", "Name", 200),
               c("Cli_tel", "Telephone", 100),
               c("Cli_adr1", "Address", 200),
-              c("Cli_adr2", "Address", 200),
+              c("Cli_adr2", "Address (line 2)", 200),
               c("Cli_city", "City", 200),
               c("Cli_prov", "Province", 150),
               c("Cli_country", "Country", 150),
@@ -103,26 +104,22 @@ std::vector<Column> gridColumns(int grid) {
               c("Cli_email", "Email", 150),
               c("Cli_salesrep", "Sales rep.", 76)};
     case 1:
-      return {c("Sup_code", "Supplier #", 64),
-              c("Sup_name", "Name", 200),
-              c("Sup_tel", "Telephone", 100),
-              c("Sup_adr1", "Address", 200),
-              c("Sup_adr2", "Address", 200),
-              c("Sup_city", "City", 200),
-              c("Sup_prov", "Province", 150),
-              c("Sup_country", "Country", 150),
-              c("Sup_postal_code", "Postal code", 100),
-              c("Sup_fax", "Fax", 100),
-              c("Sup_contact", "Contact", 100),
-              c("Sup_email", "Email", 100)};
+      return {c("Sup_code", "Supplier #", 64),          c("Sup_name", "Name", 200),
+              c("Sup_tel", "Telephone", 100),           c("Sup_adr1", "Address", 200),
+              c("Sup_adr2", "Address (line 2)", 200),   c("Sup_city", "City", 200),
+              c("Sup_prov", "Province", 150),           c("Sup_country", "Country", 150),
+              c("Sup_postal_code", "Postal code", 100), c("Sup_fax", "Fax", 100),
+              c("Sup_contact", "Contact", 100),         c("Sup_email", "Email", 100)};
     case 2:
+      // The type as the account holds it (the calculated glm_type_desc is
+      // filled by nothing).
       return {c("Glm_account", "Account #", 67), c("Glm_Description", "Description", 200),
-              c("glm_type_desc", "Type", 124)};
+              c("Glm_type", "Type", 124)};
     case 3:
-      return {c("Emp_Code", "Employee #", 76),       c("Emp_Name", "Name", 200),
-              c("Emp_Telephone", "Telephone", 100),  c("Emp_Adr1", "Address", 200),
-              c("Emp_Adr2", "Address", 200),         c("Emp_City", "City", 200),
-              c("Emp_province", "Province", 150),    c("Emp_Postal_code", "Postal code", 82),
+      return {c("Emp_Code", "Employee #", 76),        c("Emp_Name", "Name", 200),
+              c("Emp_Telephone", "Telephone", 100),   c("Emp_Adr1", "Address", 200),
+              c("Emp_Adr2", "Address (line 2)", 200), c("Emp_City", "City", 200),
+              c("Emp_province", "Province", 150),     c("Emp_Postal_code", "Postal code", 82),
               c("Emp_Occupation", "Occupation", 100)};
     default: {
       std::vector<Column> columns = {c("Ivprod_line_code", "Line", 28),
@@ -136,6 +133,15 @@ std::vector<Column> gridColumns(int grid) {
       return columns;
     }
   }
+}
+
+// The products' prices and cost are amounts, although the table keeps them
+// as plain numbers.
+QStringList productMoneyFields() {
+  QStringList fields;
+  for (int i = 1; i <= 9; ++i) fields << QStringLiteral("Ivprod_price%1").arg(i);
+  fields << QStringLiteral("Ivprod_std_cost");
+  return fields;
 }
 
 desktop::StreamFont arial(int height, desktop::TColor color) {
@@ -194,6 +200,7 @@ void DesktopPanels::create(controls::ComponentList& components) {
       p.grid->setTitleFont(
           arial(-11, static_cast<PanelId>(i) == PanelId::Product ? desktop::clWhite : desktop::clWindowText));
       p.grid->setColumns(gridColumns(index));
+      if (static_cast<PanelId>(i) == PanelId::Product) p.grid->setMoneyFields(productMoneyFields());
       p.grid->resize(d.geometry.width() - 4, 199);
       connect(p.grid, &TTamberlyDBGrid::OnKeyDown, this,
               [this, index](TTamberlyDBGrid*, int key, Qt::KeyboardModifiers) { listKey(index, key); });
@@ -238,8 +245,10 @@ void DesktopPanels::create(controls::ComponentList& components) {
       ->setOnClick([this](controls::MenuItem&) { popupStep(true); });
   components.own(toDoPopup_->add(QStringLiteral("Reduce2"), QStringLiteral("Réduire")))
       ->setOnClick([this](controls::MenuItem&) { popupStep(false); });
-  // Printing the list is offered but does nothing yet.
-  components.own(toDoPopup_->add(QStringLiteral("PrintThingsToDo"), QStringLiteral("Imprimer la liste")));
+  components.own(toDoPopup_->add(QStringLiteral("PrintThingsToDo"), QStringLiteral("Imprimer la liste")))
+      ->setOnClick([this](controls::MenuItem&) {
+        if (hooks_.printToDo) hooks_.printToDo();
+      });
   toDoMenu_ = new QMenu(wallpaper_);
   toDoMenu_->setObjectName(QStringLiteral("ThingsToDoPopupShown"));
   new controls::MenuBarMirror(toDoPopup_, toDoMenu_, this);
@@ -310,6 +319,12 @@ QString DesktopPanels::panelName(PanelId id) {
   return QString::fromLatin1(kPanels[static_cast<size_t>(id)].name);
 }
 
+QString DesktopPanels::designCaption(PanelId id) {
+  return QString::fromUtf8(kPanels[static_cast<size_t>(id)].caption);
+}
+
+std::vector<Column> DesktopPanels::designColumns(int grid) { return gridColumns(grid); }
+
 std::optional<PanelId> DesktopPanels::idOf(const TListPanel* box) const {
   for (int i = 0; i < kPanelCount; ++i)
     if (panels_[static_cast<size_t>(i)].box == box) return static_cast<PanelId>(i);
@@ -341,6 +356,9 @@ void DesktopPanels::open(Panel& p) {
   }
   p.box->show();
   p.box->layoutTitleRow();
+  // Opened, a panel is in front of the others and wholly on the desktop.
+  p.box->raise();
+  bringOntoDesktop(p.box);
 }
 
 void DesktopPanels::close(Panel& p) {
@@ -364,9 +382,49 @@ void DesktopPanels::toggle(PanelId id) {
   changed();
 }
 
+QSize DesktopPanels::withinDesktop(const TListPanel* box, QSize wanted) const {
+  // Off screen the desktop has no real size yet.
+  if (!wallpaper_->isVisible()) return wanted;
+  const QSize room(std::max(box->width(), wallpaper_->width() - box->x()),
+                   std::max(box->height(), wallpaper_->height() - box->y()));
+  return wanted.boundedTo(room);
+}
+
+void DesktopPanels::bringOntoDesktop(TListPanel* box) {
+  if (!wallpaper_->isVisible() || box->isHidden()) return;
+  const QSize desk = wallpaper_->size();
+  if (desk.isEmpty()) return;
+  const QSize size = box->size().boundedTo(desk);
+  const QPoint at(std::clamp(box->x(), 0, desk.width() - size.width()),
+                  std::clamp(box->y(), 0, desk.height() - size.height()));
+  if (size == box->size() && at == box->pos()) return;
+  box->setGeometry(QRect(at, size));
+  box->layoutTitleRow();
+}
+
+void DesktopPanels::bringOntoDesktop() {
+  for (Panel& p : panels_) bringOntoDesktop(p.box);
+}
+
+void DesktopPanels::settleRestored() {
+  // Desktops stored before the accounts' type was shown name its empty
+  // calculated description; the type itself is in Glm_type.
+  TTamberlyDBGrid* accounts = grid(2);
+  std::vector<Column> columns = accounts->columns();
+  bool renamed = false;
+  for (Column& c : columns)
+    if (c.fieldName.compare(QLatin1String("glm_type_desc"), Qt::CaseInsensitive) == 0) {
+      c.fieldName = QStringLiteral("Glm_type");
+      renamed = true;
+    }
+  if (renamed) accounts->setColumns(std::move(columns));
+  bringOntoDesktop();
+}
+
 void DesktopPanels::enlarge(PanelId id) {
   TListPanel* box = at(id).box;
-  box->resize(desktop::sizing::enlarged(box->size()));
+  // The step stops at the desktop's edge.
+  box->resize(withinDesktop(box, desktop::sizing::enlarged(box->size())));
   box->layoutTitleRow();
   changed();
 }
@@ -382,7 +440,7 @@ void DesktopPanels::popupStep(bool enlarge) {
   // The menu belongs to the to-do panel and its text only: either way the
   // panel is the one that changes.
   TListPanel* box = at(PanelId::ThingsToDo).box;
-  box->resize(enlarge ? desktop::sizing::popupEnlarged(box->size())
+  box->resize(enlarge ? withinDesktop(box, desktop::sizing::popupEnlarged(box->size()))
                       : desktop::sizing::popupReduced(box->size()));
   changed();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppContext.h"
+#include "TableModel.h"
 
 class QMenu;
 
@@ -44,6 +45,12 @@ inline constexpr int kPanelCount = 6;
 // The panels, their title buttons, grids, the to-do text and the to-do
 // pop-up menu are components of the main window, created here in the
 // window's component order.
+//
+// Every panel stays within reach on the desktop: a size step stops at the
+// desktop's edge, and a panel that lies partly outside it (a desktop stored
+// on a larger screen, a window made smaller) is brought back onto it, made
+// smaller only when it is larger than the whole desktop. A panel opened
+// comes to the front.
 class DesktopPanels : public QObject {
   Q_OBJECT
  public:
@@ -61,6 +68,8 @@ class DesktopPanels : public QObject {
     std::function<void(const QString& message)> showError;
     // An error of the tables in the user's words.
     std::function<QString(const data::DatabaseError&)> describe;
+    // Prints the to-do list (its menu's "Print the list").
+    std::function<void()> printToDo;
   };
 
   DesktopPanels(desktop::TWallpaper* wallpaper, controls::ComponentList& components,
@@ -82,6 +91,10 @@ class DesktopPanels : public QObject {
   static QString rightCode(PanelId id);
   // The panel's component name (ClientList ... ProductList).
   static QString panelName(PanelId id);
+  // The design texts: the panel's caption and a grid's columns (field,
+  // title, width) before any language table or stored desktop is applied.
+  static QString designCaption(PanelId id);
+  static std::vector<data::TableModel::Column> designColumns(int grid);
 
   // Opens a closed panel or closes an open one (its close button, its icon).
   // A data panel needs its right; without it nothing happens at all.
@@ -103,6 +116,12 @@ class DesktopPanels : public QObject {
   // Reads the tables of every open list again, each staying on its record
   // when it still exists: after a module has run, after a company switch.
   void refreshOpen();
+  // Brings every open panel wholly onto the desktop (only while the
+  // desktop is on screen, when its size is the real one).
+  void bringOntoDesktop();
+  // After a stored desktop was read: its panels onto this desktop, and its
+  // grids' columns shown by the fields that hold their values.
+  void settleRestored();
 
   // The drag state the six panels share.
   bool dragging() const { return dragging_; }
@@ -123,6 +142,11 @@ class DesktopPanels : public QObject {
   std::optional<PanelId> idOf(const desktop::TListPanel* box) const;
   void open(Panel& p);
   void close(Panel& p);
+  void bringOntoDesktop(desktop::TListPanel* box);
+  // A size the panel may take where it stands: no wider or taller than the
+  // room up to the desktop's right and bottom edges (a panel already past
+  // them is not made smaller by a step up).
+  QSize withinDesktop(const desktop::TListPanel* box, QSize wanted) const;
   void mouseDown(desktop::TListPanel* box, Qt::MouseButton button, QPoint at);
   void mouseMove(desktop::TListPanel* box, QPoint at);
   // Insert runs the panel's maintenance for a new record; F5 reads the list

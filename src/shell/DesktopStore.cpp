@@ -7,6 +7,7 @@
 #include "DesktopPanels.h"
 #include "ListPanel.h"
 #include "ShortcutIcons.h"
+#include "SystemCaptions.h"
 #include "Table.h"
 #include "TableTransaction.h"
 #include "ToDoText.h"
@@ -155,6 +156,10 @@ std::vector<DesktopRowProblem> DesktopStore::restore(const std::vector<DesktopRo
       attempt(row, [&] { desktop::readComponent(*panels_.toDoText(), componentOf(row)); });
     }
   }
+
+  panels_.settleRestored();
+  icons_.bringOntoDesktop();
+  if (captions_) captions_->follow();
   return problems;
 }
 

@@ -18,6 +18,7 @@ namespace orba::shell {
 
 class DesktopPanels;
 class ShortcutIcons;
+class SystemCaptions;
 
 // One saved component of a user's desktop, as Desktop.db holds it.
 struct DesktopRow {
@@ -58,13 +59,21 @@ class DesktopStore {
   // stored open opens with its tables), then the icons, grids and to-do
   // text. A row that cannot be applied is skipped, leaving its component
   // as it was, and returned; the others are applied all the same.
+  //
+  // Then what the rows cannot know of today: the panels and icons are
+  // brought onto this desktop (it may be smaller than the one they were
+  // stored on), and the system's texts take the current language (see
+  // SystemCaptions) instead of the one they were stored in.
   std::vector<DesktopRowProblem> restore(const std::vector<DesktopRow>& rows);
+
+  void setSystemCaptions(SystemCaptions* captions) { captions_ = captions; }
 
  private:
   desktop::TWallpaper& wallpaper_;
   DesktopPanels& panels_;
   ShortcutIcons& icons_;
   const controls::ComponentList& components_;
+  SystemCaptions* captions_ = nullptr;
 };
 
 }  // namespace orba::shell

@@ -85,7 +85,9 @@ void TLogoAppForm::FormActivate() {
     }
 
     carryOn([&] { applyUserLanguage(); });
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    // Normal, or maximised when it was left maximised.
+    setWindowState(placement_.maximized ? (windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized
+                                        : windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
     StatusBar->show();
     ApplyMenuSecurity();
     carryOn([&] { Load_applications(); });
@@ -153,6 +155,7 @@ void TLogoAppForm::applyUserLanguage() {
   const std::optional<QString> table = session_->applyUserLanguage();
   if (!table) return;  // the user keeps the language of the settings
   languageMenu_->check(link().languageCode());
+  translateQt(link().languageCode());
   translate(*table);
   const std::pair<QObject*, controls::Form*> followers[] = {
       {context_.PasswordDlg, context_.PasswordDlg},     {context_.CompPasswd_Frm, context_.CompPasswd_Frm},

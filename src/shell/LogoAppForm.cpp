@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 #include "CompanyMenu.h"
 #include "CompanySwitch.h"
@@ -26,15 +27,18 @@
 #include "ModuleRunner.h"
 #include "PictureDialog.h"
 #include "PrinterMenu.h"
+#include "QtTranslations.h"
 #include "RightsMap.h"
 #include "SetCaptions.h"
 #include "ShortcutIcons.h"
 #include "SmallWindows.h"
+#include "SystemCaptions.h"
 #include "ToolsMenu.h"
 #include "TrackerMenu.h"
 #include "UserSecurityManager.h"
 #include "WaitCursor.h"
 #include "Wallpaper.h"
+#include "WindowFit.h"
 #include "WrappingMenuBar.h"
 
 namespace orba::shell {
@@ -50,17 +54,22 @@ LinkRecord& link() { return LinkRecord::instance(); }
 const QString kVersionPrefix = QStringLiteral("Version ");
 
 // A status bar panel of a set width, which gives way when the window is
-// narrower than all the panels together.
+// narrower than all the panels together; one that keeps its text gives way
+// no further than the text.
 class StatusPanel : public QLabel {
  public:
-  StatusPanel(int width, QWidget* parent) : QLabel(parent), width_(width) {
+  StatusPanel(int width, bool keepsText, QWidget* parent)
+      : QLabel(parent), width_(width), keepsText_(keepsText) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   }
   QSize sizeHint() const override { return {width_, QLabel::sizeHint().height()}; }
-  QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+  QSize minimumSizeHint() const override {
+    return {keepsText_ ? QLabel::sizeHint().width() : 0, QLabel::minimumSizeHint().height()};
+  }
 
  private:
   int width_;
+  bool keepsText_;
 };
 
 // The messages in English until a language table replaces them.
@@ -108,6 +117,9 @@ const QStringList& designMessages() {
       QStringLiteral("&Retry"),                                              // 36
       QStringLiteral("&Quit without saving"),                                // 37
       QStringLiteral("Cancel"),                                              // 38
+      QStringLiteral("No printer is set up, so the list cannot be printed. Add a printer in the system's "
+                     "printer settings."),                     // 39
+      QStringLiteral("The list could not be printed on %1."),  // 40
   };
   return lines;
 }
@@ -137,8 +149,10 @@ TLogoAppForm::TLogoAppForm(settings::SettingsStore& settings, QWidget* parent)
   setPalette(QPalette(Qt::white));
   resize(750, 520);
   move(20, 27);
-  // The sentences errors are told with follow the window's language.
+  // The sentences errors are told with follow the window's language, and
+  // so do Qt's own texts.
   errorTexts_ = new localization::ErrorTexts(this);
+  qtTexts_ = std::make_unique<QtTranslations>();
   createComponents();
   FormCreate();
 }
@@ -173,8 +187,12 @@ void TLogoAppForm::createComponents() {
   StatusBar->setObjectName(QStringLiteral("StatusBar"));
   const int widths[4] = {250, 275, 100, 150};
   for (int i = 0; i < 4; ++i) {
-    StatusPanels[i] = new StatusPanel(widths[i], StatusBar);
-    StatusBar->addWidget(StatusPanels[i]);
+    // The version stands at the right end, whatever the window's width.
+    StatusPanels[i] = new StatusPanel(widths[i], i == 3, StatusBar);
+    if (i == 3)
+      StatusBar->addPermanentWidget(StatusPanels[i]);
+    else
+      StatusBar->addWidget(StatusPanels[i]);
   }
   StatusPanels[3]->setText(kVersionPrefix);
   setStatusBar(StatusBar);
@@ -274,6 +292,7 @@ void TLogoAppForm::ReadSettings() {
   // defaults, a language table not found among them.
   QString translationError;
   if (reading.language == 1 || reading.language == 2) {
+    translateQt(reading.languageCode);
     try {
       translate(QStringLiteral("MainMenu") + reading.languageCode);
     } catch (const data::DatabaseError& e) {
@@ -339,6 +358,8 @@ void TLogoAppForm::translate(const QString& table) {
   errorTexts_->load(table);
 }
 
+void TLogoAppForm::translateQt(const QString& languageCode) { qtTexts_->use(languageCode); }
+
 QString TLogoAppForm::describe(const data::DatabaseError& error) const {
   return errorTexts_->describe(error);
 }
@@ -371,6 +392,15 @@ bool TLogoAppForm::event(QEvent* event) {
   // showing counts as its first activation then.
   const bool first =
       event->type() == QEvent::WindowActivate || (event->type() == QEvent::Show && !event->spontaneous());
+  // Once the window manager has framed the window (it moves the window
+  // into its frame), the frame too goes on the screen.
+  const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                      event->type() == QEvent::WindowActivate;
+  if (placed && !fittedWithFrame_ && isVisible() && windowHandle() &&
+      !windowHandle()->frameMargins().isNull()) {
+    fittedWithFrame_ = true;
+    fitOnScreen();
+  }
   if (first && session_) QMetaObject::invokeMethod(this, &TLogoAppForm::FormActivate, Qt::QueuedConnection);
   return handled;
 }
@@ -392,6 +422,25 @@ void TLogoAppForm::FormShow() {
     move(area.x() + (area.width() - placement_.width) / 2,
          area.y() + (area.height() - placement_.height) / 2);
   }
+  // A placement saved on another screen (a larger one, one since removed)
+  // is brought onto this one; the frame is taken into account once the
+  // window manager has made it (fitOnScreen at the first activation).
+  fitOnScreen();
+  if (placement_.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TLogoAppForm::fitOnScreen() {
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
+  const QRect client(geometry().topLeft(), size());
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  QScreen* screen = QGuiApplication::screenAt(client.center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect fitted = fitClient(client, frame, screen->availableGeometry());
+  if (fitted == client) return;
+  resize(fitted.size());
+  // move() places the frame.
+  move(fitted.topLeft() - QPoint(frame.left(), frame.top()));
 }
 
 void TLogoAppForm::closeEvent(QCloseEvent* event) {
@@ -410,10 +459,14 @@ bool TLogoAppForm::Exit_app() {
       context_.UserDataModule->Desktop_table->isActive() && !Save_Desktop())
     return false;
   WindowPlacement now;
-  now.height = height();
-  now.left = x();
-  now.top = y();
-  now.width = width();
+  now.maximized = isMaximized();
+  // Maximised, the window keeps the place it takes again when it is not.
+  const QRect normal = now.maximized ? normalGeometry() : geometry();
+  const QPoint frameOffset = geometry().topLeft() - pos();
+  now.height = normal.height();
+  now.left = normal.x() - frameOffset.x();
+  now.top = normal.y() - frameOffset.y();
+  now.width = normal.width();
   QString error;
   if (!settings_.setValue(kOrbaSection, QStringLiteral("Form"), now.toSavedText(), &error))
     controls::Messages::error(QStringLiteral("The window position could not be saved: %1").arg(error), this);

@@ -47,9 +47,11 @@ class CompanySwitch;
 class DesktopPanels;
 class DesktopStore;
 class ShortcutIcons;
+class SystemCaptions;
 class LanguageMenu;
 class LoginSession;
 class PrinterMenu;
+class QtTranslations;
 class ToolsMenu;
 class TrackerMenu;
 
@@ -117,7 +119,12 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
 
   // Start-up and close.
   void ReadSettings();
+  // Takes the saved placement (and maximised state) on this screen.
   void FormShow();
+  // Brings the whole window, frame included, onto the screen it is on: a
+  // placement saved on a larger screen is moved, and made smaller only
+  // where it does not fit.
+  void fitOnScreen();
   // Stores the desktop and the window's placement; false when the user chose
   // to stay after the desktop could not be stored.
   bool Exit_app();
@@ -153,6 +160,10 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // Translates this window from a language table ("MainMenu" + code).
   // Throws DatabaseError when the table cannot be opened.
   void translate(const QString& table);
+  // Qt's own texts (file dialogs, standard buttons, context menus) in the
+  // language of this code.
+  void translateQt(const QString& languageCode);
+  const QtTranslations& qtTranslations() const { return *qtTexts_; }
   // The international (non-Canadian) English wording of six menu entries,
   // when the settings ask for it and the language is not French.
   void Internationalize();
@@ -176,6 +187,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   // desktop (DesktopStore).
   DesktopPanels& panels() { return *panels_; }
   ShortcutIcons& icons() { return *icons_; }
+  // The panels', columns' and panel icons' texts in the current language.
+  SystemCaptions& systemCaptions() { return *captions_; }
   // Rebuilds the user's stored desktop, then sets up what follows from the
   // user and the settings (menus of the installed modules, the icons'
   // context menu, the version, the option catalogue).
@@ -187,6 +200,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   void Properties1Click();
   void Shortcut1Click();
   void DeleteShortCutClick();
+  // The to-do list's "Print the list": on the chosen printer, or why not.
+  void PrintThingsToDoClick();
   // The component the desktop's context menu was last opened on.
   QObject* popupComponent() const;
 
@@ -253,6 +268,8 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   WindowPlacement placement_;
   bool savedPosition_ = false;
   bool activationStarted_ = false;
+  // The window was fitted on its screen once its frame was known.
+  bool fittedWithFrame_ = false;
   bool desktopChanged_ = false;
   bool saveOnClose_ = true;
   // The desktop on screen is the logged-in user's own (the login got as far
@@ -276,7 +293,9 @@ class TLogoAppForm : public QMainWindow, public controls::Form {
   std::unique_ptr<DesktopPanels> panels_;
   std::unique_ptr<ShortcutIcons> icons_;
   std::unique_ptr<DesktopStore> store_;
+  std::unique_ptr<SystemCaptions> captions_;
   localization::ErrorTexts* errorTexts_ = nullptr;
+  std::unique_ptr<QtTranslations> qtTexts_;
 };
 
 }  // namespace orba::shell

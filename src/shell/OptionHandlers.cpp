@@ -22,6 +22,7 @@
 #include "RegionalFormats.h"
 #include "SetCaptions.h"
 #include "SmallWindows.h"
+#include "SystemCaptions.h"
 #include "ToolsMenu.h"
 #include "TrackerMenu.h"
 #include "UserSecurityManager.h"
@@ -151,12 +152,16 @@ void TLogoAppForm::English1Click(MenuItem& item) {
   }
 
   const QString table = QStringLiteral("MainMenu") + link().languageCode();
+  translateQt(link().languageCode());
   translate(table);
   const std::pair<QObject*, controls::Form*> followers[] = {{context_.ContactUs, context_.ContactUs},
                                                             {context_.AboutBox, context_.AboutBox},
                                                             {context_.HelpWindow, context_.HelpWindow}};
   for (const auto& [window, form] : followers)
     if (window) localization::SetCaptions(window, form->components(), table);
+  // The panel icons are not the window's own components: their captions
+  // follow here, unless a user typed them.
+  captions_->follow();
   // An open help window goes on in the new language, at the same page.
   if (context_.HelpWindow && context_.HelpWindow->isVisible())
     context_.HelpWindow->switchBook(help_book::folder(link().get(LinkRecord::Field::ProgramDir),

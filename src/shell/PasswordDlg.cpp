@@ -51,6 +51,12 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent) {
   // Wide enough for its caption on a title bar in either language.
   layout->setSizeConstraint(QLayout::SetFixedSize);
   Password->setMinimumWidth(220);
+  // The label's accelerator reaches the field; Tab goes down the dialog
+  // as it reads: the password, the standard desktop, OK, Cancel.
+  Label1->setBuddy(Password);
+  setTabOrder(Password, DesktopCheckBox);
+  setTabOrder(DesktopCheckBox, OKBtn);
+  setTabOrder(OKBtn, CancelBtn);
 }
 
 void TPasswordDlg::showEvent(QShowEvent* event) {

@@ -197,6 +197,17 @@ TfrmDefaultInfo::TfrmDefaultInfo(QWidget* parent)
            "the next start."),
        QStringLiteral("Complete it now"), QStringLiteral("Later")},
       this));
+
+  // Return takes the shown page's way on: Next, and Close on the last page.
+  const std::pair<QWidget*, QPushButton*> forward[] = {{tsInOrNotInCanada, btnNext1},
+                                                       {tsWhichProv, btnNext2},
+                                                       {tsTaxInfo, btnNext3},
+                                                       {tsCurrencyInfo, btnNext4},
+                                                       {tsEnd, btnClose}};
+  connect(pages, &QStackedWidget::currentChanged, this, [this, forward](int) {
+    for (const auto& [page, next] : forward)
+      if (page == pages->currentWidget()) next->setDefault(true);
+  });
 }
 
 void TfrmDefaultInfo::setCancellable(bool cancellable) {

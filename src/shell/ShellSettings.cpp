@@ -22,11 +22,13 @@ WindowPlacement WindowPlacement::parse(const QString& text) {
   p.width = numbers[3];
   if (p.height <= 0 || p.width <= 0) return {};
   p.flag = fields[4];
+  p.maximized = fields.size() > 5 && fields[5].trimmed() == QLatin1String("M");
   return p;
 }
 
 QString WindowPlacement::toSavedText() const {
-  return QStringLiteral("%1,%2,%3,%4,Y").arg(height).arg(left).arg(top).arg(width);
+  return QStringLiteral("%1,%2,%3,%4,Y").arg(height).arg(left).arg(top).arg(width) +
+         (maximized ? QStringLiteral(",M") : QString());
 }
 
 SettingsReading readShellSettings(const settings::SettingsStore& store) {

@@ -34,13 +34,17 @@ struct TShellSettings {
 };
 
 // The main window's placement: Height, Left, Top, Width and a flag that is
-// "Y" once a placement has been saved.
+// "Y" once a placement has been saved; then, when the window was left
+// maximised, a sixth field "M" (Height to Width are then the size and place
+// it takes again when it is no longer maximised). Readers of five fields
+// ignore the sixth.
 struct WindowPlacement {
   int height = 520;
   int left = 20;
   int top = 36;
   int width = 750;
   QString flag = QStringLiteral("N");
+  bool maximized = false;
 
   // A value with fewer than five fields, or with sizes that are not positive
   // decimal integers, gives the default placement.

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cstdlib>
 
 #include "ComponentList.h"
 #include "DesktopDialogs.h"
@@ -65,7 +67,80 @@ TTransparentButton* ShortcutIcons::create() {
   connect(icon, &TTransparentButton::OnMouseMove, this, [this](TTransparentButton* sender, auto, auto) {
     if (sender->isMovable()) changed();
   });
+  connect(icon, &TTransparentButton::OnKeyDown, this,
+          [this](TTransparentButton* sender, int key, Qt::KeyboardModifiers) { moveFocus(sender, key); });
+  keepBeneath();
   return icon;
+}
+
+void ShortcutIcons::keepBeneath() {
+  // Lowered from the last to the first: the first ends at the bottom, each
+  // later one just above the one before, all of them under the panels.
+  const std::vector<TTransparentButton*> all = icons();
+  for (auto it = all.rbegin(); it != all.rend(); ++it) (*it)->lower();
+}
+
+void ShortcutIcons::moveFocus(TTransparentButton* from, int key) {
+  const QPoint c = from->geometry().center();
+  TTransparentButton* best = nullptr;
+  long bestCost = 0;
+  for (TTransparentButton* icon : icons()) {
+    if (icon == from || !icon->isVisible()) continue;
+    const QPoint d = icon->geometry().center() - c;
+    // How far along the direction, and how far off it (which counts double).
+    long along = 0, across = 0;
+    switch (key) {
+      case Qt::Key_Right:
+        along = d.x(), across = d.y();
+        break;
+      case Qt::Key_Left:
+        along = -d.x(), across = d.y();
+        break;
+      case Qt::Key_Down:
+        along = d.y(), across = d.x();
+        break;
+      case Qt::Key_Up:
+        along = -d.y(), across = d.x();
+        break;
+      default:
+        return;
+    }
+    if (along <= 0) continue;
+    const long cost = along + 2 * std::abs(across);
+    if (!best || cost < bestCost) best = icon, bestCost = cost;
+  }
+  if (best) best->setFocus(Qt::OtherFocusReason);
+}
+
+void ShortcutIcons::bringOntoDesktop() {
+  // Off screen the desktop has no real size yet.
+  if (!wallpaper_->isVisible()) return;
+  const QSize desk = wallpaper_->size();
+  for (TTransparentButton* icon : icons()) {
+    const QRect r = icon->geometry();
+    const int x = std::clamp(r.x(), 0, std::max(0, desk.width() - r.width() - 1));
+    const int y = std::clamp(r.y(), 0, std::max(0, desk.height() - r.height() - 1));
+    if (x != r.x() || y != r.y()) icon->move(x, y);
+  }
+}
+
+QPoint ShortcutIcons::freeSpot(QSize size) const {
+  const QPoint usual(296, 256);
+  auto covers = [&](QPoint at) {
+    const QRect place(at, size);
+    for (TTransparentButton* icon : icons())
+      if (!icon->isHidden() && icon->geometry().intersects(place)) return true;
+    return false;
+  };
+  if (!covers(usual)) return usual;
+  // From the usual spot on, then from the top left, a step of the icon's size.
+  const QSize desk = wallpaper_->size();
+  const int stepX = std::max(8, size.width() + 4), stepY = std::max(8, size.height() + 4);
+  for (int pass = 0; pass < 2; ++pass)
+    for (int y = pass == 0 ? usual.y() : 0; y + size.height() < desk.height(); y += stepY)
+      for (int x = pass == 0 && y == usual.y() ? usual.x() : 0; x + size.width() < desk.width(); x += stepX)
+        if (!covers({x, y})) return {x, y};
+  return usual;  // a desktop full of icons: over the others, as before
 }
 
 void ShortcutIcons::destroy(TTransparentButton* icon) {
@@ -139,8 +214,8 @@ TTransparentButton* ShortcutIcons::add() {
   icon->setObjectName(name);
   icon->setGlyph(glyph);
   icon->setCaption(dialog->OptionNames->item(chosen)->text());
-  // Every new icon goes to the same spot, over any icon already there.
-  icon->setGeometry(296, 256, 89, 89);
+  // The usual spot, unless an icon is there already: a new icon covers none.
+  icon->setGeometry(QRect(freeSpot({89, 89}), QSize(89, 89)));
   icon->setBorderWidth(0);
   icon->setTag(1);
   desktop::StreamFont font;
@@ -152,7 +227,6 @@ TTransparentButton* ShortcutIcons::add() {
   icon->setPopUpMenu(popup_, popupName_);
   bind(icon);
   icon->show();
-  icon->raise();
   changed();
   return icon;
 }

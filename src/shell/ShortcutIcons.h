@@ -28,6 +28,11 @@ namespace orba::shell {
 // option of the catalogue, changes its caption and picture, drags it about
 // and deletes it. Icons are components of the main window, after the
 // window's own, in the order they were created.
+//
+// The icons lie on the desktop's surface: beneath every list panel, stacked
+// among themselves in their order of creation, so that an open panel covers
+// them and takes its own clicks. The arrow keys move the focus from one icon
+// to the nearest in that direction.
 class ShortcutIcons : public QObject {
   Q_OBJECT
  public:
@@ -74,11 +79,21 @@ class ShortcutIcons : public QObject {
   void destroyAll();
   // Gives every icon the desktop's context menu.
   void applyPopupMenu();
+  // Moves the icons that lie partly or wholly outside the desktop back onto
+  // it (a desktop stored on a larger screen, a window made smaller).
+  void bringOntoDesktop();
+  // Where a new icon of this size goes: the usual spot when it is free,
+  // otherwise the first place from there, row by row, that covers no icon.
+  QPoint freeSpot(QSize size) const;
 
  private:
   desktop::TTransparentButton* create();
   void destroy(desktop::TTransparentButton* icon);
   void changed();
+  // The icons beneath every other control of the desktop, in creation order.
+  void keepBeneath();
+  // The arrow keys on an icon: the focus to the nearest icon that way.
+  void moveFocus(desktop::TTransparentButton* from, int key);
 
   desktop::TWallpaper* wallpaper_;
   controls::ComponentList& components_;

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 
 #include "ComponentStreams.h"
 #include "DBGrid.h"
 #include "DataSource.h"
+#include "RegionalFormats.h"
 #include "Table.h"
 #include "paradox/TableWriter.h"
 
@@ -111,4 +114,115 @@ TEST(DBGrid, ItsStreamKeepsTheColumnsAndTheWidthsTheUserSet) {
   orba::stream::Component bad = c;
   bad.set("Options", orba::stream::Value::Set({"dgSparkles"}));
   EXPECT_THROW(readComponent(copy, bad), StreamError);
+}
+
+namespace {
+
+constexpr orba::data::FieldSpec kProductFields[] = {
+    {"Code", 'A', 10, true, false}, {"Price", 'N', 0, false, false}, {"Stock", 'N', 0, false, false}};
+const orba::data::TableSpec kProductSpec{"Iv_Table", "prod.DB", 1, kProductFields};
+
+struct Products {
+  QTemporaryDir dir;
+  orba::data::Table table{"Iv_Table"};
+  orba::data::DataSource source{"Iv_DataSource", &table};
+  explicit Products(const std::vector<std::pair<double, double>>& rows) {
+    table.declare(kProductSpec);
+    table.setDatabaseName(dir.path());
+    table.createTable();
+    std::unique_ptr<orba::pdx::TableWriter> w;
+    EXPECT_TRUE(orba::pdx::TableWriter::Open(table.filePath().toStdString(), {}, &w).ok());
+    int n = 0;
+    for (const auto& [price, stock] : rows)
+      EXPECT_TRUE(w->Insert({orba::pdx::Value::Text("P" + std::to_string(++n)),
+                             orba::pdx::Value::Double(price), orba::pdx::Value::Double(stock)})
+                      .ok());
+    EXPECT_TRUE(w->Commit().ok());
+    table.open();
+  }
+};
+
+// The text a cell shows, as its delegate paints it.
+QString shown(TTamberlyDBGrid& grid, int row, int column) {
+  QStyleOptionViewItem option;
+  const QModelIndex index = grid.model()->index(row, column);
+  option.initFrom(&grid);
+  // The delegate fills the option as it does for painting.
+  struct Peek : QStyledItemDelegate {
+    using QStyledItemDelegate::initStyleOption;
+  };
+  static_cast<Peek*>(static_cast<QStyledItemDelegate*>(grid.itemDelegate()))->initStyleOption(&option, index);
+  return option.text;
+}
+
+}  // namespace
+
+// Amounts as money with two decimals and grouped thousands, other numbers as
+// they are; every column as wide as its title and the values on screen,
+// however narrow the stored width.
+TEST(DBGrid, AmountsReadAsMoneyAndColumnsFitTheirTitlesAndValues) {
+  Products products({{4.5, 3}, {1000, 12}, {-5, 0}, {1234.56, 7}});
+  TTamberlyDBGrid grid;
+  grid.setDataSource(&products.source, "Iv_DataModule.Iv_DataSource");
+  grid.setMoneyFields({"price"});
+  grid.setColumns({{"Code", "Code d'article", 24, true, true},
+                   {"Price", "Prix 3", 24, true, true},
+                   {"Stock", "Stock", 24, true, true}});
+  grid.resize(600, 300);
+  grid.show();
+  ASSERT_EQ(grid.model()->rowCount(), 4);
+  EXPECT_TRUE(grid.isMoneyColumn(1));
+  EXPECT_FALSE(grid.isMoneyColumn(2));
+  const auto& money = orba::formats::RegionalFormats::instance();
+  const double prices[] = {4.5, 1000, -5, 1234.56};
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(shown(grid, r, 1), money.formatCurrency(prices[r]));
+  EXPECT_TRUE(shown(grid, 3, 1).contains("1,234.56")) << shown(grid, 3, 1).toStdString();
+  EXPECT_TRUE(shown(grid, 0, 1).contains("4.50")) << shown(grid, 0, 1).toStdString();
+  EXPECT_EQ(shown(grid, 1, 2), grid.model()->index(1, 2).data().toString()) << "not an amount";
+
+  QHeaderView* header = grid.horizontalHeader();
+  const QFontMetrics titles(header->font());
+  for (int c = 0; c < 3; ++c) {
+    SCOPED_TRACE(c);
+    const QString title = grid.model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_GE(header->sectionSize(c), titles.horizontalAdvance(title)) << title.toStdString();
+  }
+  EXPECT_GE(header->sectionSize(1), grid.fontMetrics().horizontalAdvance(shown(grid, 3, 1)));
+
+  // A longer title (another language) widens its column; a wider column the
+  // user set stays as wide.
+  header->resizeSection(2, 300);
+  grid.model()->setHeaderData(1, Qt::Horizontal, "Prix de vente numéro trois");
+  EXPECT_GE(header->sectionSize(1), titles.horizontalAdvance("Prix de vente numéro trois"));
+  EXPECT_EQ(header->sectionSize(2), 300);
+}
+
+// With dgTabs Tab moves through the cells and Ctrl+Tab leaves the grid;
+// without it Tab leaves the grid.
+TEST(DBGrid, TabFollowsTheTabsOption) {
+  Clients clients;
+  QWidget window;
+  auto* grid = new TTamberlyDBGrid(&window);
+  auto* after = new QLineEdit(&window);
+  grid->setDataSource(&clients.source, "Ar_DataModule.Ar_DataSource");
+  grid->setGeometry(0, 0, 400, 200);
+  after->setGeometry(0, 210, 100, 20);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  grid->setFocus();
+  grid->setCurrentIndex(grid->model()->index(2, 0));
+  ASSERT_TRUE(grid->hasFocus());
+
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_TRUE(grid->hasFocus()) << "dgTabs keeps Tab for the cells";
+  EXPECT_EQ(grid->currentIndex().column(), 1);
+  EXPECT_EQ(grid->currentIndex().row(), 2);
+  QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_TRUE(after->hasFocus()) << "Ctrl+Tab leaves the grid";
+
+  grid->setOptions({"dgTitles", "dgColLines", "dgRowLines", "dgRowSelect"});
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_TRUE(after->hasFocus()) << "without dgTabs, Tab leaves the grid";
 }

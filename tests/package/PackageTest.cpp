@@ -95,8 +95,8 @@ TEST_F(Package, ControlNamesTheDependenciesAndDescribesWithin80Columns) {
   EXPECT_EQ(pkg().field("Package"), ORBA_PACKAGE_NAME);
   EXPECT_EQ(pkg().field("Version"), ORBA_VERSION);
   const QString depends = pkg().field("Depends");
-  for (const char* needed :
-       {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6printsupport6", "qt6-qpa-plugins", "adduser"})
+  for (const char* needed : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6printsupport6",
+                             "qt6-qpa-plugins", "qt6-translations-l10n", "adduser"})
     EXPECT_TRUE(depends.contains(QString::fromLatin1(needed))) << needed << " in " << depends.toStdString();
   const QStringList description = pkg().field("Description").split(QLatin1Char('\n'));
   ASSERT_GT(description.size(), 2);

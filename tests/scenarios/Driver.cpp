@@ -88,6 +88,21 @@ void Driver::doubleClick(const QString& windowName, const QString& childName) {
 
 void Driver::doubleClickAt(QPoint global) { input_.doubleClick(global.x(), global.y()); }
 
+void Driver::drag(QPoint from, QPoint to) {
+  input_.move(from.x(), from.y());
+  settle(50);
+  input_.press(1);
+  settle(50);
+  constexpr int kSteps = 8;
+  for (int i = 1; i <= kSteps; ++i) {
+    const QPoint at = from + (to - from) * i / kSteps;
+    input_.move(at.x(), at.y());
+    settle(30);
+  }
+  input_.release(1);
+  settle(100);
+}
+
 bool Driver::clickButton(const QString& windowName, const QString& text) {
   const QPoint where = gui([&] {
     if (QWidget* w = window(windowName))

@@ -65,6 +65,9 @@ class Driver {
   void click(const QString& window, const QString& child = {}, int button = 1);
   void doubleClick(const QString& window, const QString& child);
   void doubleClickAt(QPoint global);
+  // Presses the left button at `from`, moves in small steps to `to` and
+  // releases it there, as a hand drags.
+  void drag(QPoint from, QPoint to);
   // Clicks the button of a window whose text, without its accelerator, is
   // `text` (the buttons of message boxes have no names).
   bool clickButton(const QString& window, const QString& text);

@@ -631,3 +631,14 @@ TEST_F(DesktopWorkspaceTest, TheDesktopTablesUserIndexStaysCurrentThroughSavesAn
   EXPECT_GT(storedRowsOf("BOB").size(), 10);
   EXPECT_EQ(listed, t->record_count()) << "the two users' rows are the whole table";
 }
+
+// "Print the list" with no printer set up says so, in the user's language.
+TEST_F(DesktopWorkspaceTest, PrintingTheToDoListWithoutAPrinterSaysSo) {
+  loginAs("ANNE");
+  orba::printers::PrinterCatalog::setInstance(
+      std::make_unique<orba::printers::FixedPrinterCatalog>(QStringList{}, 0));
+  messages.clear();
+  window->panels().toDoPopup()->find("PrintThingsToDo")->click();
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith("No printer is set up")) << messages[0].toStdString();
+}

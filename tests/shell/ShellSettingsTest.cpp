@@ -5,6 +5,7 @@
 
 #include "SettingsStore.h"
 #include "ShellSettings.h"
+#include "WindowFit.h"
 
 using namespace orba::shell;
 using orba::settings::SettingsStore;
@@ -110,4 +111,37 @@ TEST(WindowPlacement, MalformedValuesFallBackToTheDefault) {
   EXPECT_TRUE(p.useSavedPosition());
   EXPECT_FALSE(WindowPlacement::parse("600,10,40,800,y").useSavedPosition()) << "exactly Y";
   EXPECT_EQ(p.toSavedText(), "600,-10,40,800,Y");
+}
+
+// The maximised state rides as a sixth field, which older readers ignore.
+TEST(WindowPlacement, TheMaximisedStateIsASixthField) {
+  WindowPlacement p = WindowPlacement::parse("600,10,40,800,Y,M");
+  EXPECT_TRUE(p.maximized);
+  EXPECT_EQ(p.width, 800);
+  EXPECT_EQ(p.toSavedText(), "600,10,40,800,Y,M");
+  EXPECT_FALSE(WindowPlacement::parse("600,10,40,800,Y").maximized);
+  EXPECT_FALSE(WindowPlacement::parse("600,10,40,800,Y,X").maximized);
+  p.maximized = false;
+  EXPECT_EQ(p.toSavedText(), "600,10,40,800,Y");
+}
+
+// A window saved on a large screen, shown on a small one: moved onto it,
+// made smaller only where it does not fit, its frame included.
+TEST(WindowFit, AWindowIsBroughtWhollyOntoTheScreen) {
+  const QRect small(0, 0, 800, 600);
+  // Already inside: left alone.
+  EXPECT_EQ(fitFrame(QRect(10, 20, 300, 200), small), QRect(10, 20, 300, 200));
+  // Off to the right and below: moved back, same size.
+  EXPECT_EQ(fitFrame(QRect(700, 500, 300, 200), small), QRect(500, 400, 300, 200));
+  // Off to the left and above.
+  EXPECT_EQ(fitFrame(QRect(-50, -30, 300, 200), small), QRect(0, 0, 300, 200));
+  // Saved at 1920 x 1080: as large as the screen, at its corner.
+  EXPECT_EQ(fitFrame(QRect(60, 40, 1800, 1000), small), small);
+  // A screen that does not start at 0 (a panel at the top, a second screen).
+  EXPECT_EQ(fitFrame(QRect(0, 0, 400, 300), QRect(1920, 28, 800, 572)), QRect(1920, 28, 400, 300));
+  // The client area within a frame: the frame goes on the screen.
+  const QMargins frame(4, 24, 4, 4);
+  const QRect client = fitClient(QRect(60, 40, 1800, 1000), frame, small);
+  EXPECT_EQ(client.marginsAdded(frame), small);
+  EXPECT_EQ(client, QRect(4, 24, 792, 572));
 }
