@@ -90,7 +90,7 @@ TfrmCompanies::TfrmCompanies(CompanyStore& store, int currentNumber, QWidget* pa
   edtConfirm = components_.own(edit("edtConfirm", kPasswordLength, true, grpPassword));
   lblConfirm->setBuddy(edtConfirm);
   btnSetPassword = components_.own(button("btnSetPassword", "&Set the password", grpPassword));
-  btnClearPassword = components_.own(button("btnClearPassword", "C&lear the password", grpPassword));
+  btnClearPassword = components_.own(button("btnClearPassword", "Cl&ear the password", grpPassword));
 
   btnRemove = components_.own(button("btnRemove", "Remove from the &list...", this));
   btnClose = components_.own(button("btnClose", "Close", this));

@@ -82,7 +82,7 @@ TToolDlg::TToolDlg(const std::vector<CatalogueOption>& catalogue, const QString&
       components_.own(named(new QLabel(QString::fromUtf8("&Program or module:"), this), "ProgramLabel"));
   ProgramEdit = components_.own(named(new QLineEdit(this), "ProgramEdit"));
   ProgramRadio =
-      components_.own(named(new QRadioButton(QString::fromUtf8("External p&rogram"), this), "ProgramRadio"));
+      components_.own(named(new QRadioButton(QString::fromUtf8("E&xternal program"), this), "ProgramRadio"));
   ModuleRadio = components_.own(
       named(new QRadioButton(QString::fromUtf8("&Module of Castellan/Orba"), this), "ModuleRadio"));
   DirectoryLabel =

@@ -117,7 +117,7 @@ TUserDlg::TUserDlg(const QString& languageTable, const std::vector<UserStore::La
   RightsLabel = components_.own(named(new QLabel(QString::fromUtf8("&Rights:"), this), "RightsLabel"));
   RightsTreeView = components_.own(named(new RightsTree(languageTable, this), "RightsTree"));
   AllBtn = components_.own(named(new QPushButton(QString::fromUtf8("&Grant all"), this), "AllBtn"));
-  NoneBtn = components_.own(named(new QPushButton(QString::fromUtf8("Grant &none"), this), "NoneBtn"));
+  NoneBtn = components_.own(named(new QPushButton(QString::fromUtf8("Grant non&e"), this), "NoneBtn"));
   OKBtn = components_.own(named(new QPushButton(QString::fromUtf8("OK"), this), "OKBtn"));
   CancelBtn = components_.own(named(new QPushButton(QString::fromUtf8("Cancel"), this), "CancelBtn"));
   OKBtn->setDefault(true);

@@ -1,5 +1,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QHash>
+#include <QKeySequence>
 #include <QLabel>
 #include <QSet>
 
@@ -113,6 +115,26 @@ TEST_F(CompletenessTest, EveryRowTranslatesIntoBothLanguagesAndTheTablesAgree) {
   }
   EXPECT_EQ(keys[0], keys[1]);
   EXPECT_EQ(keys[0].size(), static_cast<int>(rows.size()));
+}
+
+// Alt and a letter reaches one control of a window: two controls of one
+// form sharing a letter in either language would only move the focus
+// between them, and the key would never press the button.
+TEST_F(CompletenessTest, NoTwoControlsOfAFormShareAnAcceleratorInEitherLanguage) {
+  QHash<QString, QString> owner[2];  // "form/Alt+letter" -> the component
+  for (const auto& r : texts()) {
+    if (r.kind != "control") continue;
+    for (int lang = 0; lang < 2; ++lang) {
+      const QKeySequence key = QKeySequence::mnemonic(r.caption[lang]);
+      if (key.isEmpty()) continue;
+      const QString slot = r.form + "/" + key.toString();
+      EXPECT_FALSE(owner[lang].contains(slot))
+          << r.form.toStdString() << (lang ? " (French): " : " (English): ") << r.component.toStdString()
+          << " and " << owner[lang].value(slot).toStdString() << " both answer "
+          << key.toString().toStdString();
+      owner[lang].insert(slot, r.component);
+    }
+  }
 }
 
 // What a user reads when the tables fail, in each language: the sentence of
