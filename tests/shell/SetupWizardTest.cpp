@@ -404,6 +404,25 @@ TEST_F(SetupWizard, OnlyCloseLeavesAndValuesStayBetweenShowings) {
   EXPECT_EQ(wizard->cbxProvinces->currentIndex(), kNewfoundland);
 }
 
+// Return takes each page's way on, the province list holding the focus
+// included; on the last page the default button is Close.
+TEST_F(SetupWizard, ReturnMovesOnAndCloseIsTheLastPagesDefault) {
+  showWizard();
+  wizard->rgpInCanada->setItemIndex(kInCanada);
+  QTest::keyClick(wizard.get(), Qt::Key_Return);
+  ASSERT_EQ(page(), wizard->tsWhichProv);
+  wizard->cbxProvinces->setFocus();
+  wizard->cbxProvinces->setCurrentIndex(kNewfoundland);
+  QTest::keyClick(wizard->cbxProvinces, Qt::Key_Return);
+  ASSERT_EQ(page(), wizard->tsTaxInfo) << "Return on the province page moves on";
+  QTest::keyClick(wizard.get(), Qt::Key_Return);
+  ASSERT_EQ(page(), wizard->tsCurrencyInfo);
+  QTest::keyClick(wizard.get(), Qt::Key_Return);
+  ASSERT_EQ(page(), wizard->tsEnd);
+  EXPECT_TRUE(wizard->btnClose->isDefault());
+  EXPECT_FALSE(wizard->btnBack4->isDefault());
+}
+
 // Run again for a company outside Canada, the wizard gives its rates to
 // the rows of codes 1 and 2, which keep the account and description given
 // to them since; other rows stay as they are, and no second tax 1 appears.
