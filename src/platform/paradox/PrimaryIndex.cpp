@@ -56,6 +56,7 @@ Status PrimaryIndex::ReadBlock(uint16_t block, const std::string** data, size_t*
   const size_t bs = header_.block_size();
   const uint64_t off = header_.header_size + static_cast<uint64_t>(block - 1) * bs;
   std::string d;
+  ++reads_;
   Status s = file_->Read(off, bs, &d);
   if (!s.ok()) return s;
   if (d.size() < f::kBlockHeaderSize)

@@ -45,6 +45,9 @@ class PrimaryIndex {
   // The leaf FindBlock chooses for `key`, with its position.
   Status LeafOfKey(std::string_view key, Leaf* leaf);
 
+  // Index blocks read from the file so far.
+  uint64_t reads() const { return reads_; }
+
   // Level-1 entries (data block, record count) in key order; `keys`
   // (optional) receives each entry's key bytes.
   Status LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries,
@@ -79,6 +82,7 @@ class PrimaryIndex {
     uint32_t records = 0;  // SubtreeRecords, once counted
   };
   std::vector<CachedBlock> cache_;
+  uint64_t reads_ = 0;
 };
 
 // The blocks of an index tree whose leaf entries are (first key bytes,

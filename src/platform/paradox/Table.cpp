@@ -5,6 +5,7 @@
 
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
+#include "paradox/Journal.h"
 #include "paradox/RecordCodec.h"
 
 namespace orba::pdx {
@@ -12,6 +13,7 @@ namespace orba::pdx {
 namespace f = format;
 
 Table::~Table() = default;
+Table& Table::operator=(Table&&) = default;
 
 Status Table::Open(const std::string& path, const OpenOptions& options, std::unique_ptr<Table>* out) {
   return OpenFile(path, options, HeaderKind::kTable, out);
@@ -28,7 +30,27 @@ Status Table::OpenFile(const std::string& path, const OpenOptions& options, Head
   t->path_ = path;
   t->name_ = BaseName(path);
   t->env_ = options.env ? options.env : Env::Default();
-  Status s = t->env_->OpenRandomAccess(path, &t->file_);
+  t->options_ = options;
+  t->kind_ = kind;
+  // A change left in a journal by a writer that stopped is completed (or,
+  // when it never reached its commit point, discarded) before anything is
+  // read, when no writer holds the table. Otherwise (a writer is applying
+  // it, or the folder refuses writes) the table is read as the journal
+  // makes it when the journal counts, as the files are when it does not:
+  // before its commit point a journal's files are untouched.
+  Status s =
+      kind == HeaderKind::kTable ? SettleJournal(t->env_, path, std::chrono::milliseconds(0)) : Status::OK();
+  std::shared_ptr<Journal> through;
+  if (!s.ok()) {
+    auto journal = std::make_shared<Journal>();
+    bool counts = false;
+    t->journal_seen_ = JournalSignature(t->env_, path);
+    Status r = ReadCommittedJournal(t->env_, path, journal.get(), &counts);
+    if (!r.ok()) return r;
+    if (counts) through = std::move(journal);
+  }
+  s = t->env_->OpenRandomAccess(path, &t->file_);
+  if (s.ok() && through) t->file_ = ReadThroughJournal(std::move(t->file_), *through, JournalImage::kData);
   if (!s.ok()) return s;
   s = ReadTableHeader(t->file_.get(), t->name_, kind, &t->header_);
   if (!s.ok()) return s;
@@ -85,6 +107,7 @@ Status Table::OpenFile(const std::string& path, const OpenOptions& options, Head
     } else {
       std::unique_ptr<RandomAccessFile> pxf;
       s = t->env_->OpenRandomAccess(px, &pxf);
+      if (s.ok() && through) pxf = ReadThroughJournal(std::move(pxf), *through, JournalImage::kPrimaryIndex);
       if (s.ok()) s = PrimaryIndex::Open(std::move(pxf), BaseName(px), h, &t->index_);
       t->index_status_ = s;
     }
@@ -151,6 +174,13 @@ Status Table::Locate(uint32_t record, Block* b) {
     *b = blocks_[BlockOf(record)];
     return LoadBlock(*b);
   }
+  // A scan reads a block's records one after the other: the block in hand
+  // needs no descent of the index.
+  if (cached_block_ != 0 && located_.number == cached_block_ && record >= located_.first_record &&
+      record - located_.first_record < located_.records) {
+    *b = located_;
+    return Status::OK();
+  }
   PrimaryIndex::Leaf leaf;
   Status s = index_->LeafOfRecord(record, &leaf);
   if (!s.ok()) return IndexDisagrees(s);
@@ -160,10 +190,14 @@ Status Table::Locate(uint32_t record, Block* b) {
         name_, "index names block " + std::to_string(leaf.block) + " beyond the end of the file"));
   s = LoadBlock(*b);
   if (!s.ok()) return IndexDisagrees(s);
-  if (checked_[leaf.block]) return Status::OK();
+  if (checked_[leaf.block]) {
+    located_ = *b;
+    return Status::OK();
+  }
   s = CheckPlacedBlock(*b, leaf.key);
   if (!s.ok()) return IndexDisagrees(s);
   checked_[leaf.block] = true;
+  located_ = *b;
   return Status::OK();
 }
 
@@ -201,6 +235,7 @@ Status Table::WalkChain() {
   blocks_.clear();
   block_pos_.clear();
   cached_block_ = 0;
+  ++reads_;
   if (h.first_block == 0) {
     if (h.record_count != 0)
       return Status::Corruption(name_, "header counts " + std::to_string(h.record_count) +
@@ -289,6 +324,7 @@ Status Table::LoadBlock(const Block& b) {
   const uint64_t off = header_.header_size + static_cast<uint64_t>(b.number - 1) * header_.block_size();
   const size_t len = f::kBlockHeaderSize + static_cast<size_t>(b.records) * header_.record_size;
   cached_block_ = 0;
+  ++reads_;
   Status s = file_->Read(off, len, &block_data_);
   if (!s.ok()) return s;
   if (block_data_.size() != len)
@@ -313,11 +349,67 @@ Status Table::CompareAt(uint32_t record, const std::string& key, int* c) {
   return Status::OK();
 }
 
+uint64_t Table::FileReads() const { return reads_ + (index_ ? index_->reads() : 0); }
+
+Status Table::StillCurrent(bool* current) {
+  // Every in-place change is written while its journal exists and changes
+  // the header's change counter (and counts), so bytes read while neither
+  // happened belong to the table this object describes.
+  *current = false;
+  // A journal other than the one this object read the table through (or
+  // around) may be being applied.
+  if (env_->Exists(JournalPath(path_)) && JournalSignature(env_, path_) != journal_seen_) return Status::OK();
+  const size_t n = std::min<size_t>(header_.raw.size(), f::kExtendedHeaderEnd);
+  std::string now;
+  Status s = file_->Read(0, n, &now);
+  if (!s.ok()) return s;
+  *current = now.size() == n && header_.raw.compare(0, n, now) == 0;
+  return Status::OK();
+}
+
+Status Table::Reload() {
+  std::unique_ptr<Table> fresh;
+  Status s = OpenFile(path_, options_, kind_, &fresh);
+  if (!s.ok()) return s;
+  *this = std::move(*fresh);
+  return Status::OK();
+}
+
+template <class Op>
+Status Table::Consistent(Op op) {
+  for (int attempt = 0;; ++attempt) {
+    const uint64_t before = FileReads();
+    Status s = op();
+    // Served from what was read and checked before: nothing new to check.
+    if (FileReads() == before) return s;
+    bool current = false;
+    Status c = StillCurrent(&current);
+    if (!c.ok()) return c;
+    if (current) return s;
+    // Another program changed the table in place meanwhile: what this
+    // object read before is dropped and the table read again as it is now.
+    if (attempt == 3)
+      return Status::Locked(name_, "is being changed by another program or workstation; try again");
+    c = Reload();
+    if (!c.ok()) return c;
+  }
+}
+
 Status Table::ReadRawRecord(uint32_t index, std::string* raw) {
-  if (index >= record_count_)
-    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist (" +
-                                              std::to_string(record_count_) + " records)");
-  return WithChainFallback([&] { return ReadRawRecordOnce(index, raw); });
+  return Consistent([&] {
+    if (index >= record_count_)
+      return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist (" +
+                                                std::to_string(record_count_) + " records)");
+    return WithChainFallback([&] { return ReadRawRecordOnce(index, raw); });
+  });
+}
+
+Status Table::ReadBlockBytes(uint16_t number, size_t length, std::string* bytes) {
+  const uint64_t off = header_.header_size + static_cast<uint64_t>(number - 1) * header_.block_size();
+  Status s = file_->Read(off, length, bytes);
+  if (s.ok() && bytes->size() != length)
+    return Status::Corruption(name_, "block " + std::to_string(number) + " is cut off");
+  return s;
 }
 
 Status Table::ReadRawRecordOnce(uint32_t index, std::string* raw) {
@@ -424,11 +516,15 @@ Status Table::FindStoredKey(const std::string& k, uint32_t* index, bool* found) 
   *index = 0;
   if (!header_.keyed()) return Status::InvalidArgument(name_, "table has no primary key");
   if (k.size() != key_size_) return Status::InvalidArgument(name_, "key of the wrong size");
-  if (record_count_ == 0) return Status::OK();
-  return WithChainFallback([&] {
+  return Consistent([&] {
     *found = false;
     *index = 0;
-    return FindStoredKeyOnce(k, index, found);
+    if (record_count_ == 0) return Status::OK();
+    return WithChainFallback([&] {
+      *found = false;
+      *index = 0;
+      return FindStoredKeyOnce(k, index, found);
+    });
   });
 }
 

@@ -15,6 +15,7 @@
 // thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -112,6 +113,12 @@ class Table {
   // Whether blocks are placed through the .PX (nothing walked so far).
   bool placed_by_index() const { return !walked_; }
 
+  // A data block's first `length` bytes as they are in the file now.
+  Status ReadBlockBytes(uint16_t number, size_t length, std::string* bytes);
+  // Blocks the file holds, from its size.
+  uint64_t blocks_in_file() const { return blocks_in_file_; }
+  PrimaryIndex* mutable_primary_index() { return index_.get(); }
+
   // OK when the .PX is in use; otherwise why it is not (missing, damaged).
   const Status& index_status() const { return index_status_; }
   const PrimaryIndex* primary_index() const { return index_.get(); }
@@ -120,6 +127,16 @@ class Table {
 
  private:
   Table() = default;
+  Table& operator=(Table&&);
+  // Runs a read; when it read the files and the table changed in place
+  // meanwhile, reads the table again as it is now and runs it again.
+  template <class Op>
+  Status Consistent(Op op);
+  // Whether the header in the file is still the one read at opening, with
+  // no change being applied.
+  Status StillCurrent(bool* current);
+  Status Reload();
+  uint64_t FileReads() const;
   static Status OpenFile(const std::string& path, const OpenOptions& options, HeaderKind kind,
                          std::unique_ptr<Table>* table);
   Status WalkChain();
@@ -148,6 +165,13 @@ class Table {
   std::string path_;
   std::string name_;  // file name for messages
   Env* env_ = nullptr;
+  OpenOptions options_;
+  HeaderKind kind_ = HeaderKind::kTable;
+  uint64_t reads_ = 0;  // data blocks read from the file
+  // The journal that was there at opening and could not be completed
+  // (JournalSignature; empty for none): the table is read through it, or
+  // around it when it does not count.
+  std::string journal_seen_;
   std::unique_ptr<RandomAccessFile> file_;
   TableHeader header_;
   std::vector<FieldDef> fields_;
@@ -168,6 +192,7 @@ class Table {
   bool index_disagrees_ = false;  // the .PX was found not to describe the .DB
   std::vector<bool> checked_;     // blocks placed through the .PX and checked, by number
   uint16_t cached_block_ = 0;     // block number in block_data_, 0 for none
+  Block located_{0, 0, 0};        // the last block placed through the .PX
   std::string block_data_;
 
   struct Secondary {
