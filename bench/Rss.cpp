@@ -28,4 +28,15 @@ bool ResetPeakRss() {
   return std::fclose(f) == 0 && ok;
 }
 
+long long ReadBytesSoFar() {
+  std::FILE* f = std::fopen("/proc/self/io", "r");
+  if (!f) return -1;
+  long long bytes = -1;
+  char line[256];
+  while (std::fgets(line, sizeof line, f))
+    if (std::strncmp(line, "rchar:", 6) == 0) bytes = std::strtoll(line + 6, nullptr, 10);
+  std::fclose(f);
+  return bytes;
+}
+
 }  // namespace orba::bench

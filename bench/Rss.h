@@ -14,4 +14,8 @@ RssSample ReadRss();
 // follows. False when the kernel refuses; VmHWM then also covers start-up.
 bool ResetPeakRss();
 
+// Bytes this process has read through read(2) and its kin so far
+// (/proc/self/io "rchar", page cache hits included); -1 when unknown.
+long long ReadBytesSoFar();
+
 }  // namespace orba::bench

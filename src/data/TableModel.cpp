@@ -1,6 +1,7 @@
 #include "TableModel.h"
 
 #include <QDate>
+#include <algorithm>
 
 #include "DataSource.h"
 #include "DatabaseError.h"
@@ -40,12 +41,12 @@ void TableModel::setDataSource(DataSource* source) {
 }
 
 void TableModel::setColumns(std::vector<Column> columns) {
-  beginResetModel();
+  beginReset();
   columns_ = std::move(columns);
   ownColumns_ = true;
   recent_.clear();
   cache_.clear();
-  endResetModel();
+  endReset();
 }
 
 std::vector<TableModel::Column> TableModel::shownColumns() const {
@@ -63,24 +64,99 @@ QStringList TableModel::fieldNames() const {
 }
 
 void TableModel::reset() {
-  beginResetModel();
+  beginReset();
   recent_.clear();
   cache_.clear();
   if (!ownColumns_) columns_ = shownColumns();
+  Table* t = table();
+  placeWindow(t && t->isActive() ? t->recNo() : -1);
+  endReset();
+}
+
+void TableModel::beginReset() {
+  announcing_ = true;
+  beginResetModel();
+}
+
+void TableModel::endReset() {
   endResetModel();
+  announcing_ = false;
+}
+
+int TableModel::recordCount() const {
+  Table* t = table();
+  return t && t->isActive() ? t->recordCount() : 0;
+}
+
+void TableModel::placeWindow(int record) {
+  const int total = recordCount();
+  first_ = 0;
+  if (record >= kBatch) first_ = std::max(0, std::min(record - kBatch / 2, total - kBatch));
+  rows_ = std::min(kBatch, total - first_);
 }
 
 int TableModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  Table* t = table();
-  return t && t->isActive() ? t->recordCount() : 0;
+  // The table may have lost records since the window was placed (another
+  // program's change read on refresh resets the model; this is the guard).
+  return std::max(0, std::min(rows_, recordCount() - first_));
+}
+
+bool TableModel::canFetchMore(const QModelIndex& parent) const {
+  return !parent.isValid() && first_ + rows_ < recordCount();
+}
+
+void TableModel::fetchMore(const QModelIndex& parent) {
+  // Asked while the model announces a change (by a listener of its signals):
+  // the view asks again once it has laid out the new rows.
+  if (announcing_ || !canFetchMore(parent)) return;
+  const int more = std::min(kBatch, recordCount() - first_ - rows_);
+  announcing_ = true;
+  beginInsertRows({}, rows_, rows_ + more - 1);
+  rows_ += more;
+  endInsertRows();
+  announcing_ = false;
+}
+
+int TableModel::fetchAbove() {
+  if (announcing_ || first_ <= 0) return 0;
+  const int more = std::min(kBatch, first_);
+  announcing_ = true;
+  beginInsertRows({}, 0, more - 1);
+  first_ -= more;
+  rows_ += more;
+  endInsertRows();
+  announcing_ = false;
+  return more;
+}
+
+int TableModel::shownRowOfRecord(int record) const {
+  return record >= first_ && record < first_ + rowCount() ? record - first_ : -1;
+}
+
+int TableModel::rowOfRecord(int record) {
+  const int total = recordCount();
+  if (record < 0 || record >= total) return -1;
+  if (const int row = shownRowOfRecord(record); row >= 0) return row;
+  // Near the window: grow it, so the rows the view knows stay where they are.
+  if (record >= first_ + rows_ && record < first_ + rows_ + kBatch) {
+    fetchMore({});
+  } else if (record < first_ && record >= first_ - kBatch) {
+    fetchAbove();
+  } else {
+    beginReset();
+    placeWindow(record);
+    endReset();
+  }
+  return shownRowOfRecord(record);
 }
 
 int TableModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
-const QVariantList& TableModel::row(int r) const {
+const QVariantList& TableModel::row(int shown) const {
+  const int r = first_ + shown;  // the cache is by record, so a moved window keeps it
   if (auto it = cache_.find(r); it != cache_.end()) {
     recent_.splice(recent_.begin(), recent_, it->second.second);
     return it->second.first;
@@ -142,12 +218,13 @@ int TableModel::refresh() {
   Table* t = table();
   if (!t || !t->isActive()) return -1;
   // The table keeps its cursor on the same record, by key.
-  beginResetModel();
+  beginReset();
   recent_.clear();
   cache_.clear();
   t->refresh();
-  endResetModel();
-  return t->recNo();
+  placeWindow(t->recNo());
+  endReset();
+  return shownRowOfRecord(t->recNo());
 }
 
 }  // namespace orba::data

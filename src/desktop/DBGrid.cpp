@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -57,8 +58,15 @@ TTamberlyDBGrid::TTamberlyDBGrid(QWidget* parent) : QTableView(parent), model_(n
   connect(model_, &QAbstractItemModel::modelReset, this, [this] {
     applyColumnWidths();
     if (data::Table* t = model_->table(); t && t->isActive() && t->recNo() >= 0)
-      setCurrentIndex(model_->index(t->recNo(), std::max(0, currentIndex().column())));
+      if (const int row = model_->shownRowOfRecord(t->recNo()); row >= 0)
+        setCurrentIndex(model_->index(row, std::max(0, currentIndex().column())));
     fitColumns();
+  });
+  // The model tells of its records a batch at a time; scrolling to the top
+  // of its window brings the batch above (fetchMore does the same below).
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (value == verticalScrollBar()->minimum() && model_->canFetchAbove())
+      keepTopRowWhile([this] { model_->fetchAbove(); });
   });
   // Translated titles may be longer than the ones they replace.
   connect(model_, &QAbstractItemModel::headerDataChanged, this, [this] { fitColumns(); });
@@ -186,10 +194,43 @@ void TTamberlyDBGrid::refresh() {
   if (row >= 0) setCurrentIndex(model_->index(row, std::max(0, currentIndex().column())));
 }
 
+void TTamberlyDBGrid::keepTopRowWhile(const std::function<void()>& change) {
+  const int topRecord = model_->recordOfRow(rowAt(0));
+  change();
+  if (const int row = model_->shownRowOfRecord(topRecord); row >= 0)
+    scrollTo(model_->index(row, std::max(0, columnAt(0))), QAbstractItemView::PositionAtTop);
+}
+
+QModelIndex TTamberlyDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  // The window of rows follows the keys that leave it: Ctrl+Home and
+  // Ctrl+End reach the table's first and last records, moving up or down
+  // past the window's edge brings the next batch.
+  const int total = model_->recordCount();
+  const int current = currentIndex().isValid() ? currentIndex().row() : 0;
+  const int page = std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
+  const bool ctrl = modifiers & Qt::ControlModifier;
+  if (total > 0 && ctrl && (action == MoveEnd || action == MoveHome)) {
+    const int row = model_->rowOfRecord(action == MoveEnd ? total - 1 : 0);
+    return model_->index(row, std::max(0, currentIndex().column()));
+  }
+  if ((action == MoveUp || action == MovePageUp) && current < page && model_->canFetchAbove()) {
+    const int record = model_->recordOfRow(current);
+    keepTopRowWhile([this] { model_->fetchAbove(); });
+    setCurrentIndex(model_->index(model_->shownRowOfRecord(record), std::max(0, currentIndex().column())));
+  } else if ((action == MoveDown || action == MovePageDown) && current >= model_->rowCount() - page &&
+             model_->canFetchMore({})) {
+    model_->fetchMore({});
+  }
+  return QTableView::moveCursor(action, modifiers);
+}
+
 void TTamberlyDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  // The record first: showing the row may scroll the view to the window's
+  // top, which brings the batch above and renumbers the rows.
+  const int record = model_->recordOfRow(current.row());
   QTableView::currentChanged(current, previous);
   data::Table* t = model_->table();
-  if (current.isValid() && t && t->isActive() && t->recNo() != current.row()) t->moveTo(current.row());
+  if (current.isValid() && t && t->isActive() && t->recNo() != record) t->moveTo(record);
 }
 
 void TTamberlyDBGrid::mousePressEvent(QMouseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ class DataSource;
 namespace orba::desktop {
 
 // The list panels' grid: a view over a lazy table model (rows read on
-// demand, the row count from the table), whole rows selected, nothing
+// demand, told to the view a batch at a time), whole rows selected, nothing
 // edited in place, no row indicator, titles in teal fixed cells, columns
 // that the user can resize, lines between columns and rows.
 //
@@ -88,6 +89,7 @@ class TTamberlyDBGrid : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
  private:
   void applyStyle();
@@ -95,6 +97,9 @@ class TTamberlyDBGrid : public QTableView {
   // The widest text of a column among the rows on screen (at most a
   // screenful: the model reads no row for this that the view would not).
   int valuesWidth(int column) const;
+  // Runs a change of the model's window and scrolls back to the record that
+  // was at the top.
+  void keepTopRowWhile(const std::function<void()>& change);
 
   data::TableModel* model_;
   QString dataSourceName_;

@@ -100,3 +100,42 @@ TEST(TableModel, ARefreshShowsAnotherProgramsChangeAndKeepsTheCurrentRecord) {
   EXPECT_EQ(clients.table.text("Ar_code"), current) << "the same record, one row lower";
   EXPECT_EQ(model.data(model.index(0, 0)).toString(), "A0000");
 }
+
+// The view is told of a window of records, a batch at a time: fetchMore
+// below, fetchAbove above, rowOfRecord moves it to a far record. Every row
+// shows its own record and Qt's model tester accepts each change.
+TEST(TableModel, AWindowOfRecordsGrownAndMovedInBatches) {
+  constexpr int kRecords = 2 * TableModel::kBatch + 500;
+  Clients clients(kRecords);
+  TableModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  model.setDataSource(&clients.source);
+  EXPECT_EQ(model.recordCount(), kRecords);
+  EXPECT_EQ(model.rowCount(), TableModel::kBatch);
+  EXPECT_FALSE(model.canFetchAbove());
+  ASSERT_TRUE(model.canFetchMore({}));
+  model.fetchMore({});
+  EXPECT_EQ(model.rowCount(), 2 * TableModel::kBatch);
+  model.fetchMore({});
+  EXPECT_EQ(model.rowCount(), kRecords);
+  EXPECT_FALSE(model.canFetchMore({}));
+  EXPECT_EQ(model.data(model.index(kRecords - 1, 1)).toString(), QString("Client %1").arg(kRecords - 1));
+
+  // A far record moves the window; near ones grow it.
+  clients.table.close();
+  clients.table.open();
+  ASSERT_EQ(model.rowCount(), TableModel::kBatch);
+  const int row = model.rowOfRecord(kRecords - 1);
+  ASSERT_GE(row, 0);
+  EXPECT_LE(model.rowCount(), TableModel::kBatch);
+  EXPECT_EQ(model.data(model.index(row, 1)).toString(), QString("Client %1").arg(kRecords - 1));
+  const int first = model.recordOfRow(0);
+  ASSERT_GT(first, 0);
+  EXPECT_EQ(model.shownRowOfRecord(first - 1), -1);
+  const int more = model.fetchAbove();
+  EXPECT_EQ(model.recordOfRow(0), first - more);
+  EXPECT_EQ(model.data(model.index(0, 1)).toString(), QString("Client %1").arg(first - more));
+  EXPECT_EQ(model.data(model.index(more, 1)).toString(), QString("Client %1").arg(first));
+  EXPECT_EQ(model.rowOfRecord(0), 0) << "the window reaches the start";
+  EXPECT_EQ(model.data(model.index(0, 1)).toString(), "Client 0");
+}

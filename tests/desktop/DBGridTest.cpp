@@ -28,14 +28,14 @@ struct Clients {
   QTemporaryDir dir;
   orba::data::Table table{"Ar_Table"};
   orba::data::DataSource source{"Ar_DataSource", &table};
-  Clients() {
+  explicit Clients(int count = 40) {
     table.declare(kSpec);
     table.setDatabaseName(dir.path());
     table.createTable();
     std::unique_ptr<orba::pdx::TableWriter> w;
     EXPECT_TRUE(orba::pdx::TableWriter::Open(table.filePath().toStdString(), {}, &w).ok());
-    for (int i = 0; i < 40; ++i)
-      EXPECT_TRUE(w->Insert({orba::pdx::Value::Text("C" + std::to_string(100 + i)),
+    for (int i = 0; i < count; ++i)
+      EXPECT_TRUE(w->Insert({orba::pdx::Value::Text("C" + std::to_string((count > 900 ? 100000 : 100) + i)),
                              orba::pdx::Value::Text("Client " + std::to_string(i))})
                       .ok());
     EXPECT_TRUE(w->Commit().ok());
@@ -225,4 +225,66 @@ TEST(DBGrid, TabFollowsTheTabsOption) {
   grid->setFocus();
   QTest::keyClick(grid, Qt::Key_Tab);
   EXPECT_TRUE(after->hasFocus()) << "without dgTabs, Tab leaves the grid";
+}
+
+// Over a table larger than the model's window the keys still reach every
+// record: Ctrl+End the last, Ctrl+Home the first, the arrows and pages past
+// the window's edges the records beyond it, each shown on its own row.
+TEST(DBGrid, KeysReachEveryRecordOfATableLargerThanTheWindow) {
+  constexpr int kRecords = 3 * TableModel::kBatch + 100;
+  Clients clients(kRecords);
+  TTamberlyDBGrid grid;
+  grid.setDataSource(&clients.source, "Ar_DataModule.Ar_DataSource");
+  grid.resize(400, 300);
+  grid.show();
+  TableModel* model = grid.tableModel();
+  EXPECT_EQ(model->rowCount(), TableModel::kBatch) << "the view is told of one batch";
+  auto shownCode = [&] { return grid.currentIndex().siblingAtColumn(0).data().toString(); };
+
+  QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(clients.table.recNo(), kRecords - 1);
+  EXPECT_EQ(clients.table.text("Code"), shownCode());
+  EXPECT_LE(model->rowCount(), TableModel::kBatch) << "the window moved rather than grew";
+  EXPECT_EQ(shownCode(), "C" + QString::number(100000 + kRecords - 1));
+
+  // Up from the window's first row: the batch above comes, the cursor moves one record.
+  const int top = model->recordOfRow(0);
+  ASSERT_GT(top, 0);
+  grid.setCurrentIndex(model->index(0, 0));
+  EXPECT_EQ(clients.table.recNo(), top);
+  QTest::keyClick(&grid, Qt::Key_Up);
+  EXPECT_EQ(clients.table.recNo(), top - 1);
+  EXPECT_EQ(clients.table.text("Code"), shownCode());
+  EXPECT_EQ(model->recordOfRow(grid.currentIndex().row()), top - 1);
+
+  QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(clients.table.recNo(), 0);
+  EXPECT_EQ(shownCode(), "C100000");
+
+  // Down past the window's last row.
+  const int last = model->rowCount() - 1;
+  grid.setCurrentIndex(model->index(last, 0));
+  const int lastRecord = model->recordOfRow(last);
+  QTest::keyClick(&grid, Qt::Key_Down);
+  EXPECT_EQ(clients.table.recNo(), lastRecord + 1);
+  EXPECT_EQ(clients.table.text("Code"), shownCode());
+}
+
+// The table's cursor far into the table when the grid is given it: the
+// window opens around it, with the current row on it.
+TEST(DBGrid, TheWindowOpensAroundTheTablesCurrentRecord) {
+  constexpr int kRecords = 2 * TableModel::kBatch + 10;
+  Clients clients(kRecords);
+  clients.table.moveTo(kRecords - 5);
+  TTamberlyDBGrid grid;
+  grid.setDataSource(&clients.source, "Ar_DataModule.Ar_DataSource");
+  grid.resize(400, 300);
+  grid.show();
+  ASSERT_TRUE(grid.currentIndex().isValid());
+  EXPECT_EQ(grid.tableModel()->recordOfRow(grid.currentIndex().row()), kRecords - 5);
+  EXPECT_EQ(grid.currentIndex().siblingAtColumn(0).data().toString(),
+            "C" + QString::number(100000 + kRecords - 5));
+  grid.refresh();
+  EXPECT_EQ(clients.table.recNo(), kRecords - 5);
+  EXPECT_EQ(grid.tableModel()->recordOfRow(grid.currentIndex().row()), kRecords - 5);
 }

@@ -35,7 +35,12 @@ Status PrimaryIndex::Open(std::unique_ptr<RandomAccessFile> file, const std::str
   }
   if (h.index_levels == 0 || h.index_levels > 8)
     return Status::Corruption(name, "impossible number of index levels " + std::to_string(h.index_levels));
+  const uint32_t per_block = static_cast<uint32_t>((h.block_size() - f::kBlockHeaderSize) / h.record_size);
   index->reset(new PrimaryIndex(std::move(file), name, std::move(h), key_size));
+  (*index)->entries_per_block_ = std::max<uint32_t>(1, per_block);
+  if (table.record_size > 0)
+    (*index)->records_per_data_block_ = std::max<uint32_t>(
+        1, static_cast<uint32_t>((table.block_size() - f::kBlockHeaderSize) / table.record_size));
   return Status::OK();
 }
 
@@ -51,6 +56,7 @@ Status PrimaryIndex::ReadBlock(uint16_t block, const std::string** data, size_t*
   const size_t bs = header_.block_size();
   const uint64_t off = header_.header_size + static_cast<uint64_t>(block - 1) * bs;
   std::string d;
+  ++reads_;
   Status s = file_->Read(off, bs, &d);
   if (!s.ok()) return s;
   if (d.size() < f::kBlockHeaderSize)
@@ -102,6 +108,154 @@ Status PrimaryIndex::FindBlock(std::string_view key, uint16_t* data_block) {
   }
   *data_block = block;
   return Status::OK();
+}
+
+namespace {
+
+// The block and count words of an entry: S-encoded, read unsigned, as a
+// writer stores values up to 65535 in them.
+uint16_t EntryWord(const uint8_t* p) { return static_cast<uint16_t>(((p[0] << 8) | p[1]) ^ 0x8000); }
+
+}  // namespace
+
+Status PrimaryIndex::EntryRecords(uint16_t block, int level, size_t slot, uint32_t* records) {
+  const std::string* data = nullptr;
+  size_t n = 0;
+  Status s = ReadBlock(block, &data, &n);
+  if (!s.ok()) return s;
+  if (slot >= n) return Status::Corruption(name_, "index block " + std::to_string(block) + " is too short");
+  const uint8_t* e = reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize +
+                     slot * header_.record_size + key_size_;
+  const uint32_t stored = EntryWord(e + 2);
+  if (level == 1) {
+    if (stored == 0 || stored > records_per_data_block_)
+      return Status::Corruption(name_, "index block " + std::to_string(block) + ": an entry counts " +
+                                           std::to_string(stored) + " records in one data block");
+    *records = stored;
+    return Status::OK();
+  }
+  // A sum is exact when the subtree below cannot hold more than 65535
+  // records; otherwise the 16-bit field may have wrapped and the child is
+  // counted instead.
+  uint64_t bound = records_per_data_block_;
+  for (int l = 1; l < level && bound <= 0xFFFF; ++l) bound *= entries_per_block_;
+  if (bound <= 0xFFFF) {
+    *records = stored;
+    return Status::OK();
+  }
+  const uint16_t child = EntryWord(e);
+  if (child == 0) return Status::Corruption(name_, "index entry with impossible block number");
+  return SubtreeRecords(child, level - 1, records);
+}
+
+Status PrimaryIndex::SubtreeRecords(uint16_t block, int level, uint32_t* records) {
+  const std::string* data = nullptr;
+  size_t n = 0;
+  Status s = ReadBlock(block, &data, &n);
+  if (!s.ok()) return s;
+  CachedBlock& cb = cache_[block - 1u];
+  if (cb.counted) {
+    *records = cb.records;
+    return Status::OK();
+  }
+  if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
+  uint64_t sum = 0;
+  for (size_t i = 0; i < n; ++i) {
+    uint32_t c = 0;
+    s = EntryRecords(block, level, i, &c);
+    if (!s.ok()) return s;
+    sum += c;
+  }
+  if (sum > UINT32_MAX) return Status::Corruption(name_, "index counts more records than a table can hold");
+  cb.counted = true;
+  cb.records = static_cast<uint32_t>(sum);
+  *records = cb.records;
+  return Status::OK();
+}
+
+Status PrimaryIndex::RecordCount(uint32_t* total) {
+  return SubtreeRecords(header_.index_root, header_.index_levels, total);
+}
+
+Status PrimaryIndex::MakeLeaf(uint16_t block, size_t slot, uint32_t first_record, Leaf* leaf) {
+  const std::string* data = nullptr;
+  size_t n = 0;
+  Status s = ReadBlock(block, &data, &n);
+  if (!s.ok()) return s;
+  const char* e = data->data() + f::kBlockHeaderSize + slot * header_.record_size;
+  const uint8_t* words = reinterpret_cast<const uint8_t*>(e) + key_size_;
+  leaf->block = EntryWord(words);
+  leaf->records = EntryWord(words + 2);
+  leaf->first_record = first_record;
+  leaf->key.assign(e, key_size_);
+  if (leaf->block == 0) return Status::Corruption(name_, "index entry with impossible block number");
+  return Status::OK();
+}
+
+Status PrimaryIndex::LeafOfRecord(uint32_t record, Leaf* leaf) {
+  uint16_t block = header_.index_root;
+  uint32_t base = 0;
+  for (int level = header_.index_levels; level >= 1;) {
+    const std::string* data = nullptr;
+    size_t n = 0;
+    Status s = ReadBlock(block, &data, &n);
+    if (!s.ok()) return s;
+    bool descended = false;
+    for (size_t i = 0; i < n && !descended; ++i) {
+      uint32_t c = 0;
+      s = EntryRecords(block, level, i, &c);
+      if (!s.ok()) return s;
+      if (record - base >= c) {
+        base += c;
+        continue;
+      }
+      if (level == 1) return MakeLeaf(block, i, base, leaf);
+      const uint8_t* e = reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize +
+                         i * header_.record_size + key_size_;
+      block = EntryWord(e);
+      if (block == 0) return Status::Corruption(name_, "index entry with impossible block number");
+      --level;
+      descended = true;
+    }
+    if (!descended)
+      return Status::Corruption(name_,
+                                "index counts fewer records than record " + std::to_string(record + 1));
+  }
+  return Status::Corruption(name_, "index has no levels");
+}
+
+Status PrimaryIndex::LeafOfKey(std::string_view key, Leaf* leaf) {
+  uint16_t block = header_.index_root;
+  uint32_t base = 0;
+  const size_t klen = std::min(key.size(), key_size_);
+  const size_t rs = header_.record_size;
+  for (int level = header_.index_levels; level >= 1; --level) {
+    const std::string* data = nullptr;
+    size_t n = 0;
+    Status s = ReadBlock(block, &data, &n);
+    if (!s.ok()) return s;
+    if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
+    const char* first = data->data() + f::kBlockHeaderSize;
+    size_t lo = 1, hi = n;
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (std::memcmp(first + mid * rs, key.data(), klen) <= 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    const size_t chosen = lo - 1;
+    for (size_t i = 0; i < chosen; ++i) {
+      uint32_t c = 0;
+      s = EntryRecords(block, level, i, &c);
+      if (!s.ok()) return s;
+      base += c;
+    }
+    if (level == 1) return MakeLeaf(block, chosen, base, leaf);
+    block = EntryWord(reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_);
+    if (block == 0) return Status::Corruption(name_, "index entry with impossible block number");
+  }
+  return Status::Corruption(name_, "index has no levels");
 }
 
 Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries,

@@ -29,6 +29,25 @@ class PrimaryIndex {
   // stored in a record's leading key fields).
   Status FindBlock(std::string_view key, uint16_t* data_block);
 
+  // A leaf entry and where its data block stands in the table.
+  struct Leaf {
+    uint16_t block = 0;         // the .DB block
+    uint16_t records = 0;       // records in it, as the entry says
+    uint32_t first_record = 0;  // position of its first record in the table
+    std::string key;            // the key of its first record
+  };
+  // The index as an order-statistics tree: upper entries hold the sums of
+  // their children's counts, so the leaf of record `record` (0-based) is
+  // found in one descent. Sums a 16-bit count could have wrapped are
+  // recomputed from the children (see SubtreeRecords).
+  Status RecordCount(uint32_t* total);
+  Status LeafOfRecord(uint32_t record, Leaf* leaf);
+  // The leaf FindBlock chooses for `key`, with its position.
+  Status LeafOfKey(std::string_view key, Leaf* leaf);
+
+  // Index blocks read from the file so far.
+  uint64_t reads() const { return reads_; }
+
   // Level-1 entries (data block, record count) in key order; `keys`
   // (optional) receives each entry's key bytes.
   Status LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries,
@@ -38,11 +57,20 @@ class PrimaryIndex {
   PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header, size_t key_size);
   // *data points into the cache and stays valid while this object lives.
   Status ReadBlock(uint16_t block, const std::string** data, size_t* entries);
+  // Records under entry `slot` of index block `block` at `level` (1 = leaf).
+  Status EntryRecords(uint16_t block, int level, size_t slot, uint32_t* records);
+  // Records under index block `block` at `level`, memoised.
+  Status SubtreeRecords(uint16_t block, int level, uint32_t* records);
+  Status MakeLeaf(uint16_t block, size_t slot, uint32_t first_record, Leaf* leaf);
 
   std::unique_ptr<RandomAccessFile> file_;
   std::string name_;
   TableHeader header_;
   size_t key_size_;
+  // Most records a data block holds, and most entries an index block does:
+  // together they bound a subtree's sum, telling which stored sums are exact.
+  uint32_t records_per_data_block_ = 1;
+  uint32_t entries_per_block_ = 1;
   // Blocks read so far, by number - 1. The file is the one opened (writers
   // replace it by rename), so a block never changes; the cache holds at most
   // the file's own blocks.
@@ -50,8 +78,11 @@ class PrimaryIndex {
     std::string data;
     size_t entries = 0;
     bool loaded = false;
+    bool counted = false;
+    uint32_t records = 0;  // SubtreeRecords, once counted
   };
   std::vector<CachedBlock> cache_;
+  uint64_t reads_ = 0;
 };
 
 // The blocks of an index tree whose leaf entries are (first key bytes,

@@ -5,6 +5,7 @@
 
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
+#include "paradox/Journal.h"
 #include "paradox/RecordCodec.h"
 
 namespace orba::pdx {
@@ -12,6 +13,7 @@ namespace orba::pdx {
 namespace f = format;
 
 Table::~Table() = default;
+Table& Table::operator=(Table&&) = default;
 
 Status Table::Open(const std::string& path, const OpenOptions& options, std::unique_ptr<Table>* out) {
   return OpenFile(path, options, HeaderKind::kTable, out);
@@ -28,7 +30,27 @@ Status Table::OpenFile(const std::string& path, const OpenOptions& options, Head
   t->path_ = path;
   t->name_ = BaseName(path);
   t->env_ = options.env ? options.env : Env::Default();
-  Status s = t->env_->OpenRandomAccess(path, &t->file_);
+  t->options_ = options;
+  t->kind_ = kind;
+  // A change left in a journal by a writer that stopped is completed (or,
+  // when it never reached its commit point, discarded) before anything is
+  // read, when no writer holds the table. Otherwise (a writer is applying
+  // it, or the folder refuses writes) the table is read as the journal
+  // makes it when the journal counts, as the files are when it does not:
+  // before its commit point a journal's files are untouched.
+  Status s =
+      kind == HeaderKind::kTable ? SettleJournal(t->env_, path, std::chrono::milliseconds(0)) : Status::OK();
+  std::shared_ptr<Journal> through;
+  if (!s.ok()) {
+    auto journal = std::make_shared<Journal>();
+    bool counts = false;
+    t->journal_seen_ = JournalSignature(t->env_, path);
+    Status r = ReadCommittedJournal(t->env_, path, journal.get(), &counts);
+    if (!r.ok()) return r;
+    if (counts) through = std::move(journal);
+  }
+  s = t->env_->OpenRandomAccess(path, &t->file_);
+  if (s.ok() && through) t->file_ = ReadThroughJournal(std::move(t->file_), *through, JournalImage::kData);
   if (!s.ok()) return s;
   s = ReadTableHeader(t->file_.get(), t->name_, kind, &t->header_);
   if (!s.ok()) return s;
@@ -51,10 +73,15 @@ Status Table::OpenFile(const std::string& path, const OpenOptions& options, Head
     if (i < h.key_field_count) t->key_size_ = off;
   }
 
-  s = t->WalkChain();
-  if (!s.ok()) return s;
+  {
+    const uint64_t fsize = t->file_->Size();
+    const size_t bs = h.block_size();
+    t->blocks_in_file_ = fsize > h.header_size ? (fsize - h.header_size + bs - 1) / bs : 0;
+  }
   if (kind != HeaderKind::kTable) {
     // An X file: no blobs, and its key is searched through its own order.
+    s = t->WalkChain();
+    if (!s.ok()) return s;
     *out = std::move(t);
     return Status::OK();
   }
@@ -72,18 +99,131 @@ Status Table::OpenFile(const std::string& path, const OpenOptions& options, Head
     t->blob_ = std::make_unique<BlobFileReader>(std::move(mbf), BaseName(mb));
   }
 
+  std::string px;
   if (h.keyed()) {
-    std::string px = FindCompanion(t->env_, path, "px");
+    px = FindCompanion(t->env_, path, "px");
     if (px.empty()) {
       t->index_status_ = Status::NotFound(BaseName(WithExtension(path, "px")), "primary index missing");
     } else {
       std::unique_ptr<RandomAccessFile> pxf;
       s = t->env_->OpenRandomAccess(px, &pxf);
+      if (s.ok() && through) pxf = ReadThroughJournal(std::move(pxf), *through, JournalImage::kPrimaryIndex);
       if (s.ok()) s = PrimaryIndex::Open(std::move(pxf), BaseName(px), h, &t->index_);
       t->index_status_ = s;
     }
   }
+  s = t->PlaceBlocks(px);
+  if (!s.ok()) return s;
   *out = std::move(t);
+  return Status::OK();
+}
+
+namespace {
+
+// A replacement of `path` that waits beside it, written for the table's
+// change counter `stamp`: what a commit leaves when it cannot complete.
+bool ReplacementWaits(Env* env, const std::string& path, uint8_t stamp) {
+  const std::string waiting = path + f::kReplacementSuffix;
+  return env->Exists(waiting) && IndexFileStamp(env, waiting) == stamp;
+}
+
+}  // namespace
+
+Status Table::PlaceBlocks(const std::string& px_path) {
+  const TableHeader& h = header_;
+  // The .PX places the blocks only when it was written with this .DB: the
+  // writer gives both the same change counter, and a replacement waiting
+  // beside the .PX means the commit that wrote the .DB did not finish.
+  bool usable = index_ && h.record_count > 0 && h.first_block != 0 &&
+                index_->header().index_stamp == h.change_count &&
+                !ReplacementWaits(env_, px_path, h.change_count);
+  if (usable) {
+    uint32_t total = 0;
+    usable = index_->RecordCount(&total).ok() && total == h.record_count;
+  }
+  if (!usable) return WalkChain();
+  record_count_ = h.record_count;
+  checked_.assign(static_cast<size_t>(f::kMaxBlockNumber) + 1, false);
+  return Status::OK();
+}
+
+const std::vector<Table::Block>& Table::blocks() {
+  if (!walked_ && !WalkChain().ok()) blocks_.clear();
+  return blocks_;
+}
+
+Status Table::IndexDisagrees(Status why) {
+  if (why.code() == Status::Code::kIOError) return why;
+  index_disagrees_ = true;
+  return why;
+}
+
+template <class Op>
+Status Table::WithChainFallback(Op op) {
+  Status s = op();
+  if (s.ok() || walked_ || !index_disagrees_) return s;
+  // The .PX does not describe the .DB: the chain decides, with the walk's
+  // own checks and messages.
+  s = WalkChain();
+  if (!s.ok()) return s;
+  return op();
+}
+
+Status Table::Locate(uint32_t record, Block* b) {
+  if (walked_) {
+    *b = blocks_[BlockOf(record)];
+    return LoadBlock(*b);
+  }
+  // A scan reads a block's records one after the other: the block in hand
+  // needs no descent of the index.
+  if (cached_block_ != 0 && located_.number == cached_block_ && record >= located_.first_record &&
+      record - located_.first_record < located_.records) {
+    *b = located_;
+    return Status::OK();
+  }
+  PrimaryIndex::Leaf leaf;
+  Status s = index_->LeafOfRecord(record, &leaf);
+  if (!s.ok()) return IndexDisagrees(s);
+  *b = Block{leaf.block, leaf.records, leaf.first_record};
+  if (leaf.block > blocks_in_file_)
+    return IndexDisagrees(Status::Corruption(
+        name_, "index names block " + std::to_string(leaf.block) + " beyond the end of the file"));
+  s = LoadBlock(*b);
+  if (!s.ok()) return IndexDisagrees(s);
+  if (checked_[leaf.block]) {
+    located_ = *b;
+    return Status::OK();
+  }
+  s = CheckPlacedBlock(*b, leaf.key);
+  if (!s.ok()) return IndexDisagrees(s);
+  checked_[leaf.block] = true;
+  located_ = *b;
+  return Status::OK();
+}
+
+Status Table::CheckPlacedBlock(const Block& b, const std::string& first_key) {
+  // What the walk checks of a block: its record count (from the last
+  // record's offset), that its records lie in the file (LoadBlock read
+  // them whole), and its place in the chain: the first block is the
+  // header's, and each one links to the block the index places next.
+  const std::string where = name_ + ": block " + std::to_string(b.number);
+  const int16_t last = static_cast<int16_t>(GetU16(block_data_.data() + f::kBlockLastOffset));
+  if (last != static_cast<int32_t>(b.records - 1u) * header_.record_size)
+    return Status::Corruption(where, "holds another number of records than its index says");
+  if (std::memcmp(block_data_.data() + f::kBlockHeaderSize, first_key.data(), key_size_) != 0)
+    return Status::Corruption(where, "does not start with the key its index gives");
+  if (b.first_record == 0 && header_.first_block != b.number)
+    return Status::Corruption(where, "is first in the index but not in the chain");
+  const uint16_t next = GetU16(block_data_.data() + f::kBlockNext);
+  const uint32_t end = b.first_record + b.records;
+  uint16_t expected = 0;
+  if (end < record_count_) {
+    PrimaryIndex::Leaf leaf;
+    Status s = index_->LeafOfRecord(end, &leaf);
+    if (!s.ok()) return s;
+    expected = leaf.block;
+  }
+  if (next != expected) return Status::Corruption(where, "links to another block than its index places next");
   return Status::OK();
 }
 
@@ -91,7 +231,11 @@ Status Table::WalkChain() {
   const TableHeader& h = header_;
   const uint64_t fsize = file_->Size();
   const size_t bs = h.block_size();
-  const uint64_t present = fsize > h.header_size ? (fsize - h.header_size + bs - 1) / bs : 0;
+  const uint64_t present = blocks_in_file_;
+  blocks_.clear();
+  block_pos_.clear();
+  cached_block_ = 0;
+  ++reads_;
   if (h.first_block == 0) {
     if (h.record_count != 0)
       return Status::Corruption(name_, "header counts " + std::to_string(h.record_count) +
@@ -163,6 +307,7 @@ Status Table::WalkChain() {
     return Status::Corruption(name_, "header counts " + std::to_string(h.record_count) +
                                          " records but the data blocks hold " + std::to_string(total));
   record_count_ = total;
+  walked_ = true;
   return Status::OK();
 }
 
@@ -174,17 +319,17 @@ int Table::FieldIndex(std::string_view name) const {
   return -1;
 }
 
-Status Table::LoadBlock(size_t pos) {
-  if (cached_block_ == pos) return Status::OK();
-  const Block& b = blocks_[pos];
+Status Table::LoadBlock(const Block& b) {
+  if (cached_block_ == b.number) return Status::OK();
   const uint64_t off = header_.header_size + static_cast<uint64_t>(b.number - 1) * header_.block_size();
   const size_t len = f::kBlockHeaderSize + static_cast<size_t>(b.records) * header_.record_size;
-  cached_block_ = SIZE_MAX;
+  cached_block_ = 0;
+  ++reads_;
   Status s = file_->Read(off, len, &block_data_);
   if (!s.ok()) return s;
   if (block_data_.size() != len)
     return Status::Corruption(name_, "block " + std::to_string(b.number) + " is cut off");
-  cached_block_ = pos;
+  cached_block_ = b.number;
   return Status::OK();
 }
 
@@ -194,23 +339,84 @@ size_t Table::BlockOf(uint32_t index) const {
   return static_cast<size_t>(it - blocks_.begin()) - 1;
 }
 
-Status Table::CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c) {
-  Status s = LoadBlock(pos);
+Status Table::CompareAt(uint32_t record, const std::string& key, int* c) {
+  Block b;
+  Status s = Locate(record, &b);
   if (!s.ok()) return s;
-  *c = std::memcmp(
-      block_data_.data() + f::kBlockHeaderSize + static_cast<size_t>(within) * header_.record_size,
-      key.data(), key_size_);
+  *c = std::memcmp(block_data_.data() + f::kBlockHeaderSize +
+                       static_cast<size_t>(record - b.first_record) * header_.record_size,
+                   key.data(), key_size_);
   return Status::OK();
 }
 
-Status Table::ReadRawRecord(uint32_t index, std::string* raw) {
-  if (index >= record_count_)
-    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist (" +
-                                              std::to_string(record_count_) + " records)");
-  const size_t pos = BlockOf(index);
-  Status s = LoadBlock(pos);
+uint64_t Table::FileReads() const { return reads_ + (index_ ? index_->reads() : 0); }
+
+Status Table::StillCurrent(bool* current) {
+  // Every in-place change is written while its journal exists and changes
+  // the header's change counter (and counts), so bytes read while neither
+  // happened belong to the table this object describes.
+  *current = false;
+  // A journal other than the one this object read the table through (or
+  // around) may be being applied.
+  if (env_->Exists(JournalPath(path_)) && JournalSignature(env_, path_) != journal_seen_) return Status::OK();
+  const size_t n = std::min<size_t>(header_.raw.size(), f::kExtendedHeaderEnd);
+  std::string now;
+  Status s = file_->Read(0, n, &now);
   if (!s.ok()) return s;
-  size_t within = index - blocks_[pos].first_record;
+  *current = now.size() == n && header_.raw.compare(0, n, now) == 0;
+  return Status::OK();
+}
+
+Status Table::Reload() {
+  std::unique_ptr<Table> fresh;
+  Status s = OpenFile(path_, options_, kind_, &fresh);
+  if (!s.ok()) return s;
+  *this = std::move(*fresh);
+  return Status::OK();
+}
+
+template <class Op>
+Status Table::Consistent(Op op) {
+  for (int attempt = 0;; ++attempt) {
+    const uint64_t before = FileReads();
+    Status s = op();
+    // Served from what was read and checked before: nothing new to check.
+    if (FileReads() == before) return s;
+    bool current = false;
+    Status c = StillCurrent(&current);
+    if (!c.ok()) return c;
+    if (current) return s;
+    // Another program changed the table in place meanwhile: what this
+    // object read before is dropped and the table read again as it is now.
+    if (attempt == 3)
+      return Status::Locked(name_, "is being changed by another program or workstation; try again");
+    c = Reload();
+    if (!c.ok()) return c;
+  }
+}
+
+Status Table::ReadRawRecord(uint32_t index, std::string* raw) {
+  return Consistent([&] {
+    if (index >= record_count_)
+      return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist (" +
+                                                std::to_string(record_count_) + " records)");
+    return WithChainFallback([&] { return ReadRawRecordOnce(index, raw); });
+  });
+}
+
+Status Table::ReadBlockBytes(uint16_t number, size_t length, std::string* bytes) {
+  const uint64_t off = header_.header_size + static_cast<uint64_t>(number - 1) * header_.block_size();
+  Status s = file_->Read(off, length, bytes);
+  if (s.ok() && bytes->size() != length)
+    return Status::Corruption(name_, "block " + std::to_string(number) + " is cut off");
+  return s;
+}
+
+Status Table::ReadRawRecordOnce(uint32_t index, std::string* raw) {
+  Block b;
+  Status s = Locate(index, &b);
+  if (!s.ok()) return s;
+  const size_t within = index - b.first_record;
   raw->assign(block_data_, f::kBlockHeaderSize + within * header_.record_size, header_.record_size);
   return Status::OK();
 }
@@ -310,16 +516,26 @@ Status Table::FindStoredKey(const std::string& k, uint32_t* index, bool* found) 
   *index = 0;
   if (!header_.keyed()) return Status::InvalidArgument(name_, "table has no primary key");
   if (k.size() != key_size_) return Status::InvalidArgument(name_, "key of the wrong size");
-  if (record_count_ == 0) return Status::OK();
-  Status s;
+  return Consistent([&] {
+    *found = false;
+    *index = 0;
+    if (record_count_ == 0) return Status::OK();
+    return WithChainFallback([&] {
+      *found = false;
+      *index = 0;
+      return FindStoredKeyOnce(k, index, found);
+    });
+  });
+}
 
+Status Table::FindStoredKeyOnce(const std::string& k, uint32_t* index, bool* found) {
+  Status s;
   // Lowest record whose key is >= k, within records [lo, hi) of the table.
   auto search = [&](uint32_t lo, uint32_t hi) -> Status {
     while (lo < hi) {
       const uint32_t mid = lo + (hi - lo) / 2;
-      const size_t pos = BlockOf(mid);
       int c = 0;
-      Status st = CompareInBlock(pos, mid - blocks_[pos].first_record, k, &c);
+      Status st = CompareAt(mid, k, &c);
       if (!st.ok()) return st;
       if (c < 0)
         lo = mid + 1;
@@ -328,38 +544,48 @@ Status Table::FindStoredKey(const std::string& k, uint32_t* index, bool* found) 
     }
     *index = lo;
     if (lo < record_count_) {
-      const size_t pos = BlockOf(lo);
       int c = 0;
-      Status st = CompareInBlock(pos, lo - blocks_[pos].first_record, k, &c);
+      Status st = CompareAt(lo, k, &c);
       if (!st.ok()) return st;
       *found = c == 0;
     }
     return Status::OK();
   };
 
-  // The index names the block whose first key is the greatest <= k. It is
-  // only a hint (it may be stale or damaged), so the block's neighbours
-  // confirm it before the search is narrowed to it.
-  uint16_t number = 0;
-  if (!index_ || !index_->FindBlock(k, &number).ok() || number >= block_pos_.size() ||
-      block_pos_[number] == kNoBlock)
-    return search(0, record_count_);
-  const size_t pos = block_pos_[number];
-  const Block& b = blocks_[pos];
+  // The index names the block whose first key is the greatest <= k. On a
+  // walked chain it is only a hint (it may be stale or damaged), so the
+  // block's neighbours confirm it before the search is narrowed to it.
+  Block b;
+  if (walked_) {
+    uint16_t number = 0;
+    if (!index_ || !index_->FindBlock(k, &number).ok() || number >= block_pos_.size() ||
+        block_pos_[number] == kNoBlock)
+      return search(0, record_count_);
+    b = blocks_[block_pos_[number]];
+  } else {
+    PrimaryIndex::Leaf leaf;
+    s = index_->LeafOfKey(k, &leaf);
+    if (!s.ok()) return IndexDisagrees(s);
+    // Placing the block checks it against the chain and its first key.
+    s = Locate(leaf.first_record, &b);
+    if (!s.ok()) return s;
+    if (b.number != leaf.block)
+      return IndexDisagrees(Status::Corruption(name_, "its index places a key in two blocks"));
+  }
   int c_first = 0, c_last = 0;
-  s = CompareInBlock(pos, 0, k, &c_first);
-  if (s.ok()) s = CompareInBlock(pos, b.records - 1u, k, &c_last);
+  s = CompareAt(b.first_record, k, &c_first);
+  if (s.ok()) s = CompareAt(b.first_record + b.records - 1u, k, &c_last);
   if (!s.ok()) return s;
   const uint32_t end = b.first_record + b.records;
   if (c_first > 0) {
     // Only the first block may start above the key without the index being wrong.
-    return pos == 0 ? search(0, 0) : search(0, b.first_record);
+    return b.first_record == 0 ? search(0, 0) : search(0, b.first_record);
   }
   if (c_last >= 0) return search(b.first_record, end);
   // The key sorts after this block: it belongs at the start of the next one.
-  if (pos + 1 == blocks_.size()) return search(end, end);
+  if (end == record_count_) return search(end, end);
   int c_next = 0;
-  s = CompareInBlock(pos + 1, 0, k, &c_next);
+  s = CompareAt(end, k, &c_next);
   if (!s.ok()) return s;
   if (c_next >= 0) {
     *index = end;
@@ -371,17 +597,6 @@ Status Table::FindStoredKey(const std::string& k, uint32_t* index, bool* found) 
 
 // ---------------------------------------------------------------------------
 // Secondary indexes
-
-namespace {
-
-// A replacement of `path` that waits beside it, written for the table's
-// change counter `stamp`: what a commit leaves when it cannot complete.
-bool ReplacementWaits(Env* env, const std::string& path, uint8_t stamp) {
-  const std::string waiting = path + f::kReplacementSuffix;
-  return env->Exists(waiting) && IndexFileStamp(env, waiting) == stamp;
-}
-
-}  // namespace
 
 Status Table::CurrentIndexCheck(const SecondaryIndex& index) {
   const std::string xn = BaseName(index.files.x);

@@ -1,12 +1,21 @@
 // Table: read access to a Paradox table (.DB, with its .MB, its .PX and its
 // secondary indexes).
 //
-// Opening reads and checks the header and walks the block chain once, so
-// that record i can be read at once afterwards. A Table reads the files as
-// they were when it was opened if a writer replaces them (the writer renames
-// new files into place). Not thread-safe; use one Table per thread.
+// Opening reads and checks the header. A keyed table whose .PX belongs to
+// the .DB (same change counter, no replacement waiting) is then placed
+// through the .PX alone: its leaf counts say which data block holds record
+// i, so opening reads no data block and a record costs a descent of the
+// index plus its block. Each data block is checked as the chain walk would
+// check it the first time it is read (its record count, first key and link
+// to the next block must agree with the index); on any disagreement the
+// chain is walked after all and the table read through it from then on.
+// Other tables walk the block chain once at opening. A Table reads the
+// files as they were when it was opened if a writer replaces them (the
+// writer renames new files into place). Not thread-safe; use one Table per
+// thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -93,13 +102,22 @@ class Table {
   Status FindEqual(size_t which, const std::vector<Value>& values, std::vector<uint32_t>* positions,
                    bool* used_index = nullptr);
 
-  // The data blocks in chain order.
+  // The data blocks in chain order. Walks the chain first when opening
+  // placed the blocks through the .PX (empty if the walk fails).
   struct Block {
     uint16_t number;
     uint16_t records;
     uint32_t first_record;
   };
-  const std::vector<Block>& blocks() const { return blocks_; }
+  const std::vector<Block>& blocks();
+  // Whether blocks are placed through the .PX (nothing walked so far).
+  bool placed_by_index() const { return !walked_; }
+
+  // A data block's first `length` bytes as they are in the file now.
+  Status ReadBlockBytes(uint16_t number, size_t length, std::string* bytes);
+  // Blocks the file holds, from its size.
+  uint64_t blocks_in_file() const { return blocks_in_file_; }
+  PrimaryIndex* mutable_primary_index() { return index_.get(); }
 
   // OK when the .PX is in use; otherwise why it is not (missing, damaged).
   const Status& index_status() const { return index_status_; }
@@ -109,22 +127,51 @@ class Table {
 
  private:
   Table() = default;
+  Table& operator=(Table&&);
+  // Runs a read; when it read the files and the table changed in place
+  // meanwhile, reads the table again as it is now and runs it again.
+  template <class Op>
+  Status Consistent(Op op);
+  // Whether the header in the file is still the one read at opening, with
+  // no change being applied.
+  Status StillCurrent(bool* current);
+  Status Reload();
+  uint64_t FileReads() const;
   static Status OpenFile(const std::string& path, const OpenOptions& options, HeaderKind kind,
                          std::unique_ptr<Table>* table);
   Status WalkChain();
+  // Which index places the blocks when the .PX can; WalkChain otherwise.
+  Status PlaceBlocks(const std::string& px_path);
+  // The block holding record `record`, loaded into block_data_.
+  Status Locate(uint32_t record, Block* block);
+  // Checks a block placed through the .PX, as the walk would check it.
+  Status CheckPlacedBlock(const Block& block, const std::string& first_key);
+  // Records that the .PX and the .DB disagree (a later try walks the chain).
+  Status IndexDisagrees(Status why);
+  template <class Op>
+  Status WithChainFallback(Op op);
+  Status ReadRawRecordOnce(uint32_t index, std::string* raw);
+  Status FindStoredKeyOnce(const std::string& key, uint32_t* index, bool* found);
   void LoadSecondaryIndexes();
   Status CurrentIndexCheck(const SecondaryIndex& index);
   Status LookUpInIndex(size_t which, const std::string& key, size_t nfields,
                        std::vector<uint32_t>* positions);
-  Status LoadBlock(size_t block_pos);
-  // Sign of (key of record `within` of block `pos`) - key; loads the block.
-  Status CompareInBlock(size_t pos, uint32_t within, const std::string& key, int* c);
+  Status LoadBlock(const Block& block);
+  // Sign of (key of record `record`) - key; loads its block.
+  Status CompareAt(uint32_t record, const std::string& key, int* c);
   size_t BlockOf(uint32_t index) const;
   Status ReadBlobField(size_t field, const uint8_t* p, uint32_t record_hint, Value* out);
 
   std::string path_;
   std::string name_;  // file name for messages
   Env* env_ = nullptr;
+  OpenOptions options_;
+  HeaderKind kind_ = HeaderKind::kTable;
+  uint64_t reads_ = 0;  // data blocks read from the file
+  // The journal that was there at opening and could not be completed
+  // (JournalSignature; empty for none): the table is read through it, or
+  // around it when it does not count.
+  std::string journal_seen_;
   std::unique_ptr<RandomAccessFile> file_;
   TableHeader header_;
   std::vector<FieldDef> fields_;
@@ -140,7 +187,12 @@ class Table {
   std::unique_ptr<BlobFileReader> blob_;
   std::unique_ptr<PrimaryIndex> index_;
   Status index_status_;
-  size_t cached_block_ = SIZE_MAX;
+  uint64_t blocks_in_file_ = 0;
+  bool walked_ = false;           // blocks_ holds the whole chain
+  bool index_disagrees_ = false;  // the .PX was found not to describe the .DB
+  std::vector<bool> checked_;     // blocks placed through the .PX and checked, by number
+  uint16_t cached_block_ = 0;     // block number in block_data_, 0 for none
+  Block located_{0, 0, 0};        // the last block placed through the .PX
   std::string block_data_;
 
   struct Secondary {

@@ -8,6 +8,7 @@
 #include "paradox/BlobWriter.h"
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
+#include "paradox/Journal.h"
 #include "paradox/PrimaryIndex.h"
 #include "paradox/RecordCodec.h"
 #include "paradox/TextCodec.h"
@@ -265,6 +266,10 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
   // A .DB replacement left behind never reached the commit point.
   s = RemoveLeftover(env, path + kTempSuffix);
   if (!s.ok()) return s;
+  // A change made in place that was interrupted: completed when its journal
+  // is whole, discarded when it never reached its commit point.
+  s = RecoverJournal(env, path);
+  if (!s.ok()) return s;
 
   OpenOptions oo;
   oo.env = env;
@@ -286,29 +291,70 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
   }
 
   w->rows_ = RowStore(h.record_size);
-  std::string raw;
-  for (uint32_t i = 0; i < w->table_->record_count(); ++i) {
-    s = w->table_->ReadRawRecord(i, &raw);
+  if (w->InPlaceFits()) {
+    w->in_place_ = true;
+    w->auto_increment_ = h.auto_increment;
+  } else {
+    s = w->LoadRows();
     if (!s.ok()) return s;
-    w->rows_.push_back(raw);
+  }
+  *out = std::move(w);
+  return Status::OK();
+}
+
+Status TableWriter::LoadRows() {
+  const TableHeader& h = table_->header();
+  std::string raw;
+  for (uint32_t i = 0; i < table_->record_count(); ++i) {
+    Status s = table_->ReadRawRecord(i, &raw);
+    if (!s.ok()) return s;
+    rows_.push_back(raw);
   }
   bool has_autoinc = false;
   size_t off = 0;
-  for (const FieldDef& fd : w->table_->fields()) {
+  for (const FieldDef& fd : table_->fields()) {
     if (fd.type == FieldType::kAutoInc) {
       has_autoinc = true;
-      for (size_t i = 0; i < w->rows_.size(); ++i) {
-        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(w->rows_.raw(i).data()) + off, 4);
-        if (v && *v > 0 && static_cast<uint32_t>(*v) > w->auto_increment_)
-          w->auto_increment_ = static_cast<uint32_t>(*v);
+      for (size_t i = 0; i < rows_.size(); ++i) {
+        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(rows_.raw(i).data()) + off, 4);
+        if (v && *v > 0 && static_cast<uint32_t>(*v) > auto_increment_)
+          auto_increment_ = static_cast<uint32_t>(*v);
       }
     }
     off += PhysicalSize(fd);
   }
   if (has_autoinc && h.version >= f::kVersion4First)
-    w->auto_increment_ = std::max(w->auto_increment_, h.auto_increment);
-  *out = std::move(w);
+    auto_increment_ = std::max(auto_increment_, h.auto_increment);
+  // The inserts kept for an in-place commit join the rows.
+  const bool keyed = h.keyed();
+  const size_t ks = table_->key_size();
+  std::vector<std::string> waiting;
+  for (auto& [key, row] : pending_) waiting.push_back(std::move(row));
+  for (std::string& row : appended_) waiting.push_back(std::move(row));
+  pending_.clear();
+  appended_.clear();
+  in_place_ = false;
+  for (const std::string& row : waiting) {
+    size_t pos = rows_.size();
+    if (keyed) {
+      size_t lo = 0, hi = rows_.size();
+      while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (std::memcmp(rows_.raw(mid).data(), row.data(), ks) < 0)
+          lo = mid + 1;
+        else
+          hi = mid;
+      }
+      pos = lo;
+    }
+    rows_.insert(pos, row, {});
+  }
   return Status::OK();
+}
+
+uint32_t TableWriter::record_count() const {
+  if (!in_place_) return static_cast<uint32_t>(rows_.size());
+  return table_->record_count() + static_cast<uint32_t>(pending_.size() + appended_.size());
 }
 
 Status TableWriter::FinishInterruptedCommit(bool* finished) {
@@ -477,6 +523,7 @@ Result<uint64_t> TableWriter::CommittedBlobEnd() {
 }
 
 Status TableWriter::Get(uint32_t index, Record* record) {
+  if (in_place_) return GetInPlace(index, record);
   if (index >= rows_.size())
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
   return DecodeRow(RowAt(index), record);
@@ -604,11 +651,18 @@ Status TableWriter::CheckKeyed(const Row& row, size_t skip, size_t* pos) {
 }
 
 Status TableWriter::Insert(const Record& record, uint32_t* index) {
+  if (in_place_ && pending_.size() + appended_.size() >= kMostInsertsInPlace) {
+    // An import: one whole rewrite costs less than many scattered blocks.
+    Status s = LoadRows();
+    if (!s.ok()) return s;
+  }
   const uint32_t saved_counter = auto_increment_;
   Row row;
   Status s = EncodeRow(record, nullptr, &row);
   if (s.ok()) s = CheckIndexes(row);
   size_t pos = rows_.size();
+  if (s.ok() && in_place_) s = InsertInPlace(std::move(row), index);
+  if (s.ok() && in_place_) return s;
   if (s.ok() && table_->header().keyed()) s = CheckKeyed(row, SIZE_MAX, &pos);
   if (!s.ok()) {
     auto_increment_ = saved_counter;
@@ -624,6 +678,10 @@ Status TableWriter::Insert(const Record& record, uint32_t* index) {
 Status TableWriter::InsertAt(uint32_t index, const Record& record) {
   if (table_->header().keyed())
     return Status::InvalidArgument(name_, "records of a keyed table go to their key's position");
+  if (in_place_) {
+    Status s = LoadRows();
+    if (!s.ok()) return s;
+  }
   if (index > rows_.size())
     return Status::InvalidArgument(name_, "position " + std::to_string(index) + " is past the end");
   const uint32_t saved_counter = auto_increment_;
@@ -640,6 +698,10 @@ Status TableWriter::InsertAt(uint32_t index, const Record& record) {
 }
 
 Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_index) {
+  if (in_place_) {
+    Status s = LoadRows();
+    if (!s.ok()) return s;
+  }
   if (index >= rows_.size())
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
   const uint32_t saved_counter = auto_increment_;
@@ -671,6 +733,10 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
 }
 
 Status TableWriter::Delete(uint32_t index) {
+  if (in_place_) {
+    Status s = LoadRows();
+    if (!s.ok()) return s;
+  }
   if (index >= rows_.size())
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
   rows_.erase(index);
@@ -754,6 +820,7 @@ Status TableWriter::Commit() {
                                         ")");
   }
   waiting_.clear();
+  if (in_place_) return CommitInPlace();
   const TableHeader& h = table_->header();
   const size_t per_block = (h.block_size() - f::kBlockHeaderSize) / h.record_size;
   if ((rows_.size() + per_block - 1) / per_block > f::kMaxBlockNumber)
@@ -973,6 +1040,11 @@ Status TableWriter::CreateIndex(const IndexDefinition& definition) {
 }
 
 Status TableWriter::AddIndex(SecondaryIndex created) {
+  if (in_place_) {
+    // An index is written with a whole rewrite of the table.
+    Status s = LoadRows();
+    if (!s.ok()) return s;
+  }
   const std::string x_path = created.files.x;
   indexes_.push_back(created);
   dirty_ = true;

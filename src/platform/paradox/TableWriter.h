@@ -3,6 +3,13 @@
 // A TableWriter holds the table's lock from Open until it is destroyed, so
 // every change it makes is based on the current contents: two processes that
 // append at the same time serialise on the lock and both land every record.
+// A table without secondary indexes and without blob fields is changed in
+// place when the changes are inserts (TableWriterInPlace.cpp): Open reads
+// the header and the .PX only, and Commit writes the blocks the inserts
+// change, the header and the .PX's changed blocks through a journal (see
+// Journal.h). Every other change (an update, a delete, an insert at a
+// position, a new index) first loads every row, and the commit then
+// replaces the files as follows.
 // Changes are kept in memory until Commit(), which replaces the files:
 //   1. new blob values are appended to the .MB (never overwriting anything)
 //      and synced;
@@ -27,6 +34,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,7 +83,10 @@ class TableWriter {
   ~TableWriter();
 
   const std::vector<FieldDef>& fields() const;
-  uint32_t record_count() const { return static_cast<uint32_t>(rows_.size()); }
+  uint32_t record_count() const;
+  // Whether this writer changes the table in place (see the file comment);
+  // false once it holds every row for a whole rewrite.
+  bool in_place() const { return in_place_; }
   // Reads a record as it stands in this writer (committed or not).
   Status Get(uint32_t index, Record* record);
 
@@ -153,6 +164,16 @@ class TableWriter {
   // the file it will replace, synced; *tmp receives its name.
   Status PrepareFile(const std::string& path, const std::string& data, std::string* tmp);
 
+  // The in-place path (TableWriterInPlace.cpp). Whether the table can be
+  // changed in place, judged at Open.
+  bool InPlaceFits() const;
+  // Loads every row (with the inserts kept so far) and leaves the in-place
+  // path: what every change but an insert needs.
+  Status LoadRows();
+  Status InsertInPlace(Row row, uint32_t* index);
+  Status GetInPlace(uint32_t index, Record* record);
+  Status CommitInPlace();
+
   Env* env_ = nullptr;
   std::string path_;
   std::string name_;
@@ -160,6 +181,12 @@ class TableWriter {
   std::unique_ptr<FileLock> lock_;
   std::unique_ptr<Table> table_;
   RowStore rows_;
+  // In place: rows_ stays empty and the inserts wait here until the commit
+  // (keyed: by key bytes; unkeyed: appended in order).
+  bool in_place_ = false;
+  static constexpr size_t kMostInsertsInPlace = 4096;
+  std::map<std::string, std::string> pending_;
+  std::vector<std::string> appended_;
   uint32_t auto_increment_ = 0;
   bool dirty_ = false;
   std::string note_;

@@ -59,8 +59,10 @@ class CountingEnv : public Env {
  private:
   struct Counted : RandomAccessFile {
     Counted(std::unique_ptr<RandomAccessFile> f, int* n) : file(std::move(f)), count(n) {}
+    // Reads past the header: the header is read at opening, and again after
+    // a read of the files to check that the table did not change meanwhile.
     Status Read(uint64_t o, size_t n, std::string* out) override {
-      ++*count;
+      if (o != 0) ++*count;
       return file->Read(o, n, out);
     }
     uint64_t Size() const override { return file->Size(); }
@@ -220,6 +222,58 @@ TEST_F(Lookup, ChainOutOfBlockNumberOrder) {
   ExpectDataBlockReads(t.get(), &env);
 }
 
+// Opening a keyed table whose index belongs to it reads the header and the
+// index, no data block; a record then costs its own block.
+TEST_F(Lookup, OpeningThroughTheIndexReadsNoDataBlock) {
+  CountingEnv env;
+  auto t = Open(&env);
+  ASSERT_TRUE(t);
+  EXPECT_TRUE(t->placed_by_index());
+  EXPECT_LE(env.reads("db"), 2) << "the header only";
+  EXPECT_LE(env.reads("px"), 4) << "the header and one path down the index";
+  env.Reset();
+  Record r;
+  for (uint32_t i : {999u, 0u, 502u}) {
+    ASSERT_TRUE(t->ReadRecord(i, &r).ok());
+    EXPECT_EQ(r[0].int_value(), 10 * (i + 1));
+  }
+  EXPECT_EQ(env.reads("db"), 3);
+  EXPECT_TRUE(t->placed_by_index());
+  ExpectFindAgreesWithScan(t.get());
+  EXPECT_TRUE(t->placed_by_index());
+}
+
+// An index whose leaf counts are wrong but add up to the table's count (so
+// opening trusts it) is found out on the first block that disagrees; the
+// chain is walked then and every record still comes out in its place.
+TEST_F(Lookup, AnIndexThatDisagreesWithItsBlocksGivesWayToTheChain) {
+  auto t = Open();
+  ASSERT_TRUE(t);
+  std::vector<std::pair<uint16_t, uint16_t>> leaves;
+  std::vector<std::string> keys;
+  ASSERT_TRUE(const_cast<PrimaryIndex*>(t->primary_index())->LeafEntries(&leaves, &keys).ok());
+  const TableHeader header = t->header();
+  t.reset();
+  std::vector<uint16_t> numbers, counts;
+  for (auto [block, count] : leaves) {
+    numbers.push_back(block);
+    counts.push_back(count);
+  }
+  counts[100] -= 1;  // the block at position 100 said to hold one record fewer
+  counts[101] += 1;
+  WriteFile(px_, BuildPrimaryIndex(header, keys, numbers, counts, header.change_count));
+  t = Open();
+  ASSERT_TRUE(t);
+  EXPECT_TRUE(t->placed_by_index());
+  Record r;
+  for (uint32_t i = 0; i < 1000; ++i) {
+    ASSERT_TRUE(t->ReadRecord(i, &r).ok()) << i;
+    ASSERT_EQ(r[0].int_value(), 10 * (i + 1)) << i;
+  }
+  EXPECT_FALSE(t->placed_by_index());
+  ExpectFindAgreesWithScan(t.get());
+}
+
 // An index left from before a commit (a crash between the .db and the .px
 // renames) names wrong blocks: lookups must still be right. Inserts move
 // keys to later blocks than the index says, deletions to earlier ones.
@@ -233,6 +287,7 @@ TEST_F(Lookup, StaleIndexAfterInserts) {
   auto t = Open();
   ASSERT_TRUE(t);
   ASSERT_TRUE(t->index_status().ok());
+  EXPECT_FALSE(t->placed_by_index()) << "its stamp is not the table's";
   ExpectFindAgreesWithScan(t.get());
 }
 
@@ -368,6 +423,56 @@ TEST(BlobReading, ValuesReadInAnyOrder) {
     ASSERT_TRUE(t->ReadRecord(i, &r).ok()) << i;
     ASSERT_EQ(r[1], Value::Text(notes[static_cast<size_t>(r[0].int_value())])) << i;
   }
+}
+
+// Upper index entries keep 16-bit sums: with 4-byte records (510 to a
+// 2 KiB block) and 204 entries to an index block, a full leaf block covers
+// 104,040 records and its sum wraps. The reader counts such a subtree from
+// its leaves and still places every record.
+TEST(IndexPlacement, SumsThatWrapAreCountedFromTheLeaves) {
+  std::unique_ptr<Env> env = NewMemEnv();
+  const std::string path = "/c/big.db";
+  CreateOptions o;
+  o.env = env.get();
+  o.key_field_count = 1;
+  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("Id")}, o).ok());
+  WriteOptions wo;
+  wo.env = env.get();
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(path, wo, &w).ok());
+  constexpr int kRecords = 110000;
+  for (int i = 0; i < kRecords; ++i) ASSERT_TRUE(w->Insert({Value::Int(i)}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+
+  OpenOptions oo;
+  oo.env = env.get();
+  std::unique_ptr<Table> t;
+  ASSERT_TRUE(Table::Open(path, oo, &t).ok());
+  ASSERT_TRUE(t->placed_by_index());
+  ASSERT_EQ(t->primary_index()->header().index_levels, 2);
+  // The first root entry's stored sum is not the records below it.
+  std::unique_ptr<RandomAccessFile> px;
+  ASSERT_TRUE(env->OpenRandomAccess("/c/big.px", &px).ok());
+  const TableHeader& ph = t->primary_index()->header();
+  std::string root;
+  ASSERT_TRUE(px->Read(ph.header_size, ph.block_size(), &root).ok());
+  const uint16_t stored = static_cast<uint16_t>(((static_cast<uint8_t>(root[f::kBlockHeaderSize + 6]) << 8) |
+                                                 static_cast<uint8_t>(root[f::kBlockHeaderSize + 7])) ^
+                                                0x8000);
+  ASSERT_EQ(stored, (204u * 510u) & 0xFFFF) << "the case this test is about";
+
+  Record r;
+  for (uint32_t i : {0u, 104039u, 104040u, 65535u, 65536u, 109999u}) {
+    ASSERT_TRUE(t->ReadRecord(i, &r).ok()) << i;
+    EXPECT_EQ(r[0].int_value(), static_cast<int64_t>(i));
+  }
+  uint32_t at = 0;
+  bool found = false;
+  ASSERT_TRUE(t->Find({Value::Int(104041)}, &at, &found).ok());
+  EXPECT_TRUE(found);
+  EXPECT_EQ(at, 104041u);
+  EXPECT_TRUE(t->placed_by_index());
 }
 
 }  // namespace
