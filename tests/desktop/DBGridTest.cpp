@@ -142,16 +142,23 @@ struct Products {
   }
 };
 
+struct Peek : QStyledItemDelegate {
+  static constexpr auto fill = &Peek::initStyleOption;
+};
+
 // The text a cell shows, as its delegate paints it.
 QString shown(TTamberlyDBGrid& grid, int row, int column) {
   QStyleOptionViewItem option;
   const QModelIndex index = grid.model()->index(row, column);
   option.initFrom(&grid);
-  // The delegate fills the option as it does for painting.
-  struct Peek : QStyledItemDelegate {
-    using QStyledItemDelegate::initStyleOption;
-  };
-  static_cast<Peek*>(static_cast<QStyledItemDelegate*>(grid.itemDelegate()))->initStyleOption(&option, index);
+  // The delegate fills the option as it does for painting: its protected
+  // initStyleOption is reached through a member pointer of the base class,
+  // which calls the grid's override without taking the delegate for a type
+  // it is not.
+  const auto* delegate = qobject_cast<const QStyledItemDelegate*>(grid.itemDelegate());
+  EXPECT_NE(delegate, nullptr);
+  if (!delegate) return {};
+  (delegate->*Peek::fill)(&option, index);
   return option.text;
 }
 
