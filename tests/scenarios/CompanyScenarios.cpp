@@ -23,22 +23,6 @@ using orba::dispatch::LinkRecord;
 
 class CompanyScenario : public Scenario {
  protected:
-  orba::shell::TLogoAppForm* window = nullptr;
-
-  // Waits for the desktop to be ready, logging in with the password when
-  // the program asks for one.
-  bool logIn(Driver& d, const QString& password = {}) {
-    if (!d.waitUntil([&] {
-          window = mainWindow();
-          return d.window("PasswordDlg") != nullptr || (window && window->StatusBar->isVisible());
-        }))
-      return false;
-    if (d.gui([&] { return d.window("PasswordDlg") != nullptr; })) {
-      d.type(password);
-      d.key("Return");
-    }
-    return d.waitUntil([&] { return window->StatusBar->isVisible() && !QApplication::activeModalWidget(); });
-  }
   // Company creation's window, filled in as a user does. On a new
   // installation it tells who the first user is before it closes.
   void createCompany(Driver& d, const QString& name, bool newInstallation = false) {

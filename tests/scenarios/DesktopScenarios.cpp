@@ -38,8 +38,6 @@ using orba::shell::PanelId;
 
 class DesktopScenario : public Scenario {
  protected:
-  orba::shell::TLogoAppForm* window = nullptr;
-
   void office(int adminLanguage) {
     standardData();
     install->addUser("ADMIN", "ADMIN", "Marie-Ève Tremblay", adminLanguage, 1, {"*"});
@@ -119,27 +117,6 @@ class DesktopScenario : public Scenario {
           t.post();
         }
     });
-  }
-  // Logs in with the password when the program asks for one, and waits for
-  // the desktop (its status bar shows once the login is over).
-  bool logIn(Driver& d, const QString& password) {
-    if (!d.waitUntil([&] {
-          window = mainWindow();
-          return d.window("PasswordDlg") != nullptr || (window && window->StatusBar->isVisible());
-        }))
-      return false;
-    if (d.gui([&] { return d.window("PasswordDlg") != nullptr; })) {
-      if (!d.waitUntil([&] { return d.window("PasswordDlg")->isActiveWindow(); }, 3000))
-        d.click("PasswordDlg", "Password");
-      d.type(password);
-      if (!d.waitUntil([&] {
-            auto* field = qobject_cast<QLineEdit*>(d.child("PasswordDlg", "Password"));
-            return field && field->text().size() == password.size();
-          }))
-        return false;
-      d.key("Return");
-    }
-    return d.waitUntil([&] { return window->StatusBar->isVisible() && !QApplication::activeModalWidget(); });
   }
   // On the program's thread.
   TTransparentButton* icon(const QString& name) const {

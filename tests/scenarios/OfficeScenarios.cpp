@@ -26,36 +26,10 @@ using orba::dispatch::LinkRecord;
 
 class OfficeScenario : public Scenario {
  protected:
-  orba::shell::TLogoAppForm* window = nullptr;
-
   void adminAndClerk() {
     standardData();
     install->addUser("ADMIN", "ADMIN", "Marie-Ève Tremblay", 1, 1, {"*"});
     install->addUser("CLERK", "CLERK", "John Smith", 1, 1, {"ar01", "ar04", "ar05"});
-  }
-  // Logs in with the password when the program asks for one, and waits for
-  // the desktop to be ready (its status bar shows once the login is over).
-  bool logIn(Driver& d, const QString& password) {
-    if (!d.waitUntil([&] {
-          window = mainWindow();
-          return d.window("PasswordDlg") != nullptr || (window && window->StatusBar->isVisible());
-        }))
-      return false;
-    if (d.gui([&] { return d.window("PasswordDlg") != nullptr; })) {
-      // The window manager gives the dialog the keyboard; on a busy machine
-      // that may come after it is shown, so the field is clicked when it
-      // has not got it.
-      if (!d.waitUntil([&] { return d.window("PasswordDlg")->isActiveWindow(); }, 3000))
-        d.click("PasswordDlg", "Password");
-      d.type(password);
-      if (!d.waitUntil([&] {
-            auto* field = qobject_cast<QLineEdit*>(d.child("PasswordDlg", "Password"));
-            return field && field->text().size() == password.size();
-          }))
-        return false;
-      d.key("Return");
-    }
-    return d.waitUntil([&] { return window->StatusBar->isVisible() && !QApplication::activeModalWidget(); });
   }
   int toolsCount(Driver& d) {
     return d.gui([&] { return window->MainMenu->find("Accessories1")->count(); });

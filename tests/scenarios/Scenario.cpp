@@ -1,9 +1,12 @@
 #include "Scenario.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -83,6 +86,29 @@ void Scenario::standardData() {
 }
 
 orba::shell::TLogoAppForm* Scenario::mainWindow() const { return app_ ? app_->mainWindow() : nullptr; }
+
+bool Scenario::logIn(Driver& d, const QString& password) {
+  if (!d.waitUntil([&] {
+        window = mainWindow();
+        return d.window("PasswordDlg") != nullptr || (window && window->StatusBar->isVisible());
+      }))
+    return false;
+  if (d.gui([&] { return d.window("PasswordDlg") != nullptr; })) {
+    // The window manager gives the dialog the keyboard; on a busy machine
+    // that may come after it is shown, so the field is clicked when it has
+    // not got it.
+    if (!d.waitUntil([&] { return d.window("PasswordDlg")->isActiveWindow(); }, 3000))
+      d.click("PasswordDlg", "Password");
+    d.type(password);
+    if (!d.waitUntil([&] {
+          auto* field = qobject_cast<QLineEdit*>(d.child("PasswordDlg", "Password"));
+          return field && field->text().size() == password.size();
+        }))
+      return false;
+    d.key("Return");
+  }
+  return d.waitUntil([&] { return window->StatusBar->isVisible() && !QApplication::activeModalWidget(); });
+}
 
 bool Scenario::run(const std::function<void(Driver&)>& steps) {
   if (!settingsWritten_) writeSettings();

@@ -48,6 +48,12 @@ class Scenario : public ::testing::Test {
   orba::shell::OrbaApplication* app() const { return app_.get(); }
   orba::shell::TLogoAppForm* mainWindow() const;
 
+  // Waits for the desktop to be ready (its status bar shows once the login
+  // is over), logging in with the password when the program asks for one;
+  // `window` is the main window from then on. On the steps' thread.
+  bool logIn(Driver& d, const QString& password = {});
+  orba::shell::TLogoAppForm* window = nullptr;
+
  private:
   std::unique_ptr<orba::shell::OrbaApplication> app_;
   bool settingsWritten_ = false;
