@@ -226,7 +226,12 @@ TEST_F(CompanyModuleTest, McompRenamesSetsPasswordsAndRemovesOnlyAfterTheQuestio
               chooseRow(w, 2);
               click(w, "btnRemove");
             })
-      .message("CompanyQuestion", &question, "btnNo")
+      // Return answers the question with its safe answer, No.
+      .then("CompanyQuestion",
+            [&](QWidget* box) {
+              question = ModalScript::boxText(box);
+              QTest::keyClick(box, Qt::Key_Return);
+            })
       .then("frmCompanies",
             [&](QWidget* w) {
               kept = child<QTableWidget>(w, "grdCompanies")->item(2, 1)->text();

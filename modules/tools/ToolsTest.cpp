@@ -240,6 +240,44 @@ TEST_F(ToolsModuleTest, EveryWriteOfAMoveOrADeletionFailsCleanly) {
   EXPECT_THROW(store.remove(0, calc), orba::tools::ToolRefused);
 }
 
+// A write that fails under the window is told as the table's failure, with
+// the engine's reason, and the entry typed stays in its dialog.
+TEST_F(ToolsModuleTest, AnEntryThatCannotBeWrittenIsToldAndStaysTyped) {
+  FailingEnv env;
+  QStringList shown;
+  QString kept;
+  ModalScript script;
+  script.then("ToolsForm", [](QWidget* form) { ModalScript::click(form, "AddBtn"); });
+  script.then("ToolDlg", [&](QWidget* dialog) {
+    type(dialog, "NameEdit", "Calculator");
+    type(dialog, "NameFrEdit", "Calculatrice");
+    type(dialog, "ProgramEdit", "galculator");
+    env.fail_at(1);
+    ModalScript::click(dialog, "OKBtn");
+  });
+  script.collect("QMessageBox", &shown);
+  script.then("ToolDlg", [&](QWidget* dialog) {
+    kept = dialog->findChild<QLineEdit*>("NameEdit")->text();
+    env.fail_at(0);
+    ModalScript::click(dialog, "CancelBtn");
+  });
+  script.then("ToolsForm", [](QWidget* form) { ModalScript::click(form, "CloseBtn"); });
+  LoadedModule library(MTOOLS_PATH);
+  library.setEnv(&env);
+  script.start();
+  EXPECT_EQ(library.call(ModuleLink(programDir(), dataDir() + "/", 1, "Administrateur"), kCatalogueNames,
+                         kCatalogueCodes),
+            1);
+  library.setEnv(nullptr);
+  library.unload();
+  EXPECT_TRUE(script.finished()) << script.failures().join('\n').toStdString();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith("The applications table could not be changed: ")) << shown[0].toStdString();
+  EXPECT_GT(shown[0].size(), QString("The applications table could not be changed: ").size()) << "and why";
+  EXPECT_EQ(kept, "Calculator");
+  EXPECT_EQ(programs(desktopRows(dataDir())), QStringList{"mtools"});
+}
+
 class ToolsOnTheDesktopTest : public DesktopFixture {};
 
 TEST_F(ToolsOnTheDesktopTest, TheToolsMenuShowsTheChangesWhenTheMaintenanceReturns) {

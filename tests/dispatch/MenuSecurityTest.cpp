@@ -44,6 +44,7 @@ class Rights {
     manager_.setBytesField("User_security");
   }
   operator const dispatch::TUserSecurityManager&() const { return manager_; }
+  bool useField(const QString& field) { return manager_.setBytesField(field); }
 
  private:
   QTemporaryDir dir_;
@@ -150,4 +151,16 @@ TEST_F(MenuSecurityTest, EachStoredBitEnablesItsOwnOptionAndNoOther) {
     expected.sort();
     EXPECT_EQ(enabled.join(' ').toStdString(), expected.join(' ').toStdString()) << "bit " << r.bit;
   }
+}
+
+// The rights come only from a field that can hold all of them: a narrower
+// one is refused; the name's case does not matter.
+TEST(RightsField, ANarrowerFieldIsRefused) {
+  Rights rights({"gl03"});
+  const dispatch::TUserSecurityManager& manager = rights;
+  EXPECT_TRUE(manager.HasRight(0, 1, 0));
+  EXPECT_FALSE(rights.useField("User_password"));
+  EXPECT_FALSE(rights.useField("User_name"));
+  EXPECT_TRUE(rights.useField("user_SECURITY"));
+  EXPECT_TRUE(manager.HasRight(0, 1, 0));
 }

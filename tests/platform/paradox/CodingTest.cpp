@@ -76,5 +76,15 @@ TEST(Coding, DayNumbersMatchTheOrdinalCalendar) {
   EXPECT_EQ(Value::Of(Timestamp{-31618188000}).ToString(), "-0001-12-31 01:10:12");
 }
 
+// The plain text form other tools print values in.
+TEST(Value, EachKindHasItsPlainTextForm) {
+  EXPECT_EQ(Value::Blob(std::string("\x01\xab\x00\xff", 4)).ToString(), "01ab00ff");
+  EXPECT_EQ(Value::Blob("").ToString(), "");
+  EXPECT_EQ(Value::Bool(true).ToString(), "true");
+  EXPECT_EQ(Value::Int(-42).ToString(), "-42");
+  EXPECT_EQ(Value::Of(Date::FromYmd(2024, 2, 29)).ToString(), "2024-02-29");
+  EXPECT_EQ(Value().ToString(), "");
+}
+
 }  // namespace
 }  // namespace orba::pdx

@@ -193,6 +193,45 @@ TEST_F(Writer, TextIsStoredAsWindows1252) {
   EXPECT_EQ(ReadAll(path_)[0][1].text(), "Größe €");
 }
 
+// Keys are ordered by their bytes, and the header says so with the sort
+// order's name, which other software reads to know how the keys are
+// ordered; a commit that writes the table again keeps it.
+TEST_F(Writer, ATableNamesTheAsciiSortOrderItsKeysFollow) {
+  Create(1);
+  for (int commit = 0; commit < 2; ++commit) {
+    std::unique_ptr<Table> t;
+    ASSERT_TRUE(Table::Open(path_, {}, &t).ok());
+    EXPECT_EQ(t->header().sort_order_name, "ascii") << "after " << commit << " commits";
+    ASSERT_TRUE(AppendRecord(path_, LedgerRow(10 + commit, "x")).ok());
+  }
+}
+
+// Every block size the format knows makes a table that holds its records;
+// any other is refused with the sizes it could have been.
+TEST(WriterBlockSize, EachOfTheSixBlockSizesMakesATableAndNoOther) {
+  TempDir dir;
+  for (uint8_t kib : {1, 2, 4, 8, 16, 32}) {
+    const std::string path = dir.File("b" + std::to_string(kib) + ".db");
+    CreateOptions o;
+    o.block_size_kib = kib;
+    o.key_field_count = 1;
+    Status s = CreateTable(path, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20)}, o);
+    ASSERT_TRUE(s.ok()) << int{kib} << ": " << s.ToString();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(AppendRecord(path, {Value::Int(i), Value::Text("n")}).ok());
+    std::unique_ptr<Table> t;
+    ASSERT_TRUE(Table::Open(path, {}, &t).ok());
+    EXPECT_EQ(t->header().block_size_code, kib);
+    EXPECT_EQ(ReadAll(path).size(), 3u);
+  }
+  for (uint8_t kib : {3, 12, 64}) {
+    CreateOptions o;
+    o.block_size_kib = kib;
+    Status s = CreateTable(dir.File("bad" + std::to_string(kib) + ".db"), {FieldDef::Long("Id")}, o);
+    EXPECT_FALSE(s.ok()) << int{kib};
+    EXPECT_NE(s.ToString().find("1, 2, 4, 8, 16 or 32 KiB"), std::string::npos) << s.ToString();
+  }
+}
+
 // A commit interrupted at every possible point leaves the table either as it
 // was or as it was meant to become, never anything else, and says which.
 TEST_F(Writer, InterruptedCommitLeavesBeforeOrAfter) {

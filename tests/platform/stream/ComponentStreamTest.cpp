@@ -312,6 +312,7 @@ TEST(ComponentStream, TheTextFormReadsBackAsItWasWritten) {
       "object Label1: TLabel\n"
       "  Thai = '\xe0\xb9\x84\xe0\xb8\x97\xe0\xb8\xa2'\n"
       "  Latin = '\xc4\x80'\n"
+      "  Smile = '\xf0\x9f\x98\x80'\n"
       "  Stored = '\xc3\xa9'#128\n"
       "  Euro = '\xe2\x82\xac'\n"
       "  Quote = 'it''s'\n"
@@ -322,6 +323,7 @@ TEST(ComponentStream, TheTextFormReadsBackAsItWasWritten) {
   EXPECT_EQ(label.find("Thai")->wide, u"\u0e44\u0e17\u0e22");
   EXPECT_EQ(label.find("Latin")->type, ValueType::kWString);
   EXPECT_EQ(label.find("Latin")->wide, u"\u0100");
+  EXPECT_EQ(label.find("Smile")->wide, u"\U0001F600");
   EXPECT_EQ(label.find("Stored")->type, ValueType::kString);
   EXPECT_EQ(label.find("Stored")->text, "\xe9\x80");  // a byte as it was stored
   EXPECT_EQ(label.find("Euro")->text, "\x80");
