@@ -14,9 +14,9 @@ namespace {
 
 // The declared type of a field ('$', 'D' ...), 0 when unknown.
 char declaredType(const Table* t, const QString& field) {
-  const TableSpec* spec = t ? t->declaration() : nullptr;
-  if (!spec) return 0;
-  for (const FieldSpec& f : spec->fields)
+  const TableSpec* shape = t ? t->declaration() : nullptr;
+  if (!shape) return 0;
+  for (const FieldSpec& f : shape->fields)
     if (QString::fromUtf8(f.name.data(), static_cast<qsizetype>(f.name.size()))
             .compare(field, Qt::CaseInsensitive) == 0)
       return f.type;

@@ -10,6 +10,25 @@ namespace orba::pdx {
 
 namespace f = format;
 
+namespace {
+
+// The last of an index block's n entries (each rs bytes from `first`) whose
+// key is <= key, or the first one when none is: entries are in key order, so
+// a binary search finds it.
+size_t LastEntryAtMost(const char* first, size_t n, size_t rs, const char* key, size_t klen) {
+  size_t lo = 1, hi = n;
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (std::memcmp(first + mid * rs, key, klen) <= 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo - 1;
+}
+
+}  // namespace
+
 PrimaryIndex::PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header,
                            size_t key_size)
     : file_(std::move(file)), name_(std::move(name)), header_(std::move(header)), key_size_(key_size) {
@@ -90,17 +109,7 @@ Status PrimaryIndex::FindBlock(std::string_view key, uint16_t* data_block) {
     if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
     const size_t rs = header_.record_size;
     const char* first = data->data() + f::kBlockHeaderSize;
-    // Last entry whose key is <= key (the first one when none is): entries
-    // are in key order, so a binary search finds it.
-    size_t lo = 1, hi = n;
-    while (lo < hi) {
-      const size_t mid = lo + (hi - lo) / 2;
-      if (std::memcmp(first + mid * rs, key.data(), klen) <= 0)
-        lo = mid + 1;
-      else
-        hi = mid;
-    }
-    const size_t chosen = lo - 1;
+    const size_t chosen = LastEntryAtMost(first, n, rs, key.data(), klen);
     const uint8_t* e = reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_;
     auto next = DecodeInt(e, 2);
     if (!next || *next <= 0) return Status::Corruption(name_, "index entry with impossible block number");
@@ -236,15 +245,7 @@ Status PrimaryIndex::LeafOfKey(std::string_view key, Leaf* leaf) {
     if (!s.ok()) return s;
     if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
     const char* first = data->data() + f::kBlockHeaderSize;
-    size_t lo = 1, hi = n;
-    while (lo < hi) {
-      const size_t mid = lo + (hi - lo) / 2;
-      if (std::memcmp(first + mid * rs, key.data(), klen) <= 0)
-        lo = mid + 1;
-      else
-        hi = mid;
-    }
-    const size_t chosen = lo - 1;
+    const size_t chosen = LastEntryAtMost(first, n, rs, key.data(), klen);
     for (size_t i = 0; i < chosen; ++i) {
       uint32_t c = 0;
       s = EntryRecords(block, level, i, &c);
