@@ -202,6 +202,7 @@ Status PrimaryIndex::MakeLeaf(uint16_t block, size_t slot, uint32_t first_record
 }
 
 Status PrimaryIndex::LeafOfRecord(uint32_t record, Leaf* leaf) {
+  leaf->path.clear();
   uint16_t block = header_.index_root;
   uint32_t base = 0;
   for (int level = header_.index_levels; level >= 1;) {
@@ -218,6 +219,7 @@ Status PrimaryIndex::LeafOfRecord(uint32_t record, Leaf* leaf) {
         base += c;
         continue;
       }
+      leaf->path.emplace_back(block, static_cast<uint16_t>(i));
       if (level == 1) return MakeLeaf(block, i, base, leaf);
       const uint8_t* e = reinterpret_cast<const uint8_t*>(data->data()) + f::kBlockHeaderSize +
                          i * header_.record_size + key_size_;
@@ -234,6 +236,7 @@ Status PrimaryIndex::LeafOfRecord(uint32_t record, Leaf* leaf) {
 }
 
 Status PrimaryIndex::LeafOfKey(std::string_view key, Leaf* leaf) {
+  leaf->path.clear();
   uint16_t block = header_.index_root;
   uint32_t base = 0;
   const size_t klen = std::min(key.size(), key_size_);
@@ -252,6 +255,7 @@ Status PrimaryIndex::LeafOfKey(std::string_view key, Leaf* leaf) {
       if (!s.ok()) return s;
       base += c;
     }
+    leaf->path.emplace_back(block, static_cast<uint16_t>(chosen));
     if (level == 1) return MakeLeaf(block, chosen, base, leaf);
     block = EntryWord(reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_);
     if (block == 0) return Status::Corruption(name_, "index entry with impossible block number");
@@ -292,6 +296,39 @@ Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* ent
     }
     if (header_.index_levels == 1) break;
     block = GetU16(data->data() + f::kBlockNext);
+  }
+  return Status::OK();
+}
+
+Status PrimaryIndex::ChangedBlocks(const std::vector<LeafChange>& changes,
+                                   std::map<uint16_t, std::string>* blocks) {
+  const size_t rs = header_.record_size;
+  for (const LeafChange& change : changes) {
+    if (change.path.size() != header_.index_levels || change.first_key.size() != key_size_)
+      return Status::InvalidArgument(name_, "an index change that does not fit the index");
+    // The leaf entry's key is its data block's first key; an entry above
+    // holds the first key of its child, so a new key climbs as long as it
+    // is its block's first entry.
+    bool heads = true;
+    for (size_t d = change.path.size(); d-- > 0;) {
+      const auto [block, slot] = change.path[d];
+      auto it = blocks->find(block);
+      if (it == blocks->end()) {
+        const std::string* data = nullptr;
+        size_t n = 0;
+        Status s = ReadBlock(block, &data, &n);
+        if (!s.ok()) return s;
+        if (slot >= n)
+          return Status::Corruption(name_, "index block " + std::to_string(block) + " is too short");
+        it = blocks->emplace(block, *data).first;
+      }
+      auto* e = reinterpret_cast<uint8_t*>(it->second.data()) + f::kBlockHeaderSize + slot * rs;
+      if (heads) std::memcpy(e, change.first_key.data(), key_size_);
+      // Sums are 16-bit fields; a reader recounts those that may have wrapped.
+      const int32_t count = static_cast<int32_t>(EntryWord(e + key_size_ + 2)) + change.records_added;
+      EncodeInt(e + key_size_ + 2, 2, static_cast<int32_t>(static_cast<uint32_t>(count) & 0xFFFF));
+      heads = heads && slot == 0;
+    }
   }
   return Status::OK();
 }

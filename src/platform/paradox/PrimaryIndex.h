@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,8 @@ class PrimaryIndex {
     uint16_t records = 0;       // records in it, as the entry says
     uint32_t first_record = 0;  // position of its first record in the table
     std::string key;            // the key of its first record
+    // Where the entry lies: (index block, entry) at each level, root first.
+    std::vector<std::pair<uint16_t, uint16_t>> path;
   };
   // The index as an order-statistics tree: upper entries hold the sums of
   // their children's counts, so the leaf of record `record` (0-based) is
@@ -44,6 +47,19 @@ class PrimaryIndex {
   Status LeafOfRecord(uint32_t record, Leaf* leaf);
   // The leaf FindBlock chooses for `key`, with its position.
   Status LeafOfKey(std::string_view key, Leaf* leaf);
+
+  // A leaf entry's new count and first key, after a change that adds no
+  // data block and removes none (so the tree keeps its shape).
+  struct LeafChange {
+    std::vector<std::pair<uint16_t, uint16_t>> path;  // as in Leaf
+    int32_t records_added = 0;
+    std::string first_key;
+  };
+  // The index blocks these changes touch, as they become: each leaf entry's
+  // count and key, the sums above it, and the key of every entry that heads
+  // a changed subtree. `blocks` is added to (changes may share blocks); the
+  // header is not among them.
+  Status ChangedBlocks(const std::vector<LeafChange>& changes, std::map<uint16_t, std::string>* blocks);
 
   // Index blocks read from the file so far.
   uint64_t reads() const { return reads_; }

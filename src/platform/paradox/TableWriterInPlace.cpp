@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <unordered_map>
 
 #include "paradox/Coding.h"
@@ -59,6 +60,89 @@ void CutBack(Env* env, const std::string& path, uint64_t size) {
     file->Truncate(size);
     file->Sync();
   }
+}
+
+// A data block that receives new records, and what the commit makes of it.
+struct InsertTarget {
+  uint16_t block = 0;
+  uint16_t count = 0;
+  std::vector<std::pair<uint16_t, uint16_t>> path;  // of its .PX entry
+  std::vector<std::string> incoming;
+  // One block, or several after a split: numbers, counts, first keys.
+  std::vector<uint16_t> numbers, counts;
+  std::vector<std::string> first_keys;
+};
+
+// The .PX of a chain that kept its blocks: the entries on the changed
+// blocks' paths and the header's stamp.
+Status PatchPrimaryIndex(PrimaryIndex* px, const std::vector<InsertTarget>& targets, uint8_t stamp,
+                         Journal* journal) {
+  std::vector<PrimaryIndex::LeafChange> changes;
+  for (const InsertTarget& t : targets)
+    changes.push_back({t.path, static_cast<int32_t>(t.counts.front()) - t.count, t.first_keys.front()});
+  std::map<uint16_t, std::string> blocks;
+  Status s = px->ChangedBlocks(changes, &blocks);
+  if (!s.ok()) return s;
+  const TableHeader& ph = px->header();
+  for (auto& [number, image] : blocks)
+    journal->images.push_back({JournalImage::kPrimaryIndex, false,
+                               ph.header_size + static_cast<uint64_t>(number - 1) * ph.block_size(),
+                               std::move(image)});
+  std::string head = ph.raw;
+  head[f::kIndexStamp] = static_cast<char>(stamp);
+  journal->images.push_back({JournalImage::kPrimaryIndex, false, 0, std::move(head)});
+  return Status::OK();
+}
+
+// The .PX of a chain that gained blocks, laid out again from every leaf
+// entry; only the blocks that differ from the file's are journalled.
+Status RelayPrimaryIndex(Env* env, PrimaryIndex* px, const TableHeader& h,
+                         const std::vector<InsertTarget>& targets, uint8_t stamp, const std::string& px_path,
+                         Journal* journal, uint64_t* px_size) {
+  std::vector<std::pair<uint16_t, uint16_t>> entries;
+  std::vector<std::string> keys;
+  Status s = px->LeafEntries(&entries, &keys);
+  if (!s.ok()) return s;
+  std::unordered_map<uint16_t, const InsertTarget*> changed;
+  for (const InsertTarget& t : targets) changed[t.block] = &t;
+  std::vector<uint16_t> blocks, counts;
+  std::vector<std::string> first_keys;
+  blocks.reserve(entries.size() + targets.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    auto it = changed.find(entries[i].first);
+    if (it == changed.end()) {
+      blocks.push_back(entries[i].first);
+      counts.push_back(entries[i].second);
+      first_keys.push_back(std::move(keys[i]));
+      continue;
+    }
+    const InsertTarget& t = *it->second;
+    blocks.insert(blocks.end(), t.numbers.begin(), t.numbers.end());
+    counts.insert(counts.end(), t.counts.begin(), t.counts.end());
+    first_keys.insert(first_keys.end(), t.first_keys.begin(), t.first_keys.end());
+    changed.erase(it);
+  }
+  if (!changed.empty())
+    return Status::Corruption(px->header().table_name, "its index names a block it does not list");
+
+  std::unique_ptr<RandomAccessFile> file;
+  std::string old;
+  s = env->OpenRandomAccess(px_path, &file);
+  if (s.ok()) s = file->Read(0, file->Size(), &old);
+  if (!s.ok()) return s;
+  const std::string made = BuildPrimaryIndex(h, first_keys, blocks, counts, stamp);
+  const size_t hs = GetU16(made.data() + f::kHeaderSize);
+  const size_t pbs = static_cast<size_t>(static_cast<uint8_t>(made[f::kBlockSizeCode])) * 1024;
+  for (size_t at = 0; at < made.size();) {
+    const size_t len = std::min(made.size() - at, at == 0 ? hs : pbs);
+    if (at + len > old.size() || old.compare(at, len, made, at, len) != 0)
+      journal->images.push_back({JournalImage::kPrimaryIndex, false, at, made.substr(at, len)});
+    at += len;
+  }
+  if (made.size() < old.size())
+    journal->images.push_back({JournalImage::kPrimaryIndex, true, made.size(), {}});
+  *px_size = made.size();
+  return Status::OK();
 }
 
 }  // namespace
@@ -138,32 +222,29 @@ Status TableWriter::CommitInPlace() {
       std::max<uint32_t>(h.file_blocks, static_cast<uint32_t>(table_->blocks_in_file()));
   uint32_t next_new = file_blocks + 1;
 
-  // The blocks in chain order (the .PX's leaves; for an unkeyed table only
-  // its last block matters) and the new records going into each.
+  // The blocks the new records go to, in chain order, each with its .PX
+  // entry (keyed tables; an unkeyed table appends to its last block).
   const uint32_t inserted = static_cast<uint32_t>(pending_.size() + appended_.size());
-  std::vector<std::pair<uint16_t, uint16_t>> entries;
-  std::vector<std::string> first_keys;
-  std::vector<std::vector<std::string>> incoming;
+  std::vector<InsertTarget> targets;
   PrimaryIndex* px = table_->mutable_primary_index();
   if (keyed) {
-    Status s = px->LeafEntries(&entries, &first_keys);
-    if (!s.ok()) return s;
-    std::unordered_map<uint16_t, size_t> at;
-    for (size_t i = 0; i < entries.size(); ++i) at[entries[i].first] = i;
-    incoming.resize(entries.size());
+    std::unordered_map<uint16_t, bool> seen;
     for (auto& [key, row] : pending_) {
       PrimaryIndex::Leaf leaf;
-      s = px->LeafOfKey(key, &leaf);
+      Status s = px->LeafOfKey(key, &leaf);
       if (!s.ok()) return s;
-      auto it = at.find(leaf.block);
-      if (it == at.end()) return Status::Corruption(name_, "its index names a block it does not list");
-      incoming[it->second].push_back(std::move(row));
+      if (targets.empty() || targets.back().block != leaf.block) {
+        // Keys in order reach blocks in chain order, each once.
+        if (!seen.emplace(leaf.block, true).second)
+          return Status::Corruption(name_, "its index lists its blocks out of key order");
+        targets.push_back({leaf.block, leaf.records, std::move(leaf.path), {}, {}, {}, {}});
+      }
+      targets.back().incoming.push_back(std::move(row));
     }
   } else {
     const std::vector<Table::Block>& chain = table_->blocks();
     if (chain.empty()) return Status::Corruption(name_, "its block chain cannot be read");
-    entries.emplace_back(chain.back().number, chain.back().records);
-    incoming.emplace_back(std::move(appended_));
+    targets.push_back({chain.back().number, chain.back().records, {}, std::move(appended_), {}, {}, {}});
   }
   pending_.clear();
   appended_.clear();
@@ -171,18 +252,11 @@ Status TableWriter::CommitInPlace() {
   Journal journal;
   journal.before = h.change_count;
   journal.after = stamp;
-  std::vector<uint16_t> new_blocks, new_counts;
-  std::vector<std::string> new_keys;
   std::unordered_map<uint16_t, uint16_t> prev_fix;  // block -> its new prev link
   uint16_t new_last = 0;
-  for (size_t e = 0; e < entries.size(); ++e) {
-    const auto [number, count] = entries[e];
-    if (incoming[e].empty()) {
-      new_blocks.push_back(number);
-      new_counts.push_back(count);
-      if (keyed) new_keys.push_back(std::move(first_keys[e]));
-      continue;
-    }
+  for (InsertTarget& t : targets) {
+    const uint16_t number = t.block;
+    const uint16_t count = t.count;
     std::string image;
     Status s = table_->ReadBlockBytes(number, f::kBlockHeaderSize + size_t{count} * rs, &image);
     if (!s.ok()) return s;
@@ -199,11 +273,11 @@ Status TableWriter::CommitInPlace() {
       prev_fix.erase(it);
     }
     std::vector<std::string_view> rows;
-    rows.reserve(count + incoming[e].size());
+    rows.reserve(count + t.incoming.size());
     std::vector<std::string_view> stored;
     for (size_t i = 0; i < count; ++i)
       stored.push_back(std::string_view(image).substr(f::kBlockHeaderSize + i * rs, rs));
-    const std::vector<std::string>& in = incoming[e];
+    const std::vector<std::string>& in = t.incoming;
     if (keyed) {
       std::merge(
           stored.begin(), stored.end(), in.begin(), in.end(), std::back_inserter(rows),
@@ -228,7 +302,8 @@ Status TableWriter::CommitInPlace() {
       const size_t k = (n + per_block - 1) / per_block;
       for (size_t c = 0; c < k; ++c) sizes.push_back(n / k + (c < n % k ? 1 : 0));
     }
-    std::vector<uint16_t> numbers{number};
+    std::vector<uint16_t>& numbers = t.numbers;
+    numbers.push_back(number);
     for (size_t c = 1; c < sizes.size(); ++c) {
       if (next_new > f::kMaxBlockNumber)
         return Status::InvalidArgument(name_, "table would need more than 65535 blocks");
@@ -243,9 +318,8 @@ Status TableWriter::CommitInPlace() {
       PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>((sizes[c] - 1) * rs));
       for (size_t i = 0; i < sizes[c]; ++i)
         std::memcpy(b + f::kBlockHeaderSize + i * rs, rows[first + i].data(), rs);
-      new_blocks.push_back(numbers[c]);
-      new_counts.push_back(static_cast<uint16_t>(sizes[c]));
-      if (keyed) new_keys.emplace_back(rows[first].substr(0, ks));
+      t.counts.push_back(static_cast<uint16_t>(sizes[c]));
+      if (keyed) t.first_keys.emplace_back(rows[first].substr(0, ks));
       first += sizes[c];
       journal.images.push_back({JournalImage::kData, false,
                                 h.header_size + static_cast<uint64_t>(numbers[c] - 1) * bs,
@@ -286,28 +360,17 @@ Status TableWriter::CommitInPlace() {
   }
   journal.images.push_back({JournalImage::kData, false, 0, std::move(head)});
 
-  // The .PX: only the blocks that differ from the file's.
+  // The .PX: while the chain keeps its blocks, only the entries on the
+  // paths to the changed blocks (and the header's stamp); when blocks were
+  // added the tree changes shape and is laid out again, keeping only its
+  // blocks that differ from the file's.
   std::string px_path;
   uint64_t px_size = 0, px_old_size = 0;
   if (keyed) {
     px_path = FindCompanion(env_, path_, "px");
-    std::unique_ptr<RandomAccessFile> file;
-    std::string old;
-    Status s = env_->OpenRandomAccess(px_path, &file);
-    if (s.ok()) s = file->Read(0, file->Size(), &old);
+    Status s = added == 0 ? PatchPrimaryIndex(px, targets, stamp, &journal)
+                          : RelayPrimaryIndex(env_, px, h, targets, stamp, px_path, &journal, &px_size);
     if (!s.ok()) return s;
-    const std::string made = BuildPrimaryIndex(h, new_keys, new_blocks, new_counts, stamp);
-    const size_t hs = GetU16(made.data() + f::kHeaderSize);
-    const size_t pbs = static_cast<size_t>(static_cast<uint8_t>(made[f::kBlockSizeCode])) * 1024;
-    for (size_t at = 0; at < made.size();) {
-      const size_t len = std::min(made.size() - at, at == 0 ? hs : pbs);
-      if (at + len > old.size() || old.compare(at, len, made, at, len) != 0)
-        journal.images.push_back({JournalImage::kPrimaryIndex, false, at, made.substr(at, len)});
-      at += len;
-    }
-    if (made.size() < old.size())
-      journal.images.push_back({JournalImage::kPrimaryIndex, true, made.size(), {}});
-    px_size = made.size();
   }
 
   // Room first (see the file comment), then the commit point.
@@ -315,7 +378,7 @@ Status TableWriter::CommitInPlace() {
   uint64_t db_old_size = kUnknown;
   px_old_size = kUnknown;
   Status s = Reserve(env_, path_, h.header_size + static_cast<uint64_t>(total_blocks) * bs, &db_old_size);
-  if (s.ok() && keyed) s = Reserve(env_, px_path, px_size, &px_old_size);
+  if (s.ok() && px_size > 0) s = Reserve(env_, px_path, px_size, &px_old_size);
   if (s.ok()) s = WriteJournal(env_, path_, journal);
   if (!s.ok()) {
     if (db_old_size != kUnknown) CutBack(env_, path_, db_old_size);

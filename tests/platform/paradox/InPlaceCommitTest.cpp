@@ -14,6 +14,7 @@
 #include "PowerLossEnv.h"
 #include "TestSupport.h"
 #include "paradox/Journal.h"
+#include "paradox/PrimaryIndex.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
 
@@ -155,6 +156,52 @@ TEST(InPlace, InsertsLandInKeyOrderAcrossSplitsAndCommits) {
   EXPECT_EQ(rows[7][0].int_value(), expected[5] + 1);
 }
 
+// The .PX after any run of in-place commits, whether they split blocks (the
+// tree laid out again) or not (the entries on the path patched), is the one
+// a layout of the chain as it now stands makes, byte for byte: two levels
+// here, so that a new first key and the counts climb to the root.
+TEST(InPlace, TheIndexIsTheLayoutOfTheChainAfterEveryCommit) {
+  auto env = NewMemEnv();
+  const std::string path = "/t/clients.db";
+  MakeTable(env.get(), path, true, 2500, 1000, 4);
+  std::mt19937 random(19);
+  std::vector<int> ids;
+  for (int i = 0; i < 2500; ++i) ids.push_back(1000 + 4 * i);
+  for (int commit = 0; commit < 160; ++commit) {
+    int id = 0;
+    if (commit % 40 == 39) {
+      id = ids.front() - 1;  // a new first key of the table
+    } else {
+      do id = 1000 + static_cast<int>(random() % 10000);
+      while (std::binary_search(ids.begin(), ids.end(), id));
+    }
+    bool in_place = false;
+    ASSERT_TRUE(InsertIds(env.get(), path, {id}, &in_place).ok());
+    ASSERT_TRUE(in_place);
+    ids.insert(std::lower_bound(ids.begin(), ids.end(), id), id);
+
+    OpenOptions o;
+    o.env = env.get();
+    std::unique_ptr<Table> t;
+    ASSERT_TRUE(Table::Open(path, o, &t).ok());
+    ASSERT_TRUE(t->placed_by_index()) << "commit " << commit;
+    ASSERT_EQ(t->primary_index()->header().index_levels, 2) << "commit " << commit;
+    std::vector<std::string> keys;
+    std::vector<uint16_t> blocks, counts;
+    for (const Table::Block& b : t->blocks()) {
+      std::string raw;
+      ASSERT_TRUE(t->ReadRawRecord(b.first_record, &raw).ok());
+      keys.push_back(raw.substr(0, 4));
+      blocks.push_back(b.number);
+      counts.push_back(b.records);
+    }
+    ASSERT_EQ(testing::ReadFileIn(env.get(), "/t/clients.px"),
+              BuildPrimaryIndex(t->header(), keys, blocks, counts, t->header().change_count))
+        << "commit " << commit << ", id " << id;
+  }
+  EXPECT_EQ(Ids(testing::ReadAll(path, env.get())), ids);
+}
+
 // A reader that holds the table open while a writer changes it in place
 // never sees a mixture: its next read finds the table changed and reads it
 // again as it is now.
@@ -285,6 +332,8 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     const char* name;
     bool keyed;
     std::vector<int> ids;
+    int records = 110;            // 22 to a block: 110 fill five
+    std::vector<int> first = {};  // inserted in place before the cuts
   };
   std::vector<int> many;
   for (int i = 0; i < 25; ++i) many.push_back(3 + i * 40);
@@ -296,6 +345,10 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
                                     5012, 5013, 5014, 5015, 5016, 5017, 5018, 5019, 5020, 5021, 5022, 5023}},
       {"inserts everywhere", true, many},
       {"appends to an unkeyed table", false, many},
+      // Blocks with room take inserts without a split: only the .PX
+      // entries on their path change.
+      {"one insert in a block with room", true, {5000}, 100},
+      {"a new first key in a block with room", true, {0}, 110, {1}},
   };
   const std::string path = "/data/clients.db";
   struct Expected {
@@ -309,6 +362,9 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     o.env = &env;
     std::unique_ptr<Table> t;
     Status s = Table::Open(path, o, &t);
+    // A keyed table's .PX must still be its own: the reader goes by it.
+    if (s.ok() && t->header().keyed() && !t->placed_by_index())
+      s = Status::Corruption(path, "its .PX does not agree with it");
     rows->clear();
     for (uint32_t i = 0; s.ok() && i < t->record_count(); ++i) {
       Record r;
@@ -322,7 +378,8 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     Expected e;
     {
       PowerLossEnv env({});
-      MakeTable(&env, path, shape.keyed, 110);
+      MakeTable(&env, path, shape.keyed, shape.records);
+      if (!shape.first.empty()) ASSERT_TRUE(InsertIds(&env, path, shape.first).ok());
       e.base = env.Recover();
     }
     ASSERT_TRUE(read(e.base, &e.before).ok());

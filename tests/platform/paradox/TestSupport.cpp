@@ -89,6 +89,13 @@ uint64_t FileSize(Env* env, const std::string& path) {
   return env->OpenRandomAccess(path, &f).ok() ? f->Size() : 0;
 }
 
+std::string ReadFileIn(Env* env, const std::string& path) {
+  std::unique_ptr<RandomAccessFile> f;
+  std::string bytes;
+  if (env->OpenRandomAccess(path, &f).ok()) f->Read(0, f->Size(), &bytes);
+  return bytes;
+}
+
 std::vector<Record> ReadAll(const std::string& path, Env* env) {
   std::vector<Record> rows;
   OpenOptions o;

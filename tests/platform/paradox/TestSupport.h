@@ -39,6 +39,8 @@ std::vector<std::string> CopyTable(const std::string& from, const std::string& d
 void CopyFiles(Env* from, Env* to, const std::vector<std::string>& paths);
 // The size of a file, 0 when it is missing.
 uint64_t FileSize(Env* env, const std::string& path);
+// A file's bytes through an Env, empty when it is missing.
+std::string ReadFileIn(Env* env, const std::string& path);
 
 // Reads every record; fails the calling test on error.
 std::vector<Record> ReadAll(const std::string& path, Env* env = nullptr);
