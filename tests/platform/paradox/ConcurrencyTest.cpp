@@ -1,11 +1,16 @@
-// Two real processes appending to one table at the same time.
+// Real processes sharing one table: two appending at once, a writer killed
+// in the middle of its commits, writers waiting for each other's lock.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <random>
 #include <set>
 
 #include "TestSupport.h"
+#include "paradox/Journal.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
 
@@ -109,6 +114,83 @@ TEST(Concurrency, AWriterBlockedByAnotherProcessGivesUpAfterItsWait) {
   // Once the holder has let go, the same change goes through.
   EXPECT_TRUE(AppendRecord(path, {Value::Int(2)}, wo).ok());
   for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+
+// A writer killed (SIGKILL) at random moments while it commits in place,
+// two records at a time (one at the front of the table, one at the end):
+// the next opener finds every commit whole or absent, in order, the .PX
+// still its table's, and the next writer goes on in place.
+TEST(Concurrency, AWriterKilledDuringItsCommitsLeavesEachCommitWholeOrAbsent) {
+  testing::TempDir dir;
+  const std::string path = dir.File("killed.db");
+  CreateOptions co;
+  co.key_field_count = 1;
+  co.block_size_kib = 1;
+  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 40)}, co).ok());
+  {
+    std::unique_ptr<TableWriter> w;
+    ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(w->Insert({Value::Int(10 * i), Value::Text("first")}).ok());
+    ASSERT_TRUE(w->Commit().ok());
+  }
+  constexpr int kRounds = 30, kPerRound = 100000;
+  std::mt19937 random(42);
+  std::vector<int> landed(kRounds, 0);
+  int journals_left = 0;  // by a writer killed between its journal and its end
+  for (int round = 0; round < kRounds; ++round) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (int i = 0;; ++i) {
+        const int k = round * kPerRound + i;
+        std::unique_ptr<TableWriter> w;
+        Status s = TableWriter::Open(path, WriteOptions(), &w);
+        if (s.ok()) s = w->Insert({Value::Int(-1 - k), Value::Text("front")});
+        if (s.ok()) s = w->Insert({Value::Int(10000000 + k), Value::Text("end")});
+        if (s.ok()) s = w->Commit();
+        if (!s.ok() || !w->in_place()) _exit(1);
+      }
+    }
+    usleep(2000 + static_cast<useconds_t>(random() % 20000));
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: a commit failed";
+    struct stat st {};
+    if (stat(JournalPath(path).c_str(), &st) == 0) ++journals_left;
+
+    std::unique_ptr<Table> t;
+    ASSERT_TRUE(Table::Open(path, OpenOptions(), &t).ok()) << "round " << round;
+    EXPECT_TRUE(t->placed_by_index()) << "round " << round << ": the .PX is not the table's";
+    std::set<int> front, end;
+    Record r;
+    for (uint32_t i = 0; i < t->record_count(); ++i) {
+      ASSERT_TRUE(t->ReadRecord(i, &r).ok()) << "round " << round << ", record " << i;
+      const int64_t id = r[0].int_value();
+      if (id < 0) front.insert(static_cast<int>(-1 - id));
+      if (id >= 10000000) end.insert(static_cast<int>(id - 10000000));
+    }
+    ASSERT_EQ(front, end) << "round " << round << ": a commit landed in part";
+    for (int k : front)
+      if (k / kPerRound == round) ++landed[round];
+    // Commits land in order: the round's are the first n of its sequence.
+    if (landed[round] > 0)
+      EXPECT_TRUE(front.count(round * kPerRound + landed[round] - 1)) << "round " << round;
+  }
+  // The next writer goes on in place, and leaves no journal.
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
+  EXPECT_TRUE(w->in_place());
+  ASSERT_TRUE(w->Insert({Value::Int(5), Value::Text("after")}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+  struct stat st {};
+  EXPECT_NE(stat(JournalPath(path).c_str(), &st), 0) << "the journal is retired";
+  int total = 0;
+  for (int n : landed) total += n;
+  EXPECT_GT(total, kRounds) << "the writers should land commits between the kills";
+  std::printf("killed writers: %d, journals they left: %d, commits landed: %d\n", kRounds, journals_left,
+              total);
 }
 
 // A second writer opened by mistake in the same process waits a bounded
