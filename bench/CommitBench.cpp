@@ -9,6 +9,9 @@
 //   append    four processes appending to one 100,000-record table for a few
 //             seconds: commits per second, all four together.
 //
+// Every table the engine wrote is read back with pxlib, record for record,
+// before it is removed; a difference stops the run.
+//
 // Wall-clock medians on this machine, printed as a table; nothing asserted.
 //
 //   bench_commit [--sizes=1000,10000,100000,1000000] [--runs=5] [--dir=DIR]
@@ -29,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "PxlibReadBack.h"
 #include "paradox/TableWriter.h"
 
 namespace {
@@ -60,6 +64,17 @@ void Check(int rc, sqlite3* db, const char* what) {
     std::fprintf(stderr, "bench_commit: sqlite %s: %s\n", what, db ? sqlite3_errmsg(db) : "");
     std::exit(1);
   }
+}
+
+int read_back = 0;  // tables pxlib read record for record
+
+void CheckWithPxlib(const std::string& path) {
+  const std::string differs = orba::bench::PxlibReadBack(path);
+  if (!differs.empty()) {
+    std::fprintf(stderr, "bench_commit: pxlib on %s: %s\n", path.c_str(), differs.c_str());
+    std::exit(1);
+  }
+  ++read_back;
 }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -263,6 +278,7 @@ int main(int argc, char** argv) {
       std::printf("%10d %6s | %12.1f %12.1f | %12.1f %12.1f\n", n, indexed ? "City" : "-", Median(e_end),
                   Median(e_front), Median(s_end), Median(s_front));
       std::fflush(stdout);
+      CheckWithPxlib(table);
       std::filesystem::remove(table);
       for (const char* ext : {".px", ".X04", ".Y04", ".x04", ".y04", ".db.lock"})
         std::filesystem::remove(table.substr(0, table.size() - 3) + ext);
@@ -280,6 +296,7 @@ int main(int argc, char** argv) {
   std::printf("%8s | %10s %14s\n", "", "seconds", "peak RSS (MB)");
   std::printf("%8s | %10.2f %14.1f\n", "engine", engine.first / 1000, engine.second / 1024.0);
   std::printf("%8s | %10.2f %14.1f\n", "sqlite", lite.first / 1000, lite.second / 1024.0);
+  if (engine.first >= 0) CheckWithPxlib(dir + "/import.db");
 
   // Four processes appending to one 100,000-record table.
   const std::string shared = MakeTable(dir, 100000, false);
@@ -314,6 +331,8 @@ int main(int argc, char** argv) {
   }
   std::printf("\nappend: 4 processes, one 100,000-record table, %d s: %d commits, %.1f commits/s\n", kSeconds,
               total, static_cast<double>(total) / kSeconds);
+  CheckWithPxlib(shared);
+  std::printf("\npxlib read every table written here record for record: %d tables\n", read_back);
 
   if (own_dir) std::filesystem::remove_all(dir);
   return 0;
