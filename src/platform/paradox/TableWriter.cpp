@@ -325,36 +325,36 @@ Status TableWriter::LoadRows() {
   }
   if (has_autoinc && h.version >= f::kVersion4First)
     auto_increment_ = std::max(auto_increment_, h.auto_increment);
-  // The inserts kept for an in-place commit join the rows.
-  const bool keyed = h.keyed();
+  // The changes kept for an in-place commit join the rows: each key's
+  // insert, new bytes or removal.
   const size_t ks = table_->key_size();
-  std::vector<std::string> waiting;
-  for (auto& [key, row] : pending_) waiting.push_back(std::move(row));
-  for (std::string& row : appended_) waiting.push_back(std::move(row));
+  for (auto& [key, change] : pending_) {
+    size_t lo = 0, hi = rows_.size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (std::memcmp(rows_.raw(mid).data(), key.data(), ks) < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    const bool there = lo < rows_.size() && std::memcmp(rows_.raw(lo).data(), key.data(), ks) == 0;
+    if (there != (change.kind != PendingChange::kInsert))
+      return Status::Corruption(name_, "the table changed under its writer's lock");
+    if (there) rows_.erase(lo);
+    if (change.kind != PendingChange::kDelete) rows_.insert(lo, change.row, {});
+  }
+  for (std::string& row : appended_) rows_.push_back(row);
   pending_.clear();
+  pending_inserts_ = pending_deletes_ = 0;
   appended_.clear();
   in_place_ = false;
-  for (const std::string& row : waiting) {
-    size_t pos = rows_.size();
-    if (keyed) {
-      size_t lo = 0, hi = rows_.size();
-      while (lo < hi) {
-        const size_t mid = lo + (hi - lo) / 2;
-        if (std::memcmp(rows_.raw(mid).data(), row.data(), ks) < 0)
-          lo = mid + 1;
-        else
-          hi = mid;
-      }
-      pos = lo;
-    }
-    rows_.insert(pos, row, {});
-  }
   return Status::OK();
 }
 
 uint32_t TableWriter::record_count() const {
   if (!in_place_) return static_cast<uint32_t>(rows_.size());
-  return table_->record_count() + static_cast<uint32_t>(pending_.size() + appended_.size());
+  return table_->record_count() + pending_inserts_ - pending_deletes_ +
+         static_cast<uint32_t>(appended_.size());
 }
 
 Status TableWriter::FinishInterruptedCommit(bool* finished) {
@@ -651,7 +651,7 @@ Status TableWriter::CheckKeyed(const Row& row, size_t skip, size_t* pos) {
 }
 
 Status TableWriter::Insert(const Record& record, uint32_t* index) {
-  if (in_place_ && pending_.size() + appended_.size() >= kMostInsertsInPlace) {
+  if (in_place_ && pending_.size() + appended_.size() >= kMostChangesInPlace) {
     // An import: one whole rewrite costs less than many scattered blocks.
     Status s = LoadRows();
     if (!s.ok()) return s;
@@ -698,6 +698,8 @@ Status TableWriter::InsertAt(uint32_t index, const Record& record) {
 }
 
 Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_index) {
+  if (in_place_ && table_->header().keyed() && indexes_.empty() && pending_.size() < kMostChangesInPlace)
+    return UpdateInPlace(index, record, new_index);
   if (in_place_) {
     Status s = LoadRows();
     if (!s.ok()) return s;
@@ -733,6 +735,8 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
 }
 
 Status TableWriter::Delete(uint32_t index) {
+  if (in_place_ && table_->header().keyed() && indexes_.empty() && pending_.size() < kMostChangesInPlace)
+    return DeleteInPlace(index);
   if (in_place_) {
     Status s = LoadRows();
     if (!s.ok()) return s;
@@ -820,7 +824,13 @@ Status TableWriter::Commit() {
                                         ")");
   }
   waiting_.clear();
-  if (in_place_) return CommitInPlace();
+  if (in_place_) {
+    bool rewrite = false;
+    Status s = CommitInPlace(&rewrite);
+    if (!rewrite) return s;
+    s = LoadRows();
+    if (!s.ok()) return s;
+  }
   const TableHeader& h = table_->header();
   const size_t per_block = (h.block_size() - f::kBlockHeaderSize) / h.record_size;
   if ((rows_.size() + per_block - 1) / per_block > f::kMaxBlockNumber)

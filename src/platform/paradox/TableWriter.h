@@ -4,12 +4,13 @@
 // every change it makes is based on the current contents: two processes that
 // append at the same time serialise on the lock and both land every record.
 // A table without secondary indexes and without blob fields is changed in
-// place when the changes are inserts (TableWriterInPlace.cpp): Open reads
-// the header and the .PX only, and Commit writes the blocks the inserts
-// change, the header and the .PX's changed blocks through a journal (see
-// Journal.h). Every other change (an update, a delete, an insert at a
-// position, a new index) first loads every row, and the commit then
-// replaces the files as follows.
+// place (TableWriterInPlace.cpp) when the changes are inserts, or, in a
+// keyed table, updates and deletes: Open reads the header and the .PX only,
+// and Commit writes the blocks the changes touch, the header and the .PX's
+// changed blocks through a journal (see Journal.h). Every other change (an
+// update or delete in a table without a key, an insert at a position, a new
+// index) first loads every row, and the commit then replaces the files as
+// follows.
 // Changes are kept in memory until Commit(), which replaces the files:
 //   1. new blob values are appended to the .MB (never overwriting anything)
 //      and synced;
@@ -167,12 +168,20 @@ class TableWriter {
   // The in-place path (TableWriterInPlace.cpp). Whether the table can be
   // changed in place, judged at Open.
   bool InPlaceFits() const;
-  // Loads every row (with the inserts kept so far) and leaves the in-place
-  // path: what every change but an insert needs.
+  // Loads every row (with the changes kept so far) and leaves the in-place
+  // path: what the changes the path does not take need.
   Status LoadRows();
   Status InsertInPlace(Row row, uint32_t* index);
+  Status UpdateInPlace(uint32_t index, const Record& record, uint32_t* new_index);
+  Status DeleteInPlace(uint32_t index);
   Status GetInPlace(uint32_t index, Record* record);
-  Status CommitInPlace();
+  // The bytes of record `index` as the waiting changes make the table.
+  Status RawInPlace(uint32_t index, std::string* raw);
+  // Where a record with this key goes (or is), the waiting changes counted.
+  Status PositionInPlace(const std::string& key, uint32_t* index);
+  // *rewrite is set, and nothing written, when the changes need the whole
+  // rewrite after all (the table's first block or every record deleted).
+  Status CommitInPlace(bool* rewrite);
 
   Env* env_ = nullptr;
   std::string path_;
@@ -181,11 +190,17 @@ class TableWriter {
   std::unique_ptr<FileLock> lock_;
   std::unique_ptr<Table> table_;
   RowStore rows_;
-  // In place: rows_ stays empty and the inserts wait here until the commit
-  // (keyed: by key bytes; unkeyed: appended in order).
+  // In place: rows_ stays empty and the changes wait here until the commit
+  // (keyed: by key bytes; unkeyed: appended records in order).
+  struct PendingChange {
+    enum Kind : uint8_t { kInsert, kUpdate, kDelete };
+    Kind kind = kInsert;
+    std::string row;  // the record's new bytes; empty for a delete
+  };
   bool in_place_ = false;
-  static constexpr size_t kMostInsertsInPlace = 4096;
-  std::map<std::string, std::string> pending_;
+  static constexpr size_t kMostChangesInPlace = 4096;
+  std::map<std::string, PendingChange> pending_;
+  uint32_t pending_inserts_ = 0, pending_deletes_ = 0;
   std::vector<std::string> appended_;
   uint32_t auto_increment_ = 0;
   bool dirty_ = false;

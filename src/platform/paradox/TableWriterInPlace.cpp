@@ -1,25 +1,28 @@
 // The writer's in-place path: inserts into a table without secondary
-// indexes and without blob fields, committed by writing only the blocks
-// they change through a journal (see Journal.h and TableWriter.h).
+// indexes and without blob fields, and updates and deletes in such a table
+// when it has a key, committed by writing only the blocks they change
+// through a journal (see Journal.h and TableWriter.h).
 //
-// Open reads the header and (keyed tables) the .PX, not the records. An
-// insert finds its position through the .PX (Table::FindStoredKey) and
-// waits in pending_ until the commit, which:
-//   1. reads the data blocks the inserts go to (the .PX's leaf for each key;
-//      unkeyed tables append to the chain's last block), merges the new
-//      records in and, when a block overflows, splits it into blocks taken
-//      at the end of the file, linked into the chain right after it;
-//   2. builds the .PX for the new block list and keeps only its blocks that
-//      differ from the file's (the path's leaf and root when no block was
-//      added; most of it when one was, which is what the format's fixed
-//      two-level shape costs);
+// Open reads the header and (keyed tables) the .PX, not the records. A
+// change finds its record's position through the .PX (Table::FindStoredKey)
+// and waits in pending_, by key, until the commit, which:
+//   1. reads the data blocks the changes go to (the .PX's leaf for each key;
+//      unkeyed tables append to the chain's last block) and merges them in.
+//      A block that overflows is split into blocks taken from the free list,
+//      or at the end of the file, linked into the chain right after it; a
+//      block left empty leaves the chain and goes onto the free list (the
+//      chain's first block never does: emptying it, or the whole table,
+//      takes the whole rewrite instead);
+//   2. patches the .PX entries on the changed blocks' paths when the chain
+//      kept its blocks, or lays the .PX out again when blocks came or went,
+//      keeping only its blocks that differ from the file's;
 //   3. makes the files as long as they will be, with zeros, synced, so that
 //      the space a commit needs is taken before its commit point (a full
-//      disk then leaves the table as it was);
-//   4. writes the journal (whole blocks, the .DB header with the new
-//      counts, change counter and time, the .PX blocks) and syncs it: the
-//      commit point; then writes the images into the files, syncs them and
-//      removes the journal.
+//      disk then leaves the table as it was, and the changes waiting);
+//   4. writes the journal (whole blocks and links, the .DB header with the
+//      new counts, change counter and time, the .PX blocks) and syncs it:
+//      the commit point; then writes the images into the files, syncs them
+//      and removes the journal.
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -62,13 +65,16 @@ void CutBack(Env* env, const std::string& path, uint64_t size) {
   }
 }
 
-// A data block that receives new records, and what the commit makes of it.
+// A data block that waiting changes touch, and what the commit makes of it.
 struct InsertTarget {
   uint16_t block = 0;
   uint16_t count = 0;
   std::vector<std::pair<uint16_t, uint16_t>> path;  // of its .PX entry
-  std::vector<std::string> incoming;
-  // One block, or several after a split: numbers, counts, first keys.
+  // Keyed: the changes by key, in key order; unkeyed: the records appended.
+  std::vector<std::pair<std::string_view, const void*>> changes;
+  std::vector<std::string> appended;
+  // None when it was emptied, one block, or several after a split:
+  // numbers, counts, first keys.
   std::vector<uint16_t> numbers, counts;
   std::vector<std::string> first_keys;
 };
@@ -155,11 +161,65 @@ bool TableWriter::InPlaceFits() const {
     // Older headers keep no autoincrement counter: it would take every record.
     if (fd.type == FieldType::kAutoInc && h.version < f::kVersion4First) return false;
   }
-  // A chain to add to, and no free list this path would have to keep.
-  if (table_->record_count() == 0 || h.first_block == 0 || h.first_free_block != 0) return false;
+  // A chain to add to.
+  if (table_->record_count() == 0 || h.first_block == 0) return false;
   if (!h.keyed()) return true;
   Table* t = table_.get();
   return t->placed_by_index() && t->index_status().ok() && t->mutable_primary_index() != nullptr;
+}
+
+Status TableWriter::PositionInPlace(const std::string& key, uint32_t* index) {
+  uint32_t pos = 0;
+  bool found = false;
+  Status s = table_->FindStoredKey(key, &pos, &found);
+  if (!s.ok()) return s;
+  // Each waiting insert before the key moves it down one, each delete up.
+  int64_t shift = 0;
+  for (auto it = pending_.begin(); it != pending_.end() && it->first < key; ++it) {
+    if (it->second.kind == PendingChange::kInsert) ++shift;
+    if (it->second.kind == PendingChange::kDelete) --shift;
+  }
+  *index = static_cast<uint32_t>(pos + shift);
+  return Status::OK();
+}
+
+Status TableWriter::RawInPlace(uint32_t index, std::string* raw) {
+  if (index >= record_count())
+    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
+  const uint32_t stored = table_->record_count();
+  if (!table_->header().keyed()) {
+    if (index >= stored) {
+      *raw = appended_[index - stored];
+      return Status::OK();
+    }
+    return table_->ReadRawRecord(index, raw);
+  }
+  // The waiting changes in key order, each where its key stands in the
+  // table; `shift` is how far they have moved the stored records after them.
+  int64_t shift = 0;
+  for (const auto& [key, change] : pending_) {
+    uint32_t pos = 0;
+    bool found = false;
+    Status s = table_->FindStoredKey(key, &pos, &found);
+    if (!s.ok()) return s;
+    if (index < pos + shift) break;  // a stored record before this change
+    if (change.kind == PendingChange::kDelete) {
+      --shift;
+      continue;
+    }
+    if (pos + shift == index) {
+      *raw = change.row;
+      return Status::OK();
+    }
+    if (change.kind == PendingChange::kInsert) ++shift;
+  }
+  return table_->ReadRawRecord(static_cast<uint32_t>(index - shift), raw);
+}
+
+Status TableWriter::GetInPlace(uint32_t index, Record* record) {
+  std::string raw;
+  Status s = RawInPlace(index, &raw);
+  return s.ok() ? DecodeRow(Row{std::move(raw), {}}, record) : s;
 }
 
 Status TableWriter::InsertInPlace(Row row, uint32_t* index) {
@@ -175,61 +235,111 @@ Status TableWriter::InsertInPlace(Row row, uint32_t* index) {
   bool found = false;
   Status s = table_->FindStoredKey(key, &pos, &found);
   if (!s.ok()) return s;
-  if (found || pending_.count(key))
+  auto waiting = pending_.find(key);
+  // A key deleted in this session may come back: the record then changes.
+  const bool taken = waiting != pending_.end() ? waiting->second.kind != PendingChange::kDelete : found;
+  if (taken)
     return Status::InvalidArgument(name_, "duplicate key (" + KeyText(row.raw) + ") in the primary key");
-  if (index) *index = pos + static_cast<uint32_t>(std::distance(pending_.begin(), pending_.lower_bound(key)));
-  pending_.emplace(std::move(key), std::move(row.raw));
+  if (index) {
+    s = PositionInPlace(key, index);
+    if (!s.ok()) return s;
+  }
+  if (waiting != pending_.end()) {
+    waiting->second = {PendingChange::kUpdate, std::move(row.raw)};
+    --pending_deletes_;
+  } else {
+    pending_.emplace(std::move(key), PendingChange{PendingChange::kInsert, std::move(row.raw)});
+    ++pending_inserts_;
+  }
   dirty_ = true;
   return Status::OK();
 }
 
-Status TableWriter::GetInPlace(uint32_t index, Record* record) {
-  if (index >= record_count())
-    return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
-  const uint32_t stored = table_->record_count();
+Status TableWriter::DeleteInPlace(uint32_t index) {
   std::string raw;
-  if (!table_->header().keyed()) {
-    if (index >= stored) return DecodeRow(Row{appended_[index - stored], {}}, record);
-    Status s = table_->ReadRawRecord(index, &raw);
-    return s.ok() ? DecodeRow(Row{raw, {}}, record) : s;
+  Status s = RawInPlace(index, &raw);
+  if (!s.ok()) return s;
+  std::string key = raw.substr(0, table_->key_size());
+  auto waiting = pending_.find(key);
+  if (waiting != pending_.end() && waiting->second.kind == PendingChange::kInsert) {
+    pending_.erase(waiting);  // inserted and deleted in one session: nothing to do
+    --pending_inserts_;
+  } else if (waiting != pending_.end()) {
+    waiting->second = {PendingChange::kDelete, {}};
+    ++pending_deletes_;
+  } else {
+    pending_.emplace(std::move(key), PendingChange{PendingChange::kDelete, {}});
+    ++pending_deletes_;
   }
-  // The waiting inserts in key order, each at its table position plus the
-  // inserts before it.
-  uint32_t before = 0;
-  for (const auto& [key, row] : pending_) {
-    uint32_t pos = 0;
-    bool found = false;
-    Status s = table_->FindStoredKey(key, &pos, &found);
-    if (!s.ok()) return s;
-    if (pos + before == index) return DecodeRow(Row{row, {}}, record);
-    if (pos + before > index) break;
-    ++before;
-  }
-  Status s = table_->ReadRawRecord(index - before, &raw);
-  return s.ok() ? DecodeRow(Row{raw, {}}, record) : s;
+  dirty_ = true;
+  return Status::OK();
 }
 
-Status TableWriter::CommitInPlace() {
+Status TableWriter::UpdateInPlace(uint32_t index, const Record& record, uint32_t* new_index) {
+  Row current;
+  Status s = RawInPlace(index, &current.raw);
+  if (!s.ok()) return s;
+  const uint32_t saved_counter = auto_increment_;
+  Row row;
+  s = EncodeRow(record, &current, &row);
+  if (!s.ok()) {
+    auto_increment_ = saved_counter;
+    return s;
+  }
+  const size_t ks = table_->key_size();
+  if (row.raw.compare(0, ks, current.raw, 0, ks) != 0) {
+    // A new key: the record leaves its place and goes to the new key's,
+    // unless that key is taken (then nothing changes).
+    const auto saved = pending_;
+    const uint32_t saved_inserts = pending_inserts_, saved_deletes = pending_deletes_;
+    const bool saved_dirty = dirty_;
+    s = DeleteInPlace(index);
+    if (s.ok()) s = InsertInPlace(std::move(row), new_index);
+    if (!s.ok()) {
+      pending_ = saved;
+      pending_inserts_ = saved_inserts;
+      pending_deletes_ = saved_deletes;
+      dirty_ = saved_dirty;
+      auto_increment_ = saved_counter;
+    }
+    return s;
+  }
+  std::string key = current.raw.substr(0, ks);
+  auto waiting = pending_.find(key);
+  if (waiting != pending_.end())
+    waiting->second.row = std::move(row.raw);  // an insert or update made again
+  else
+    pending_.emplace(std::move(key), PendingChange{PendingChange::kUpdate, std::move(row.raw)});
+  if (new_index) *new_index = index;
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriter::CommitInPlace(bool* rewrite) {
+  *rewrite = false;
   const TableHeader& h = table_->header();
   const size_t bs = h.block_size();
   const size_t rs = h.record_size;
   const size_t per_block = (bs - f::kBlockHeaderSize) / rs;
   const size_t ks = table_->key_size();
   const bool keyed = h.keyed();
+  if (record_count() == 0) {
+    *rewrite = true;  // an empty table has no block at all
+    return Status::OK();
+  }
   const uint8_t stamp = CommitStamp();
   const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
   const uint32_t file_blocks =
       std::max<uint32_t>(h.file_blocks, static_cast<uint32_t>(table_->blocks_in_file()));
   uint32_t next_new = file_blocks + 1;
 
-  // The blocks the new records go to, in chain order, each with its .PX
-  // entry (keyed tables; an unkeyed table appends to its last block).
-  const uint32_t inserted = static_cast<uint32_t>(pending_.size() + appended_.size());
+  // The blocks the changes go to, in chain order, each with its .PX entry
+  // (keyed tables; an unkeyed table appends to its last block).
   std::vector<InsertTarget> targets;
   PrimaryIndex* px = table_->mutable_primary_index();
   if (keyed) {
     std::unordered_map<uint16_t, bool> seen;
-    for (auto& [key, row] : pending_) {
+    for (const auto& [key, change] : pending_) {
       PrimaryIndex::Leaf leaf;
       Status s = px->LeafOfKey(key, &leaf);
       if (!s.ok()) return s;
@@ -237,23 +347,48 @@ Status TableWriter::CommitInPlace() {
         // Keys in order reach blocks in chain order, each once.
         if (!seen.emplace(leaf.block, true).second)
           return Status::Corruption(name_, "its index lists its blocks out of key order");
-        targets.push_back({leaf.block, leaf.records, std::move(leaf.path), {}, {}, {}, {}});
+        targets.push_back({leaf.block, leaf.records, std::move(leaf.path), {}, {}, {}, {}, {}});
       }
-      targets.back().incoming.push_back(std::move(row));
+      targets.back().changes.emplace_back(key, &change);
     }
   } else {
     const std::vector<Table::Block>& chain = table_->blocks();
     if (chain.empty()) return Status::Corruption(name_, "its block chain cannot be read");
-    targets.push_back({chain.back().number, chain.back().records, {}, std::move(appended_), {}, {}, {}});
+    targets.push_back({chain.back().number, chain.back().records, {}, {}, appended_, {}, {}, {}});
   }
-  pending_.clear();
-  appended_.clear();
 
   Journal journal;
   journal.before = h.change_count;
   journal.after = stamp;
   std::unordered_map<uint16_t, uint16_t> prev_fix;  // block -> its new prev link
   uint16_t new_last = 0;
+  // The free list as the commit leaves it: blocks it takes for splits come
+  // off its head, blocks it empties go onto it.
+  uint16_t free_head = h.first_free_block;
+  std::unordered_map<uint16_t, uint16_t> freed_next;  // freed now -> next free
+  uint32_t pieces_added = 0, freed = 0;
+  auto take_block = [&](uint16_t* number) -> Status {
+    if (free_head == 0) {
+      if (next_new > f::kMaxBlockNumber)
+        return Status::InvalidArgument(name_, "table would need more than 65535 blocks");
+      *number = static_cast<uint16_t>(next_new++);
+      return Status::OK();
+    }
+    if (free_head > file_blocks)
+      return Status::Corruption(
+          name_, "its free list leads outside the file (block " + std::to_string(free_head) + ")");
+    *number = free_head;
+    if (auto it = freed_next.find(free_head); it != freed_next.end()) {
+      free_head = it->second;
+      return Status::OK();
+    }
+    std::string head;
+    Status s = table_->ReadBlockBytes(free_head, f::kBlockHeaderSize, &head);
+    if (!s.ok()) return s;
+    free_head = GetU16(head.data() + f::kBlockNext);
+    return Status::OK();
+  };
+
   for (InsertTarget& t : targets) {
     const uint16_t number = t.block;
     const uint16_t count = t.count;
@@ -272,26 +407,73 @@ Status TableWriter::CommitInPlace() {
       old_prev = it->second;
       prev_fix.erase(it);
     }
-    std::vector<std::string_view> rows;
-    rows.reserve(count + t.incoming.size());
     std::vector<std::string_view> stored;
     for (size_t i = 0; i < count; ++i)
       stored.push_back(std::string_view(image).substr(f::kBlockHeaderSize + i * rs, rs));
-    const std::vector<std::string>& in = t.incoming;
+    // The block's records with the changes made: stored and changed in
+    // key order, each change meeting its record (or its place).
+    std::vector<std::string_view> rows;
+    rows.reserve(count + t.changes.size() + t.appended.size());
+    bool grows_at_end = false;  // records are added, all after the stored ones
     if (keyed) {
-      std::merge(
-          stored.begin(), stored.end(), in.begin(), in.end(), std::back_inserter(rows),
-          [ks](std::string_view a, std::string_view b) { return std::memcmp(a.data(), b.data(), ks) < 0; });
+      bool inserts = false;
+      size_t i = 0;
+      for (const auto& [key, opaque] : t.changes) {
+        const auto& change = *static_cast<const PendingChange*>(opaque);
+        while (i < count && std::memcmp(stored[i].data(), key.data(), ks) < 0) rows.push_back(stored[i++]);
+        const bool there = i < count && std::memcmp(stored[i].data(), key.data(), ks) == 0;
+        if (there != (change.kind != PendingChange::kInsert))
+          return Status::Corruption(
+              name_, "block " + std::to_string(number) +
+                         (there ? " already holds the record (" : " does not hold the record (") +
+                         KeyText(std::string(key)) + ") its index places there");
+        if (there) ++i;
+        if (change.kind != PendingChange::kDelete) rows.push_back(change.row);
+        if (change.kind == PendingChange::kInsert) {
+          if (!inserts) grows_at_end = true;
+          inserts = true;
+          grows_at_end = grows_at_end && i == count;
+        }
+      }
+      while (i < count) rows.push_back(stored[i++]);
     } else {
       rows = stored;
-      rows.insert(rows.end(), in.begin(), in.end());
+      rows.insert(rows.end(), t.appended.begin(), t.appended.end());
+      grows_at_end = true;
+    }
+    const size_t n = rows.size();
+    if (n == 0) {
+      // Emptied: out of the chain, onto the free list. The chain's first
+      // block stays (other readers start there): that takes the rewrite.
+      if (old_prev == 0) {
+        *rewrite = true;
+        return Status::OK();
+      }
+      std::string link(2, '\0');
+      PutU16(link.data(), old_next);
+      journal.images.push_back({JournalImage::kData, false,
+                                h.header_size + static_cast<uint64_t>(old_prev - 1) * bs + f::kBlockNext,
+                                link});
+      if (old_next != 0)
+        prev_fix[old_next] = old_prev;
+      else
+        new_last = old_prev;
+      std::string head(f::kBlockHeaderSize, '\0');
+      auto* b = reinterpret_cast<uint8_t*>(head.data());
+      PutU16(b + f::kBlockNext, free_head);
+      PutU16(b + f::kBlockPrev, old_prev);
+      PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
+      journal.images.push_back({JournalImage::kData, false,
+                                h.header_size + static_cast<uint64_t>(number - 1) * bs, std::move(head)});
+      freed_next[number] = free_head;
+      free_head = number;
+      ++freed;
+      continue;
     }
     // A block that overflows is split evenly, so that inserts at the front
     // of a table do not leave a block per insert; records added after the
     // last one of the table fill their blocks.
-    const size_t n = rows.size();
-    const bool at_end =
-        old_next == 0 && (!keyed || std::memcmp(in.front().data(), stored.back().data(), ks) > 0);
+    const bool at_end = old_next == 0 && grows_at_end;
     std::vector<size_t> sizes;
     if (n <= per_block) {
       sizes.push_back(n);
@@ -305,9 +487,11 @@ Status TableWriter::CommitInPlace() {
     std::vector<uint16_t>& numbers = t.numbers;
     numbers.push_back(number);
     for (size_t c = 1; c < sizes.size(); ++c) {
-      if (next_new > f::kMaxBlockNumber)
-        return Status::InvalidArgument(name_, "table would need more than 65535 blocks");
-      numbers.push_back(static_cast<uint16_t>(next_new++));
+      uint16_t piece = 0;
+      s = take_block(&piece);
+      if (!s.ok()) return s;
+      numbers.push_back(piece);
+      ++pieces_added;
     }
     size_t first = 0;
     for (size_t c = 0; c < sizes.size(); ++c) {
@@ -342,16 +526,17 @@ Status TableWriter::CommitInPlace() {
   }
 
   const uint32_t total_blocks = next_new - 1;
-  const uint32_t added = next_new - 1 - file_blocks;
+  const uint32_t appended_blocks = total_blocks - file_blocks;
   std::string head = h.raw;
   auto* hp = reinterpret_cast<uint8_t*>(head.data());
-  PutU32(hp + f::kRecordCount, table_->record_count() + inserted);
-  PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(h.used_blocks + added));
-  if (added > 0) {
+  PutU32(hp + f::kRecordCount, record_count());
+  PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(h.used_blocks + pieces_added - freed));
+  if (appended_blocks > 0) {
     PutU16(hp + f::kFileBlocks, static_cast<uint16_t>(total_blocks));
     PutU16(hp + f::kMaxBlocks,
            static_cast<uint16_t>(std::max<uint32_t>(GetU16(hp + f::kMaxBlocks), total_blocks)));
   }
+  PutU16(hp + f::kFirstFreeBlock, free_head);
   if (new_last != 0) PutU16(hp + f::kLastBlock, new_last);
   hp[f::kChangeCount1] = stamp;
   if (h.version >= f::kVersion4First) {
@@ -361,15 +546,16 @@ Status TableWriter::CommitInPlace() {
   journal.images.push_back({JournalImage::kData, false, 0, std::move(head)});
 
   // The .PX: while the chain keeps its blocks, only the entries on the
-  // paths to the changed blocks (and the header's stamp); when blocks were
-  // added the tree changes shape and is laid out again, keeping only its
+  // paths to the changed blocks (and the header's stamp); when blocks came
+  // or went the tree changes shape and is laid out again, keeping only its
   // blocks that differ from the file's.
   std::string px_path;
   uint64_t px_size = 0, px_old_size = 0;
   if (keyed) {
     px_path = FindCompanion(env_, path_, "px");
-    Status s = added == 0 ? PatchPrimaryIndex(px, targets, stamp, &journal)
-                          : RelayPrimaryIndex(env_, px, h, targets, stamp, px_path, &journal, &px_size);
+    Status s = pieces_added == 0 && freed == 0
+                   ? PatchPrimaryIndex(px, targets, stamp, &journal)
+                   : RelayPrimaryIndex(env_, px, h, targets, stamp, px_path, &journal, &px_size);
     if (!s.ok()) return s;
   }
 
@@ -388,6 +574,9 @@ Status TableWriter::CommitInPlace() {
 
   // Stored: what follows only puts the change where readers look.
   dirty_ = false;
+  pending_.clear();
+  pending_inserts_ = pending_deletes_ = 0;
+  appended_.clear();
   s = ApplyJournal(env_, path_, px_path, journal);
   if (!s.ok()) s = RecoverJournal(env_, path_);
   if (!s.ok()) {

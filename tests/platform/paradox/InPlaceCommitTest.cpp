@@ -8,7 +8,9 @@
 
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <random>
+#include <set>
 
 #include "FullDiskEnv.h"
 #include "PowerLossEnv.h"
@@ -144,11 +146,11 @@ TEST(InPlace, InsertsLandInKeyOrderAcrossSplitsAndCommits) {
   EXPECT_EQ(r[0].int_value(), expected[5] + 1);
   ASSERT_TRUE(w->Get(8, &r).ok());
   EXPECT_EQ(r[0].int_value(), expected[6]);
-  // An update leaves the in-place path: the rows are loaded, the inserts kept.
+  // An update waits with the inserts, in place.
   ASSERT_TRUE(w->Get(0, &r).ok());
   r[1] = Value::Text("renamed");
   ASSERT_TRUE(w->Update(0, r).ok());
-  EXPECT_FALSE(w->in_place());
+  EXPECT_TRUE(w->in_place());
   ASSERT_TRUE(w->Commit().ok());
   const auto rows = testing::ReadAll(path, env.get());
   ASSERT_EQ(rows.size(), expected.size() + 2);
@@ -156,10 +158,46 @@ TEST(InPlace, InsertsLandInKeyOrderAcrossSplitsAndCommits) {
   EXPECT_EQ(rows[7][0].int_value(), expected[5] + 1);
 }
 
+// The .PX a layout of the chain as it now stands makes, byte for byte, and
+// the free list: every allocated block is in the chain or on the list, once.
+void ExpectIndexAndFreeListAgree(Env* env, const std::string& path, const std::string& when) {
+  OpenOptions o;
+  o.env = env;
+  std::unique_ptr<Table> t;
+  ASSERT_TRUE(Table::Open(path, o, &t).ok()) << when;
+  ASSERT_TRUE(t->placed_by_index()) << when;
+  std::vector<std::string> keys;
+  std::vector<uint16_t> blocks, counts;
+  for (const Table::Block& b : t->blocks()) {
+    std::string raw;
+    ASSERT_TRUE(t->ReadRawRecord(b.first_record, &raw).ok()) << when;
+    keys.push_back(raw.substr(0, 4));
+    blocks.push_back(b.number);
+    counts.push_back(b.records);
+  }
+  const std::string px_path = path.substr(0, path.size() - 3) + ".px";
+  ASSERT_EQ(testing::ReadFileIn(env, px_path),
+            BuildPrimaryIndex(t->header(), keys, blocks, counts, t->header().change_count))
+      << when;
+  const TableHeader& h = t->header();
+  const std::string db = testing::ReadFileIn(env, path);
+  std::set<uint16_t> seen(blocks.begin(), blocks.end());
+  size_t free_blocks = 0;
+  for (uint16_t b = h.first_free_block; b != 0; ++free_blocks) {
+    ASSERT_TRUE(b <= h.file_blocks && seen.insert(b).second) << when << ": free block " << b;
+    const auto* p = reinterpret_cast<const uint8_t*>(db.data()) + h.header_size + (b - 1) * h.block_size();
+    EXPECT_EQ(static_cast<int16_t>((p[5] << 8) | p[4]), -static_cast<int>(h.record_size)) << when;
+    b = static_cast<uint16_t>((p[1] << 8) | p[0]);
+  }
+  EXPECT_EQ(h.used_blocks, blocks.size()) << when;
+  EXPECT_EQ(h.file_blocks, blocks.size() + free_blocks) << when;
+  EXPECT_EQ(db.size(), h.header_size + size_t{h.file_blocks} * h.block_size()) << when;
+}
+
 // The .PX after any run of in-place commits, whether they split blocks (the
 // tree laid out again) or not (the entries on the path patched), is the one
-// a layout of the chain as it now stands makes, byte for byte: two levels
-// here, so that a new first key and the counts climb to the root.
+// a layout of the chain makes: two levels here, so that a new first key and
+// the counts climb to the root.
 TEST(InPlace, TheIndexIsTheLayoutOfTheChainAfterEveryCommit) {
   auto env = NewMemEnv();
   const std::string path = "/t/clients.db";
@@ -179,27 +217,110 @@ TEST(InPlace, TheIndexIsTheLayoutOfTheChainAfterEveryCommit) {
     ASSERT_TRUE(InsertIds(env.get(), path, {id}, &in_place).ok());
     ASSERT_TRUE(in_place);
     ids.insert(std::lower_bound(ids.begin(), ids.end(), id), id);
-
-    OpenOptions o;
-    o.env = env.get();
-    std::unique_ptr<Table> t;
-    ASSERT_TRUE(Table::Open(path, o, &t).ok());
-    ASSERT_TRUE(t->placed_by_index()) << "commit " << commit;
-    ASSERT_EQ(t->primary_index()->header().index_levels, 2) << "commit " << commit;
-    std::vector<std::string> keys;
-    std::vector<uint16_t> blocks, counts;
-    for (const Table::Block& b : t->blocks()) {
-      std::string raw;
-      ASSERT_TRUE(t->ReadRawRecord(b.first_record, &raw).ok());
-      keys.push_back(raw.substr(0, 4));
-      blocks.push_back(b.number);
-      counts.push_back(b.records);
-    }
-    ASSERT_EQ(testing::ReadFileIn(env.get(), "/t/clients.px"),
-              BuildPrimaryIndex(t->header(), keys, blocks, counts, t->header().change_count))
-        << "commit " << commit << ", id " << id;
+    ExpectIndexAndFreeListAgree(env.get(), path,
+                                "commit " + std::to_string(commit) + ", id " + std::to_string(id));
   }
   EXPECT_EQ(Ids(testing::ReadAll(path, env.get())), ids);
+}
+
+// Inserts, updates (of the key too) and deletes mixed in place, against a
+// model: the writer's own view before the commit, the table after it, the
+// .PX and the free list after each commit. Runs of deletes empty blocks,
+// which go onto the free list; later splits take them back before the file
+// grows. Emptying the first block or the whole table takes the rewrite.
+TEST(InPlace, UpdatesAndDeletesFollowAModelAndEmptiedBlocksAreReused) {
+  auto env = NewMemEnv();
+  const std::string path = "/t/clients.db";
+  MakeTable(env.get(), path, true, 600, 1000, 10);
+  std::map<int, std::string> model;
+  for (int i = 0; i < 600; ++i) model[1000 + 10 * i] = "client " + std::to_string(1000 + 10 * i);
+  std::mt19937 random(21);
+  auto nth = [&](size_t i) { return std::next(model.begin(), static_cast<long>(i)); };
+  int rewrites = 0, reused_before_growth = 0;
+  for (int commit = 0; commit < 80; ++commit) {
+    WriteOptions wo;
+    wo.env = env.get();
+    std::unique_ptr<TableWriter> w;
+    ASSERT_TRUE(TableWriter::Open(path, wo, &w).ok());
+    // Runs of deletes, mixed single changes, inserts, runs from the front.
+    const int phase = commit < 10 ? 0 : commit < 40 ? 1 : commit < 60 ? 2 : 3;
+    const int ops = phase == 1   ? 1 + static_cast<int>(random() % 10)
+                    : phase == 2 ? 1 + static_cast<int>(random() % 25)
+                                 : 1;
+    const int run = phase == 1 ? 1 : 30;  // 30 empty at least one block
+    for (int op = 0; op < ops && !model.empty(); ++op) {
+      const int kind = phase == 0 ? 2 : phase == 2 ? 0 : phase == 3 ? 3 : static_cast<int>(random() % 3);
+      if (kind == 0) {  // insert
+        int id = 0;
+        do id = static_cast<int>(random() % 8000);
+        while (model.count(id));
+        ASSERT_TRUE(w->Insert(Row(id)).ok());
+        model[id] = "client " + std::to_string(id);
+      } else if (kind == 1) {  // update: a new name, or a new key
+        const size_t at = random() % model.size();
+        const int id = nth(at)->first;
+        int new_id = id;
+        if (random() % 2) {
+          do new_id = static_cast<int>(random() % 8000);
+          while (model.count(new_id));
+        }
+        uint32_t now_at = 0;
+        const Record changed{Value::Int(new_id), Value::Text("changed " + std::to_string(commit))};
+        ASSERT_TRUE(w->Update(static_cast<uint32_t>(at), changed, &now_at).ok());
+        model.erase(id);
+        model[new_id] = "changed " + std::to_string(commit);
+        EXPECT_EQ(now_at, std::distance(model.begin(), model.find(new_id)));
+      } else {  // deletes: a run in one place (the last phase: from the front)
+        const size_t at = kind == 3 ? 0 : random() % model.size();
+        for (int k = 0; k < run && at < model.size(); ++k) {
+          ASSERT_TRUE(w->Delete(static_cast<uint32_t>(at)).ok());
+          model.erase(nth(at));
+        }
+      }
+    }
+    ASSERT_TRUE(w->in_place()) << "commit " << commit;
+    ASSERT_EQ(w->record_count(), model.size());
+    for (int probe = 0; probe < 5 && !model.empty(); ++probe) {
+      const size_t at = random() % model.size();
+      Record r;
+      ASSERT_TRUE(w->Get(static_cast<uint32_t>(at), &r).ok());
+      EXPECT_EQ(r[0].int_value(), nth(at)->first) << "commit " << commit << ", record " << at;
+      EXPECT_EQ(r[1].text(), nth(at)->second);
+    }
+    const uint64_t size_before = testing::FileSize(env.get(), path);
+    uint16_t free_before = 0;
+    {
+      OpenOptions o;
+      o.env = env.get();
+      std::unique_ptr<Table> t;
+      ASSERT_TRUE(Table::Open(path, o, &t).ok());
+      free_before = t->header().first_free_block;
+    }
+    ASSERT_TRUE(w->Commit().ok()) << "commit " << commit;
+    if (!w->in_place()) ++rewrites;
+    w.reset();
+    if (model.empty()) break;
+    const std::string when = "commit " + std::to_string(commit);
+    ExpectIndexAndFreeListAgree(env.get(), path, when);
+    const auto rows = testing::ReadAll(path, env.get());
+    ASSERT_EQ(rows.size(), model.size()) << when;
+    auto m = model.begin();
+    for (size_t i = 0; i < rows.size(); ++i, ++m) {
+      ASSERT_EQ(rows[i][0].int_value(), m->first) << when << ", record " << i;
+      ASSERT_EQ(rows[i][1].text(), m->second) << when << ", record " << i;
+    }
+    // The file grows only once no free block is left.
+    if (free_before != 0 && testing::FileSize(env.get(), path) == size_before) ++reused_before_growth;
+    if (testing::FileSize(env.get(), path) > size_before) {
+      OpenOptions o;
+      o.env = env.get();
+      std::unique_ptr<Table> t;
+      ASSERT_TRUE(Table::Open(path, o, &t).ok());
+      EXPECT_EQ(t->header().first_free_block, 0) << when << ": the file grew while blocks were free";
+    }
+  }
+  EXPECT_GT(reused_before_growth, 0);
+  EXPECT_GT(rewrites, 0) << "emptying the first block takes the rewrite";
 }
 
 // A reader that holds the table open while a writer changes it in place
@@ -322,6 +443,36 @@ TEST(InPlace, AFullDiskAtEveryWriteLeavesTheTableAsItWasOrChanged) {
   EXPECT_GT(not_stored, 5);
 }
 
+// A commit refused for lack of space keeps the writer's changes: the same
+// writer commits them once there is room, every one of them.
+TEST(InPlace, AFailedCommitKeepsTheChangesForARetry) {
+  const std::string path = "/t/clients.db";
+  auto disk = NewMemEnv();
+  MakeTable(disk.get(), path, true, 120);
+  testing::FullDiskEnv full(disk.get(), 0);
+  for (const char* f : {"/t/clients.db", "/t/clients.px"}) full.track(f);
+  full.set_capacity(full.used());
+  WriteOptions wo;
+  wo.env = &full;
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(path, wo, &w).ok());
+  for (int id = 0; id < 30; ++id) ASSERT_TRUE(w->Insert(Row(id)).ok());
+  ASSERT_TRUE(w->Delete(40).ok());
+  ASSERT_TRUE(w->Update(0, {Value::Int(0), Value::Text("renamed")}).ok());
+  ASSERT_TRUE(w->in_place());
+  const Status failed = w->Commit();
+  ASSERT_FALSE(failed.ok());
+  EXPECT_NE(failed.ToString().find("not stored"), std::string::npos) << failed.ToString();
+  EXPECT_EQ(testing::ReadAll(path, disk.get()).size(), 120u);
+  full.set_capacity(full.used() + 1024 * 1024);
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+  const auto rows = testing::ReadAll(path, disk.get());
+  ASSERT_EQ(rows.size(), 120u + 30 - 1);
+  EXPECT_EQ(rows[0][1].text(), "renamed");
+  EXPECT_EQ(rows[29][0].int_value(), 29);
+}
+
 // Power cuts at every step of in-place commits, with and without the disk
 // reordering what was not synced: the table reads cleanly and holds exactly
 // what it held before or after; the next writer goes on from there.
@@ -334,6 +485,22 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     std::vector<int> ids;
     int records = 110;            // 22 to a block: 110 fill five
     std::vector<int> first = {};  // inserted in place before the cuts
+    // Then `deletes` records from position `delete_at`, and record 0 renamed.
+    int delete_at = 0, deletes = 0;
+    bool rename = false;
+  };
+  // The shape's change, by one writer, in place.
+  auto change = [](Env* env, const std::string& path, const Shape& shape, bool* in_place) {
+    WriteOptions wo;
+    wo.env = env;
+    std::unique_ptr<TableWriter> w;
+    Status s = TableWriter::Open(path, wo, &w);
+    for (size_t i = 0; s.ok() && i < shape.ids.size(); ++i) s = w->Insert(Row(shape.ids[i]));
+    for (int i = 0; s.ok() && i < shape.deletes; ++i) s = w->Delete(static_cast<uint32_t>(shape.delete_at));
+    if (s.ok() && shape.rename) s = w->Update(0, {Value::Int(1000), Value::Text("renamed")});
+    if (s.ok() && in_place) *in_place = w->in_place();
+    if (s.ok()) s = w->Commit();
+    return s;
   };
   std::vector<int> many;
   for (int i = 0; i < 25; ++i) many.push_back(3 + i * 40);
@@ -349,6 +516,10 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       // entries on their path change.
       {"one insert in a block with room", true, {5000}, 100},
       {"a new first key in a block with room", true, {0}, 110, {1}},
+      // Blocks emptied: out of the chain, onto the free list; then taken
+      // back by a split.
+      {"deletes that empty blocks, and an update", true, {}, 110, {}, 20, 50, true},
+      {"a split that takes a free block", true, many, 110, {}, 0, 0, false},
   };
   const std::string path = "/data/clients.db";
   struct Expected {
@@ -380,16 +551,23 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       PowerLossEnv env({});
       MakeTable(&env, path, shape.keyed, shape.records);
       if (!shape.first.empty()) ASSERT_TRUE(InsertIds(&env, path, shape.first).ok());
+      if (&shape == &shapes.back()) {  // its free blocks first
+        Shape emptying = shape;
+        emptying.ids.clear();
+        emptying.delete_at = 40;
+        emptying.deletes = 60;
+        ASSERT_TRUE(change(&env, path, emptying, nullptr).ok());
+      }
       e.base = env.Recover();
     }
     ASSERT_TRUE(read(e.base, &e.before).ok());
     PowerLossEnv env(e.base);
     bool in_place = false;
-    ASSERT_TRUE(InsertIds(&env, path, shape.ids, &in_place).ok()) << shape.name;
+    ASSERT_TRUE(change(&env, path, shape, &in_place).ok()) << shape.name;
     ASSERT_TRUE(in_place) << shape.name;
     e.operations = env.operations();
     ASSERT_TRUE(read(env.Current(), &e.after).ok());
-    ASSERT_EQ(e.after.size(), e.before.size() + shape.ids.size());
+    ASSERT_EQ(e.after.size(), e.before.size() + shape.ids.size() - static_cast<size_t>(shape.deletes));
     expected.push_back(std::move(e));
   }
 
@@ -401,7 +579,7 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     const int cut = 1 + static_cast<int>(random() % static_cast<unsigned>(e.operations + 1));
     const bool reorder = random() % 2;
     PowerLossEnv env(e.base, cut, reorder, static_cast<uint32_t>(random()));
-    InsertIds(&env, path, shapes[which].ids);
+    change(&env, path, shapes[which], nullptr);
     const PowerLossEnv::Disk disk = env.Recover();
     const std::string what = std::string(shapes[which].name) + ", power cut at operation " +
                              std::to_string(cut) + (reorder ? " with reordered writes" : "");

@@ -84,9 +84,26 @@ TEST(PxlibOracle, TablesChangedInPlace) {
       ASSERT_TRUE(w->Commit().ok()) << "round " << round;
       ASSERT_EQ(w->commit_note(), "");
     }
+    size_t removed = 0;
+    if (keyed) {
+      // Deletes that empty blocks (onto the free list) and an update, in place.
+      w.reset();
+      ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
+      for (; removed < 70; ++removed) ASSERT_TRUE(w->Delete(120).ok());
+      Record r;
+      ASSERT_TRUE(w->Get(5, &r).ok());
+      r[1] = Value::Text("renamed");
+      ASSERT_TRUE(w->Update(5, r).ok());
+      ASSERT_TRUE(w->in_place());
+      ASSERT_TRUE(w->Commit().ok());
+      std::unique_ptr<Table> t;
+      ASSERT_TRUE(Table::Open(path, OpenOptions(), &t).ok());
+      EXPECT_NE(t->header().first_free_block, 0) << "emptied blocks are on the free list";
+    }
     w.reset();
     auto rows = testing::ReadAll(path);
-    ASSERT_EQ(rows.size(), 150u + 6 * 48u);
+    ASSERT_EQ(rows.size(), 150u + 6 * 48u - removed);
+    if (keyed) EXPECT_EQ(rows[5][1].text(), "renamed");
     if (keyed)
       for (size_t i = 1; i < rows.size(); ++i) ASSERT_LT(rows[i - 1][0].int_value(), rows[i][0].int_value());
     CheckWithPxlib(path, rows, AllWritableScalars(), keyed);
