@@ -269,11 +269,13 @@ int main(int argc, char** argv) {
       const std::string table = MakeTable(dir, n, indexed);
       const std::string sqlite = MakeSqlite(dir, n, indexed);
       std::vector<double> e_end, e_front, s_end, s_front;
+      // The table's keys are 10, 20, ...: 0, -1, -2 ... stay in front of
+      // them however many runs.
       for (int r = 0; r < runs; ++r) {
         e_end.push_back(EngineCommit(table, 10LL * (n + 1 + r)));
-        e_front.push_back(EngineCommit(table, 1 + r));
+        e_front.push_back(EngineCommit(table, -r));
         s_end.push_back(SqliteCommit(sqlite, 10LL * (n + 1 + r)));
-        s_front.push_back(SqliteCommit(sqlite, 1 + r));
+        s_front.push_back(SqliteCommit(sqlite, -r));
       }
       std::printf("%10d %6s | %12.1f %12.1f | %12.1f %12.1f\n", n, indexed ? "City" : "-", Median(e_end),
                   Median(e_front), Median(s_end), Median(s_front));

@@ -7,6 +7,7 @@
 
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
+#include "paradox/SecondaryIndex.h"
 
 namespace orba::pdx {
 
@@ -20,6 +21,8 @@ constexpr size_t kHeaderBytes = 24;
 constexpr size_t kImageHeaderBytes = 16;
 constexpr size_t kTrailerBytes = 16;
 constexpr const char* kSuffix = ".pdxjournal";
+// Image kinds: bytes to write, the file's new size, the name of a file.
+constexpr uint8_t kWrite = 0, kResize = 1, kName = 2;
 // More images than any commit of a table of 65535 blocks writes.
 constexpr uint32_t kMaxImages = 1u << 20;
 
@@ -83,24 +86,30 @@ std::string JournalPath(const std::string& db_path) { return db_path + kSuffix; 
 std::string EncodeJournal(const Journal& journal) {
   std::string out(kHeaderBytes, '\0');
   std::memcpy(out.data(), kMagic, 8);
-  PutU32(out.data() + 8, static_cast<uint32_t>(journal.images.size()));
+  const uint32_t count = static_cast<uint32_t>(journal.named.size() + journal.images.size());
+  PutU32(out.data() + 8, count);
   out[12] = static_cast<char>(journal.before);
   out[13] = static_cast<char>(journal.after);
-  for (const JournalImage& image : journal.images) {
+  auto append = [&](uint8_t file, uint8_t kind, uint64_t offset, const std::string& data) {
     char head[kImageHeaderBytes] = {};
-    head[0] = static_cast<char>(image.file);
-    head[1] = image.resize ? 1 : 0;
-    PutU32(head + 4, static_cast<uint32_t>(image.data.size()));
-    PutU64(head + 8, image.offset);
+    head[0] = static_cast<char>(file);
+    head[1] = static_cast<char>(kind);
+    PutU32(head + 4, static_cast<uint32_t>(data.size()));
+    PutU64(head + 8, offset);
     out.append(head, sizeof head);
-    out += image.data;
-  }
+    out += data;
+  };
+  // The names first: an image refers to its file by number.
+  for (size_t i = 0; i < journal.named.size(); ++i)
+    append(static_cast<uint8_t>(JournalImage::kFirstNamed + i), kName, 0, journal.named[i]);
+  for (const JournalImage& image : journal.images)
+    append(image.file, image.resize ? kResize : kWrite, image.offset, image.data);
   // Total length is known now: it lets a reader tell a cut-off journal.
   PutU64(out.data() + 16, out.size() + kTrailerBytes);
   char trailer[kTrailerBytes] = {};
   std::memcpy(trailer, kEndMagic, 8);
   PutU32(trailer + 8, Crc32(out));
-  PutU32(trailer + 12, static_cast<uint32_t>(journal.images.size()));
+  PutU32(trailer + 12, count);
   out.append(trailer, sizeof trailer);
   return out;
 }
@@ -119,19 +128,34 @@ Status DecodeJournal(const std::string& bytes, Journal* journal) {
   journal->before = static_cast<uint8_t>(bytes[12]);
   journal->after = static_cast<uint8_t>(bytes[13]);
   journal->images.clear();
+  journal->named.clear();
   size_t at = kHeaderBytes;
   const size_t end = bytes.size() - kTrailerBytes;
   for (uint32_t i = 0; i < count; ++i) {
     if (end - at < kImageHeaderBytes) return Status::Corruption(name, "image header cut off");
     JournalImage image;
     const uint8_t file = static_cast<uint8_t>(bytes[at]);
-    if (file > JournalImage::kPrimaryIndex) return Status::Corruption(name, "image of an unknown file");
-    image.file = static_cast<JournalImage::File>(file);
-    image.resize = bytes[at + 1] != 0;
+    const uint8_t kind = static_cast<uint8_t>(bytes[at + 1]);
     const uint32_t length = GetU32(bytes.data() + at + 4);
     image.offset = GetU64(bytes.data() + at + 8);
     at += kImageHeaderBytes;
-    if (end - at < length || (image.resize && length != 0)) return Status::Corruption(name, "image cut off");
+    if (end - at < length || (kind == kResize && length != 0))
+      return Status::Corruption(name, "image cut off");
+    if (kind == kName) {
+      // Files are named in order, once, before any image of theirs.
+      const std::string_view named(bytes.data() + at, length);
+      if (file != JournalImage::kFirstNamed + journal->named.size() || image.offset != 0 || named.empty() ||
+          named.find('/') != std::string_view::npos || named.find('\0') != std::string_view::npos)
+        return Status::Corruption(name, "a file named out of order or impossibly");
+      journal->named.emplace_back(named);
+      at += length;
+      continue;
+    }
+    if (kind > kResize) return Status::Corruption(name, "image of an unknown kind");
+    if (file >= JournalImage::kFirstNamed + journal->named.size())
+      return Status::Corruption(name, "image of an unknown file");
+    image.file = static_cast<JournalImage::File>(file);
+    image.resize = kind == kResize;
     image.data.assign(bytes, at, length);
     at += length;
     journal->images.push_back(std::move(image));
@@ -160,21 +184,33 @@ Status WriteJournal(Env* env, const std::string& db_path, const Journal& journal
   return Status::OK();
 }
 
+std::string JournalFilePath(const std::string& db_path, const std::string& px_path, const Journal& journal,
+                            JournalImage::File file) {
+  if (file == JournalImage::kData) return db_path;
+  if (file == JournalImage::kPrimaryIndex) return px_path;
+  const size_t i = file - JournalImage::kFirstNamed;
+  if (i >= journal.named.size()) return {};
+  // Only ever an index file of this table, beside it.
+  const std::string& name = journal.named[i];
+  if (SecondaryIndexFileKind(BaseName(db_path), name) == 0) return {};
+  return db_path.find('/') == std::string::npos ? name : DirName(db_path) + "/" + name;
+}
+
 Status ApplyJournal(Env* env, const std::string& db_path, const std::string& px_path,
                     const Journal& journal) {
-  std::unique_ptr<WritableFile> files[2];
-  const std::string* paths[2] = {&db_path, &px_path};
+  std::vector<std::unique_ptr<WritableFile>> files(JournalImage::kFirstNamed + journal.named.size());
   Status s;
   for (const JournalImage& image : journal.images) {
-    std::unique_ptr<WritableFile>& file = files[image.file];
+    std::unique_ptr<WritableFile>& file = files.at(image.file);
     if (!file) {
-      if (paths[image.file]->empty())
-        return Status::Corruption(BaseName(db_path), "its journal changes a primary index it does not have");
+      const std::string path = JournalFilePath(db_path, px_path, journal, image.file);
+      if (path.empty())
+        return Status::Corruption(BaseName(db_path),
+                                  "its journal changes a file that is not one of the table's");
       // Never created here: the files are the table's, which exist.
-      if (!env->Exists(*paths[image.file]))
-        return Status::NotFound(BaseName(*paths[image.file]),
-                                "missing while its table's change is completed");
-      s = env->OpenWritable(*paths[image.file], false, &file);
+      if (!env->Exists(path))
+        return Status::NotFound(BaseName(path), "missing while its table's change is completed");
+      s = env->OpenWritable(path, false, &file);
       if (!s.ok()) return s;
     }
     s = image.resize ? file->Truncate(image.offset) : file->Write(image.offset, image.data);
@@ -202,6 +238,9 @@ Status ReadCommittedJournal(Env* env, const std::string& db_path, Journal* journ
   s = file->Read(0, file->Size(), &bytes);
   if (!s.ok()) return s;
   if (!DecodeJournal(bytes, journal).ok()) return Status::OK();
+  // Naming a file that is not one of this table's: never a journal of ours.
+  for (const std::string& named : journal->named)
+    if (SecondaryIndexFileKind(BaseName(db_path), named) == 0) return Status::OK();
   uint8_t counter = 0;
   s = ReadChangeCounter(env, db_path, &counter);
   if (!s.ok()) return s;

@@ -24,9 +24,10 @@
 
 namespace orba::pdx {
 
-// What a commit writes into one of the table's files.
+// What a commit writes into one of the table's files: the .DB, its .PX, or
+// one of its secondary index files (kFirstNamed + i names Journal::named[i]).
 struct JournalImage {
-  enum File : uint8_t { kData = 0, kPrimaryIndex = 1 };
+  enum File : uint8_t { kData = 0, kPrimaryIndex = 1, kFirstNamed = 2 };
   File file = kData;
   bool resize = false;  // sets the file's size to `offset`; `data` is empty
   uint64_t offset = 0;
@@ -40,8 +41,16 @@ struct JournalImage {
 struct Journal {
   uint8_t before = 0;
   uint8_t after = 0;
+  // Names (in the table's folder) of the index files images refer to as
+  // kFirstNamed + i; each must be an X or Y file of the table.
+  std::vector<std::string> named;
   std::vector<JournalImage> images;
 };
+
+// The file for images of `file` of a journal of the table at db_path; empty
+// for an index the journal does not name.
+std::string JournalFilePath(const std::string& db_path, const std::string& px_path, const Journal& journal,
+                            JournalImage::File file);
 
 std::string JournalPath(const std::string& db_path);
 
@@ -54,8 +63,9 @@ Status DecodeJournal(const std::string& bytes, Journal* journal);
 // and makes it and its name durable: the commit point.
 Status WriteJournal(Env* env, const std::string& db_path, const Journal& journal);
 
-// Writes the images into the table's files (the .PX named by px_path) and
-// syncs them, then removes the journal.
+// Writes the images into the table's files (the .PX named by px_path, the
+// index files by their names beside the .DB) and syncs them, then removes
+// the journal. Files are never created here: each must exist.
 Status ApplyJournal(Env* env, const std::string& db_path, const std::string& px_path, const Journal& journal);
 
 // Reads the journal beside the table when it counts: whole, with its commit

@@ -3,9 +3,10 @@
 //
 // An X file is laid out like a .DB; its records are the indexed fields, then
 // the record's primary key (or its record number), then where the record
-// lies in the .DB. The engine never edits one in place: every commit
-// rebuilds it, and its Y file, from the new contents of the table, in the
-// order Paradox's own files show (docs/paradox-format.md §7). Where that
+// lies in the .DB. A whole rewrite of the table rebuilds it, and its Y file,
+// from the new contents of the table, in the order Paradox's own files show
+// (docs/paradox-format.md §7); an insert committed in place adds its entries
+// into the same order (TableWriterIndexes.cpp). Where that
 // order cannot be known for the values at hand (letters beyond ASCII under
 // an international sort order, say) the build is refused rather than
 // guessed: an index in the wrong order makes Paradox miss records.

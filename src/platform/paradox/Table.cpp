@@ -51,6 +51,9 @@ Status Table::OpenFile(const std::string& path, const OpenOptions& options, Head
   }
   s = t->env_->OpenRandomAccess(path, &t->file_);
   if (s.ok() && through) t->file_ = ReadThroughJournal(std::move(t->file_), *through, JournalImage::kData);
+  // Index files a journal changes are not read through it: until it is
+  // completed its indexes are out of date, and lookups read the table.
+  t->indexes_in_journal_ = through && !through->named.empty();
   if (!s.ok()) return s;
   s = ReadTableHeader(t->file_.get(), t->name_, kind, &t->header_);
   if (!s.ok()) return s;
@@ -349,7 +352,12 @@ Status Table::CompareAt(uint32_t record, const std::string& key, int* c) {
   return Status::OK();
 }
 
-uint64_t Table::FileReads() const { return reads_ + (index_ ? index_->reads() : 0); }
+uint64_t Table::FileReads() const {
+  uint64_t n = reads_ + (index_ ? index_->reads() : 0);
+  for (const Secondary& sec : secondary_)
+    if (sec.data) n += sec.data->FileReads();
+  return n;
+}
 
 Status Table::StillCurrent(bool* current) {
   // Every in-place change is written while its journal exists and changes
@@ -600,6 +608,8 @@ Status Table::FindStoredKeyOnce(const std::string& k, uint32_t* index, bool* fou
 
 Status Table::CurrentIndexCheck(const SecondaryIndex& index) {
   const std::string xn = BaseName(index.files.x);
+  if (indexes_in_journal_)
+    return Status::Corruption(xn, "out of date: a change to it is still being completed");
   if (index.x.record_count != record_count_)
     return Status::Corruption(xn, "out of date: it lists " + std::to_string(index.x.record_count) +
                                       " records, the table holds " + std::to_string(record_count_));
@@ -699,7 +709,8 @@ Status Table::LookUpInIndex(size_t which, const std::string& key, size_t nfields
     uint32_t pos = 0;
     if (index.layout == IndexLayout::kPrimaryKey) {
       bool found = false;
-      s = FindStoredKey(entry.substr(key_size, key_size_), &pos, &found);
+      const std::string pk = entry.substr(key_size, key_size_);
+      s = WithChainFallback([&] { return FindStoredKeyOnce(pk, &pos, &found); });
       if (!s.ok()) return s;
       if (!found) return Status::Corruption(xn, "names a record the table does not hold");
     } else {
@@ -708,7 +719,7 @@ Status Table::LookUpInIndex(size_t which, const std::string& key, size_t nfields
         return Status::Corruption(xn, "names a record number the table does not have");
       pos = static_cast<uint32_t>(*tup - 1);
     }
-    s = ReadRawRecord(pos, &raw);
+    s = WithChainFallback([&] { return ReadRawRecordOnce(pos, &raw); });
     if (!s.ok()) return s;
     if (IndexKey(index, header_, raw, nfields) != key)
       return Status::Corruption(xn, "names record " + std::to_string(pos) + ", whose values differ");
@@ -722,6 +733,13 @@ Status Table::LookUpInIndex(size_t which, const std::string& key, size_t nfields
 
 Status Table::FindEqual(size_t which, const std::vector<Value>& values, std::vector<uint32_t>* positions,
                         bool* used_index) {
+  // One consistent version of the table and its index files: a change made
+  // in place meanwhile makes the whole lookup run again on the new one.
+  return Consistent([&] { return FindEqualOnce(which, values, positions, used_index); });
+}
+
+Status Table::FindEqualOnce(size_t which, const std::vector<Value>& values, std::vector<uint32_t>* positions,
+                            bool* used_index) {
   positions->clear();
   if (used_index) *used_index = false;
   LoadSecondaryIndexes();
@@ -757,7 +775,7 @@ Status Table::FindEqual(size_t which, const std::vector<Value>& values, std::vec
   }
   std::string raw;
   for (uint32_t i = 0; i < record_count_; ++i) {
-    Status s = ReadRawRecord(i, &raw);
+    Status s = WithChainFallback([&] { return ReadRawRecordOnce(i, &raw); });
     if (!s.ok()) return s;
     if (IndexKey(index, header_, raw, values.size()) == key) positions->push_back(i);
   }

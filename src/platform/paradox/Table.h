@@ -156,6 +156,8 @@ class Table {
   Status CurrentIndexCheck(const SecondaryIndex& index);
   Status LookUpInIndex(size_t which, const std::string& key, size_t nfields,
                        std::vector<uint32_t>* positions);
+  Status FindEqualOnce(size_t which, const std::vector<Value>& values, std::vector<uint32_t>* positions,
+                       bool* used_index);
   Status LoadBlock(const Block& block);
   // Sign of (key of record `record`) - key; loads its block.
   Status CompareAt(uint32_t record, const std::string& key, int* c);
@@ -172,6 +174,8 @@ class Table {
   // (JournalSignature; empty for none): the table is read through it, or
   // around it when it does not count.
   std::string journal_seen_;
+  // That journal changes secondary index files (not read through it).
+  bool indexes_in_journal_ = false;
   std::unique_ptr<RandomAccessFile> file_;
   TableHeader header_;
   std::vector<FieldDef> fields_;

@@ -824,6 +824,11 @@ Status TableWriter::Commit() {
                                         ")");
   }
   waiting_.clear();
+  // Index files that cannot be kept in place are rebuilt by a whole rewrite.
+  if (in_place_ && !indexes_.empty() && !CheckIndexFilesInPlace().ok()) {
+    Status s = LoadRows();
+    if (!s.ok()) return s;
+  }
   if (in_place_) {
     bool rewrite = false;
     Status s = CommitInPlace(&rewrite);

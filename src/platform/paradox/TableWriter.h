@@ -3,14 +3,15 @@
 // A TableWriter holds the table's lock from Open until it is destroyed, so
 // every change it makes is based on the current contents: two processes that
 // append at the same time serialise on the lock and both land every record.
-// A table without secondary indexes and without blob fields is changed in
-// place (TableWriterInPlace.cpp) when the changes are inserts, or, in a
-// keyed table, updates and deletes: Open reads the header and the .PX only,
-// and Commit writes the blocks the changes touch, the header and the .PX's
-// changed blocks through a journal (see Journal.h). Every other change (an
-// update or delete in a table without a key, an insert at a position, a new
-// index) first loads every row, and the commit then replaces the files as
-// follows.
+// A table without blob fields is changed in place (TableWriterInPlace.cpp)
+// when the changes are inserts, or, in a keyed table without secondary
+// indexes, updates and deletes: Open reads the header and the .PX only, and
+// Commit writes the blocks the changes touch, the header, the .PX's changed
+// blocks and each current secondary index's changed X and Y blocks
+// (TableWriterIndexes.cpp) through a journal (see Journal.h). Every other
+// change (an update or delete in a table without a key or with secondary
+// indexes, an insert at a position, a new index) first loads every row, and
+// the commit then replaces the files as follows.
 // Changes are kept in memory until Commit(), which replaces the files:
 //   1. new blob values are appended to the .MB (never overwriting anything)
 //      and synced;
@@ -38,6 +39,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "paradox/Env.h"
@@ -48,6 +50,8 @@
 #include "paradox/Table.h"
 
 namespace orba::pdx {
+
+struct Journal;
 
 struct CreateOptions {
   Env* env = nullptr;
@@ -182,6 +186,46 @@ class TableWriter {
   // *rewrite is set, and nothing written, when the changes need the whole
   // rewrite after all (the table's first block or every record deleted).
   Status CommitInPlace(bool* rewrite);
+
+  // Secondary indexes kept by an in-place commit (TableWriterIndexes.cpp).
+  // A record the commit wrote to a block other than its own: a new one, or
+  // one a split moved to another block.
+  struct PlacedInPlace {
+    std::string raw;
+    uint16_t block = 0;
+    uint16_t slot = 0;
+    bool is_new = false;
+  };
+  // Whether every index can be kept in place: current, with its tree, in
+  // an order known without the whole table (judged at Open and after each
+  // in-place commit).
+  bool IndexesFitInPlace() const;
+  // Notes the records of `rows` [first, first + count) that went to block
+  // `block`: every new one, and every stored one when `moved`. Stored
+  // records are those whose bytes lie in `image`.
+  static void NotePlaced(const std::string& image, const std::vector<std::string_view>& rows, size_t first,
+                         size_t count, uint16_t block, bool moved, std::vector<PlacedInPlace>* placed);
+  // Adds to `journal` the X and Y blocks that keep every index in step
+  // with `placed`, and lists each index file with the size it will have.
+  Status KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed, uint8_t stamp, uint32_t now,
+                            Journal* journal, std::vector<std::pair<std::string, uint64_t>>* sizes);
+  // What a commit reads of an index before changing it: its X file (open),
+  // its Y file's bytes, and the leaves they list (X block and entry count,
+  // first entry's key, in chain order).
+  struct IndexFilesRead {
+    std::unique_ptr<RandomAccessFile> x;
+    std::string y;
+    std::vector<std::pair<uint16_t, uint16_t>> leaves;
+    std::vector<std::string> first_keys;
+  };
+  // Reads every index's files into index_files_: whether they are as the
+  // writer found them and their trees list their blocks; when not, says so
+  // in repairs_ (a whole rewrite then rebuilds them).
+  Status CheckIndexFilesInPlace();
+  std::vector<IndexFilesRead> index_files_;
+  // After an in-place commit: the indexes' new headers, or the whole-rewrite
+  // path when they can no longer be kept in place.
+  Status ReloadIndexesAfterInPlaceCommit();
 
   Env* env_ = nullptr;
   std::string path_;

@@ -1,7 +1,8 @@
-// The writer's in-place path: inserts into a table without secondary
-// indexes and without blob fields, and updates and deletes in such a table
-// when it has a key, committed by writing only the blocks they change
-// through a journal (see Journal.h and TableWriter.h).
+// The writer's in-place path: inserts into a table without blob fields, and
+// updates and deletes in such a table when it has a key and no secondary
+// index, committed by writing only the blocks they change through a journal
+// (see Journal.h and TableWriter.h); the secondary indexes of a table that
+// has some are kept in the same journal (TableWriterIndexes.cpp).
 //
 // Open reads the header and (keyed tables) the .PX, not the records. A
 // change finds its record's position through the .PX (Table::FindStoredKey)
@@ -155,7 +156,7 @@ Status RelayPrimaryIndex(Env* env, PrimaryIndex* px, const TableHeader& h,
 
 bool TableWriter::InPlaceFits() const {
   const TableHeader& h = table_->header();
-  if (!indexes_.empty() || !repairs_.empty()) return false;
+  if (!repairs_.empty() || !IndexesFitInPlace()) return false;
   for (const FieldDef& fd : table_->fields()) {
     if (IsBlobType(fd.type)) return false;
     // Older headers keep no autoincrement counter: it would take every record.
@@ -367,6 +368,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   uint16_t free_head = h.first_free_block;
   std::unordered_map<uint16_t, uint16_t> freed_next;  // freed now -> next free
   uint32_t pieces_added = 0, freed = 0;
+  std::vector<PlacedInPlace> placed;  // for the secondary indexes
   auto take_block = [&](uint16_t* number) -> Status {
     if (free_head == 0) {
       if (next_new > f::kMaxBlockNumber)
@@ -502,6 +504,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
       PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>((sizes[c] - 1) * rs));
       for (size_t i = 0; i < sizes[c]; ++i)
         std::memcpy(b + f::kBlockHeaderSize + i * rs, rows[first + i].data(), rs);
+      if (!indexes_.empty()) NotePlaced(image, rows, first, sizes[c], numbers[c], c > 0, &placed);
       t.counts.push_back(static_cast<uint16_t>(sizes[c]));
       if (keyed) t.first_keys.emplace_back(rows[first].substr(0, ks));
       first += sizes[c];
@@ -559,16 +562,28 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
     if (!s.ok()) return s;
   }
 
+  // The secondary indexes' X and Y blocks (TableWriterIndexes.cpp).
+  std::vector<std::pair<std::string, uint64_t>> index_sizes;
+  if (!indexes_.empty()) {
+    Status s = KeepIndexesInPlace(placed, stamp, now, &journal, &index_sizes);
+    if (!s.ok()) return s;
+  }
+
   // Room first (see the file comment), then the commit point.
   constexpr uint64_t kUnknown = UINT64_MAX;
   uint64_t db_old_size = kUnknown;
   px_old_size = kUnknown;
+  std::vector<uint64_t> index_old_sizes(index_sizes.size(), kUnknown);
   Status s = Reserve(env_, path_, h.header_size + static_cast<uint64_t>(total_blocks) * bs, &db_old_size);
   if (s.ok() && px_size > 0) s = Reserve(env_, px_path, px_size, &px_old_size);
+  for (size_t i = 0; s.ok() && i < index_sizes.size(); ++i)
+    s = Reserve(env_, index_sizes[i].first, index_sizes[i].second, &index_old_sizes[i]);
   if (s.ok()) s = WriteJournal(env_, path_, journal);
   if (!s.ok()) {
     if (db_old_size != kUnknown) CutBack(env_, path_, db_old_size);
     if (px_old_size != kUnknown) CutBack(env_, px_path, px_old_size);
+    for (size_t i = 0; i < index_sizes.size(); ++i)
+      if (index_old_sizes[i] != kUnknown) CutBack(env_, index_sizes[i].first, index_old_sizes[i]);
     return Status::IOError(name_, "not stored: " + s.message());
   }
 
@@ -596,6 +611,11 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
     note_ = name_ + ": the change was stored, but its index did not read back as current";
   } else {
     note_ = name_ + ": the change was stored, but it could not be read back (" + s.message() + ")";
+  }
+  if (s.ok() && !indexes_.empty()) {
+    s = ReloadIndexesAfterInPlaceCommit();
+    if (!s.ok())
+      note_ = name_ + ": the change was stored, but its indexes could not be read back (" + s.message() + ")";
   }
   return Status::OK();
 }

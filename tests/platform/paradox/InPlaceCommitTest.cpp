@@ -13,8 +13,11 @@
 #include <set>
 
 #include "FullDiskEnv.h"
+#include "IndexCheck.h"
 #include "PowerLossEnv.h"
 #include "TestSupport.h"
+#include "paradox/Coding.h"
+#include "paradox/Format.h"
 #include "paradox/Journal.h"
 #include "paradox/PrimaryIndex.h"
 #include "paradox/Table.h"
@@ -409,38 +412,53 @@ TEST(InPlace, OpenersCompleteAWholeJournalAndDiscardACutOne) {
 }
 
 TEST(InPlace, AFullDiskAtEveryWriteLeavesTheTableAsItWasOrChanged) {
-  const std::string path = "/t/clients.db";
-  const std::vector<std::string> files = {path, "/t/clients.px"};
-  auto base = NewMemEnv();
-  MakeTable(base.get(), path, true, 120);
-  const auto before = testing::ReadAll(path, base.get());
-  // Inserts that split the first and the last block.
-  std::vector<int> ids;
-  for (int i = 0; i < 30; ++i) ids.push_back(i);
-  for (int i = 0; i < 30; ++i) ids.push_back(9000 + i);
-  int not_stored = 0;
-  for (uint64_t room = 0;; room += 512) {
-    auto disk = NewMemEnv();
-    testing::CopyFiles(base.get(), disk.get(), files);
-    testing::FullDiskEnv full(disk.get(), 0);
-    for (const std::string& f : files) full.track(f);
-    full.set_capacity(full.used() + room);
-    bool in_place = false;
-    const Status s = InsertIds(&full, path, ids, &in_place);
-    ASSERT_TRUE(in_place);
-    const auto now = testing::ReadAll(path, disk.get());
-    if (s.ok()) {
-      EXPECT_EQ(now.size(), before.size() + ids.size()) << "room " << room;
-      break;
+  for (const bool indexed : {false, true}) {
+    const std::string path = "/t/clients.db";
+    std::vector<std::string> files = {path, "/t/clients.px"};
+    auto base = NewMemEnv();
+    MakeTable(base.get(), path, true, 120);
+    if (indexed) {
+      // A secondary index on Name: its files grow too.
+      WriteOptions wo;
+      wo.env = base.get();
+      ASSERT_TRUE(CreateSecondaryIndex(path, "Name", wo).ok());
+      files.push_back("/t/clients.x02");
+      files.push_back("/t/clients.y02");
     }
-    ++not_stored;
-    EXPECT_NE(s.ToString().find("No space left on device"), std::string::npos) << s.ToString();
-    EXPECT_EQ(now, before) << "room " << room << ": " << s.ToString();
-    EXPECT_FALSE(disk->Exists(JournalPath(path))) << "room " << room;
-    EXPECT_EQ(testing::FileSize(disk.get(), path), testing::FileSize(base.get(), path)) << "room " << room;
-    ASSERT_LT(room, 256 * 1024u) << "the change should fit long before";
+    const auto before = testing::ReadAll(path, base.get());
+    // Inserts that split the first and the last block.
+    std::vector<int> ids;
+    for (int i = 0; i < 30; ++i) ids.push_back(i);
+    for (int i = 0; i < 30; ++i) ids.push_back(9000 + i);
+    int not_stored = 0;
+    for (uint64_t room = 0;; room += 512) {
+      auto disk = NewMemEnv();
+      testing::CopyFiles(base.get(), disk.get(), files);
+      testing::FullDiskEnv full(disk.get(), 0);
+      for (const std::string& f : files) full.track(f);
+      full.set_capacity(full.used() + room);
+      bool in_place = false;
+      const Status s = InsertIds(&full, path, ids, &in_place);
+      ASSERT_TRUE(in_place);
+      const auto now = testing::ReadAll(path, disk.get());
+      testing::IndexCheckOptions io;
+      io.env = disk.get();
+      EXPECT_EQ(testing::CheckSecondaryIndexes(path, io), "") << "room " << room;
+      if (s.ok()) {
+        EXPECT_EQ(now.size(), before.size() + ids.size()) << "room " << room;
+        break;
+      }
+      ++not_stored;
+      EXPECT_NE(s.ToString().find("No space left on device"), std::string::npos) << s.ToString();
+      EXPECT_EQ(now, before) << "room " << room << ": " << s.ToString();
+      EXPECT_FALSE(disk->Exists(JournalPath(path))) << "room " << room;
+      for (const std::string& f : files)
+        EXPECT_EQ(testing::FileSize(disk.get(), f), testing::FileSize(base.get(), f))
+            << f << ", room " << room;
+      ASSERT_LT(room, 256 * 1024u) << "the change should fit long before";
+    }
+    EXPECT_GT(not_stored, 5);
   }
-  EXPECT_GT(not_stored, 5);
 }
 
 // A commit refused for lack of space keeps the writer's changes: the same
@@ -488,6 +506,8 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     // Then `deletes` records from position `delete_at`, and record 0 renamed.
     int delete_at = 0, deletes = 0;
     bool rename = false;
+    // Secondary indexes on Name, and on Name ignoring case then Id descending.
+    bool indexed = false;
   };
   // The shape's change, by one writer, in place.
   auto change = [](Env* env, const std::string& path, const Shape& shape, bool* in_place) {
@@ -516,6 +536,11 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       // entries on their path change.
       {"one insert in a block with room", true, {5000}, 100},
       {"a new first key in a block with room", true, {0}, 110, {1}},
+      // Inserts into a table with secondary indexes: its X and Y files too.
+      {"inserts everywhere, with indexes", true, many, 110, {}, 0, 0, false, true},
+      {"one insert in a full block, with indexes", true, {1005}, 110, {}, 0, 0, false, true},
+      {"one insert in a block with room, with indexes", true, {5000}, 100, {}, 0, 0, false, true},
+      {"appends to an unkeyed table, with indexes", false, many, 110, {}, 0, 0, false, true},
       // Blocks emptied: out of the chain, onto the free list; then taken
       // back by a split.
       {"deletes that empty blocks, and an update", true, {}, 110, {}, 20, 50, true},
@@ -525,9 +550,13 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
   struct Expected {
     PowerLossEnv::Disk base;
     std::vector<Record> before, after;
+    std::string index_before, index_after;
     int operations = 0;
   };
-  auto read = [&](const PowerLossEnv::Disk& disk, std::vector<Record>* rows) {
+  // The records and (`index`) the index files' bytes once the reader has
+  // settled any journal; an index the reader does not take as current, or
+  // that does not describe the table, is a failure.
+  auto read = [&](const PowerLossEnv::Disk& disk, std::vector<Record>* rows, std::string* index = nullptr) {
     PowerLossEnv env(disk);
     OpenOptions o;
     o.env = &env;
@@ -542,6 +571,31 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       s = t->ReadRecord(i, &r);
       rows->push_back(std::move(r));
     }
+    if (!s.ok() || !index) return s;
+    for (const SecondaryIndexInfo& info : t->secondary_indexes())
+      if (!info.status.ok()) return info.status;
+    testing::IndexCheckOptions io;
+    io.env = &env;
+    const std::string faults = testing::CheckSecondaryIndexes(path, io);
+    if (!faults.empty()) return Status::Corruption("index", faults);
+    const PowerLossEnv::Disk now = env.Current();
+    // What the headers say the files hold: a commit cut before its commit
+    // point may leave the zeros it reserved beyond that.
+    auto held = [](std::string bytes) {
+      const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes.data());
+      bytes.resize(GetU16(p + format::kHeaderSize) +
+                   size_t{GetU16(p + format::kFileBlocks)} * p[format::kBlockSizeCode] * 1024u);
+      return bytes;
+    };
+    index->clear();
+    for (const char* suffix : {"x02", "xg0"}) {
+      std::string x = held(now.at(std::string("/data/clients.") + suffix));
+      // The X file's update time is the commit's clock, not part of its state.
+      x.replace(format::kUpdateTime, 4, 4, '\0');
+      std::string y = std::string("/data/clients.") + suffix;
+      y[y.size() - 3] = 'y';
+      *index += x + held(now.at(y));
+    }
     return s;
   };
   std::vector<Expected> expected;
@@ -551,6 +605,18 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       PowerLossEnv env({});
       MakeTable(&env, path, shape.keyed, shape.records);
       if (!shape.first.empty()) ASSERT_TRUE(InsertIds(&env, path, shape.first).ok());
+      if (shape.indexed) {
+        WriteOptions wo;
+        wo.env = &env;
+        std::unique_ptr<TableWriter> w;
+        ASSERT_TRUE(TableWriter::Open(path, wo, &w).ok());
+        ASSERT_TRUE(w->CreateIndex("Name").ok());
+        IndexDefinition by_name;
+        by_name.fields = {{1, false}, {0, true}};
+        by_name.ignore_case = true;
+        by_name.name = "ByNameIdDown";
+        ASSERT_TRUE(w->CreateIndex(by_name).ok());
+      }
       if (&shape == &shapes.back()) {  // its free blocks first
         Shape emptying = shape;
         emptying.ids.clear();
@@ -560,13 +626,14 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       }
       e.base = env.Recover();
     }
-    ASSERT_TRUE(read(e.base, &e.before).ok());
+    std::string* no_index = nullptr;
+    ASSERT_TRUE(read(e.base, &e.before, shape.indexed ? &e.index_before : no_index).ok());
     PowerLossEnv env(e.base);
     bool in_place = false;
     ASSERT_TRUE(change(&env, path, shape, &in_place).ok()) << shape.name;
     ASSERT_TRUE(in_place) << shape.name;
     e.operations = env.operations();
-    ASSERT_TRUE(read(env.Current(), &e.after).ok());
+    ASSERT_TRUE(read(env.Current(), &e.after, shape.indexed ? &e.index_after : no_index).ok());
     ASSERT_EQ(e.after.size(), e.before.size() + shape.ids.size() - static_cast<size_t>(shape.deletes));
     expected.push_back(std::move(e));
   }
@@ -584,14 +651,15 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     const std::string what = std::string(shapes[which].name) + ", power cut at operation " +
                              std::to_string(cut) + (reorder ? " with reordered writes" : "");
     std::vector<Record> rows;
-    const Status s = read(disk, &rows);
+    std::string index;
+    const Status s = read(disk, &rows, shapes[which].indexed ? &index : nullptr);
     ASSERT_TRUE(s.ok()) << what << ": " << s.ToString();
-    if (rows == e.before)
+    if (rows == e.before && index == e.index_before)
       ++landed_before;
-    else if (rows == e.after)
+    else if (rows == e.after && index == e.index_after)
       ++landed_after;
     else
-      FAIL() << what << ": the table holds neither the state before nor the state after";
+      FAIL() << what << ": the table and its indexes hold neither the state before nor the state after";
     PowerLossEnv next(disk);
     ASSERT_TRUE(InsertIds(&next, path, {777777}).ok()) << what;
     std::vector<Record> again;
