@@ -214,7 +214,8 @@ class TableWriter {
   // first entry's key, in chain order).
   struct IndexFilesRead {
     std::unique_ptr<RandomAccessFile> x;
-    std::string y;
+    std::shared_ptr<const std::string> y;
+    std::unique_ptr<PrimaryIndex> tree;  // over `y`
     std::vector<std::pair<uint16_t, uint16_t>> leaves;
     std::vector<std::string> first_keys;
   };

@@ -36,16 +36,16 @@ namespace {
 // A file already read whole, for PrimaryIndex to parse.
 class BytesFile final : public RandomAccessFile {
  public:
-  explicit BytesFile(const std::string& data) : data_(data) {}
+  explicit BytesFile(std::shared_ptr<const std::string> data) : data_(std::move(data)) {}
   Status Read(uint64_t offset, size_t n, std::string* out) override {
     out->clear();
-    if (offset < data_.size()) out->assign(data_, offset, n);
+    if (offset < data_->size()) out->assign(*data_, offset, n);
     return Status::OK();
   }
-  uint64_t Size() const override { return data_.size(); }
+  uint64_t Size() const override { return data_->size(); }
 
  private:
-  const std::string& data_;
+  std::shared_ptr<const std::string> data_;
 };
 
 Status ReadWhole(Env* env, const std::string& path, std::string* out) {
@@ -60,7 +60,8 @@ Status ReadWhole(Env* env, const std::string& path, std::string* out) {
 // each X block in chain order with its entry count and first entry's key.
 // Corruption when they do not describe each other.
 Status ReadIndexFiles(Env* env, const SecondaryIndex& index, std::unique_ptr<RandomAccessFile>* x,
-                      std::string* y, std::vector<std::pair<uint16_t, uint16_t>>* leaves,
+                      std::shared_ptr<const std::string>* y, std::unique_ptr<PrimaryIndex>* tree,
+                      std::vector<std::pair<uint16_t, uint16_t>>* leaves,
                       std::vector<std::string>* first_keys) {
   const std::string xn = BaseName(index.files.x);
   leaves->clear();
@@ -70,12 +71,13 @@ Status ReadIndexFiles(Env* env, const SecondaryIndex& index, std::unique_ptr<Ran
   if (s.ok()) s = (*x)->Read(0, index.x.header_size, &head);
   if (!s.ok()) return s;
   if (head != index.x.raw) return Status::Corruption(xn, "changed since the table was opened");
-  s = ReadWhole(env, index.files.y, y);
+  auto bytes = std::make_shared<std::string>();
+  s = ReadWhole(env, index.files.y, bytes.get());
   if (!s.ok()) return s;
-  std::unique_ptr<PrimaryIndex> tree;
-  s = PrimaryIndex::Open(std::make_unique<BytesFile>(*y), BaseName(index.files.y), index.x, &tree,
+  *y = bytes;
+  s = PrimaryIndex::Open(std::make_unique<BytesFile>(*y), BaseName(index.files.y), index.x, tree,
                          HeaderKind::kSecondaryIndexTree);
-  if (s.ok()) s = tree->LeafEntries(leaves, first_keys);
+  if (s.ok()) s = (*tree)->LeafEntries(leaves, first_keys);
   if (!s.ok()) return Status::Corruption(xn, "its tree cannot be read (" + s.message() + ")");
   uint64_t listed = 0;
   for (const auto& [block, count] : *leaves) listed += count;
@@ -169,7 +171,7 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     }
     IndexFilesRead& read = index_files_[&index - indexes_.data()];
     RandomAccessFile* xf = read.x.get();
-    const std::string& old_y = read.y;
+    const std::string& old_y = *read.y;
     const std::vector<std::pair<uint16_t, uint16_t>>& leaves = read.leaves;
     std::vector<std::string>& first_keys = read.first_keys;
     Status s;
@@ -350,10 +352,39 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     journal->images.push_back({xid, false, 0, std::move(head)});
     sizes->emplace_back(index.files.x, x.header_size + static_cast<uint64_t>(total_blocks) * bs);
 
-    // The Y file over the new blocks, laid out as a whole rewrite lays it
-    // out; only the blocks that differ from the file's are written.
-    std::string made = index.y.raw;
+    // The Y file. While the X file keeps its blocks, only the entries on the
+    // paths to the changed blocks change (and the header's stamp), as in the
+    // .PX; otherwise it is laid out again over the new blocks, as a whole
+    // rewrite lays it out, and only the blocks that differ from the file's
+    // are written. Either way it is the tree a layout of the X chain makes.
     const uint8_t code = IndexTreeBlockSizeCode(index.y.block_size_code, tree_key + f::kIndexEntryTrailer, 2);
+    if (added == 0 && code == index.y.block_size_code) {
+      std::vector<uint32_t> first_entry(leaves.size());
+      for (size_t l = 1; l < leaves.size(); ++l) first_entry[l] = first_entry[l - 1] + leaves[l - 1].second;
+      std::vector<PrimaryIndex::LeafChange> changes;
+      for (const auto& [leaf, w] : work) {
+        PrimaryIndex::Leaf at;
+        s = read.tree->LeafOfRecord(first_entry[leaf], &at);
+        if (!s.ok()) return s;
+        if (at.block != w.number) return damaged("tree does not place its blocks");
+        changes.push_back({std::move(at.path),
+                           static_cast<int32_t>(w.entries.size()) - static_cast<int32_t>(leaves[leaf].second),
+                           w.entries.front().substr(0, tree_key)});
+      }
+      std::map<uint16_t, std::string> blocks;
+      s = read.tree->ChangedBlocks(changes, &blocks);
+      if (!s.ok()) return damaged("tree cannot be changed (" + s.message() + ")");
+      for (auto& [number, image] : blocks)
+        journal->images.push_back({yid, false,
+                                   index.y.header_size + static_cast<uint64_t>(number - 1) * code * 1024u,
+                                   std::move(image)});
+      std::string head = index.y.raw;
+      head[f::kIndexStamp] = static_cast<char>(stamp);
+      journal->images.push_back({yid, false, 0, std::move(head)});
+      sizes->emplace_back(index.files.y, old_y.size());
+      continue;
+    }
+    std::string made = index.y.raw;
     made[f::kBlockSizeCode] = static_cast<char>(code);
     const IndexTree laid = LayOutIndexTree(new_keys, new_blocks, new_counts, tree_key, code * 1024u);
     PutIndexTreeHeader(reinterpret_cast<uint8_t*>(made.data()), laid, stamp);
@@ -382,7 +413,7 @@ Status TableWriter::CheckIndexFilesInPlace() {
   for (size_t i = 0; i < indexes_.size(); ++i) {
     const SecondaryIndex& index = indexes_[i];
     IndexFilesRead& r = read[i];
-    Status s = ReadIndexFiles(env_, index, &r.x, &r.y, &r.leaves, &r.first_keys);
+    Status s = ReadIndexFiles(env_, index, &r.x, &r.y, &r.tree, &r.leaves, &r.first_keys);
     if (!s.ok()) {
       repairs_.push_back("its index " + BaseName(index.files.x) + " was damaged (" + s.message() +
                          ") and has been rebuilt");
