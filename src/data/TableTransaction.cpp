@@ -7,10 +7,6 @@
 
 namespace orba::data {
 
-namespace {
-QString qstr(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
-
 TableTransaction::TableTransaction(Table& table) : table_(table) {
   table_.requireBrowse("start a transaction");
   if (table_.readOnly()) table_.fail(QStringLiteral("the table is read-only"));

@@ -63,7 +63,9 @@ TEST(Declarations, EveryTableOfTheDataModulesDeclaresTheFieldsOfTheDataModel) {
       EXPECT_EQ(f.calculated, o.calculated);
     }
     const auto key = oracle::keys().find(name);
-    if (key != oracle::keys().end()) EXPECT_EQ(declared->keyFields, key->second);
+    if (key != oracle::keys().end()) {
+      EXPECT_EQ(declared->keyFields, key->second);
+    }
   }
 }
 
@@ -94,9 +96,13 @@ TEST(Declarations, ATableMadeFromItsDeclarationHoldsTheDataModelsFields) {
       EXPECT_EQ(orba::pdx::FieldTypeLetter(f.type), stored[i].type);
       // Alpha and bytes fields store their length; memo and blob fields the
       // part kept in the record after the blob's 10-byte descriptor.
-      if (stored[i].size > 0) EXPECT_EQ(orba::pdx::IsBlobType(f.type) ? f.size - 10 : f.size, stored[i].size);
+      if (stored[i].size > 0) {
+        EXPECT_EQ(orba::pdx::IsBlobType(f.type) ? f.size - 10 : f.size, stored[i].size);
+      }
     }
     const auto key = oracle::keys().find(name);
-    if (key != oracle::keys().end()) EXPECT_EQ(file->key_field_count(), static_cast<unsigned>(key->second));
+    if (key != oracle::keys().end()) {
+      EXPECT_EQ(file->key_field_count(), static_cast<unsigned>(key->second));
+    }
   }
 }

@@ -184,8 +184,9 @@ TEST(Concurrency, AWriterKilledDuringItsCommitsLeavesEachCommitWholeOrAbsent) {
     for (int k : front)
       if (k / kPerRound == round) ++landed[round];
     // Commits land in order: the round's are the first n of its sequence.
-    if (landed[round] > 0)
+    if (landed[round] > 0) {
       EXPECT_TRUE(front.count(round * kPerRound + landed[round] - 1)) << "round " << round;
+    }
   }
   // The next writer goes on in place, and leaves no journal.
   std::unique_ptr<TableWriter> w;

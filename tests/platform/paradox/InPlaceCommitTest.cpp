@@ -604,7 +604,9 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     {
       PowerLossEnv env({});
       MakeTable(&env, path, shape.keyed, shape.records);
-      if (!shape.first.empty()) ASSERT_TRUE(InsertIds(&env, path, shape.first).ok());
+      if (!shape.first.empty()) {
+        ASSERT_TRUE(InsertIds(&env, path, shape.first).ok());
+      }
       if (shape.indexed) {
         WriteOptions wo;
         wo.env = &env;
