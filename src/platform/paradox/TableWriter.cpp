@@ -698,7 +698,7 @@ Status TableWriter::InsertAt(uint32_t index, const Record& record) {
 }
 
 Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_index) {
-  if (in_place_ && table_->header().keyed() && indexes_.empty() && pending_.size() < kMostChangesInPlace)
+  if (in_place_ && table_->header().keyed() && pending_.size() < kMostChangesInPlace)
     return UpdateInPlace(index, record, new_index);
   if (in_place_) {
     Status s = LoadRows();
@@ -735,7 +735,7 @@ Status TableWriter::Update(uint32_t index, const Record& record, uint32_t* new_i
 }
 
 Status TableWriter::Delete(uint32_t index) {
-  if (in_place_ && table_->header().keyed() && indexes_.empty() && pending_.size() < kMostChangesInPlace)
+  if (in_place_ && table_->header().keyed() && pending_.size() < kMostChangesInPlace)
     return DeleteInPlace(index);
   if (in_place_) {
     Status s = LoadRows();

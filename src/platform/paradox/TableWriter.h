@@ -4,13 +4,13 @@
 // every change it makes is based on the current contents: two processes that
 // append at the same time serialise on the lock and both land every record.
 // A table without blob fields is changed in place (TableWriterInPlace.cpp)
-// when the changes are inserts, or, in a keyed table without secondary
-// indexes, updates and deletes: Open reads the header and the .PX only, and
+// when the changes are inserts, or, in a keyed table, updates and deletes:
+// Open reads the header and the .PX only, and
 // Commit writes the blocks the changes touch, the header, the .PX's changed
 // blocks and each current secondary index's changed X and Y blocks
 // (TableWriterIndexes.cpp) through a journal (see Journal.h). Every other
-// change (an update or delete in a table without a key or with secondary
-// indexes, an insert at a position, a new index) first loads every row, and
+// change (an update or delete in a table without a key, an insert at a
+// position, a new index) first loads every row, and
 // the commit then replaces the files as follows.
 // Changes are kept in memory until Commit(), which replaces the files:
 //   1. new blob values are appended to the .MB (never overwriting anything)
@@ -207,8 +207,12 @@ class TableWriter {
                          size_t count, uint16_t block, bool moved, std::vector<PlacedInPlace>* placed);
   // Adds to `journal` the X and Y blocks that keep every index in step
   // with `placed`, and lists each index file with the size it will have.
-  Status KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed, uint8_t stamp, uint32_t now,
-                            Journal* journal, std::vector<std::pair<std::string, uint64_t>>* sizes);
+  // `removed`: the old bytes of the records updated or deleted, whose
+  // entries go. NotSupported, with nothing added, when that would empty an
+  // X block (the whole rewrite then rebuilds the index).
+  Status KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed, const std::vector<std::string>& removed,
+                            uint8_t stamp, uint32_t now, Journal* journal,
+                            std::vector<std::pair<std::string, uint64_t>>* sizes);
   // What a commit reads of an index before changing it: its X file (open),
   // its Y file's bytes, and the leaves they list (X block and entry count,
   // first entry's key, in chain order).

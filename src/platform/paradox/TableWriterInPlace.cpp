@@ -1,6 +1,5 @@
 // The writer's in-place path: inserts into a table without blob fields, and
-// updates and deletes in such a table when it has a key and no secondary
-// index, committed by writing only the blocks they change through a journal
+// updates and deletes in such a table when it has a key, committed by writing only the blocks they change through a journal
 // (see Journal.h and TableWriter.h); the secondary indexes of a table that
 // has some are kept in the same journal (TableWriterIndexes.cpp).
 //
@@ -283,6 +282,7 @@ Status TableWriter::UpdateInPlace(uint32_t index, const Record& record, uint32_t
   const uint32_t saved_counter = auto_increment_;
   Row row;
   s = EncodeRow(record, &current, &row);
+  if (s.ok()) s = CheckIndexes(row);
   if (!s.ok()) {
     auto_increment_ = saved_counter;
     return s;
@@ -369,6 +369,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   std::unordered_map<uint16_t, uint16_t> freed_next;  // freed now -> next free
   uint32_t pieces_added = 0, freed = 0;
   std::vector<PlacedInPlace> placed;  // for the secondary indexes
+  std::vector<std::string> removed;   // the old bytes of records updated or deleted
   auto take_block = [&](uint16_t* number) -> Status {
     if (free_head == 0) {
       if (next_new > f::kMaxBlockNumber)
@@ -429,6 +430,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
               name_, "block " + std::to_string(number) +
                          (there ? " already holds the record (" : " does not hold the record (") +
                          KeyText(std::string(key)) + ") its index places there");
+        if (there && !indexes_.empty()) removed.emplace_back(stored[i]);
         if (there) ++i;
         if (change.kind != PendingChange::kDelete) rows.push_back(change.row);
         if (change.kind == PendingChange::kInsert) {
@@ -565,7 +567,11 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   // The secondary indexes' X and Y blocks (TableWriterIndexes.cpp).
   std::vector<std::pair<std::string, uint64_t>> index_sizes;
   if (!indexes_.empty()) {
-    Status s = KeepIndexesInPlace(placed, stamp, now, &journal, &index_sizes);
+    Status s = KeepIndexesInPlace(placed, removed, stamp, now, &journal, &index_sizes);
+    if (s.IsNotSupported()) {
+      *rewrite = true;  // an X block would be emptied
+      return Status::OK();
+    }
     if (!s.ok()) return s;
   }
 

@@ -1,6 +1,9 @@
-// The writer's in-place path for tables with secondary indexes: an insert
-// commit keeps each index's X and Y files in step with the .DB under the
-// same journal, writing only the blocks that change (see TableWriter.h).
+// The writer's in-place path for tables with secondary indexes: a commit of
+// inserts, updates and deletes keeps each index's X and Y files in step with
+// the .DB under the same journal, writing only the blocks that change (see
+// TableWriter.h). The entries of updated and deleted records go first (an
+// updated record's new entry is placed like a new one's); a commit that
+// would empty an X block takes the whole rewrite (X files keep no free list).
 //
 // An X file is a block chain like a .DB, in the index's order: the indexed
 // values, ties broken by the primary key (or the record number), which is
@@ -134,13 +137,14 @@ void TableWriter::NotePlaced(const std::string& image, const std::vector<std::st
   }
 }
 
-Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed, uint8_t stamp, uint32_t now,
+Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
+                                       const std::vector<std::string>& removed, uint8_t stamp, uint32_t now,
                                        Journal* journal,
                                        std::vector<std::pair<std::string, uint64_t>>* sizes) {
   const TableHeader& h = table_->header();
   const size_t table_key = table_->key_size();
   const uint32_t old_records = table_->record_count();
-  uint32_t added_records = 0;
+  int64_t added_records = -static_cast<int64_t>(removed.size());
   for (const PlacedInPlace& p : placed) added_records += p.is_new;
 
   for (const SecondaryIndex& index : indexes_) {
@@ -219,6 +223,23 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
       return Status::OK();
     };
 
+    // The entries of records updated or deleted go first: an updated
+    // record's new entry is among the placed ones.
+    for (const std::string& raw : removed) {
+      std::string entry(rs, '\0');
+      const std::string key = IndexKey(index, h, raw, n);
+      std::memcpy(entry.data(), key.data(), key_size);
+      std::memcpy(entry.data() + key_size, raw.data(), table_key);
+      WorkBlock* w = nullptr;
+      s = load(leaf_of(entry), &w);
+      if (!s.ok()) return s;
+      auto at = std::lower_bound(w->entries.begin(), w->entries.end(), entry,
+                                 [&](const std::string& a, const std::string& b) { return order(a, b) < 0; });
+      if (at == w->entries.end() || order(*at, entry) != 0)
+        return damaged("does not list a record of the table");
+      w->entries.erase(at);
+    }
+
     // The entry of every placed record: moved ones are found and pointed at
     // their new block, new ones put in their place.
     uint32_t next_number = old_records;
@@ -276,6 +297,12 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
         continue;
       }
       WorkBlock& w = it->second;
+      // A block left without entries would leave the chain, which this path
+      // does not do in an X file.
+      if (w.entries.empty()) {
+        index_files_.clear();
+        return Status::NotSupported(xn, "an index block would be emptied");
+      }
       if (auto fix = prev_fix.find(w.number); fix != prev_fix.end()) {
         w.prev = fix->second;
         prev_fix.erase(fix);
@@ -283,7 +310,8 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
       // As in the .DB: an overflowing block is split evenly, unless entries
       // were only added after the last one of the index, which fill blocks.
       const size_t total = w.entries.size();
-      const bool at_end = w.next == 0 && w.entries[w.stored - 1] == w.stored_last;
+      const bool at_end =
+          w.next == 0 && w.entries.size() >= w.stored && w.entries[w.stored - 1] == w.stored_last;
       std::vector<size_t> counts;
       if (total <= per_block) {
         counts.push_back(total);
@@ -338,7 +366,7 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     const uint32_t added = total_blocks - file_blocks;
     std::string head = x.raw;
     auto* hp = reinterpret_cast<uint8_t*>(head.data());
-    PutU32(hp + f::kRecordCount, x.record_count + added_records);
+    PutU32(hp + f::kRecordCount, static_cast<uint32_t>(x.record_count + added_records));
     PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(x.used_blocks + added));
     if (added > 0) {
       PutU16(hp + f::kFileBlocks, static_cast<uint16_t>(total_blocks));
@@ -404,11 +432,6 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
 
 Status TableWriter::CheckIndexFilesInPlace() {
   index_files_.clear();
-  // Updates and deletes are not kept in an index in place: a table with
-  // indexes takes them through the whole rewrite.
-  for (const auto& [key, change] : pending_)
-    if (change.kind != PendingChange::kInsert)
-      return Status::NotSupported(name_, "only inserts keep secondary indexes in place");
   std::vector<IndexFilesRead> read(indexes_.size());
   for (size_t i = 0; i < indexes_.size(); ++i) {
     const SecondaryIndex& index = indexes_[i];

@@ -541,6 +541,7 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       {"one insert in a full block, with indexes", true, {1005}, 110, {}, 0, 0, false, true},
       {"one insert in a block with room, with indexes", true, {5000}, 100, {}, 0, 0, false, true},
       {"appends to an unkeyed table, with indexes", false, many, 110, {}, 0, 0, false, true},
+      {"deletes and an indexed value changed, with indexes", true, {}, 110, {}, 30, 8, true, true},
       // Blocks emptied: out of the chain, onto the free list; then taken
       // back by a split.
       {"deletes that empty blocks, and an update", true, {}, 110, {}, 20, 50, true},

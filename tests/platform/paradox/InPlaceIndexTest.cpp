@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <random>
+#include <set>
 
 #include "IndexCheck.h"
 #include "MadeTables.h"
@@ -242,6 +243,69 @@ TEST(InPlaceIndexes, RandomInsertsKeepEveryIndexAsARebuildWouldMakeIt) {
       EXPECT_GT(x->blocks().size(), (x->record_count() + per_x - 1) / per_x) << fl.x;
     }
   }
+}
+
+// Updates (of indexed values, of the key) and deletes mixed with inserts, in
+// place on a keyed table with its two indexes: after every commit the table
+// is the writer's view of it and each index is what a rebuild makes. A
+// commit that would empty an X block takes the whole rewrite instead, and
+// the next writer is in place again.
+TEST(InPlaceIndexes, UpdatesAndDeletesKeepEveryIndexAsARebuildWouldMakeIt) {
+  TempDir dir;
+  Env* env = Env::Default();
+  std::mt19937 random(77);
+  const std::string path = MakeClients(env, dir.path(), 400);
+  std::set<int> ids;
+  for (int i = 0; i < 400; ++i) ids.insert(i * 100);
+  auto fresh_id = [&] {
+    int id = 0;
+    do id = static_cast<int>(random() % 60000);
+    while (ids.count(id));
+    return id;
+  };
+  int in_place = 0, rewritten = 0;
+  for (int commit = 0; commit < 40; ++commit) {
+    const std::string what = "commit " + std::to_string(commit);
+    std::unique_ptr<TableWriter> w;
+    ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok()) << what;
+    ASSERT_TRUE(w->in_place()) << what;
+    const int ops = 1 + static_cast<int>(random() % 12);
+    for (int op = 0; op < ops; ++op) {
+      const uint32_t at = static_cast<uint32_t>(random() % w->record_count());
+      Record r;
+      ASSERT_TRUE(w->Get(at, &r).ok()) << what;
+      const int kind = static_cast<int>(random() % 4);
+      Status s;
+      if (kind == 0) {
+        const int id = fresh_id();
+        ids.insert(id);
+        s = w->Insert(RandomClient(random, id));
+      } else if (kind == 1) {  // new values under the same key
+        s = w->Update(at, RandomClient(random, static_cast<int>(r[0].int_value())));
+      } else if (kind == 2) {  // a new key
+        const int id = fresh_id();
+        ids.erase(static_cast<int>(r[0].int_value()));
+        ids.insert(id);
+        s = w->Update(at, RandomClient(random, id));
+      } else {
+        ids.erase(static_cast<int>(r[0].int_value()));
+        s = w->Delete(at);
+      }
+      ASSERT_TRUE(s.ok()) << what << ": " << s.ToString();
+    }
+    ASSERT_TRUE(w->in_place()) << what << ": the changes wait in place";
+    std::vector<Record> expected(w->record_count());
+    for (uint32_t i = 0; i < w->record_count(); ++i) ASSERT_TRUE(w->Get(i, &expected[i]).ok());
+    ASSERT_TRUE(w->Commit().ok()) << what;
+    EXPECT_EQ(w->commit_note(), "") << what;
+    ++(w->in_place() ? in_place : rewritten);
+    w.reset();
+    EXPECT_EQ(testing::ReadAll(path), expected) << what;
+    ExpectIndexesAsRebuilt(env, path, what);
+    if (::testing::Test::HasFatalFailure() || ::testing::Test::HasNonfatalFailure()) return;
+  }
+  EXPECT_GT(in_place, 20) << "most commits stay in place";
+  std::printf("commits in place: %d, rewritten (an X block emptied): %d\n", in_place, rewritten);
 }
 
 // A reader that keeps the table open finds, through the index, a record
