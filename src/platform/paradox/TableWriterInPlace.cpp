@@ -1,7 +1,7 @@
 // The writer's in-place path: inserts into a table without blob fields, and
-// updates and deletes in such a table when it has a key, committed by writing only the blocks they change through a journal
-// (see Journal.h and TableWriter.h); the secondary indexes of a table that
-// has some are kept in the same journal (TableWriterIndexes.cpp).
+// updates and deletes in such a table when it has a key, committed by writing only the blocks they change
+// through a journal (see Journal.h and TableWriter.h); the secondary indexes of a table that has some are
+// kept in the same journal (TableWriterIndexes.cpp).
 //
 // Open reads the header and (keyed tables) the .PX, not the records. A
 // change finds its record's position through the .PX (Table::FindStoredKey)
