@@ -100,7 +100,8 @@ TEST_F(CompanyModuleTest, CrecoMakesTheCompanyTypedInItsWindow) {
     type(w, "edtName", "Les Jardins Verts");
     type(w, "edtPassword", "Vert2026");
     type(w, "edtConfirm", "Vert2026");
-    click(w, "btnCreate");
+    // Return in the last box creates: Create is the window's default button.
+    QTest::keyClick(child<QLineEdit>(w, "edtConfirm"), Qt::Key_Return);
   });
   EXPECT_EQ(run(CRECO_PATH, "en", "1", script), 1);
   EXPECT_EQ(proposed, 6);
