@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <string>
@@ -448,6 +449,45 @@ TEST(ValueLimits, ATableFillsItsLastBlockNumberAndNoMore) {
   Record last;
   ASSERT_TRUE(t->ReadRecord(65534, &last).ok());
   EXPECT_EQ(last[0].text(), "65534");
+}
+
+// A key of more than 4 KiB leaves fewer than eight entries to the largest
+// index block: the .px still takes 32 KiB blocks, the largest size the
+// format has, and every key is found through it.
+TEST(ValueLimits, AKeyOfMoreThanFourKilobytesIsIndexedInTheLargestBlocks) {
+  TempDir dir;
+  const std::string db = dir.File("widekey.db");
+  std::vector<FieldDef> fields;
+  for (int i = 1; i <= 17; ++i) fields.push_back(FieldDef::Alpha("K" + std::to_string(i), 255));
+  CreateOptions co;
+  co.key_field_count = 17;  // 4335 bytes of key
+  ASSERT_TRUE(CreateTable(db, fields, co).ok());
+  auto key = [](int n) {
+    std::vector<Value> k(17, Value::Text(std::string(250, 'k')));
+    char first[8];
+    std::snprintf(first, sizeof first, "%03d", n);
+    k[0] = Value::Text(first);
+    return k;
+  };
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(db, WriteOptions(), &w).ok());
+  for (int n = 99; n >= 0; --n) ASSERT_TRUE(w->Insert(key(n)).ok()) << n;
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+
+  const std::string px = ReadFile(dir.File("widekey.px"));
+  ASSERT_GT(px.size(), f::kBlockSizeCode);
+  EXPECT_EQ(static_cast<uint8_t>(px[f::kBlockSizeCode]), 32) << "the index's block size in KiB";
+  std::unique_ptr<Table> t;
+  ASSERT_TRUE(Table::Open(db, OpenOptions(), &t).ok());
+  ASSERT_EQ(t->record_count(), 100u);
+  for (int n : {0, 6, 7, 50, 99}) {
+    uint32_t at = 0;
+    bool found = false;
+    ASSERT_TRUE(t->Find(key(n), &at, &found).ok()) << n;
+    EXPECT_TRUE(found) << n;
+    EXPECT_EQ(at, static_cast<uint32_t>(n));
+  }
 }
 
 }  // namespace
