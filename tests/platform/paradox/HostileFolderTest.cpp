@@ -446,6 +446,25 @@ TEST(ValueLimits, EachFieldTakesWhatItCanHoldAndNothingElse) {
   EXPECT_EQ(testing::ReadAll(db), (std::vector<Record>{low, high}));
 }
 
+// A blob holds up to 256 MiB: that much is taken, one byte more refused
+// with the field named (nothing is committed: the values stay in memory).
+TEST(ValueLimits, ABlobTakesUpTo256MebibytesAndNotAByteMore) {
+  auto env = NewMemEnv();
+  const std::string db = "/mem/big.db";
+  CreateOptions co;
+  co.env = env.get();
+  ASSERT_TRUE(CreateTable(db, {FieldDef::Long("Id"), FieldDef::Binary("Scan", 10)}, co).ok());
+  WriteOptions wo;
+  wo.env = env.get();
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(db, wo, &w).ok());
+  Status s = w->Insert({Value::Int(1), Value::Blob(std::string(f::kMaxBlobLength + 1, 'b'))});
+  EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+  EXPECT_NE(s.message().find("'Scan'"), std::string::npos) << s.ToString();
+  s = w->Insert({Value::Int(2), Value::Blob(std::string(f::kMaxBlobLength, 'b'))});
+  EXPECT_TRUE(s.ok()) << s.ToString();
+}
+
 // A .db numbers its blocks in 16 bits: a table may fill block 65535, and a
 // commit that would need block 65536 is refused with the table unchanged.
 TEST(ValueLimits, ATableFillsItsLastBlockNumberAndNoMore) {
