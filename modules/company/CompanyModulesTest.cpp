@@ -233,6 +233,9 @@ TEST_F(CompanyModuleTest, McompRenamesSetsPasswordsAndRemovesOnlyAfterTheQuestio
               question = ModalScript::boxText(box);
               QTest::keyClick(box, Qt::Key_Return);
             })
+      .then("frmCompanies", [](QWidget* w) { click(w, "btnRemove"); })
+      // So does Escape.
+      .then("CompanyQuestion", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); })
       .then("frmCompanies",
             [&](QWidget* w) {
               kept = child<QTableWidget>(w, "grdCompanies")->item(2, 1)->text();
