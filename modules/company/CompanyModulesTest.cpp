@@ -100,7 +100,8 @@ TEST_F(CompanyModuleTest, CrecoMakesTheCompanyTypedInItsWindow) {
     type(w, "edtName", "Les Jardins Verts");
     type(w, "edtPassword", "Vert2026");
     type(w, "edtConfirm", "Vert2026");
-    click(w, "btnCreate");
+    // Return in the last box creates: Create is the window's default button.
+    QTest::keyClick(child<QLineEdit>(w, "edtConfirm"), Qt::Key_Return);
   });
   EXPECT_EQ(run(CRECO_PATH, "en", "1", script), 1);
   EXPECT_EQ(proposed, 6);
@@ -232,6 +233,9 @@ TEST_F(CompanyModuleTest, McompRenamesSetsPasswordsAndRemovesOnlyAfterTheQuestio
               question = ModalScript::boxText(box);
               QTest::keyClick(box, Qt::Key_Return);
             })
+      .then("frmCompanies", [](QWidget* w) { click(w, "btnRemove"); })
+      // So does Escape.
+      .then("CompanyQuestion", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); })
       .then("frmCompanies",
             [&](QWidget* w) {
               kept = child<QTableWidget>(w, "grdCompanies")->item(2, 1)->text();

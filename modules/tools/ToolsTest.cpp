@@ -119,6 +119,11 @@ TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsTh
   });
   script.then("ToolsForm", [this](QWidget* form) {
     EXPECT_EQ(programs(desktopRows(dataDir())), (QStringList{"mtools", "galculator", "gl03"}));
+    // Each entry's kind, in the user's language.
+    auto* grid = form->findChild<QTableWidget*>("ToolsGrid");
+    QStringList kinds;
+    for (int r = 0; r < grid->rowCount(); ++r) kinds << grid->item(r, 2)->text();
+    EXPECT_EQ(kinds, (QStringList{"Module", "Programme", "Module"}));
     selectRow(form, 2);
     form->findChild<QPushButton*>("UpBtn")->click();  // opens no window
     EXPECT_EQ(programs(desktopRows(dataDir())), (QStringList{"mtools", "gl03", "galculator"}));

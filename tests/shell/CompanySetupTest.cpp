@@ -185,10 +185,16 @@ TEST_F(CompanySetupTest, TheSystemMenuRunsTheWizardForTheCurrentCompanyFromWhatI
   ASSERT_TRUE(entry->isEnabled());
   EXPECT_EQ(entry->caption(), "Setup Wizard...");
 
+  // Left: the menu keeps its wording. Completed outside Canada: the
+  // international wording at once, as the settings the wizard wrote say.
+  const QString wording = menu->find("ap09")->caption();
+  ASSERT_NE(wording, "Edit check entries");
   answers = {completeWizard("", false)};
   entry->click();
+  EXPECT_EQ(menu->find("ap09")->caption(), wording);
   answers = {completeWizard("8")};
   entry->click();
+  EXPECT_EQ(menu->find("ap09")->caption(), "Edit check entries");
   EXPECT_EQ(startedWith, (QStringList{"7", "7"}));
   EXPECT_EQ(wizardTitles, (QStringList{"Setup Wizard - Gamma", "Setup Wizard - Gamma"}));
   EXPECT_EQ(gstOf(3).toDouble(), 8.0);

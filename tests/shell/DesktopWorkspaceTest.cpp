@@ -59,7 +59,7 @@ class DesktopWorkspaceTest : public DesktopFixture {
     DesktopFixture::TearDown();
   }
 
-  void loginAs(const QString& password, bool standardDesktop = false) {
+  void loginAs(const QString& password, bool standardDesktop = false, bool shown = false) {
     answers.push_back([password, standardDesktop](QDialog& dialog) {
       auto* login = qobject_cast<orba::shell::TPasswordDlg*>(&dialog);
       EXPECT_NE(login, nullptr);
@@ -68,7 +68,7 @@ class DesktopWorkspaceTest : public DesktopFixture {
       login->DesktopCheckBox->setChecked(standardDesktop);
       return static_cast<int>(QDialog::Accepted);
     });
-    start();
+    start("ShowWelcome=N\n", shown);
     ASSERT_EQ(window->context().UserDataModule->User_table->text("User_code"), password);
   }
   // Closes the window the way Quit does: the desktop is saved when it changed.
@@ -129,12 +129,12 @@ class DesktopWorkspaceTest : public DesktopFixture {
   }
   TListPanel* panel(PanelId id) const { return window->panels().panel(id); }
 
-  static QByteArray iconRow(const QString& name, int tag) {
+  static QByteArray iconRow(const QString& name, int tag, QRect place = QRect(10, 10, 60, 60)) {
     TTransparentButton b;
     b.setObjectName(name);
     b.setCaption(name);
     b.setTag(tag);
-    b.setGeometry(10, 10, 60, 60);
+    b.setGeometry(place);
     const std::string s = orba::stream::writeComponentStream(orba::desktop::writeComponent(b));
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
   }
@@ -261,6 +261,22 @@ TEST_F(DesktopWorkspaceTest, ThePanelIconsToggleTheirPanelsAndDeletingOneClosesI
   // On the bare wallpaper the command does nothing.
   window->icons().remove(window->Wallpaper1);
   EXPECT_FALSE(window->Wallpaper1->isHidden());
+}
+
+// A desktop saved on a larger screen: its far icons come back within reach
+// on this one, those already within reach stay where they were.
+TEST_F(DesktopWorkspaceTest, IconsStoredBeyondASmallerDesktopComeBackWithinIt) {
+  storeRows("ANNE", {{DesktopRow::Icon, 40, iconRow("FarBtn", 1, QRect(3000, 2000, 60, 60))},
+                     {DesktopRow::Icon, 41, iconRow("NearBtn", 1, QRect(10, 20, 60, 60))}});
+  loginAs("ANNE", false, true);
+  const QRect desk = window->Wallpaper1->rect();
+  ASSERT_LT(desk.width(), 3000);
+  ASSERT_LT(desk.height(), 2000);
+  ASSERT_NE(icon("FarBtn"), nullptr);
+  EXPECT_TRUE(desk.contains(icon("FarBtn")->geometry())) << desk.width() << "x" << desk.height();
+  EXPECT_EQ(icon("FarBtn")->size(), QSize(60, 60));
+  ASSERT_NE(icon("NearBtn"), nullptr);
+  EXPECT_EQ(icon("NearBtn")->geometry(), QRect(10, 20, 60, 60));
 }
 
 TEST_F(DesktopWorkspaceTest, AddingAnIconTellsWhyWhenItCannotBeAdded) {

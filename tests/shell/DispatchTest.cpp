@@ -60,17 +60,6 @@ TEST_F(DispatchTest, CatalogueListsVisibleOptionsWithCodesOnlyWhereAllowed) {
   EXPECT_FALSE(codes.contains("pa101")) << "no payroll options without payroll";
 }
 
-TEST_F(DispatchTest, EveryFormOfACodeLoadsTheSameLibraryAndOnlyTheIconIsChecked) {
-  installModules({"gl03"});
-  loginWith({"gl03"});
-  window->RunOption("gl03");
-  window->RunOption("gl03f");
-  window->RunOption("gl03S");
-  window->RunOption("gl03p");
-  EXPECT_EQ(calledLibraries(), (QStringList{"gl03", "gl03", "gl03", "gl03"}));
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
-}
-
 TEST_F(DispatchTest, IconWithoutTheRightIsRefusedAndWholeCodesOnly) {
   installModules({"gl03", "gl19", "gl18"});
   loginWith({"ar091"});
@@ -82,16 +71,6 @@ TEST_F(DispatchTest, IconWithoutTheRightIsRefusedAndWholeCodesOnly) {
   EXPECT_TRUE(calledLibraries().isEmpty());
   window->RunOption("ar091S");
   EXPECT_EQ(calledLibraries(), QStringList{"gl18"});
-}
-
-TEST_F(DispatchTest, SharedReportLibrariesLearnTheirModule) {
-  installModules({"gl19"});
-  loginWith({"*"});
-  click("ap07");
-  ASSERT_EQ(calls().size(), 1);
-  EXPECT_EQ(calls()[0].value("call"), "gl19");
-  EXPECT_EQ(calls()[0].value("OptionContext"), "ap");
-  EXPECT_EQ(link().get(LinkRecord::Field::OptionContext), "") << "emptied after the run";
 }
 
 TEST_F(DispatchTest, TheModuleSeesTheWholeContext) {

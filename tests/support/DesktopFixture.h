@@ -89,12 +89,15 @@ class DesktopFixture : public ShellFixture {
     return [](QDialog&) { return static_cast<int>(QDialog::Rejected); };
   }
 
-  void start(const QString& extraSettings = "ShowWelcome=N\n") {
+  // shown: the window on screen before the login, as the program has it
+  // (the desktop then has its real size while the stored one is restored).
+  void start(const QString& extraSettings = "ShowWelcome=N\n", bool shown = false) {
     writeSettings(extraSettings);
     app = std::make_unique<orba::shell::OrbaApplication>(options());
     app->start();
     window = app->mainWindow();
     menu = window->MainMenu;
+    if (shown) window->show();
     window->FormActivate();
   }
 

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "CreateIndexSupport.h"
 #include "IndexCheck.h"
@@ -206,6 +207,34 @@ TEST_F(CreateIndex, RefusalsNameTheReasonAndChangeNoFile) {
   EXPECT_EQ(CheckSecondaryIndexes(path, {}, &checked), "");
   EXPECT_EQ(checked, 2);
   EXPECT_TRUE(std::filesystem::exists(dir_.File("t.x01")));
+}
+
+// A table named in capitals, as older programs name theirs: its new indexes'
+// files are named in capitals too, next to the ones it has.
+TEST_F(CreateIndex, ATableNamedInCapitalsGetsIndexFilesNamedInCapitals) {
+  const std::string path = dir_.File("LEDGER.DB");
+  CreateOptions co;
+  co.key_field_count = 1;
+  ASSERT_TRUE(CreateTable(path, LedgerFields(), co).ok());
+  for (int i = 1; i <= 30; ++i) ASSERT_TRUE(AppendRecord(path, LedgerRow(i)).ok());
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
+  IndexDefinition def;
+  def.fields = {{2, false}, {3, false}};
+  def.name = "AmountDue";
+  ASSERT_TRUE(w->CreateIndex(def).ok());
+  def.fields = {{3, false}, {0, false}};
+  def.name = "DueId";
+  ASSERT_TRUE(w->CreateIndex(def).ok());
+  w.reset();
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+    names.insert(entry.path().filename().string());
+  for (const char* file : {"LEDGER.XG0", "LEDGER.YG0", "LEDGER.XG1", "LEDGER.YG1"})
+    EXPECT_TRUE(names.count(file)) << file;
+  int checked = 0;
+  EXPECT_EQ(CheckSecondaryIndexes(path, {}, &checked), "");
+  EXPECT_EQ(checked, 2);
 }
 
 // A table with an index and a memo in an in-memory disk; `create` gives it

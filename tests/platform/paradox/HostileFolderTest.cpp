@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <string>
@@ -372,6 +373,32 @@ TEST(ImpossibleValues, AnImpossibleDateOrAutoincrementNumberIsRefused) {
   EXPECT_EQ(rows[0][1].ToString(), "2026-02-28");
 }
 
+// A table whose stored counter lags behind its numbers (a program that
+// never kept it, a header written back from an old copy): the next number
+// follows the largest in the records, wherever the field is in the record.
+TEST(ImpossibleValues, TheNextNumberFollowsTheLargestStoredWhenTheCounterLags) {
+  TempDir dir;
+  const std::string db = dir.File("late.db");
+  ASSERT_TRUE(CreateTable(db, {FieldDef::Alpha("Name", 10), FieldDef::AutoInc("N")}, CreateOptions()).ok());
+  for (const char* name : {"alpha", "beta", "gamma"})
+    ASSERT_TRUE(AppendRecord(db, {Value::Text(name), Value()}).ok());
+  std::string bytes = ReadFile(db);
+  ASSERT_EQ(GetU32(bytes.data() + f::kAutoIncrement), 3u);
+  PutU32(bytes.data() + f::kAutoIncrement, 0);
+  WriteFile(db, bytes);
+
+  // Placed among the records: the writer reads them all before the commit.
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(db, WriteOptions(), &w).ok());
+  ASSERT_TRUE(w->InsertAt(1, {Value::Text("delta"), Value()}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+  const auto rows = testing::ReadAll(db);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1][1], Value::Int(4));
+  EXPECT_EQ(GetU32(ReadFile(db).data() + f::kAutoIncrement), 4u) << "the counter caught up";
+}
+
 // Each field type's range and content, at its edges: the value just inside
 // is stored and read back, the one just outside refused with the field
 // named (the most negative integer of each width encodes as NULL).
@@ -419,6 +446,25 @@ TEST(ValueLimits, EachFieldTakesWhatItCanHoldAndNothingElse) {
   EXPECT_EQ(testing::ReadAll(db), (std::vector<Record>{low, high}));
 }
 
+// A blob holds up to 256 MiB: that much is taken, one byte more refused
+// with the field named (nothing is committed: the values stay in memory).
+TEST(ValueLimits, ABlobTakesUpTo256MebibytesAndNotAByteMore) {
+  auto env = NewMemEnv();
+  const std::string db = "/mem/big.db";
+  CreateOptions co;
+  co.env = env.get();
+  ASSERT_TRUE(CreateTable(db, {FieldDef::Long("Id"), FieldDef::Binary("Scan", 10)}, co).ok());
+  WriteOptions wo;
+  wo.env = env.get();
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(db, wo, &w).ok());
+  Status s = w->Insert({Value::Int(1), Value::Blob(std::string(f::kMaxBlobLength + 1, 'b'))});
+  EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+  EXPECT_NE(s.message().find("'Scan'"), std::string::npos) << s.ToString();
+  s = w->Insert({Value::Int(2), Value::Blob(std::string(f::kMaxBlobLength, 'b'))});
+  EXPECT_TRUE(s.ok()) << s.ToString();
+}
+
 // A .db numbers its blocks in 16 bits: a table may fill block 65535, and a
 // commit that would need block 65536 is refused with the table unchanged.
 TEST(ValueLimits, ATableFillsItsLastBlockNumberAndNoMore) {
@@ -448,6 +494,45 @@ TEST(ValueLimits, ATableFillsItsLastBlockNumberAndNoMore) {
   Record last;
   ASSERT_TRUE(t->ReadRecord(65534, &last).ok());
   EXPECT_EQ(last[0].text(), "65534");
+}
+
+// A key of more than 4 KiB leaves fewer than eight entries to the largest
+// index block: the .px still takes 32 KiB blocks, the largest size the
+// format has, and every key is found through it.
+TEST(ValueLimits, AKeyOfMoreThanFourKilobytesIsIndexedInTheLargestBlocks) {
+  TempDir dir;
+  const std::string db = dir.File("widekey.db");
+  std::vector<FieldDef> fields;
+  for (int i = 1; i <= 17; ++i) fields.push_back(FieldDef::Alpha("K" + std::to_string(i), 255));
+  CreateOptions co;
+  co.key_field_count = 17;  // 4335 bytes of key
+  ASSERT_TRUE(CreateTable(db, fields, co).ok());
+  auto key = [](int n) {
+    std::vector<Value> k(17, Value::Text(std::string(250, 'k')));
+    char first[8];
+    std::snprintf(first, sizeof first, "%03d", n);
+    k[0] = Value::Text(first);
+    return k;
+  };
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(db, WriteOptions(), &w).ok());
+  for (int n = 99; n >= 0; --n) ASSERT_TRUE(w->Insert(key(n)).ok()) << n;
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+
+  const std::string px = ReadFile(dir.File("widekey.px"));
+  ASSERT_GT(px.size(), f::kBlockSizeCode);
+  EXPECT_EQ(static_cast<uint8_t>(px[f::kBlockSizeCode]), 32) << "the index's block size in KiB";
+  std::unique_ptr<Table> t;
+  ASSERT_TRUE(Table::Open(db, OpenOptions(), &t).ok());
+  ASSERT_EQ(t->record_count(), 100u);
+  for (int n : {0, 6, 7, 50, 99}) {
+    uint32_t at = 0;
+    bool found = false;
+    ASSERT_TRUE(t->Find(key(n), &at, &found).ok()) << n;
+    EXPECT_TRUE(found) << n;
+    EXPECT_EQ(at, static_cast<uint32_t>(n));
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -226,6 +227,32 @@ TEST_F(SharedFolder, ALinkOneAccountPlantsNeverMakesAnotherWriterChangeItsTarget
   EXPECT_EQ(roots_after.st_mode, roots_before.st_mode);
   EXPECT_EQ(roots_after.st_uid, roots_before.st_uid);
   EXPECT_EQ(roots_after.st_gid, roots_before.st_gid);
+}
+
+// An environment that wraps the disk (a test's, a caller's own) creates the
+// commit's files through the disk's CopyAccess: they keep the access set on
+// the table as the disk's own commit does.
+TEST(WrappedDisk, ACommitThroughAnEnvironmentWrappingTheDiskKeepsTheTablesModes) {
+  testing::TempDir dir;
+  const std::string path = dir.File("kept.db");
+  CreateOptions co;
+  co.key_field_count = 1;
+  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("Id"), FieldDef::Memo("Note", 10)}, co).ok());
+  const char* const files[] = {"kept.db", "kept.px", "kept.mb"};
+  for (const char* file : files) ASSERT_EQ(::chmod(dir.File(file).c_str(), 0640), 0) << file;
+
+  testing::FailingEnv wrapped(Env::Default(), std::numeric_limits<int>::max());
+  WriteOptions options;
+  options.env = &wrapped;
+  const Status s = AppendRecord(path, {Value::Int(1), Value::Text(std::string(300, 'x'))}, options);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  ASSERT_GT(wrapped.operations(), 0) << "the commit went through the wrapper";
+  for (const char* file : files) {
+    struct stat st;
+    ASSERT_EQ(::stat(dir.File(file).c_str(), &st), 0) << file;
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << file;
+  }
+  EXPECT_EQ(testing::ReadAll(path).size(), 1u);
 }
 
 }  // namespace
