@@ -294,6 +294,16 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
   if (w->InPlaceFits()) {
     w->in_place_ = true;
     w->auto_increment_ = h.auto_increment;
+    // A counter left behind the numbers stored (by another program) must
+    // not hand out a number again: when the counter is the first key field
+    // the last record holds the largest, one read away.
+    if (h.keyed() && !w->table_->fields().empty() && w->table_->fields()[0].type == FieldType::kAutoInc) {
+      std::string last;
+      s = w->table_->ReadRawRecord(w->table_->record_count() - 1, &last);
+      if (!s.ok()) return s;
+      auto v = DecodeInt(reinterpret_cast<const uint8_t*>(last.data()), 4);
+      if (v && *v > 0) w->auto_increment_ = std::max(w->auto_increment_, static_cast<uint32_t>(*v));
+    }
   } else {
     s = w->LoadRows();
     if (!s.ok()) return s;

@@ -397,6 +397,27 @@ TEST(ImpossibleValues, TheNextNumberFollowsTheLargestStoredWhenTheCounterLags) {
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[1][1], Value::Int(4));
   EXPECT_EQ(GetU32(ReadFile(db).data() + f::kAutoIncrement), 4u) << "the counter caught up";
+
+  // The counter as the key: an insert in place takes the number after the
+  // last record's, without reading the others.
+  const std::string keyed = dir.File("keyed.db");
+  CreateOptions co;
+  co.key_field_count = 1;
+  ASSERT_TRUE(CreateTable(keyed, {FieldDef::AutoInc("N"), FieldDef::Alpha("Name", 10)}, co).ok());
+  for (const char* name : {"alpha", "beta", "gamma"})
+    ASSERT_TRUE(AppendRecord(keyed, {Value(), Value::Text(name)}).ok());
+  bytes = ReadFile(keyed);
+  PutU32(bytes.data() + f::kAutoIncrement, 1);
+  WriteFile(keyed, bytes);
+  ASSERT_TRUE(TableWriter::Open(keyed, WriteOptions(), &w).ok());
+  ASSERT_TRUE(w->in_place());
+  ASSERT_TRUE(w->Insert({Value(), Value::Text("delta")}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+  const auto numbered = testing::ReadAll(keyed);
+  ASSERT_EQ(numbered.size(), 4u);
+  EXPECT_EQ(numbered[3][0], Value::Int(4));
+  EXPECT_EQ(numbered[3][1].text(), "delta");
 }
 
 // Each field type's range and content, at its edges: the value just inside
