@@ -183,6 +183,11 @@ class TableWriter {
   Status RawInPlace(uint32_t index, std::string* raw);
   // Where a record with this key goes (or is), the waiting changes counted.
   Status PositionInPlace(const std::string& key, uint32_t* index);
+  // How a block of n records (at most per_block each) is split: evenly, so
+  // that inserts at the front of a table do not leave a block per insert,
+  // or, when `fill` (records only added after the table's last one), into
+  // full blocks and the rest.
+  static std::vector<size_t> SplitSizes(size_t n, size_t per_block, bool fill);
   // *rewrite is set, and nothing written, when the changes need the whole
   // rewrite after all (the table's first block or every record deleted).
   Status CommitInPlace(bool* rewrite);

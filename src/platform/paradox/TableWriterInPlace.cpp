@@ -153,6 +153,20 @@ Status RelayPrimaryIndex(Env* env, PrimaryIndex* px, const TableHeader& h,
 
 }  // namespace
 
+std::vector<size_t> TableWriter::SplitSizes(size_t n, size_t per_block, bool fill) {
+  std::vector<size_t> sizes;
+  if (n <= per_block) {
+    sizes.push_back(n);
+  } else if (fill) {
+    for (size_t left = n; left > 0; left -= std::min(left, per_block))
+      sizes.push_back(std::min(left, per_block));
+  } else {
+    const size_t k = (n + per_block - 1) / per_block;
+    for (size_t c = 0; c < k; ++c) sizes.push_back(n / k + (c < n % k ? 1 : 0));
+  }
+  return sizes;
+}
+
 bool TableWriter::InPlaceFits() const {
   const TableHeader& h = table_->header();
   if (!repairs_.empty() || !IndexesFitInPlace()) return false;
@@ -474,20 +488,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
       ++freed;
       continue;
     }
-    // A block that overflows is split evenly, so that inserts at the front
-    // of a table do not leave a block per insert; records added after the
-    // last one of the table fill their blocks.
-    const bool at_end = old_next == 0 && grows_at_end;
-    std::vector<size_t> sizes;
-    if (n <= per_block) {
-      sizes.push_back(n);
-    } else if (at_end) {
-      for (size_t left = n; left > 0; left -= std::min(left, per_block))
-        sizes.push_back(std::min(left, per_block));
-    } else {
-      const size_t k = (n + per_block - 1) / per_block;
-      for (size_t c = 0; c < k; ++c) sizes.push_back(n / k + (c < n % k ? 1 : 0));
-    }
+    const std::vector<size_t> sizes = SplitSizes(n, per_block, old_next == 0 && grows_at_end);
     std::vector<uint16_t>& numbers = t.numbers;
     numbers.push_back(number);
     for (size_t c = 1; c < sizes.size(); ++c) {

@@ -309,19 +309,9 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
       }
       // As in the .DB: an overflowing block is split evenly, unless entries
       // were only added after the last one of the index, which fill blocks.
-      const size_t total = w.entries.size();
       const bool at_end =
           w.next == 0 && w.entries.size() >= w.stored && w.entries[w.stored - 1] == w.stored_last;
-      std::vector<size_t> counts;
-      if (total <= per_block) {
-        counts.push_back(total);
-      } else if (at_end) {
-        for (size_t left = total; left > 0; left -= std::min(left, per_block))
-          counts.push_back(std::min(left, per_block));
-      } else {
-        const size_t k = (total + per_block - 1) / per_block;
-        for (size_t c = 0; c < k; ++c) counts.push_back(total / k + (c < total % k ? 1 : 0));
-      }
+      const std::vector<size_t> counts = SplitSizes(w.entries.size(), per_block, at_end);
       std::vector<uint16_t> numbers{w.number};
       for (size_t c = 1; c < counts.size(); ++c) {
         if (next_new > f::kMaxBlockNumber)

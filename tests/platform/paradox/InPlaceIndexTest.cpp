@@ -110,15 +110,9 @@ void ExpectIndexesAsRebuilt(Env* env, const std::string& path, const std::string
   o.env = env;
   std::unique_ptr<Table> t;
   ASSERT_TRUE(Table::Open(path, o, &t).ok()) << what;
-  std::vector<std::string> raws(t->record_count());
+  std::vector<std::string> raws;
   std::vector<PlacedRecord> placed;
-  for (const Table::Block& b : t->blocks()) {
-    for (uint32_t i = 0; i < b.records; ++i) {
-      ASSERT_TRUE(t->ReadRawRecord(b.first_record + i, &raws[b.first_record + i]).ok());
-      placed.push_back({raws[b.first_record + i], b.number, static_cast<uint16_t>(i)});
-    }
-  }
-  ASSERT_EQ(placed.size(), t->record_count()) << what;
+  ASSERT_TRUE(testing::PlaceRecords(t.get(), &raws, &placed)) << what;
   std::vector<SecondaryIndexFiles> files;
   ASSERT_TRUE(FindSecondaryIndexFiles(env, path, &files).ok());
   ASSERT_FALSE(files.empty());

@@ -161,14 +161,9 @@ TEST_P(IndexedTables, ReaderUnderstandsEveryIndexAndLooksUpThroughIt) {
 TEST_P(IndexedTables, RebuildingAnUntouchedTableGivesTheOriginalIndex) {
   std::unique_ptr<Table> t;
   ASSERT_TRUE(Table::Open(path_, OpenOptions(), &t).ok());
-  std::vector<std::string> raws(t->record_count());
+  std::vector<std::string> raws;
   std::vector<PlacedRecord> placed;
-  for (const Table::Block& b : t->blocks()) {
-    for (uint32_t i = 0; i < b.records; ++i) {
-      ASSERT_TRUE(t->ReadRawRecord(b.first_record + i, &raws[b.first_record + i]).ok());
-      placed.push_back({raws[b.first_record + i], b.number, static_cast<uint16_t>(i)});
-    }
-  }
+  ASSERT_TRUE(testing::PlaceRecords(t.get(), &raws, &placed));
   std::vector<SecondaryIndexFiles> files;
   ASSERT_TRUE(FindSecondaryIndexFiles(Env::Default(), path_, &files).ok());
   for (const SecondaryIndexFiles& fl : files) {

@@ -96,6 +96,23 @@ std::string ReadFileIn(Env* env, const std::string& path) {
   return bytes;
 }
 
+bool PlaceRecords(Table* table, std::vector<std::string>* raws, std::vector<PlacedRecord>* placed) {
+  // The chain lists the records in order, so the n-th placed is record n;
+  // the bytes are all read before the placed records point into them.
+  raws->assign(table->record_count(), {});
+  placed->clear();
+  for (const Table::Block& b : table->blocks()) {
+    for (uint32_t i = 0; i < b.records; ++i) {
+      const uint32_t at = b.first_record + i;
+      if (at != placed->size() || at >= raws->size() || !table->ReadRawRecord(at, &(*raws)[at]).ok())
+        return false;
+      placed->push_back({{}, b.number, static_cast<uint16_t>(i)});
+    }
+  }
+  for (size_t i = 0; i < placed->size(); ++i) (*placed)[i].raw = (*raws)[i];
+  return placed->size() == table->record_count();
+}
+
 std::vector<Record> ReadAll(const std::string& path, Env* env) {
   std::vector<Record> rows;
   OpenOptions o;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "paradox/Env.h"
+#include "paradox/SecondaryIndex.h"
 #include "paradox/Table.h"
 
 namespace orba::pdx::testing {
@@ -41,6 +42,10 @@ void CopyFiles(Env* from, Env* to, const std::vector<std::string>& paths);
 uint64_t FileSize(Env* env, const std::string& path);
 // A file's bytes through an Env, empty when it is missing.
 std::string ReadFileIn(Env* env, const std::string& path);
+
+// Every record's bytes (*raws, by position) and where it lies, in chain
+// order: what BuildSecondaryIndex takes. False when one cannot be read.
+bool PlaceRecords(Table* table, std::vector<std::string>* raws, std::vector<PlacedRecord>* placed);
 
 // Reads every record; fails the calling test on error.
 std::vector<Record> ReadAll(const std::string& path, Env* env = nullptr);
