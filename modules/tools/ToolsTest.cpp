@@ -85,6 +85,11 @@ TEST_F(ToolsModuleTest, EntriesAreAddedMovedChangedAndDeletedAsTheDesktopReadsTh
     auto* grid = form->findChild<QTableWidget*>("ToolsGrid");
     ASSERT_EQ(grid->rowCount(), 1) << "a missing table starts with its seed, as on the desktop";
     EXPECT_EQ(grid->item(0, 0)->text(), "Maintenance du menu Outils");
+    // Close stands at the foot of the buttons, apart from the actions above.
+    auto* close = form->findChild<QPushButton*>("CloseBtn");
+    auto* last_action = form->findChild<QPushButton*>("DeleteBtn");
+    EXPECT_GT(close->y() - (last_action->y() + last_action->height()), 3 * last_action->height());
+    EXPECT_LT(form->height() - (close->y() + close->height()), last_action->height());
     ModalScript::click(form, "AddBtn");
   });
   script.then("ToolDlg", [this](QWidget* dialog) {
