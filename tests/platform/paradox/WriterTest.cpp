@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "paradox/PrimaryIndex.h"
 #include "paradox/Table.h"
 #include "paradox/TableWriter.h"
 
@@ -72,6 +73,13 @@ TEST_F(Writer, KeyedInsertsLandInKeyOrderAndDuplicatesAreRefused) {
   EXPECT_EQ(rows[0][10], Value::Int(2));
   EXPECT_EQ(rows[1][5].ToString(), "2024-02-29");
   EXPECT_EQ(rows[1][9].bytes().data, std::string("\x01\x00\x02", 3));
+
+  // The .PX names itself as Paradox's own do (BIOLIFE.PX): the table's
+  // name without its extension, then .PX.
+  std::unique_ptr<Table> t;
+  ASSERT_TRUE(Table::Open(path_, OpenOptions(), &t).ok());
+  ASSERT_NE(t->primary_index(), nullptr);
+  EXPECT_EQ(t->primary_index()->header().table_name, "ledger.PX");
 }
 
 TEST_F(Writer, UpdateMovesTheRecordAndDeleteShrinksTheTable) {
