@@ -70,8 +70,15 @@ struct InsertTarget {
   uint16_t block = 0;
   uint16_t count = 0;
   std::vector<std::pair<uint16_t, uint16_t>> path;  // of its .PX entry
-  // Keyed: the changes by key, in key order; unkeyed: the records appended.
-  std::vector<std::pair<std::string_view, const void*>> changes;
+  // Keyed: the changes in key order, each the key of a record, whether the
+  // block holds it now (an update or a delete) and its new bytes (none for a
+  // delete); unkeyed: the records appended.
+  struct Change {
+    std::string_view key;
+    bool stored = false;
+    const std::string* row = nullptr;
+  };
+  std::vector<Change> changes;
   std::vector<std::string> appended;
   // None when it was emptied, one block, or several after a split:
   // numbers, counts, first keys.
@@ -364,7 +371,9 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
           return Status::Corruption(name_, "its index lists its blocks out of key order");
         targets.push_back({leaf.block, leaf.records, std::move(leaf.path), {}, {}, {}, {}, {}});
       }
-      targets.back().changes.emplace_back(key, &change);
+      const bool insert = change.kind == PendingChange::kInsert;
+      targets.back().changes.push_back(
+          {key, !insert, change.kind == PendingChange::kDelete ? nullptr : &change.row});
     }
   } else {
     const std::vector<Table::Block>& chain = table_->blocks();
@@ -435,19 +444,19 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
     if (keyed) {
       bool inserts = false;
       size_t i = 0;
-      for (const auto& [key, opaque] : t.changes) {
-        const auto& change = *static_cast<const PendingChange*>(opaque);
+      for (const InsertTarget::Change& change : t.changes) {
+        const std::string_view key = change.key;
         while (i < count && std::memcmp(stored[i].data(), key.data(), ks) < 0) rows.push_back(stored[i++]);
         const bool there = i < count && std::memcmp(stored[i].data(), key.data(), ks) == 0;
-        if (there != (change.kind != PendingChange::kInsert))
+        if (there != change.stored)
           return Status::Corruption(
               name_, "block " + std::to_string(number) +
                          (there ? " already holds the record (" : " does not hold the record (") +
                          KeyText(std::string(key)) + ") its index places there");
         if (there && !indexes_.empty()) removed.emplace_back(stored[i]);
         if (there) ++i;
-        if (change.kind != PendingChange::kDelete) rows.push_back(change.row);
-        if (change.kind == PendingChange::kInsert) {
+        if (change.row) rows.push_back(*change.row);
+        if (!change.stored) {
           if (!inserts) grows_at_end = true;
           inserts = true;
           grows_at_end = grows_at_end && i == count;
