@@ -99,24 +99,8 @@ Status PrimaryIndex::ReadBlock(uint16_t block, const std::string** data, size_t*
 }
 
 Status PrimaryIndex::FindBlock(std::string_view key, uint16_t* data_block) {
-  uint16_t block = header_.index_root;
-  const size_t klen = std::min(key.size(), key_size_);
-  for (int level = header_.index_levels; level >= 1; --level) {
-    const std::string* data = nullptr;
-    size_t n = 0;
-    Status s = ReadBlock(block, &data, &n);
-    if (!s.ok()) return s;
-    if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
-    const size_t rs = header_.record_size;
-    const char* first = data->data() + f::kBlockHeaderSize;
-    const size_t chosen = LastEntryAtMost(first, n, rs, key.data(), klen);
-    const uint8_t* e = reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_;
-    auto next = DecodeInt(e, 2);
-    if (!next || *next <= 0) return Status::Corruption(name_, "index entry with impossible block number");
-    block = static_cast<uint16_t>(*next);
-  }
-  *data_block = block;
-  return Status::OK();
+  std::vector<std::pair<uint16_t, uint16_t>> path;
+  return PathOfKey(key, &path, data_block);
 }
 
 namespace {
@@ -235,10 +219,10 @@ Status PrimaryIndex::LeafOfRecord(uint32_t record, Leaf* leaf) {
   return Status::Corruption(name_, "index has no levels");
 }
 
-Status PrimaryIndex::LeafOfKey(std::string_view key, Leaf* leaf) {
-  leaf->path.clear();
+Status PrimaryIndex::PathOfKey(std::string_view key, std::vector<std::pair<uint16_t, uint16_t>>* path,
+                               uint16_t* data_block) {
+  path->clear();
   uint16_t block = header_.index_root;
-  uint32_t base = 0;
   const size_t klen = std::min(key.size(), key_size_);
   const size_t rs = header_.record_size;
   for (int level = header_.index_levels; level >= 1; --level) {
@@ -249,18 +233,32 @@ Status PrimaryIndex::LeafOfKey(std::string_view key, Leaf* leaf) {
     if (n == 0) return Status::Corruption(name_, "empty index block " + std::to_string(block));
     const char* first = data->data() + f::kBlockHeaderSize;
     const size_t chosen = LastEntryAtMost(first, n, rs, key.data(), klen);
-    for (size_t i = 0; i < chosen; ++i) {
+    path->emplace_back(block, static_cast<uint16_t>(chosen));
+    block = EntryWord(reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_);
+    if (block == 0) return Status::Corruption(name_, "index entry with impossible block number");
+  }
+  *data_block = block;
+  return Status::OK();
+}
+
+Status PrimaryIndex::LeafOfKey(std::string_view key, Leaf* leaf) {
+  uint16_t data_block = 0;
+  Status s = PathOfKey(key, &leaf->path, &data_block);
+  if (!s.ok()) return s;
+  // The leaf's first record: the records under every entry left of the path.
+  uint32_t base = 0;
+  for (size_t d = 0; d < leaf->path.size(); ++d) {
+    const auto [block, slot] = leaf->path[d];
+    const int level = header_.index_levels - static_cast<int>(d);
+    for (size_t i = 0; i < slot; ++i) {
       uint32_t c = 0;
       s = EntryRecords(block, level, i, &c);
       if (!s.ok()) return s;
       base += c;
     }
-    leaf->path.emplace_back(block, static_cast<uint16_t>(chosen));
-    if (level == 1) return MakeLeaf(block, chosen, base, leaf);
-    block = EntryWord(reinterpret_cast<const uint8_t*>(first) + chosen * rs + key_size_);
-    if (block == 0) return Status::Corruption(name_, "index entry with impossible block number");
   }
-  return Status::Corruption(name_, "index has no levels");
+  const auto [block, slot] = leaf->path.back();
+  return MakeLeaf(block, slot, base, leaf);
 }
 
 Status PrimaryIndex::LeafEntries(std::vector<std::pair<uint16_t, uint16_t>>* entries,

@@ -71,6 +71,10 @@ class PrimaryIndex {
 
  private:
   PrimaryIndex(std::unique_ptr<RandomAccessFile> file, std::string name, TableHeader header, size_t key_size);
+  // The descent for `key`: (index block, entry) at each level, root first,
+  // and the data block the leaf entry names.
+  Status PathOfKey(std::string_view key, std::vector<std::pair<uint16_t, uint16_t>>* path,
+                   uint16_t* data_block);
   // *data points into the cache and stays valid while this object lives.
   Status ReadBlock(uint16_t block, const std::string** data, size_t* entries);
   // Records under entry `slot` of index block `block` at `level` (1 = leaf).
