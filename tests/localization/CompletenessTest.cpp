@@ -82,8 +82,9 @@ TEST_F(CompletenessTest, EveryTextOfTheBuiltWindowsHasARowAndEveryRowAComponent)
     for (const auto& r : rows)
       if (r.form == b.name) rowNames << r.component;
     // A window has a caption of its own; a list of texts alone does not.
-    if (dynamic_cast<QWidget*>(b.form))
+    if (dynamic_cast<QWidget*>(b.form)) {
       EXPECT_TRUE(rowNames.contains(b.name)) << "the form's own row: " << b.name.toStdString();
+    }
     for (const QString& c : textComponents(*b.form))
       EXPECT_TRUE(rowNames.contains(c)) << b.name.toStdString() << "." << c.toStdString() << " has no row";
     const QSet<QString> existing = allComponents(*b.form);
