@@ -33,6 +33,7 @@ class CompanyScenario : public Scenario {
     if (newInstallation) {
       ASSERT_TRUE(d.waitForWindow("CompanyMessage")) << d.windowsOnScreen().toStdString();
       EXPECT_TRUE(d.gui([&] { return d.messageBoxText(); }).contains("ADMIN"));
+      ASSERT_TRUE(d.giveKeyboardTo("CompanyMessage"));
       d.key("Return");
     }
     ASSERT_TRUE(d.waitForWindowGone("frmCreateCompany"))
@@ -109,7 +110,7 @@ TEST_F(CompanyScenario, ASecondCompanyMadeFromCompanyMaintenanceIsChosenFromTheM
     // Later, from the System menu.
     ASSERT_TRUE(d.chooseMenu({"Systemmanager1", "Setupwizard1"}));
     goThroughTheWizard(d, "20");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
   EXPECT_EQ(gstOf(install->companyDir(2)).toDouble(), 20.0);
@@ -128,8 +129,9 @@ TEST_F(CompanyScenario, AnInterruptedWizardIsOfferedAgain) {
     d.gui([&] { qobject_cast<QDialog*>(d.window("frmDefaultInfo"))->done(QDialog::Rejected); });
     ASSERT_TRUE(d.waitForWindow("SetupOffer")) << d.windowsOnScreen().toStdString();
     d.click("SetupOffer", "btnLater");
+    ASSERT_TRUE(d.waitForWindowGone("SetupOffer")) << d.windowsOnScreen().toStdString();
     ASSERT_TRUE(logIn(d));
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
   ASSERT_TRUE(QFile::exists(install->companyDir(1) + "/ctrl.DB"));
@@ -143,7 +145,7 @@ TEST_F(CompanyScenario, AnInterruptedWizardIsOfferedAgain) {
     d.click("SetupOffer", "btnNow");
     goThroughTheWizard(d, "7");
     ASSERT_TRUE(logIn(d));
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
   EXPECT_EQ(gstOf(install->companyDir(1)).toDouble(), 7.0);
@@ -164,7 +166,7 @@ TEST_F(CompanyScenario, ABlankFolderStartsWithCompanyCreationInFrench) {
     goThroughTheWizard(d, "5");
     ASSERT_TRUE(logIn(d));
     EXPECT_EQ(d.gui([&] { return window->StatusPanels[0]->text(); }), "Atelier Beaulieu");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
   EXPECT_TRUE(QFile::exists(office + "/Orba/data/comp.db"));
@@ -187,11 +189,12 @@ TEST_F(CompanyScenario, AMissingFolderSaysWhatToDoInFrench) {
     EXPECT_TRUE(text.contains(dir.filePath("orba.ini"))) << text.toStdString();
     d.settle(300);
     d.screenshot("blank-folder-missing-fr");
+    ASSERT_TRUE(d.giveKeyboardTo("QMessageBox"));
     d.key("Return");
     ASSERT_TRUE(d.waitUntil([&] { return d.messageBoxText().isEmpty(); }));
     EXPECT_FALSE(d.gui([&] { return mainWindow()->MainMenu->find("ut03")->isEnabled(); }))
         << "nothing may run";
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
   EXPECT_FALSE(QFile::exists(dir.filePath("mnt")));

@@ -203,7 +203,7 @@ TEST_F(DesktopScenario, AFrenchLoginOverADesktopSavedInEnglishShowsFrenchPanelsA
     d.click("PropertiesDlg", "OKBtn");
     ASSERT_TRUE(d.waitForWindowGone("PropertiesDlg"));
     ASSERT_EQ(d.gui([&] { return icon("ToDoListBtn")->caption(); }), "Mes notes");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   ASSERT_TRUE(quit);
 
@@ -234,7 +234,7 @@ TEST_F(DesktopScenario, AFrenchLoginOverADesktopSavedInEnglishShowsFrenchPanelsA
     ASSERT_TRUE(d.chooseMenu({"Settings1", "Setlanguage1", "MenuItemfr"}));
     ASSERT_TRUE(d.waitUntil([&] { return icon("EmployeeBtn")->caption() == "Employés"; }));
     EXPECT_EQ(d.gui([&] { return icon("ToDoListBtn")->caption(); }), "Mes notes");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }
@@ -371,7 +371,7 @@ TEST_F(DesktopScenario, ARightClickOnAnIconShowsOneMenu) {
     d.key("Escape");
     d.settle(600);
     EXPECT_EQ(d.gui([&] { return menusShown(); }), 0) << "a second menu followed the first";
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }
@@ -411,7 +411,7 @@ TEST_F(DesktopScenario, AnIconUnderAnOpenedPanelStaysBeneathIt) {
     EXPECT_FALSE(d.gui([&] { return panel(PanelId::Accounts)->isVisible(); }))
         << "the icon beneath the panel took the double-click";
     d.screenshot("icon-beneath-panel");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }
@@ -438,7 +438,7 @@ TEST_F(DesktopScenario, ThreeEnlargeStepsStayInsideTheDesktop) {
     // Its reduce button is on the desktop and works.
     d.click("LogoAppForm", "ClientReduce");
     EXPECT_TRUE(d.waitUntil([&] { return panel(PanelId::Client)->width() < size.width(); }));
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }
@@ -491,13 +491,13 @@ TEST_F(DesktopScenario, APlacementSavedAt1920IsRestoredOn800x600FullyVisible) {
     d.doubleClickAt(title);
     ASSERT_TRUE(d.waitUntil([&] { return window->isMaximized(); }));
     d.settle(300);
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   ASSERT_TRUE(quit);
   const bool again = run([&](Driver& d) {
     ASSERT_TRUE(logIn(d, "admin"));
     EXPECT_TRUE(d.waitUntil([&] { return window->isMaximized(); })) << "the maximised state as saved";
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(again);
 }
@@ -580,7 +580,7 @@ TEST_F(DesktopShots, DesktopProductsAndIconPictureInFrenchAndEnglish) {
       ASSERT_TRUE(d.waitForWindowGone("PictureDlg"));
       d.click("PropertiesDlg", "CancelBtn");
       ASSERT_TRUE(d.waitForWindowGone("PropertiesDlg"));
-      ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+      ASSERT_TRUE(quitByMenu(d));
     });
     EXPECT_TRUE(quit);
   }

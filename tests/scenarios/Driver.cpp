@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QWindow>
 #include <thread>
 
 #include "LogoAppForm.h"
@@ -70,7 +71,44 @@ QString Driver::windowsOnScreen() const {
 
 void Driver::clickAt(QPoint global, int button) { input_.click(global.x(), global.y(), button); }
 
+void Driver::waitUntilPlaced(const QString& windowName) {
+  // Qt calls a window visible when it asks for it to be shown; the window
+  // manager maps and places it afterwards. A click computed before that
+  // lands where the window is not yet.
+  QPoint last(-1, -1);
+  int steady = 0;
+  waitUntil(
+      [&] {
+        QWidget* w = window(windowName);
+        if (!w || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
+        const QPoint at = w->mapToGlobal(QPoint(0, 0));
+        steady = at == last ? steady + 1 : 0;
+        last = at;
+        return steady >= 3;
+      },
+      3000);
+}
+
+bool Driver::giveKeyboardTo(const QString& windowName) {
+  waitUntilPlaced(windowName);
+  auto active = [&] {
+    QWidget* w = window(windowName);
+    return w && w->isActiveWindow();
+  };
+  if (waitUntil(active, 3000)) return true;
+  // On a busy machine the window manager may not have given the new window
+  // the keyboard yet; a click on its margin does, as a user's would.
+  const QPoint margin = gui([&] {
+    QWidget* w = window(windowName);
+    return w ? w->mapToGlobal(QPoint(3, 3)) : QPoint(-1, -1);
+  });
+  if (margin.x() < 0) return false;
+  clickAt(margin);
+  return waitUntil(active, 5000);
+}
+
 void Driver::click(const QString& windowName, const QString& childName, int button) {
+  waitUntilPlaced(windowName);
   const QPoint where = gui([&] {
     QWidget* target = childName.isEmpty() ? window(windowName) : child(windowName, childName);
     return target ? target->mapToGlobal(target->rect().center()) : QPoint(-1, -1);
@@ -79,6 +117,7 @@ void Driver::click(const QString& windowName, const QString& childName, int butt
 }
 
 void Driver::doubleClick(const QString& windowName, const QString& childName) {
+  waitUntilPlaced(windowName);
   const QPoint where = gui([&] {
     QWidget* target = child(windowName, childName);
     return target ? target->mapToGlobal(target->rect().center()) : QPoint(-1, -1);
@@ -104,6 +143,7 @@ void Driver::drag(QPoint from, QPoint to) {
 }
 
 bool Driver::clickButton(const QString& windowName, const QString& text) {
+  waitUntilPlaced(windowName);
   const QPoint where = gui([&] {
     if (QWidget* w = window(windowName))
       for (QAbstractButton* b : w->findChildren<QAbstractButton*>())

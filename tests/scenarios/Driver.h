@@ -60,6 +60,15 @@ class Driver {
   // Every window on screen, for a failure's message.
   QString windowsOnScreen() const;
 
+  // Waits (up to 3 s) until the window is on the screen where it stays:
+  // exposed, its position the same over a few looks.
+  void waitUntilPlaced(const QString& window);
+
+  // Waits until the window has the keyboard; when the window manager has
+  // not given it within 3 s, clicks the window's margin. False when the
+  // window is not there or never gets it.
+  bool giveKeyboardTo(const QString& window);
+
   // Input through the X server.
   void clickAt(QPoint global, int button = 1);
   void click(const QString& window, const QString& child = {}, int button = 1);

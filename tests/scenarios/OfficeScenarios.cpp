@@ -66,7 +66,7 @@ TEST_F(OfficeScenario, ToolsMaintenanceAddAndCloseTwentyTimes) {
     EXPECT_TRUE(d.waitUntil([&] { return d.openMenuItemRect("tool19").isValid(); }));
     d.key("Escape");
     d.screenshot("tools-menu");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }
@@ -107,7 +107,7 @@ TEST_F(OfficeScenario, ALongSessionEndsInQuitWithoutFault) {
     ASSERT_TRUE(d.chooseMenu({"Accessories1", "mtools"}));
     closeWith(d, "ToolsForm", "CloseBtn");
     d.screenshot("before-quit");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit) << "the program ended by its Quit entry";
 }
@@ -181,7 +181,7 @@ TEST_F(OfficeScenario, TheFirstItemOfEveryFirstRowMenuRunsThatItem) {
       d.settle(100);
     }
     // The clerk's greyed first items do nothing either.
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }
@@ -205,10 +205,12 @@ TEST_F(OfficeScenario, ACancelledCompanySwitchAfterCompanyMaintenanceKeepsTheCom
     ASSERT_TRUE(d.waitForWindow("CompPasswd_Frm"));
     EXPECT_EQ(d.gui([&] { return qobject_cast<QLabel*>(d.child("CompPasswd_Frm", "CompanyLabel"))->text(); }),
               "Northern Lights Trading Inc.");
+    ASSERT_TRUE(d.giveKeyboardTo("CompPasswd_Frm"));
     d.type("wrong");
     d.key("Return");
     ASSERT_TRUE(d.waitUntil([&] { return !d.messageBoxText().isEmpty(); }));
     EXPECT_TRUE(d.gui([&] { return d.messageBoxText(); }).contains("not correct"));
+    ASSERT_TRUE(d.giveKeyboardTo("QMessageBox"));
     d.key("Return");
     ASSERT_TRUE(d.waitUntil([&] {
       auto* field = qobject_cast<QLineEdit*>(d.child("CompPasswd_Frm", "Password"));
@@ -228,7 +230,7 @@ TEST_F(OfficeScenario, ACancelledCompanySwitchAfterCompanyMaintenanceKeepsTheCom
     });
     EXPECT_EQ(shown, "Client of company 1");
     closeWith(d, "ClientMaint", "btnClose");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }
@@ -292,7 +294,7 @@ TEST_F(OfficeScenario, AClientEditedAndDeletedThroughTheClientsFileShowsInTheOpe
       return listed() == QStringList{"Alpha", "Bravo Renamed"};
     })) << d.gui(listed).join(", ").toStdString();
     d.screenshot("client-list-after-maintenance");
-    ASSERT_TRUE(d.chooseMenu({"Quit1"}));
+    ASSERT_TRUE(quitByMenu(d));
   });
   EXPECT_TRUE(quit);
 }

@@ -110,6 +110,11 @@ bool Scenario::logIn(Driver& d, const QString& password) {
   return d.waitUntil([&] { return window->StatusBar->isVisible() && !QApplication::activeModalWidget(); });
 }
 
+bool Scenario::quitByMenu(Driver& d) {
+  if (!d.chooseMenu({QStringLiteral("Quit1")})) return false;
+  return d.waitUntil([&] { return !app_->mainWindow()->isVisible(); });
+}
+
 bool Scenario::run(const std::function<void(Driver&)>& steps) {
   if (!settingsWritten_) writeSettings();
   orba::shell::OrbaApplication::Options options;

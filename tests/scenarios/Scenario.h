@@ -52,6 +52,9 @@ class Scenario : public ::testing::Test {
   // is over), logging in with the password when the program asks for one;
   // `window` is the main window from then on. On the steps' thread.
   bool logIn(Driver& d, const QString& password = {});
+  // Chooses Quit on the menu bar and waits until the main window is gone,
+  // so the program is seen ending by itself, not by the scenario's end.
+  bool quitByMenu(Driver& d);
   orba::shell::TLogoAppForm* window = nullptr;
 
  private:
