@@ -48,6 +48,60 @@ Status BlobFileWriter::Open(Env* env, const std::string& path, const std::string
 
 namespace {
 
+// A file's bytes read once, walked in memory.
+class StringFile final : public RandomAccessFile {
+ public:
+  explicit StringFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  Status Read(uint64_t offset, size_t n, std::string* out) override {
+    *out = offset < bytes_.size() ? bytes_.substr(offset, n) : std::string();
+    return Status::OK();
+  }
+  uint64_t Size() const override { return bytes_.size(); }
+
+ private:
+  std::string bytes_;
+};
+
+}  // namespace
+
+Status BlobFileWriter::OpenInPlace(Env* env, const std::string& path, const CommittedEnd& committed_end,
+                                   std::unique_ptr<BlobFileWriter>* writer) {
+  if (!env->Exists(path)) return Status::NotFound(BaseName(path), "blob file missing");
+  std::unique_ptr<RandomAccessFile> reader;
+  Status s = env->OpenRandomAccess(path, &reader);
+  if (!s.ok()) return s;
+  if (reader->Size() <= kWalkedInPlace) {
+    // Read at once: the walk then costs no more than the one read.
+    std::string bytes;
+    s = reader->Read(0, reader->Size(), &bytes);
+    if (!s.ok()) return s;
+    std::unique_ptr<WritableFile> file;
+    s = env->OpenWritable(path, false, &file);
+    if (!s.ok()) return s;
+    std::unique_ptr<BlobFileWriter> w(new BlobFileWriter(std::move(file), BaseName(path)));
+    StringFile in_memory(std::move(bytes));
+    s = w->Load(&in_memory, committed_end);
+    if (!s.ok()) return s;
+    *writer = std::move(w);
+    return Status::OK();
+  }
+  std::unique_ptr<WritableFile> file;
+  s = env->OpenWritable(path, false, &file);
+  if (!s.ok()) return s;
+  std::unique_ptr<BlobFileWriter> w(new BlobFileWriter(std::move(file), BaseName(path)));
+  std::string head;
+  s = reader->Read(0, f::kMbUnit, &head);
+  if (!s.ok()) return s;
+  if (head.size() < f::kMbUnit || head[0] != static_cast<char>(f::kMbHeaderBlock))
+    return Status::Corruption(w->name_, "not a blob file (bad header block)");
+  w->counter_ = w->opened_counter_ = GetU16(head.data() + f::kMbHeaderCounter);
+  w->end_ = w->opened_end_ = (reader->Size() + f::kMbUnit - 1) / f::kMbUnit * f::kMbUnit;
+  *writer = std::move(w);
+  return Status::OK();
+}
+
+namespace {
+
 uint16_t NextModNr(uint16_t counter) { return static_cast<uint16_t>(counter == 0xFFFF ? 1 : counter + 1); }
 
 }  // namespace
@@ -158,7 +212,9 @@ Status BlobFileWriter::Append(const std::vector<Item>& items, std::vector<BlobDe
   const uint64_t base = end_;
 
   // Small values share sub-allocated blocks: entries from 63 down, data
-  // chunks from 21 up, as Paradox fills them.
+  // chunks from 21 up, as Paradox fills them. They go first, then the
+  // values that take blocks of their own, so that a commit's small values
+  // share as few blocks as they can.
   std::string sub;
   int entry = -1;
   size_t chunk = 0;
@@ -166,58 +222,61 @@ Status BlobFileWriter::Append(const std::vector<Item>& items, std::vector<BlobDe
     if (!sub.empty()) buf += sub;
     sub.clear();
   };
-  for (size_t i = 0; i < items.size(); ++i) {
-    const std::string& d = items[i].data;
-    if (d.empty()) continue;
-    const bool small = !items[i].single && d.size() <= f::kMbSubAllocatedMax;
-    if (!small) {
-      const size_t units = (f::kMbSingleHeader + d.size() + f::kMbUnit - 1) / f::kMbUnit;
-      std::string blk(units * f::kMbUnit, '\0');
-      auto* p = reinterpret_cast<uint8_t*>(blk.data());
-      p[0] = f::kMbSingleBlob;
-      PutU16(p + 1, static_cast<uint16_t>(units));
-      PutU32(p + 3, static_cast<uint32_t>(d.size()));
-      PutU16(p + 7, mod);
-      std::memcpy(p + f::kMbSingleHeader, d.data(), d.size());
-      // A pending sub-allocated block keeps the position its entries were
-      // given: the single blob goes after it.
-      flush_sub();
-      (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) | f::kMbSingleIndex,
+  for (int pass = 0; pass < 2; ++pass) {
+    for (size_t i = 0; i < items.size(); ++i) {
+      const std::string& d = items[i].data;
+      if (d.empty()) continue;
+      const bool small = !items[i].single && d.size() <= f::kMbSubAllocatedMax;
+      if (small != (pass == 0)) continue;
+      if (!small) {
+        const size_t units = (f::kMbSingleHeader + d.size() + f::kMbUnit - 1) / f::kMbUnit;
+        std::string blk(units * f::kMbUnit, '\0');
+        auto* p = reinterpret_cast<uint8_t*>(blk.data());
+        p[0] = f::kMbSingleBlob;
+        PutU16(p + 1, static_cast<uint16_t>(units));
+        PutU32(p + 3, static_cast<uint32_t>(d.size()));
+        PutU16(p + 7, mod);
+        std::memcpy(p + f::kMbSingleHeader, d.data(), d.size());
+        (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) | f::kMbSingleIndex,
+                                   static_cast<uint32_t>(d.size()), mod};
+        buf += blk;
+        continue;
+      }
+      const size_t chunks = (d.size() + f::kMbChunk - 1) / f::kMbChunk;
+      if (sub.empty() || entry < 0 || chunk + chunks > f::kMbUnit / f::kMbChunk) {
+        flush_sub();
+        sub.assign(f::kMbUnit, '\0');
+        sub[0] = static_cast<char>(f::kMbSubAllocated);
+        PutU16(sub.data() + 1, 1);
+        entry = static_cast<int>(f::kMbSubEntryCount) - 1;
+        chunk = f::kMbFirstDataChunk;
+      }
+      auto* e = reinterpret_cast<uint8_t*>(sub.data()) + f::kMbSubEntries +
+                static_cast<size_t>(entry) * f::kMbSubEntrySize;
+      e[0] = static_cast<uint8_t>(chunk);
+      e[1] = static_cast<uint8_t>(chunks);
+      PutU16(e + 2, mod);
+      e[4] = static_cast<uint8_t>(d.size() - (chunks - 1) * f::kMbChunk);
+      std::memcpy(sub.data() + chunk * f::kMbChunk, d.data(), d.size());
+      (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) | static_cast<uint32_t>(entry),
                                  static_cast<uint32_t>(d.size()), mod};
-      buf += blk;
-      continue;
+      chunk += chunks;
+      --entry;
     }
-    const size_t chunks = (d.size() + f::kMbChunk - 1) / f::kMbChunk;
-    if (sub.empty() || entry < 0 || chunk + chunks > f::kMbUnit / f::kMbChunk) {
-      flush_sub();
-      sub.assign(f::kMbUnit, '\0');
-      sub[0] = static_cast<char>(f::kMbSubAllocated);
-      PutU16(sub.data() + 1, 1);
-      entry = static_cast<int>(f::kMbSubEntryCount) - 1;
-      chunk = f::kMbFirstDataChunk;
-    }
-    auto* e = reinterpret_cast<uint8_t*>(sub.data()) + f::kMbSubEntries +
-              static_cast<size_t>(entry) * f::kMbSubEntrySize;
-    e[0] = static_cast<uint8_t>(chunk);
-    e[1] = static_cast<uint8_t>(chunks);
-    PutU16(e + 2, mod);
-    e[4] = static_cast<uint8_t>(d.size() - (chunks - 1) * f::kMbChunk);
-    std::memcpy(sub.data() + chunk * f::kMbChunk, d.data(), d.size());
-    (*out)[i] = BlobDescriptor{static_cast<uint32_t>(base + buf.size()) | static_cast<uint32_t>(entry),
-                               static_cast<uint32_t>(d.size()), mod};
-    chunk += chunks;
-    --entry;
+    flush_sub();
   }
-  flush_sub();
   if (base + buf.size() > 0xFFFFFF00ull) return Status::NotSupported(name_, "blob file would exceed 4 GiB");
 
+  const std::string first_type = buf.substr(0, 3);
+  std::memset(buf.data(), 0, 3);
   Status s = file_->Write(base, buf);
   if (s.ok()) s = file_->Sync();
   if (!s.ok()) return s;
   end_ = base + buf.size();
   std::string c(2, '\0');
   PutU16(c.data(), mod);
-  s = file_->Write(f::kMbHeaderCounter, c);
+  s = file_->Write(base, first_type);
+  if (s.ok()) s = file_->Write(f::kMbHeaderCounter, c);
   if (s.ok()) s = file_->Sync();
   if (!s.ok()) return s;
   counter_ = mod;

@@ -35,11 +35,26 @@ class BlobFileWriter {
   static Status Open(Env* env, const std::string& path, const std::string& create_like,
                      const CommittedEnd& committed_end, std::unique_ptr<BlobFileWriter>* writer);
 
+  // For a commit that changes its table in place: a file of up to
+  // kWalkedInPlace bytes is read whole and walked as Open does (damage
+  // reported, an interrupted append cut off); after a larger one the values
+  // go without a walk of its blocks, so that the commit's cost does not grow
+  // with the file. No append of ours leaves a tail that reads as a block
+  // (see Append): what a crash cut short stays unreferenced space, and
+  // damage there is found by the next whole rewrite.
+  static constexpr uint64_t kWalkedInPlace = 1u << 20;
+  static Status OpenInPlace(Env* env, const std::string& path, const CommittedEnd& committed_end,
+                            std::unique_ptr<BlobFileWriter>* writer);
+
   struct Item {
     std::string data;     // bytes as stored (graphics include their prefix)
     bool single = false;  // force a single-blob block
   };
   // Appends the items and makes them durable; fills one descriptor per item.
+  // The first block's type goes in only once every block is on the disk,
+  // and the header's counter with it: a crash before that leaves a tail
+  // that starts with an empty block header, which ends a walk of the file
+  // rather than passing for blocks that claim more than is there.
   Status Append(const std::vector<Item>& items, std::vector<BlobDescriptor>* out);
   // Takes back what Append added, when the commit it was for did not
   // happen: the file is cut back to its size before, so failed commits do

@@ -164,22 +164,34 @@ Status DecodeJournal(const std::string& bytes, Journal* journal) {
   return Status::OK();
 }
 
-Status WriteJournal(Env* env, const std::string& db_path, const Journal& journal) {
+Status WriteJournal(Env* env, const std::string& db_path, const Journal& journal, bool* left_whole) {
+  *left_whole = false;
   const std::string path = JournalPath(db_path);
   std::unique_ptr<WritableFile> file;
   Status s = env->CreateWritable(path, db_path, &file);
-  if (s.ok()) s = file->Write(0, EncodeJournal(journal));
+  bool whole = false;
+  if (s.ok()) {
+    s = file->Write(0, EncodeJournal(journal));
+    whole = s.ok();
+  }
   if (s.ok()) s = file->Sync();
   // Its name must be on disk before any file of the table changes: a
   // journal lost with its folder entry could not complete the change.
   if (s.ok()) s = env->SyncDir(DirName(db_path));
   if (!s.ok()) {
     // Not stored: a whole journal left behind would be applied by the next
-    // opener, so it is emptied before it is removed.
-    if (file && file->Truncate(0).ok()) file->Sync();
+    // opener, so it is emptied before it is removed. A journal cut short
+    // has no commit mark and never counts.
+    bool taken_back = !whole;
+    if (file && file->Truncate(0).ok()) {
+      taken_back = true;
+      file->Sync();
+    }
     file.reset();
-    env->Remove(path);
-    return Restate(s, BaseName(db_path), "not stored: " + s.message());
+    const Status removed = env->Remove(path);
+    if (removed.ok() || removed.IsNotFound()) taken_back = true;
+    *left_whole = !taken_back;
+    return s;
   }
   return Status::OK();
 }

@@ -60,8 +60,11 @@ std::string EncodeJournal(const Journal& journal);
 Status DecodeJournal(const std::string& bytes, Journal* journal);
 
 // Writes the journal beside the table (a new file, with the .DB's access)
-// and makes it and its name durable: the commit point.
-Status WriteJournal(Env* env, const std::string& db_path, const Journal& journal);
+// and makes it and its name durable: the commit point. On a failure the
+// journal is taken back; when it was written whole and cannot be (the
+// disk refuses every write), *left_whole is set: the next opener completes
+// it, so the change is stored after all.
+Status WriteJournal(Env* env, const std::string& db_path, const Journal& journal, bool* left_whole);
 
 // Writes the images into the table's files (the .PX named by px_path, the
 // index files by their names beside the .DB) and syncs them, then removes

@@ -351,9 +351,9 @@ Status TableWriter::LoadRows() {
     if (there != (change.kind != PendingChange::kInsert))
       return Status::Corruption(name_, "the table changed under its writer's lock");
     if (there) rows_.erase(lo);
-    if (change.kind != PendingChange::kDelete) rows_.insert(lo, change.row, {});
+    if (change.kind != PendingChange::kDelete) rows_.insert(lo, change.row, std::move(change.blobs));
   }
-  for (std::string& row : appended_) rows_.push_back(row);
+  for (Row& row : appended_) rows_.insert(rows_.size(), row.raw, std::move(row.blobs));
   pending_.clear();
   pending_inserts_ = pending_deletes_ = 0;
   appended_.clear();
@@ -903,16 +903,10 @@ Status TableWriter::Commit() {
     std::vector<BlobDescriptor> desc;
     s = blobs->Append(items, &desc);
     if (!s.ok()) return not_stored(s);
-    std::vector<size_t> offsets;
-    size_t off = 0;
-    for (const FieldDef& fd : fields()) {
-      offsets.push_back(off);
-      off += PhysicalSize(fd);
-    }
     for (size_t i = 0; i < items.size(); ++i) {
       auto [r, field] = owners[i];
-      auto* p =
-          reinterpret_cast<uint8_t*>(rows_.mutable_raw(r)) + offsets[field] + BlobLeader(fields()[field]);
+      auto* p = reinterpret_cast<uint8_t*>(rows_.mutable_raw(r)) + table_->field_offset(field) +
+                BlobLeader(fields()[field]);
       EncodeBlobDescriptor(p, desc[i]);
     }
     rows_.ClearBlobs();

@@ -3,15 +3,15 @@
 // A TableWriter holds the table's lock from Open until it is destroyed, so
 // every change it makes is based on the current contents: two processes that
 // append at the same time serialise on the lock and both land every record.
-// A table without blob fields is changed in place (TableWriterInPlace.cpp)
-// when the changes are inserts, or, in a keyed table, updates and deletes:
-// Open reads the header and the .PX only, and
-// Commit writes the blocks the changes touch, the header, the .PX's changed
-// blocks and each current secondary index's changed X and Y blocks
+// A table is changed in place (TableWriterInPlace.cpp) when the changes are
+// inserts, or, in a keyed table, updates and deletes: Open reads the header
+// and the .PX only, and Commit appends the new blob values to the .MB, then
+// writes the blocks the changes touch, the header, the .PX's changed blocks
+// and each current secondary index's changed X and Y blocks
 // (TableWriterIndexes.cpp) through a journal (see Journal.h). Every other
 // change (an update or delete in a table without a key, an insert at a
-// position, a new index) first loads every row, and
-// the commit then replaces the files as follows.
+// position, a new index) first loads every row, and the commit then
+// replaces the files as follows.
 // Changes are kept in memory until Commit(), which replaces the files:
 //   1. new blob values are appended to the .MB (never overwriting anything)
 //      and synced;
@@ -51,6 +51,7 @@
 
 namespace orba::pdx {
 
+class BlobFileWriter;
 struct Journal;
 
 struct CreateOptions {
@@ -179,8 +180,20 @@ class TableWriter {
   Status UpdateInPlace(uint32_t index, const Record& record, uint32_t* new_index);
   Status DeleteInPlace(uint32_t index);
   Status GetInPlace(uint32_t index, Record* record);
-  // The bytes of record `index` as the waiting changes make the table.
-  Status RawInPlace(uint32_t index, std::string* raw);
+  // Record `index` as the waiting changes make the table: its bytes, and
+  // the blob values a waiting change has not stored yet.
+  Status RowInPlace(uint32_t index, Row* row);
+  // Stores the blob values of the waiting changes in the .MB (appended,
+  // durable) and gives *stored each such change's bytes with the values'
+  // descriptors (keyed: by change; unkeyed: *appended, every appended
+  // record). The writer's own changes keep their values unstored, for a
+  // retry; *blobs, when there were values, takes them back unless the
+  // commit reaches its commit point.
+  struct StoredInPlace {
+    std::map<const void*, std::string> rows;  // keyed: by &PendingChange::row
+    std::vector<std::string> appended;
+  };
+  Status StoreBlobsInPlace(StoredInPlace* stored, std::unique_ptr<BlobFileWriter>* blobs);
   // Where a record with this key goes (or is), the waiting changes counted.
   Status PositionInPlace(const std::string& key, uint32_t* index);
   // How a block of n records (at most per_block each) is split: evenly, so
@@ -250,12 +263,13 @@ class TableWriter {
     enum Kind : uint8_t { kInsert, kUpdate, kDelete };
     Kind kind = kInsert;
     std::string row;  // the record's new bytes; empty for a delete
+    PendingBlobs blobs;  // its blob values not stored yet
   };
   bool in_place_ = false;
   static constexpr size_t kMostChangesInPlace = 4096;
   std::map<std::string, PendingChange> pending_;
   uint32_t pending_inserts_ = 0, pending_deletes_ = 0;
-  std::vector<std::string> appended_;
+  std::vector<Row> appended_;
   uint32_t auto_increment_ = 0;
   bool dirty_ = false;
   std::string note_;

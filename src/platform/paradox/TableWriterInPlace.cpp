@@ -1,11 +1,16 @@
-// The writer's in-place path: inserts into a table without blob fields, and
-// updates and deletes in such a table when it has a key, committed by writing only the blocks they change
-// through a journal (see Journal.h and TableWriter.h); the secondary indexes of a table that has some are
-// kept in the same journal (TableWriterIndexes.cpp).
+// The writer's in-place path: inserts, and updates and deletes in a table
+// with a key, committed by writing only the blocks they change through a
+// journal (see Journal.h and TableWriter.h); the secondary indexes of a
+// table that has some are kept in the same journal (TableWriterIndexes.cpp).
 //
 // Open reads the header and (keyed tables) the .PX, not the records. A
 // change finds its record's position through the .PX (Table::FindStoredKey)
 // and waits in pending_, by key, until the commit, which:
+//   0. appends the new blob values to the .MB, durable before anything else
+//      is written (BlobFileWriter::OpenAtEnd, which does not read the
+//      file's blocks); a commit that does not reach its commit point cuts
+//      them off again. The values a change replaces or deletes stay where
+//      they are, unreferenced, as after a whole rewrite;
 //   1. reads the data blocks the changes go to (the .PX's leaf for each key;
 //      unkeyed tables append to the chain's last block) and merges them in.
 //      A block that overflows is split into blocks taken from the free list,
@@ -29,6 +34,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "paradox/BlobWriter.h"
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
 #include "paradox/Journal.h"
@@ -178,7 +184,6 @@ bool TableWriter::InPlaceFits() const {
   const TableHeader& h = table_->header();
   if (!repairs_.empty() || !IndexesFitInPlace()) return false;
   for (const FieldDef& fd : table_->fields()) {
-    if (IsBlobType(fd.type)) return false;
     // Older headers keep no autoincrement counter: it would take every record.
     if (fd.type == FieldType::kAutoInc && h.version < f::kVersion4First) return false;
   }
@@ -204,16 +209,17 @@ Status TableWriter::PositionInPlace(const std::string& key, uint32_t* index) {
   return Status::OK();
 }
 
-Status TableWriter::RawInPlace(uint32_t index, std::string* raw) {
+Status TableWriter::RowInPlace(uint32_t index, Row* row) {
   if (index >= record_count())
     return Status::InvalidArgument(name_, "record " + std::to_string(index) + " does not exist");
   const uint32_t stored = table_->record_count();
   if (!table_->header().keyed()) {
+    row->blobs.clear();
     if (index >= stored) {
-      *raw = appended_[index - stored];
+      *row = appended_[index - stored];
       return Status::OK();
     }
-    return table_->ReadRawRecord(index, raw);
+    return table_->ReadRawRecord(index, &row->raw);
   }
   // The waiting changes in key order, each where its key stands in the
   // table; `shift` is how far they have moved the stored records after them.
@@ -229,25 +235,26 @@ Status TableWriter::RawInPlace(uint32_t index, std::string* raw) {
       continue;
     }
     if (pos + shift == index) {
-      *raw = change.row;
+      *row = Row{change.row, change.blobs};
       return Status::OK();
     }
     if (change.kind == PendingChange::kInsert) ++shift;
   }
-  return table_->ReadRawRecord(static_cast<uint32_t>(index - shift), raw);
+  row->blobs.clear();
+  return table_->ReadRawRecord(static_cast<uint32_t>(index - shift), &row->raw);
 }
 
 Status TableWriter::GetInPlace(uint32_t index, Record* record) {
-  std::string raw;
-  Status s = RawInPlace(index, &raw);
-  return s.ok() ? DecodeRow(Row{std::move(raw), {}}, record) : s;
+  Row row;
+  Status s = RowInPlace(index, &row);
+  return s.ok() ? DecodeRow(row, record) : s;
 }
 
 Status TableWriter::InsertInPlace(Row row, uint32_t* index) {
   if (record_count() >= 0x7FFFFFFF) return Status::InvalidArgument(name_, "too many records");
   if (!table_->header().keyed()) {
     if (index) *index = record_count();
-    appended_.push_back(std::move(row.raw));
+    appended_.push_back(std::move(row));
     dirty_ = true;
     return Status::OK();
   }
@@ -266,10 +273,11 @@ Status TableWriter::InsertInPlace(Row row, uint32_t* index) {
     if (!s.ok()) return s;
   }
   if (waiting != pending_.end()) {
-    waiting->second = {PendingChange::kUpdate, std::move(row.raw)};
+    waiting->second = {PendingChange::kUpdate, std::move(row.raw), std::move(row.blobs)};
     --pending_deletes_;
   } else {
-    pending_.emplace(std::move(key), PendingChange{PendingChange::kInsert, std::move(row.raw)});
+    pending_.emplace(std::move(key),
+                     PendingChange{PendingChange::kInsert, std::move(row.raw), std::move(row.blobs)});
     ++pending_inserts_;
   }
   dirty_ = true;
@@ -277,19 +285,19 @@ Status TableWriter::InsertInPlace(Row row, uint32_t* index) {
 }
 
 Status TableWriter::DeleteInPlace(uint32_t index) {
-  std::string raw;
-  Status s = RawInPlace(index, &raw);
+  Row row;
+  Status s = RowInPlace(index, &row);
   if (!s.ok()) return s;
-  std::string key = raw.substr(0, table_->key_size());
+  std::string key = row.raw.substr(0, table_->key_size());
   auto waiting = pending_.find(key);
   if (waiting != pending_.end() && waiting->second.kind == PendingChange::kInsert) {
     pending_.erase(waiting);  // inserted and deleted in one session: nothing to do
     --pending_inserts_;
   } else if (waiting != pending_.end()) {
-    waiting->second = {PendingChange::kDelete, {}};
+    waiting->second = {PendingChange::kDelete, {}, {}};
     ++pending_deletes_;
   } else {
-    pending_.emplace(std::move(key), PendingChange{PendingChange::kDelete, {}});
+    pending_.emplace(std::move(key), PendingChange{PendingChange::kDelete, {}, {}});
     ++pending_deletes_;
   }
   dirty_ = true;
@@ -298,7 +306,7 @@ Status TableWriter::DeleteInPlace(uint32_t index) {
 
 Status TableWriter::UpdateInPlace(uint32_t index, const Record& record, uint32_t* new_index) {
   Row current;
-  Status s = RawInPlace(index, &current.raw);
+  Status s = RowInPlace(index, &current);
   if (!s.ok()) return s;
   const uint32_t saved_counter = auto_increment_;
   Row row;
@@ -328,12 +336,44 @@ Status TableWriter::UpdateInPlace(uint32_t index, const Record& record, uint32_t
   }
   std::string key = current.raw.substr(0, ks);
   auto waiting = pending_.find(key);
-  if (waiting != pending_.end())
+  if (waiting != pending_.end()) {
     waiting->second.row = std::move(row.raw);  // an insert or update made again
-  else
-    pending_.emplace(std::move(key), PendingChange{PendingChange::kUpdate, std::move(row.raw)});
+    waiting->second.blobs = std::move(row.blobs);
+  } else {
+    pending_.emplace(std::move(key),
+                     PendingChange{PendingChange::kUpdate, std::move(row.raw), std::move(row.blobs)});
+  }
   if (new_index) *new_index = index;
   dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriter::StoreBlobsInPlace(StoredInPlace* stored, std::unique_ptr<BlobFileWriter>* blobs) {
+  std::vector<BlobFileWriter::Item> items;
+  std::vector<std::pair<std::string*, size_t>> owners;  // the bytes to fill in, field
+  auto collect = [&](const std::string& raw, const PendingBlobs& values, std::string* copy) {
+    *copy = raw;
+    for (const auto& [field, data] : values) {
+      items.push_back({data, fields()[field].type == FieldType::kGraphic});
+      owners.emplace_back(copy, field);
+    }
+  };
+  for (const auto& [key, change] : pending_)
+    if (!change.blobs.empty()) collect(change.row, change.blobs, &stored->rows[&change.row]);
+  stored->appended.resize(appended_.size());
+  for (size_t i = 0; i < appended_.size(); ++i) collect(appended_[i].raw, appended_[i].blobs, &stored->appended[i]);
+  if (items.empty()) return Status::OK();
+  Status s = BlobFileWriter::OpenInPlace(env_, FindCompanion(env_, path_, "mb"),
+                                         [this] { return CommittedBlobEnd(); }, blobs);
+  std::vector<BlobDescriptor> desc;
+  if (s.ok()) s = (*blobs)->Append(items, &desc);
+  if (!s.ok()) return s;
+  for (size_t i = 0; i < items.size(); ++i) {
+    auto [raw, field] = owners[i];
+    EncodeBlobDescriptor(reinterpret_cast<uint8_t*>(raw->data()) + table_->field_offset(field) +
+                             BlobLeader(fields()[field]),
+                         desc[i]);
+  }
   return Status::OK();
 }
 
@@ -355,6 +395,21 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
       std::max<uint32_t>(h.file_blocks, static_cast<uint32_t>(table_->blocks_in_file()));
   uint32_t next_new = file_blocks + 1;
 
+  // New blob values first: they are durable before anything refers to
+  // them, and taken back unless the commit reaches its commit point.
+  std::unique_ptr<BlobFileWriter> blobs;
+  struct TakeBack {
+    std::unique_ptr<BlobFileWriter>* blobs;
+    ~TakeBack() {
+      if (blobs && *blobs) (*blobs)->Abandon();
+    }
+  } take_back{&blobs};
+  StoredInPlace stored;
+  {
+    Status s = StoreBlobsInPlace(&stored, &blobs);
+    if (!s.ok()) return s;
+  }
+
   // The blocks the changes go to, in chain order, each with its .PX entry
   // (keyed tables; an unkeyed table appends to its last block).
   std::vector<InsertTarget> targets;
@@ -372,13 +427,14 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
         targets.push_back({leaf.block, leaf.records, std::move(leaf.path), {}, {}, {}, {}, {}});
       }
       const bool insert = change.kind == PendingChange::kInsert;
-      targets.back().changes.push_back(
-          {key, !insert, change.kind == PendingChange::kDelete ? nullptr : &change.row});
+      const std::string* row = change.kind == PendingChange::kDelete ? nullptr : &change.row;
+      if (auto it = stored.rows.find(&change.row); it != stored.rows.end()) row = &it->second;
+      targets.back().changes.push_back({key, !insert, row});
     }
   } else {
     const std::vector<Table::Block>& chain = table_->blocks();
     if (chain.empty()) return Status::Corruption(name_, "its block chain cannot be read");
-    targets.push_back({chain.back().number, chain.back().records, {}, {}, appended_, {}, {}, {}});
+    targets.push_back({chain.back().number, chain.back().records, {}, {}, stored.appended, {}, {}, {}});
   }
 
   Journal journal;
@@ -594,8 +650,13 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   if (s.ok() && px_size > 0) s = Reserve(env_, px_path, px_size, &px_old_size);
   for (size_t i = 0; s.ok() && i < index_sizes.size(); ++i)
     s = Reserve(env_, index_sizes[i].first, index_sizes[i].second, &index_old_sizes[i]);
-  if (s.ok()) s = WriteJournal(env_, path_, journal);
-  if (!s.ok()) {
+  bool left_whole = false;
+  if (s.ok()) s = WriteJournal(env_, path_, journal, &left_whole);
+  if (!s.ok() && left_whole) {
+    // The journal stays, whole: the next opener completes the change.
+    note_ = name_ + ": the change was stored, but could not yet be written into the table (" + s.message() +
+            "); it is completed when the table is next opened";
+  } else if (!s.ok()) {
     if (db_old_size != kUnknown) CutBack(env_, path_, db_old_size);
     if (px_old_size != kUnknown) CutBack(env_, px_path, px_old_size);
     for (size_t i = 0; i < index_sizes.size(); ++i)
@@ -604,10 +665,12 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   }
 
   // Stored: what follows only puts the change where readers look.
+  take_back.blobs = nullptr;
   dirty_ = false;
   pending_.clear();
   pending_inserts_ = pending_deletes_ = 0;
   appended_.clear();
+  if (left_whole) return Status::OK();
   s = ApplyJournal(env_, path_, px_path, journal);
   if (!s.ok()) s = RecoverJournal(env_, path_);
   if (!s.ok()) {

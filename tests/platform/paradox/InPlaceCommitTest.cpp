@@ -16,6 +16,7 @@
 #include "IndexCheck.h"
 #include "PowerLossEnv.h"
 #include "TestSupport.h"
+#include "paradox/BlobWriter.h"
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
 #include "paradox/Journal.h"
@@ -28,33 +29,58 @@ namespace {
 
 using testing::PowerLossEnv;
 
-std::vector<FieldDef> Fields() { return {FieldDef::Long("Id"), FieldDef::Alpha("Name", 40)}; }
+std::vector<FieldDef> Fields(bool memo = false) {
+  std::vector<FieldDef> fields = {FieldDef::Long("Id"), FieldDef::Alpha("Name", 40)};
+  if (memo) fields.push_back(FieldDef::Memo("Notes", 10));
+  return fields;
+}
 
-Record Row(int id) { return {Value::Int(id), Value::Text("client " + std::to_string(id))}; }
+// The memo field's values: kMixedNotes, by id: none, one kept in the
+// record, a small one in the .MB and a large one (a block of its own);
+// kLargeNotes: three 4 KiB units each, so that a table of 110 records has a
+// .MB past the size an in-place commit walks.
+enum Memo { kNoMemo, kMixedNotes, kLargeNotes };
+std::string Notes(int id, Memo memo) {
+  if (memo == kLargeNotes) return std::string(9000 + id % 13, static_cast<char>('A' + id % 26));
+  switch (id % 4) {
+    case 0: return {};
+    case 1: return "short";
+    case 2: return "notes on client " + std::to_string(id);
+    default: return std::string(2500 + id % 7, static_cast<char>('a' + id % 26));
+  }
+}
+
+Record Row(int id, Memo memo = kNoMemo) {
+  Record r = {Value::Int(id), Value::Text("client " + std::to_string(id))};
+  if (memo != kNoMemo) r.push_back(Notes(id, memo).empty() ? Value::Null() : Value::Text(Notes(id, memo)));
+  return r;
+}
 
 // A keyed (or unkeyed) table of ids first, first + step, ... in 1 KiB
-// blocks (about 22 records each), written in one commit.
-void MakeTable(Env* env, const std::string& path, bool keyed, int count, int first = 1000, int step = 10) {
+// blocks (about 22 records each; 18 with the memo), written in one commit.
+void MakeTable(Env* env, const std::string& path, bool keyed, int count, int first = 1000, int step = 10,
+               Memo memo = kNoMemo) {
   CreateOptions co;
   co.env = env;
   co.key_field_count = keyed ? 1 : 0;
   co.block_size_kib = 1;
-  ASSERT_TRUE(CreateTable(path, Fields(), co).ok());
+  ASSERT_TRUE(CreateTable(path, Fields(memo != kNoMemo), co).ok());
   WriteOptions wo;
   wo.env = env;
   std::unique_ptr<TableWriter> w;
   ASSERT_TRUE(TableWriter::Open(path, wo, &w).ok());
-  for (int i = 0; i < count; ++i) ASSERT_TRUE(w->Insert(Row(first + i * step)).ok());
+  for (int i = 0; i < count; ++i) ASSERT_TRUE(w->Insert(Row(first + i * step, memo)).ok());
   ASSERT_TRUE(w->Commit().ok());
 }
 
-Status InsertIds(Env* env, const std::string& path, const std::vector<int>& ids, bool* in_place = nullptr) {
+Status InsertIds(Env* env, const std::string& path, const std::vector<int>& ids, bool* in_place = nullptr,
+                 Memo memo = kNoMemo) {
   WriteOptions wo;
   wo.env = env;
   std::unique_ptr<TableWriter> w;
   Status s = TableWriter::Open(path, wo, &w);
   if (s.ok() && in_place) *in_place = w->in_place();
-  for (size_t i = 0; s.ok() && i < ids.size(); ++i) s = w->Insert(Row(ids[i]));
+  for (size_t i = 0; s.ok() && i < ids.size(); ++i) s = w->Insert(Row(ids[i], memo));
   if (s.ok()) s = w->Commit();
   return s;
 }
@@ -491,6 +517,96 @@ TEST(InPlace, AFailedCommitKeepsTheChangesForARetry) {
   EXPECT_EQ(rows[29][0].int_value(), 29);
 }
 
+// A table with a memo field changes in place: values waiting for the commit
+// read back through the writer, an update that leaves the memo alone keeps
+// its stored value, and the .MB grows only by the new values. A full disk
+// at every write leaves the table and every file as they were (the .MB cut
+// back), and the writer, which keeps its changes, stores them all once
+// there is room.
+TEST(InPlace, MemosAreAppendedAndAFullDiskTakesThemBack) {
+  const std::string path = "/t/clients.db";
+  const std::vector<std::string> files = {path, "/t/clients.px", "/t/clients.mb"};
+  auto base = NewMemEnv();
+  MakeTable(base.get(), path, true, 120, 1000, 10, kMixedNotes);
+  const auto before = testing::ReadAll(path, base.get());
+  const uint64_t mb_before = testing::FileSize(base.get(), "/t/clients.mb");
+  // After the inserts: 1, 2, 3, 1000, 1006, 1007, 1010, ... (see Notes for
+  // which memo each id has).
+  auto change = [&](TableWriter& w) {
+    for (int id : {1, 2, 3, 1006, 1007, 5000, 5003}) ASSERT_TRUE(w.Insert(Row(id, kMixedNotes)).ok());
+    Record r;
+    ASSERT_TRUE(w.Get(10, &r).ok());
+    ASSERT_EQ(r[0].int_value(), 1050);  // a small memo in the .MB, replaced
+    r[2] = Value::Text("a note, " + std::string(200, 'x'));
+    ASSERT_TRUE(w.Update(10, r).ok());
+    ASSERT_TRUE(w.Get(14, &r).ok());
+    ASSERT_EQ(r[0].int_value(), 1090);  // another, left alone
+    r[1] = Value::Text("renamed");
+    ASSERT_TRUE(w.Update(14, r).ok());
+    ASSERT_TRUE(w.Delete(20).ok());
+    ASSERT_TRUE(w.in_place());
+    // Waiting values read back as they will be stored.
+    ASSERT_TRUE(w.Get(4, &r).ok());
+    EXPECT_EQ(r[0].int_value(), 1006);
+    EXPECT_EQ(r[2].text(), Notes(1006, kMixedNotes));
+    ASSERT_TRUE(w.Get(5, &r).ok());
+    EXPECT_EQ(r[2].text(), Notes(1007, kMixedNotes));
+    ASSERT_TRUE(w.Get(10, &r).ok());
+    EXPECT_EQ(r[2].text(), "a note, " + std::string(200, 'x'));
+    ASSERT_TRUE(w.Get(14, &r).ok());
+    EXPECT_EQ(r[2].text(), Notes(1090, kMixedNotes));
+  };
+  std::vector<Record> expected;
+  {
+    auto disk = NewMemEnv();
+    testing::CopyFiles(base.get(), disk.get(), files);
+    WriteOptions wo;
+    wo.env = disk.get();
+    std::unique_ptr<TableWriter> w;
+    ASSERT_TRUE(TableWriter::Open(path, wo, &w).ok());
+    change(*w);
+    ASSERT_TRUE(w->Commit().ok());
+    w.reset();
+    expected = testing::ReadAll(path, disk.get());
+    ASSERT_EQ(expected.size(), before.size() + 7 - 1);
+    EXPECT_EQ(expected[14][1].text(), "renamed");
+    EXPECT_EQ(expected[14][2].text(), Notes(1090, kMixedNotes));
+    // New values in the .MB: the small ones of 2, 1006 and 1050 share a
+    // block; 3, 1007 and 5003 have a block each (1's is in its record).
+    EXPECT_EQ(testing::FileSize(disk.get(), "/t/clients.mb"), mb_before + 4 * format::kMbUnit);
+  }
+  int not_stored = 0;
+  for (uint64_t room = 0;; room += 1024) {
+    auto disk = NewMemEnv();
+    testing::CopyFiles(base.get(), disk.get(), files);
+    testing::FullDiskEnv full(disk.get(), 0);
+    for (const std::string& f : files) full.track(f);
+    full.set_capacity(full.used() + room);
+    WriteOptions wo;
+    wo.env = &full;
+    std::unique_ptr<TableWriter> w;
+    ASSERT_TRUE(TableWriter::Open(path, wo, &w).ok());
+    change(*w);
+    const Status s = w->Commit();
+    if (s.ok()) {
+      w.reset();
+      EXPECT_EQ(testing::ReadAll(path, disk.get()), expected) << "room " << room;
+      break;
+    }
+    ++not_stored;
+    EXPECT_NE(s.ToString().find("No space left on device"), std::string::npos) << s.ToString();
+    EXPECT_EQ(testing::ReadAll(path, disk.get()), before) << "room " << room;
+    for (const std::string& f : files)
+      EXPECT_EQ(testing::FileSize(disk.get(), f), testing::FileSize(base.get(), f)) << f << ", room " << room;
+    full.set_capacity(full.used() + 1024 * 1024);
+    ASSERT_TRUE(w->Commit().ok()) << "room " << room;
+    w.reset();
+    EXPECT_EQ(testing::ReadAll(path, disk.get()), expected) << "the retry, room " << room;
+    ASSERT_LT(room, 256 * 1024u) << "the change should fit long before";
+  }
+  EXPECT_GT(not_stored, 5);
+}
+
 // Power cuts at every step of in-place commits, with and without the disk
 // reordering what was not synced: the table reads cleanly and holds exactly
 // what it held before or after; the next writer goes on from there.
@@ -508,6 +624,8 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     bool rename = false;
     // Secondary indexes on Name, and on Name ignoring case then Id descending.
     bool indexed = false;
+    // A memo field (see Notes): new values go to the .MB first.
+    Memo memo = kNoMemo;
   };
   // The shape's change, by one writer, in place.
   auto change = [](Env* env, const std::string& path, const Shape& shape, bool* in_place) {
@@ -515,9 +633,13 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     wo.env = env;
     std::unique_ptr<TableWriter> w;
     Status s = TableWriter::Open(path, wo, &w);
-    for (size_t i = 0; s.ok() && i < shape.ids.size(); ++i) s = w->Insert(Row(shape.ids[i]));
+    for (size_t i = 0; s.ok() && i < shape.ids.size(); ++i) s = w->Insert(Row(shape.ids[i], shape.memo));
     for (int i = 0; s.ok() && i < shape.deletes; ++i) s = w->Delete(static_cast<uint32_t>(shape.delete_at));
-    if (s.ok() && shape.rename) s = w->Update(0, {Value::Int(1000), Value::Text("renamed")});
+    if (s.ok() && shape.rename) {
+      Record renamed = {Value::Int(1000), Value::Text("renamed")};
+      if (shape.memo != kNoMemo) renamed.push_back(Value::Text("a new note, " + std::string(3000, 'n')));
+      s = w->Update(0, renamed);
+    }
     if (s.ok() && in_place) *in_place = w->in_place();
     if (s.ok()) s = w->Commit();
     return s;
@@ -546,6 +668,11 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       // back by a split.
       {"deletes that empty blocks, and an update", true, {}, 110, {}, 20, 50, true},
       {"a split that takes a free block", true, many, 110, {}, 0, 0, false},
+      // Memos: the new values are appended to the .MB before the journal.
+      {"inserts everywhere, with memos", true, many, 110, {}, 0, 0, false, false, kMixedNotes},
+      {"deletes and a memo replaced, with memos", true, {}, 110, {}, 20, 30, true, false, kMixedNotes},
+      {"appends to an unkeyed table, with memos", false, many, 110, {}, 0, 0, false, false, kMixedNotes},
+      {"inserts everywhere, past the .MB's walk", true, many, 110, {}, 0, 0, false, false, kLargeNotes},
   };
   const std::string path = "/data/clients.db";
   struct Expected {
@@ -604,7 +731,7 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     Expected e;
     {
       PowerLossEnv env({});
-      MakeTable(&env, path, shape.keyed, shape.records);
+      MakeTable(&env, path, shape.keyed, shape.records, 1000, 10, shape.memo);
       if (!shape.first.empty()) {
         ASSERT_TRUE(InsertIds(&env, path, shape.first).ok());
       }
@@ -620,7 +747,7 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
         by_name.name = "ByNameIdDown";
         ASSERT_TRUE(w->CreateIndex(by_name).ok());
       }
-      if (&shape == &shapes.back()) {  // its free blocks first
+      if (std::string(shape.name) == "a split that takes a free block") {  // its free blocks first
         Shape emptying = shape;
         emptying.ids.clear();
         emptying.delete_at = 40;
@@ -628,6 +755,9 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
         ASSERT_TRUE(change(&env, path, emptying, nullptr).ok());
       }
       e.base = env.Recover();
+    }
+    if (shape.memo == kLargeNotes) {
+      ASSERT_GT(e.base.at("/data/clients.mb").size(), BlobFileWriter::kWalkedInPlace) << shape.name;
     }
     std::string* no_index = nullptr;
     ASSERT_TRUE(read(e.base, &e.before, shape.indexed ? &e.index_before : no_index).ok());
@@ -663,8 +793,19 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       ++landed_after;
     else
       FAIL() << what << ": the table and its indexes hold neither the state before nor the state after";
+    if (shapes[which].memo != kNoMemo) {
+      // No cut leaves a tail that a walk of the .MB takes for blocks: one
+      // that claims more than the file holds would be cut off, or taken
+      // for damage, by the next writer that walks it.
+      PowerLossEnv walked(disk);
+      std::unique_ptr<BlobFileWriter> blobs;
+      const Status walk = BlobFileWriter::Open(
+          &walked, "/data/clients.mb", "", [] { return Result<uint64_t>(UINT64_MAX); }, &blobs);
+      ASSERT_TRUE(walk.ok()) << what << ": " << walk.ToString();
+    }
     PowerLossEnv next(disk);
-    ASSERT_TRUE(InsertIds(&next, path, {777777}).ok()) << what;
+    const Status next_insert = InsertIds(&next, path, {777777}, nullptr, shapes[which].memo);
+    ASSERT_TRUE(next_insert.ok()) << what << ": " << next_insert.ToString();
     std::vector<Record> again;
     ASSERT_TRUE(read(next.Current(), &again).ok()) << what;
     ASSERT_EQ(again.size(), rows.size() + 1) << what;

@@ -104,6 +104,10 @@ bool PowerLossEnv::Step() {
   return true;
 }
 
+namespace {
+constexpr uint64_t kSector = 512;
+}  // namespace
+
 PowerLossEnv::Disk PowerLossEnv::Recover() {
   Disk disk;
   std::map<std::string, std::shared_ptr<Inode>> names = durable_;
@@ -132,8 +136,19 @@ PowerLossEnv::Disk PowerLossEnv::Recover() {
     std::string bytes = inode->durable;
     if (reorder_ && !inode->pending.empty()) {
       std::vector<Inode::Change> chosen;
-      for (const Inode::Change& c : inode->pending)
-        if (random_() % 2) chosen.push_back(c);
+      for (const Inode::Change& c : inode->pending) {
+        if (random_() % 2 == 0) continue;
+        if (c.truncate || c.data.size() <= kSector || random_() % 2 == 0) {
+          chosen.push_back(c);
+          continue;
+        }
+        // Torn: a write of several sectors may reach the disk in part.
+        for (uint64_t at = c.offset; at < c.offset + c.data.size();) {
+          const uint64_t end = std::min<uint64_t>((at / kSector + 1) * kSector, c.offset + c.data.size());
+          if (random_() % 2) chosen.push_back({at, c.data.substr(at - c.offset, end - at), false});
+          at = end;
+        }
+      }
       std::shuffle(chosen.begin(), chosen.end(), random_);
       for (const Inode::Change& c : chosen) Apply(&bytes, c);
     }

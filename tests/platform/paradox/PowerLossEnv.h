@@ -9,7 +9,8 @@
 // gives what the disk holds afterwards: the durable names, each file's
 // durable bytes and, when reordering is asked for, a random subset of the
 // writes that were not yet synced, applied in a random order (as a disk
-// cache may flush them), and a random subset of the folder changes
+// cache may flush them; a write of several 512-byte sectors may be torn,
+// only some of its sectors reaching the disk), and a random subset of the folder changes
 // (creations, renames, removals) made since the folder's last sync, each of
 // which may or may not have reached the disk: POSIX orders none of them
 // without a folder sync, so a writer may count on none.

@@ -151,7 +151,9 @@ TEST(SecondaryIndexCrash, EveryFailureLeavesTheOldOrTheNewFiles) {
     if (!failing.failed()) break;
     ASSERT_LT(fail_at, 300);
   }
-  EXPECT_GT(landed_before, 10);
+  // The change goes in place: the .MB's append, the room taken and the
+  // journal's writes come before its commit point.
+  EXPECT_GT(landed_before, 5);
   EXPECT_GT(landed_after, 0);
   EXPECT_GT(noted, 3) << "failures past the commit point, one per index file renamed";
 }
