@@ -226,8 +226,9 @@ class TableWriter {
   // Adds to `journal` the X and Y blocks that keep every index in step
   // with `placed`, and lists each index file with the size it will have.
   // `removed`: the old bytes of the records updated or deleted, whose
-  // entries go. NotSupported, with nothing added, when that would empty an
-  // X block (the whole rewrite then rebuilds the index).
+  // entries go. NotSupported when that would empty the first block of an
+  // X file's chain (the commit then takes the whole rewrite, which rebuilds
+  // the index; what was added to `journal` is not written).
   Status KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed, const std::vector<std::string>& removed,
                             uint8_t stamp, uint32_t now, Journal* journal,
                             std::vector<std::pair<std::string, uint64_t>>* sizes);
@@ -262,7 +263,7 @@ class TableWriter {
   struct PendingChange {
     enum Kind : uint8_t { kInsert, kUpdate, kDelete };
     Kind kind = kInsert;
-    std::string row;  // the record's new bytes; empty for a delete
+    std::string row;     // the record's new bytes; empty for a delete
     PendingBlobs blobs;  // its blob values not stored yet
   };
   bool in_place_ = false;

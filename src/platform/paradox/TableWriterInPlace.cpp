@@ -361,18 +361,19 @@ Status TableWriter::StoreBlobsInPlace(StoredInPlace* stored, std::unique_ptr<Blo
   for (const auto& [key, change] : pending_)
     if (!change.blobs.empty()) collect(change.row, change.blobs, &stored->rows[&change.row]);
   stored->appended.resize(appended_.size());
-  for (size_t i = 0; i < appended_.size(); ++i) collect(appended_[i].raw, appended_[i].blobs, &stored->appended[i]);
+  for (size_t i = 0; i < appended_.size(); ++i)
+    collect(appended_[i].raw, appended_[i].blobs, &stored->appended[i]);
   if (items.empty()) return Status::OK();
-  Status s = BlobFileWriter::OpenInPlace(env_, FindCompanion(env_, path_, "mb"),
-                                         [this] { return CommittedBlobEnd(); }, blobs);
+  Status s = BlobFileWriter::OpenInPlace(
+      env_, FindCompanion(env_, path_, "mb"), [this] { return CommittedBlobEnd(); }, blobs);
   std::vector<BlobDescriptor> desc;
   if (s.ok()) s = (*blobs)->Append(items, &desc);
   if (!s.ok()) return s;
   for (size_t i = 0; i < items.size(); ++i) {
     auto [raw, field] = owners[i];
-    EncodeBlobDescriptor(reinterpret_cast<uint8_t*>(raw->data()) + table_->field_offset(field) +
-                             BlobLeader(fields()[field]),
-                         desc[i]);
+    EncodeBlobDescriptor(
+        reinterpret_cast<uint8_t*>(raw->data()) + table_->field_offset(field) + BlobLeader(fields()[field]),
+        desc[i]);
   }
   return Status::OK();
 }
@@ -635,7 +636,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   if (!indexes_.empty()) {
     Status s = KeepIndexesInPlace(placed, removed, stamp, now, &journal, &index_sizes);
     if (s.IsNotSupported()) {
-      *rewrite = true;  // an X block would be emptied
+      *rewrite = true;  // an index's first block would be emptied
       return Status::OK();
     }
     if (!s.ok()) return s;

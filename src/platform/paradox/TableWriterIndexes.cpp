@@ -2,8 +2,11 @@
 // inserts, updates and deletes keeps each index's X and Y files in step with
 // the .DB under the same journal, writing only the blocks that change (see
 // TableWriter.h). The entries of updated and deleted records go first (an
-// updated record's new entry is placed like a new one's); a commit that
-// would empty an X block takes the whole rewrite (X files keep no free list).
+// updated record's new entry is placed like a new one's). An X block left
+// without entries leaves the chain and goes onto the X file's free list, as
+// an emptied .DB block does (the chain's first block never does: emptying
+// it takes the whole rewrite); splits take free blocks before the file
+// grows.
 //
 // An X file is a block chain like a .DB, in the index's order: the indexed
 // values, ties broken by the primary key (or the record number), which is
@@ -104,7 +107,7 @@ struct WorkBlock {
 bool TableWriter::IndexesFitInPlace() const {
   const TableHeader& h = table_->header();
   for (const SecondaryIndex& index : indexes_) {
-    if (!index.has_tree() || index.x.first_free_block != 0) return false;
+    if (!index.has_tree()) return false;
     // Record numbers in a keyed table follow the key: an insert would
     // renumber every entry after it.
     if (index.layout != (h.keyed() ? IndexLayout::kPrimaryKey : IndexLayout::kRecordNumber)) return false;
@@ -288,6 +291,33 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     std::vector<uint16_t> new_blocks, new_counts;
     std::unordered_map<uint16_t, uint16_t> prev_fix;  // block -> its new prev link
     uint16_t new_last = 0;
+    // The X file's free list as the commit leaves it (see the .DB's).
+    uint16_t free_head = x.first_free_block;
+    std::unordered_map<uint16_t, uint16_t> freed_next;  // freed now -> next free
+    uint32_t pieces = 0, freed = 0;
+    auto take_block = [&](uint16_t* number) -> Status {
+      if (free_head == 0) {
+        if (next_new > f::kMaxBlockNumber)
+          return Status::InvalidArgument(name_, "secondary index " + index.Describe() +
+                                                    " would need more than " +
+                                                    std::to_string(f::kMaxBlockNumber) + " blocks");
+        *number = static_cast<uint16_t>(next_new++);
+        return Status::OK();
+      }
+      if (free_head > file_blocks) return damaged("free list leads outside the file");
+      *number = free_head;
+      if (auto it = freed_next.find(free_head); it != freed_next.end()) {
+        free_head = it->second;
+        return Status::OK();
+      }
+      std::string link;
+      Status r =
+          xf->Read(x.header_size + static_cast<uint64_t>(free_head - 1) * bs + f::kBlockNext, 2, &link);
+      if (!r.ok()) return r;
+      if (link.size() != 2) return damaged("file is cut off");
+      free_head = GetU16(link.data());
+      return Status::OK();
+    };
     for (size_t leaf = 0; leaf < leaves.size(); ++leaf) {
       auto it = work.find(leaf);
       if (it == work.end()) {
@@ -297,15 +327,36 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
         continue;
       }
       WorkBlock& w = it->second;
-      // A block left without entries would leave the chain, which this path
-      // does not do in an X file.
-      if (w.entries.empty()) {
-        index_files_.clear();
-        return Status::NotSupported(xn, "an index block would be emptied");
-      }
       if (auto fix = prev_fix.find(w.number); fix != prev_fix.end()) {
         w.prev = fix->second;
         prev_fix.erase(fix);
+      }
+      if (w.entries.empty()) {
+        // Out of the chain, onto the free list. The chain's first block
+        // stays (readers start there): that takes the whole rewrite.
+        if (w.prev == 0) {
+          index_files_.clear();
+          return Status::NotSupported(xn, "the index's first block would be emptied");
+        }
+        std::string link(2, '\0');
+        PutU16(link.data(), w.next);
+        journal->images.push_back(
+            {xid, false, x.header_size + static_cast<uint64_t>(w.prev - 1) * bs + f::kBlockNext, link});
+        if (w.next != 0)
+          prev_fix[w.next] = w.prev;
+        else
+          new_last = w.prev;
+        std::string head(f::kBlockHeaderSize, '\0');
+        auto* b = reinterpret_cast<uint8_t*>(head.data());
+        PutU16(b + f::kBlockNext, free_head);
+        PutU16(b + f::kBlockPrev, w.prev);
+        PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
+        journal->images.push_back(
+            {xid, false, x.header_size + static_cast<uint64_t>(w.number - 1) * bs, std::move(head)});
+        freed_next[w.number] = free_head;
+        free_head = w.number;
+        ++freed;
+        continue;
       }
       // As in the .DB: an overflowing block is split evenly, unless entries
       // were only added after the last one of the index, which fill blocks.
@@ -314,11 +365,11 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
       const std::vector<size_t> counts = SplitSizes(w.entries.size(), per_block, at_end);
       std::vector<uint16_t> numbers{w.number};
       for (size_t c = 1; c < counts.size(); ++c) {
-        if (next_new > f::kMaxBlockNumber)
-          return Status::InvalidArgument(name_, "secondary index " + index.Describe() +
-                                                    " would need more than " +
-                                                    std::to_string(f::kMaxBlockNumber) + " blocks");
-        numbers.push_back(static_cast<uint16_t>(next_new++));
+        uint16_t piece = 0;
+        s = take_block(&piece);
+        if (!s.ok()) return s;
+        numbers.push_back(piece);
+        ++pieces;
       }
       size_t first = 0;
       for (size_t c = 0; c < counts.size(); ++c) {
@@ -357,7 +408,8 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     std::string head = x.raw;
     auto* hp = reinterpret_cast<uint8_t*>(head.data());
     PutU32(hp + f::kRecordCount, static_cast<uint32_t>(x.record_count + added_records));
-    PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(x.used_blocks + added));
+    PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(x.used_blocks + pieces - freed));
+    PutU16(hp + f::kFirstFreeBlock, free_head);
     if (added > 0) {
       PutU16(hp + f::kFileBlocks, static_cast<uint16_t>(total_blocks));
       PutU16(hp + f::kMaxBlocks,
@@ -376,7 +428,7 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     // rewrite lays it out, and only the blocks that differ from the file's
     // are written. Either way it is the tree a layout of the X chain makes.
     const uint8_t code = IndexTreeBlockSizeCode(index.y.block_size_code, tree_key + f::kIndexEntryTrailer, 2);
-    if (added == 0 && code == index.y.block_size_code) {
+    if (pieces == 0 && freed == 0 && code == index.y.block_size_code) {
       std::vector<uint32_t> first_entry(leaves.size());
       for (size_t l = 1; l < leaves.size(); ++l) first_entry[l] = first_entry[l - 1] + leaves[l - 1].second;
       std::vector<PrimaryIndex::LeafChange> changes;

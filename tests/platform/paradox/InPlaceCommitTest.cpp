@@ -43,10 +43,14 @@ enum Memo { kNoMemo, kMixedNotes, kLargeNotes };
 std::string Notes(int id, Memo memo) {
   if (memo == kLargeNotes) return std::string(9000 + id % 13, static_cast<char>('A' + id % 26));
   switch (id % 4) {
-    case 0: return {};
-    case 1: return "short";
-    case 2: return "notes on client " + std::to_string(id);
-    default: return std::string(2500 + id % 7, static_cast<char>('a' + id % 26));
+    case 0:
+      return {};
+    case 1:
+      return "short";
+    case 2:
+      return "notes on client " + std::to_string(id);
+    default:
+      return std::string(2500 + id % 7, static_cast<char>('a' + id % 26));
   }
 }
 
@@ -664,6 +668,10 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
       {"one insert in a block with room, with indexes", true, {5000}, 100, {}, 0, 0, false, true},
       {"appends to an unkeyed table, with indexes", false, many, 110, {}, 0, 0, false, true},
       {"deletes and an indexed value changed, with indexes", true, {}, 110, {}, 30, 8, true, true},
+      // Index blocks emptied too: out of the X chain, onto the X file's
+      // free list; then taken back by a split.
+      {"deletes that empty index blocks, with indexes", true, {}, 110, {}, 20, 60, true, true},
+      {"index splits that take free index blocks", true, many, 110, {}, 0, 0, false, true},
       // Blocks emptied: out of the chain, onto the free list; then taken
       // back by a split.
       {"deletes that empty blocks, and an update", true, {}, 110, {}, 20, 50, true},
@@ -747,7 +755,8 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
         by_name.name = "ByNameIdDown";
         ASSERT_TRUE(w->CreateIndex(by_name).ok());
       }
-      if (std::string(shape.name) == "a split that takes a free block") {  // its free blocks first
+      if (std::string(shape.name) == "a split that takes a free block" ||
+          std::string(shape.name) == "index splits that take free index blocks") {  // their free blocks first
         Shape emptying = shape;
         emptying.ids.clear();
         emptying.delete_at = 40;
@@ -766,6 +775,18 @@ TEST(InPlace, EveryPowerCutLeavesTheTableBeforeOrAfterTheChange) {
     ASSERT_TRUE(change(&env, path, shape, &in_place).ok()) << shape.name;
     ASSERT_TRUE(in_place) << shape.name;
     e.operations = env.operations();
+    if (std::string(shape.name) == "index splits that take free index blocks") {
+      // Its X file gained blocks without growing: they came off the free list.
+      const std::string x_before = e.base.at("/data/clients.x02");
+      const std::string x_after = env.Current().at("/data/clients.x02");
+      EXPECT_GT(GetU16(x_after.data() + format::kUsedBlocks), GetU16(x_before.data() + format::kUsedBlocks));
+      EXPECT_EQ(GetU16(x_after.data() + format::kFileBlocks), GetU16(x_before.data() + format::kFileBlocks));
+    }
+    if (shape.indexed && shape.deletes >= 60) {
+      // In place, not rebuilt: the emptied X blocks are on its free list.
+      const std::string x = env.Current().at("/data/clients.x02");
+      EXPECT_NE(GetU16(x.data() + format::kFirstFreeBlock), 0) << shape.name;
+    }
     ASSERT_TRUE(read(env.Current(), &e.after, shape.indexed ? &e.index_after : no_index).ok());
     ASSERT_EQ(e.after.size(), e.before.size() + shape.ids.size() - static_cast<size_t>(shape.deletes));
     expected.push_back(std::move(e));

@@ -3,9 +3,11 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "paradox/Coding.h"
+#include "paradox/Format.h"
 #include "paradox/PrimaryIndex.h"
 #include "paradox/SecondaryIndex.h"
 #include "paradox/Table.h"
@@ -136,6 +138,34 @@ std::string CheckSecondaryIndexes(const std::string& db_path, const IndexCheckOp
         fault(at + "out of order after record " + std::to_string(previous_pos));
       previous = e;
       previous_pos = pos;
+    }
+
+    // The blocks: the chain's are the used ones; every other block of the
+    // file is on the free list, once, marked as Paradox marks a free block.
+    {
+      const TableHeader& xh = x->header();
+      std::set<uint16_t> chain;
+      for (const Table::Block& b : x->blocks()) chain.insert(b.number);
+      if (chain.size() != xh.used_blocks)
+        fault(name + ": " + std::to_string(chain.size()) + " blocks in its chain, " +
+              std::to_string(xh.used_blocks) + " in its header");
+      std::set<uint16_t> free;
+      for (uint16_t f = xh.first_free_block; f != 0;) {
+        std::string head;
+        if (f > xh.file_blocks || chain.count(f) || !free.insert(f).second ||
+            !x->ReadBlockBytes(f, format::kBlockHeaderSize, &head).ok()) {
+          fault(name + ": its free list reaches block " + std::to_string(f) + ", which is not free");
+          break;
+        }
+        const auto* p = reinterpret_cast<const uint8_t*>(head.data());
+        if (static_cast<int16_t>(GetU16(p + format::kBlockLastOffset)) !=
+            -static_cast<int32_t>(xh.record_size))
+          fault(name + ": free block " + std::to_string(f) + " is not marked empty");
+        f = GetU16(p + format::kBlockNext);
+      }
+      if (chain.size() + free.size() != xh.file_blocks)
+        fault(name + ": " + std::to_string(xh.file_blocks - chain.size() - free.size()) +
+              " blocks neither in its chain nor on its free list");
     }
 
     // The tree: one leaf entry per index block, in chain order. A tree whose
