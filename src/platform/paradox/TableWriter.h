@@ -202,7 +202,7 @@ class TableWriter {
   // full blocks and the rest.
   static std::vector<size_t> SplitSizes(size_t n, size_t per_block, bool fill);
   // *rewrite is set, and nothing written, when the changes need the whole
-  // rewrite after all (the table's first block or every record deleted).
+  // rewrite after all (every record deleted).
   Status CommitInPlace(bool* rewrite);
 
   // Secondary indexes kept by an in-place commit (TableWriterIndexes.cpp).
@@ -226,9 +226,9 @@ class TableWriter {
   // Adds to `journal` the X and Y blocks that keep every index in step
   // with `placed`, and lists each index file with the size it will have.
   // `removed`: the old bytes of the records updated or deleted, whose
-  // entries go. NotSupported when that would empty the first block of an
-  // X file's chain (the commit then takes the whole rewrite, which rebuilds
-  // the index; what was added to `journal` is not written).
+  // entries go. NotSupported when that would empty an index (the commit
+  // then takes the whole rewrite; what was added to `journal` is not
+  // written).
   Status KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed, const std::vector<std::string>& removed,
                             uint8_t stamp, uint32_t now, Journal* journal,
                             std::vector<std::pair<std::string, uint64_t>>* sizes);

@@ -16,8 +16,9 @@
 //      A block that overflows is split into blocks taken from the free list,
 //      or at the end of the file, linked into the chain right after it; a
 //      block left empty leaves the chain and goes onto the free list (the
-//      chain's first block never does: emptying it, or the whole table,
-//      takes the whole rewrite instead);
+//      chain's first block, where readers start, never does: it takes the
+//      records of the block after it, which goes instead, as Paradox does;
+//      emptying the whole table takes the whole rewrite);
 //   2. patches the .PX entries on the changed blocks' paths when the chain
 //      kept its blocks, or lays the .PX out again when blocks came or went,
 //      keeping only its blocks that differ from the file's;
@@ -472,7 +473,25 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
     return Status::OK();
   };
 
-  for (InsertTarget& t : targets) {
+  // Free-list entry for a block leaving the chain (see the file comment).
+  auto free_block = [&](uint16_t number, uint16_t prev) {
+    std::string head(f::kBlockHeaderSize, '\0');
+    auto* b = reinterpret_cast<uint8_t*>(head.data());
+    PutU16(b + f::kBlockNext, free_head);
+    PutU16(b + f::kBlockPrev, prev);
+    PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
+    journal.images.push_back({JournalImage::kData, false,
+                              h.header_size + static_cast<uint64_t>(number - 1) * bs, std::move(head)});
+    freed_next[number] = free_head;
+    free_head = number;
+    ++freed;
+  };
+  // The chain's first block, once emptied, while it waits for the records
+  // of the block after it (0: none waits).
+  uint16_t refill = 0, refill_next = 0;
+  // Indexed, not a range: a target may be added after the current one.
+  for (size_t ti = 0; ti < targets.size(); ++ti) {
+    InsertTarget& t = targets[ti];
     const uint16_t number = t.block;
     const uint16_t count = t.count;
     std::string image;
@@ -489,6 +508,15 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
     if (auto it = prev_fix.find(number); it != prev_fix.end()) {
       old_prev = it->second;
       prev_fix.erase(it);
+    }
+    // The block after an emptied first block: its records go into the first
+    // block (where readers start), and it goes onto the free list.
+    const bool relocated = refill != 0 && number == refill_next;
+    const uint16_t home = relocated ? refill : number;
+    if (relocated) {
+      free_block(number, old_prev);
+      old_prev = 0;
+      refill = 0;
     }
     std::vector<std::string_view> stored;
     for (size_t i = 0; i < count; ++i)
@@ -526,13 +554,33 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
       grows_at_end = true;
     }
     const size_t n = rows.size();
-    if (n == 0) {
-      // Emptied: out of the chain, onto the free list. The chain's first
-      // block stays (other readers start there): that takes the rewrite.
-      if (old_prev == 0) {
+    if (n == 0 && old_prev == 0) {
+      // The chain's first block emptied: it stays where readers start, and
+      // takes the records of the block after it, as Paradox does (the whole
+      // table emptied takes the rewrite).
+      if (old_next == 0) {
         *rewrite = true;
         return Status::OK();
       }
+      refill = home;
+      refill_next = old_next;
+      if (ti + 1 == targets.size() || targets[ti + 1].block != old_next) {
+        std::string next_head;
+        s = table_->ReadBlockBytes(old_next, f::kBlockHeaderSize, &next_head);
+        if (!s.ok()) return s;
+        const int32_t last = static_cast<int16_t>(GetU16(next_head.data() + f::kBlockLastOffset));
+        if (last < 0 || last % static_cast<int32_t>(rs) != 0 || static_cast<size_t>(last) / rs >= per_block)
+          return Status::Corruption(
+              name_, "block " + std::to_string(old_next) + " holds an impossible number of records");
+        InsertTarget next;
+        next.block = old_next;
+        next.count = static_cast<uint16_t>(last / rs + 1);
+        targets.insert(targets.begin() + static_cast<std::ptrdiff_t>(ti) + 1, std::move(next));
+      }
+      continue;  // `t` is not to be used past the insert
+    }
+    if (n == 0) {
+      // Emptied: out of the chain, onto the free list.
       std::string link(2, '\0');
       PutU16(link.data(), old_next);
       journal.images.push_back({JournalImage::kData, false,
@@ -542,21 +590,12 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
         prev_fix[old_next] = old_prev;
       else
         new_last = old_prev;
-      std::string head(f::kBlockHeaderSize, '\0');
-      auto* b = reinterpret_cast<uint8_t*>(head.data());
-      PutU16(b + f::kBlockNext, free_head);
-      PutU16(b + f::kBlockPrev, old_prev);
-      PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
-      journal.images.push_back({JournalImage::kData, false,
-                                h.header_size + static_cast<uint64_t>(number - 1) * bs, std::move(head)});
-      freed_next[number] = free_head;
-      free_head = number;
-      ++freed;
+      free_block(number, old_prev);
       continue;
     }
     const std::vector<size_t> sizes = SplitSizes(n, per_block, old_next == 0 && grows_at_end);
     std::vector<uint16_t>& numbers = t.numbers;
-    numbers.push_back(number);
+    numbers.push_back(home);
     for (size_t c = 1; c < sizes.size(); ++c) {
       uint16_t piece = 0;
       s = take_block(&piece);
@@ -573,7 +612,8 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
       PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>((sizes[c] - 1) * rs));
       for (size_t i = 0; i < sizes[c]; ++i)
         std::memcpy(b + f::kBlockHeaderSize + i * rs, rows[first + i].data(), rs);
-      if (!indexes_.empty()) NotePlaced(image, rows, first, sizes[c], numbers[c], c > 0, &placed);
+      if (!indexes_.empty())
+        NotePlaced(image, rows, first, sizes[c], numbers[c], c > 0 || relocated, &placed);
       t.counts.push_back(static_cast<uint16_t>(sizes[c]));
       if (keyed) t.first_keys.emplace_back(rows[first].substr(0, ks));
       first += sizes[c];
@@ -581,13 +621,14 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
                                 h.header_size + static_cast<uint64_t>(numbers[c] - 1) * bs,
                                 std::move(block)});
     }
-    if (numbers.size() > 1) {
+    if (numbers.size() > 1 || relocated) {
       if (old_next != 0)
         prev_fix[old_next] = numbers.back();
       else
         new_last = numbers.back();
     }
   }
+  if (refill != 0) return Status::Corruption(name_, "its first block has no block after it to take");
   // Blocks after a split one that this commit does not otherwise write: only
   // their link back changes.
   for (const auto& [block, prev] : prev_fix) {
@@ -636,7 +677,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   if (!indexes_.empty()) {
     Status s = KeepIndexesInPlace(placed, removed, stamp, now, &journal, &index_sizes);
     if (s.IsNotSupported()) {
-      *rewrite = true;  // an index's first block would be emptied
+      *rewrite = true;  // an index would be emptied
       return Status::OK();
     }
     if (!s.ok()) return s;

@@ -4,9 +4,9 @@
 // TableWriter.h). The entries of updated and deleted records go first (an
 // updated record's new entry is placed like a new one's). An X block left
 // without entries leaves the chain and goes onto the X file's free list, as
-// an emptied .DB block does (the chain's first block never does: emptying
-// it takes the whole rewrite); splits take free blocks before the file
-// grows.
+// an emptied .DB block does (the chain's first block, where readers start,
+// takes the entries of the block after it, which goes instead); splits take
+// free blocks before the file grows.
 //
 // An X file is a block chain like a .DB, in the index's order: the indexed
 // values, ties broken by the primary key (or the record number), which is
@@ -318,6 +318,21 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
       free_head = GetU16(link.data());
       return Status::OK();
     };
+    auto free_block = [&](uint16_t number, uint16_t prev) {
+      std::string head(f::kBlockHeaderSize, '\0');
+      auto* b = reinterpret_cast<uint8_t*>(head.data());
+      PutU16(b + f::kBlockNext, free_head);
+      PutU16(b + f::kBlockPrev, prev);
+      PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
+      journal->images.push_back(
+          {xid, false, x.header_size + static_cast<uint64_t>(number - 1) * bs, std::move(head)});
+      freed_next[number] = free_head;
+      free_head = number;
+      ++freed;
+    };
+    // The chain's first block, once emptied, while it waits for the entries
+    // of the block after it (0: none waits).
+    uint16_t refill = 0;
     for (size_t leaf = 0; leaf < leaves.size(); ++leaf) {
       auto it = work.find(leaf);
       if (it == work.end()) {
@@ -331,13 +346,30 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
         w.prev = fix->second;
         prev_fix.erase(fix);
       }
-      if (w.entries.empty()) {
-        // Out of the chain, onto the free list. The chain's first block
-        // stays (readers start there): that takes the whole rewrite.
-        if (w.prev == 0) {
+      // The block after an emptied first block: its entries go into the
+      // first block (where readers start), and it goes onto the free list.
+      const bool relocated = refill != 0;
+      const uint16_t home = relocated ? refill : w.number;
+      if (relocated) {
+        free_block(w.number, w.prev);
+        w.prev = 0;
+        refill = 0;
+      }
+      if (w.entries.empty() && w.prev == 0) {
+        // The first block emptied: it takes the next block's entries (the
+        // whole index emptied takes the whole rewrite).
+        if (leaf + 1 == leaves.size()) {
           index_files_.clear();
-          return Status::NotSupported(xn, "the index's first block would be emptied");
+          return Status::NotSupported(xn, "every entry of the index would go");
         }
+        refill = home;
+        WorkBlock* next = nullptr;
+        s = load(leaf + 1, &next);
+        if (!s.ok()) return s;
+        continue;
+      }
+      if (w.entries.empty()) {
+        // Out of the chain, onto the free list.
         std::string link(2, '\0');
         PutU16(link.data(), w.next);
         journal->images.push_back(
@@ -346,16 +378,7 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
           prev_fix[w.next] = w.prev;
         else
           new_last = w.prev;
-        std::string head(f::kBlockHeaderSize, '\0');
-        auto* b = reinterpret_cast<uint8_t*>(head.data());
-        PutU16(b + f::kBlockNext, free_head);
-        PutU16(b + f::kBlockPrev, w.prev);
-        PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
-        journal->images.push_back(
-            {xid, false, x.header_size + static_cast<uint64_t>(w.number - 1) * bs, std::move(head)});
-        freed_next[w.number] = free_head;
-        free_head = w.number;
-        ++freed;
+        free_block(w.number, w.prev);
         continue;
       }
       // As in the .DB: an overflowing block is split evenly, unless entries
@@ -363,7 +386,7 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
       const bool at_end =
           w.next == 0 && w.entries.size() >= w.stored && w.entries[w.stored - 1] == w.stored_last;
       const std::vector<size_t> counts = SplitSizes(w.entries.size(), per_block, at_end);
-      std::vector<uint16_t> numbers{w.number};
+      std::vector<uint16_t> numbers{home};
       for (size_t c = 1; c < counts.size(); ++c) {
         uint16_t piece = 0;
         s = take_block(&piece);
@@ -387,7 +410,7 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
         journal->images.push_back(
             {xid, false, x.header_size + static_cast<uint64_t>(numbers[c] - 1) * bs, std::move(block)});
       }
-      if (numbers.size() > 1) {
+      if (numbers.size() > 1 || relocated) {
         if (w.next != 0)
           prev_fix[w.next] = numbers.back();
         else

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "TestSupport.h"
 #include "paradox/Coding.h"
 #include "paradox/Format.h"
 #include "paradox/PrimaryIndex.h"
@@ -163,6 +164,7 @@ std::string CheckSecondaryIndexes(const std::string& db_path, const IndexCheckOp
           fault(name + ": free block " + std::to_string(f) + " is not marked empty");
         f = GetU16(p + format::kBlockNext);
       }
+      if (const std::string links = ChainLinkFaults(x.get()); !links.empty()) fault(name + ": " + links);
       if (chain.size() + free.size() != xh.file_blocks)
         fault(name + ": " + std::to_string(xh.file_blocks - chain.size() - free.size()) +
               " blocks neither in its chain nor on its free list");

@@ -11,6 +11,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "paradox/Coding.h"
+#include "paradox/Format.h"
+
 namespace orba::pdx::testing {
 
 std::string ParadoxTestData() {
@@ -94,6 +97,25 @@ std::string ReadFileIn(Env* env, const std::string& path) {
   std::string bytes;
   if (env->OpenRandomAccess(path, &f).ok()) f->Read(0, f->Size(), &bytes);
   return bytes;
+}
+
+std::string ChainLinkFaults(Table* table) {
+  uint16_t before = 0;
+  for (const Table::Block& b : table->blocks()) {
+    std::string head;
+    if (!table->ReadBlockBytes(b.number, format::kBlockHeaderSize, &head).ok() ||
+        head.size() < format::kBlockHeaderSize)
+      return "block " + std::to_string(b.number) + " cannot be read";
+    const uint16_t prev = GetU16(head.data() + format::kBlockPrev);
+    if (prev != before)
+      return "block " + std::to_string(b.number) + " links back to block " + std::to_string(prev) +
+             ", not to block " + std::to_string(before);
+    before = b.number;
+  }
+  if (table->header().last_block != before)
+    return "the header names block " + std::to_string(table->header().last_block) +
+           " as the last, not block " + std::to_string(before);
+  return {};
 }
 
 bool PlaceRecords(Table* table, std::vector<std::string>* raws, std::vector<PlacedRecord>* placed) {

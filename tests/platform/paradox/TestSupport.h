@@ -47,6 +47,11 @@ std::string ReadFileIn(Env* env, const std::string& path);
 // order: what BuildSecondaryIndex takes. False when one cannot be read.
 bool PlaceRecords(Table* table, std::vector<std::string>* raws, std::vector<PlacedRecord>* placed);
 
+// What is wrong with the links of a table's (or X file's) block chain: each
+// block's link back names the block before it (0 for the first), and the
+// header's last block is the chain's. Empty when nothing is.
+std::string ChainLinkFaults(Table* table);
+
 // Reads every record; fails the calling test on error.
 std::vector<Record> ReadAll(const std::string& path, Env* env = nullptr);
 
