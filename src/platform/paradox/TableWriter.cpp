@@ -295,14 +295,28 @@ Status TableWriter::Open(const std::string& path, const WriteOptions& options,
     w->in_place_ = true;
     w->auto_increment_ = h.auto_increment;
     // A counter left behind the numbers stored (by another program) must
-    // not hand out a number again: when the counter is the first key field
-    // the last record holds the largest, one read away.
-    if (h.keyed() && !w->table_->fields().empty() && w->table_->fields()[0].type == FieldType::kAutoInc) {
-      std::string last;
-      s = w->table_->ReadRawRecord(w->table_->record_count() - 1, &last);
+    // not hand out a number again. When the counter is the first key field
+    // the last record holds the largest; otherwise the numbers are mostly
+    // given in the order records are added, and the last block's records
+    // (a block's worth of reads, all in one or two blocks) hold the largest
+    // of those recently added. A larger number elsewhere is not looked for:
+    // that would read the whole table.
+    const auto& fields = w->table_->fields();
+    const bool counted = std::any_of(fields.begin(), fields.end(),
+                                     [](const FieldDef& fd) { return fd.type == FieldType::kAutoInc; });
+    const uint32_t count = counted ? w->table_->record_count() : 0;
+    const bool first_key = h.keyed() && fields[0].type == FieldType::kAutoInc;
+    const size_t per_block = (h.block_size() - f::kBlockHeaderSize) / h.record_size;
+    const uint32_t looked_at = first_key ? 1 : static_cast<uint32_t>(std::min<size_t>(count, per_block));
+    for (uint32_t r = count - looked_at; r < count; ++r) {
+      std::string raw;
+      s = w->table_->ReadRawRecord(r, &raw);
       if (!s.ok()) return s;
-      auto v = DecodeInt(reinterpret_cast<const uint8_t*>(last.data()), 4);
-      if (v && *v > 0) w->auto_increment_ = std::max(w->auto_increment_, static_cast<uint32_t>(*v));
+      for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].type != FieldType::kAutoInc) continue;
+        auto v = DecodeInt(reinterpret_cast<const uint8_t*>(raw.data()) + w->table_->field_offset(i), 4);
+        if (v && *v > 0) w->auto_increment_ = std::max(w->auto_increment_, static_cast<uint32_t>(*v));
+      }
     }
   } else {
     s = w->LoadRows();

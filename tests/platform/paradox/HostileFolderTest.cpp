@@ -375,7 +375,8 @@ TEST(ImpossibleValues, AnImpossibleDateOrAutoincrementNumberIsRefused) {
 
 // A table whose stored counter lags behind its numbers (a program that
 // never kept it, a header written back from an old copy): the next number
-// follows the largest in the records, wherever the field is in the record.
+// follows the largest in the records, wherever the field is in the record
+// (in place: the largest among the last block's).
 TEST(ImpossibleValues, TheNextNumberFollowsTheLargestStoredWhenTheCounterLags) {
   TempDir dir;
   const std::string db = dir.File("late.db");
@@ -418,6 +419,25 @@ TEST(ImpossibleValues, TheNextNumberFollowsTheLargestStoredWhenTheCounterLags) {
   ASSERT_EQ(numbered.size(), 4u);
   EXPECT_EQ(numbered[3][0], Value::Int(4));
   EXPECT_EQ(numbered[3][1].text(), "delta");
+
+  // Not a key (the desktop's own table numbers its rows so): an append in
+  // place follows the largest number among the last block's records.
+  const std::string plain = dir.File("plain.db");
+  ASSERT_TRUE(
+      CreateTable(plain, {FieldDef::Alpha("Name", 10), FieldDef::AutoInc("N")}, CreateOptions()).ok());
+  for (const char* name : {"alpha", "beta", "gamma"})
+    ASSERT_TRUE(AppendRecord(plain, {Value::Text(name), Value()}).ok());
+  bytes = ReadFile(plain);
+  PutU32(bytes.data() + f::kAutoIncrement, 1);
+  WriteFile(plain, bytes);
+  ASSERT_TRUE(TableWriter::Open(plain, WriteOptions(), &w).ok());
+  ASSERT_TRUE(w->in_place());
+  ASSERT_TRUE(w->Insert({Value::Text("delta"), Value()}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+  const auto appended = testing::ReadAll(plain);
+  ASSERT_EQ(appended.size(), 4u);
+  EXPECT_EQ(appended[3][1], Value::Int(4)) << "a number handed out again";
 }
 
 // Each field type's range and content, at its edges: the value just inside
