@@ -117,20 +117,26 @@ TEST(Concurrency, AWriterBlockedByAnotherProcessGivesUpAfterItsWait) {
 }
 
 // A writer killed (SIGKILL) at random moments while it commits in place,
-// two records at a time (one at the front of the table, one at the end):
-// the next opener finds every commit whole or absent, in order, the .PX
-// still its table's, and the next writer goes on in place.
+// two records at a time (one at the front of the table, one at the end,
+// each with a memo in the .MB): the next opener finds every commit whole or
+// absent, in order, every memo readable, the .PX still its table's, and the
+// next writer goes on in place.
 TEST(Concurrency, AWriterKilledDuringItsCommitsLeavesEachCommitWholeOrAbsent) {
   testing::TempDir dir;
   const std::string path = dir.File("killed.db");
   CreateOptions co;
   co.key_field_count = 1;
   co.block_size_kib = 1;
-  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 40)}, co).ok());
+  // With a memo: each commit appends its values to the .MB first.
+  ASSERT_TRUE(
+      CreateTable(path, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 40), FieldDef::Memo("Notes", 10)}, co)
+          .ok());
+  auto note = [](int64_t id) { return Value::Text("a note on record " + std::to_string(id)); };
   {
     std::unique_ptr<TableWriter> w;
     ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
-    for (int i = 0; i < 300; ++i) ASSERT_TRUE(w->Insert({Value::Int(10 * i), Value::Text("first")}).ok());
+    for (int i = 0; i < 300; ++i)
+      ASSERT_TRUE(w->Insert({Value::Int(10 * i), Value::Text("first"), Value()}).ok());
     ASSERT_TRUE(w->Commit().ok());
   }
   constexpr int kRounds = 30, kPerRound = 100000;
@@ -148,8 +154,8 @@ TEST(Concurrency, AWriterKilledDuringItsCommitsLeavesEachCommitWholeOrAbsent) {
         const int k = round * kPerRound + i;
         std::unique_ptr<TableWriter> w;
         Status s = TableWriter::Open(path, WriteOptions(), &w);
-        if (s.ok()) s = w->Insert({Value::Int(-1 - k), Value::Text("front")});
-        if (s.ok()) s = w->Insert({Value::Int(10000000 + k), Value::Text("end")});
+        if (s.ok()) s = w->Insert({Value::Int(-1 - k), Value::Text("front"), note(-1 - k)});
+        if (s.ok()) s = w->Insert({Value::Int(10000000 + k), Value::Text("end"), note(10000000 + k)});
         if (s.ok()) s = w->Commit();
         if (!s.ok() || !w->in_place()) _exit(1);
         if (i == 0 && write(started[1], "x", 1) != 1) _exit(1);
@@ -177,6 +183,9 @@ TEST(Concurrency, AWriterKilledDuringItsCommitsLeavesEachCommitWholeOrAbsent) {
     for (uint32_t i = 0; i < t->record_count(); ++i) {
       ASSERT_TRUE(t->ReadRecord(i, &r).ok()) << "round " << round << ", record " << i;
       const int64_t id = r[0].int_value();
+      if (id < 0 || id >= 10000000) {
+        ASSERT_EQ(r[2], note(id)) << "round " << round << ", record " << i;
+      }
       if (id < 0) front.insert(static_cast<int>(-1 - id));
       if (id >= 10000000) end.insert(static_cast<int>(id - 10000000));
     }
@@ -192,7 +201,7 @@ TEST(Concurrency, AWriterKilledDuringItsCommitsLeavesEachCommitWholeOrAbsent) {
   std::unique_ptr<TableWriter> w;
   ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
   EXPECT_TRUE(w->in_place());
-  ASSERT_TRUE(w->Insert({Value::Int(5), Value::Text("after")}).ok());
+  ASSERT_TRUE(w->Insert({Value::Int(5), Value::Text("after"), note(5)}).ok());
   ASSERT_TRUE(w->Commit().ok());
   w.reset();
   struct stat st {};
