@@ -37,6 +37,7 @@
 
 #include "paradox/BlobWriter.h"
 #include "paradox/Coding.h"
+#include "paradox/CommitFreeList.h"
 #include "paradox/Format.h"
 #include "paradox/Journal.h"
 #include "paradox/PrimaryIndex.h"
@@ -395,7 +396,6 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
   const uint32_t file_blocks =
       std::max<uint32_t>(h.file_blocks, static_cast<uint32_t>(table_->blocks_in_file()));
-  uint32_t next_new = file_blocks + 1;
 
   // New blob values first: they are durable before anything refers to
   // them, and taken back unless the commit reaches its commit point.
@@ -444,48 +444,29 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   journal.after = stamp;
   std::unordered_map<uint16_t, uint16_t> prev_fix;  // block -> its new prev link
   uint16_t new_last = 0;
-  // The free list as the commit leaves it: blocks it takes for splits come
-  // off its head, blocks it empties go onto it.
-  uint16_t free_head = h.first_free_block;
-  std::unordered_map<uint16_t, uint16_t> freed_next;  // freed now -> next free
-  uint32_t pieces_added = 0, freed = 0;
+  CommitFreeList free_list(h.first_free_block, file_blocks);
+  uint32_t pieces_added = 0;
   std::vector<PlacedInPlace> placed;  // for the secondary indexes
   std::vector<std::string> removed;   // the old bytes of records updated or deleted
-  auto take_block = [&](uint16_t* number) -> Status {
-    if (free_head == 0) {
-      if (next_new > f::kMaxBlockNumber)
-        return Status::InvalidArgument(name_, "table would need more than 65535 blocks");
-      *number = static_cast<uint16_t>(next_new++);
-      return Status::OK();
-    }
-    if (free_head > file_blocks)
-      return Status::Corruption(
-          name_, "its free list leads outside the file (block " + std::to_string(free_head) + ")");
-    *number = free_head;
-    if (auto it = freed_next.find(free_head); it != freed_next.end()) {
-      free_head = it->second;
-      return Status::OK();
-    }
-    std::string head;
-    Status s = table_->ReadBlockBytes(free_head, f::kBlockHeaderSize, &head);
-    if (!s.ok()) return s;
-    free_head = GetU16(head.data() + f::kBlockNext);
-    return Status::OK();
+  auto take_block = [&](uint16_t* number) {
+    return free_list.Take(
+        name_,
+        [&](uint16_t block, uint16_t* next) {
+          std::string head;
+          Status s = table_->ReadBlockBytes(block, f::kBlockHeaderSize, &head);
+          if (s.ok()) *next = GetU16(head.data() + f::kBlockNext);
+          return s;
+        },
+        number);
   };
 
-  // Free-list entry for a block leaving the chain (see the file comment).
+  // A block leaving the chain goes onto the free list (see the file comment).
   auto free_block = [&](uint16_t number, uint16_t prev) {
-    std::string head(f::kBlockHeaderSize, '\0');
-    auto* b = reinterpret_cast<uint8_t*>(head.data());
-    PutU16(b + f::kBlockNext, free_head);
-    PutU16(b + f::kBlockPrev, prev);
-    PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
     journal.images.push_back({JournalImage::kData, false,
-                              h.header_size + static_cast<uint64_t>(number - 1) * bs, std::move(head)});
-    freed_next[number] = free_head;
-    free_head = number;
-    ++freed;
+                              h.header_size + static_cast<uint64_t>(number - 1) * bs,
+                              free_list.Put(number, prev, rs)});
   };
+
   // The chain's first block, once emptied, while it waits for the records
   // of the block after it (0: none waits).
   uint16_t refill = 0, refill_next = 0;
@@ -638,18 +619,18 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
                               h.header_size + static_cast<uint64_t>(block - 1) * bs + f::kBlockPrev, link});
   }
 
-  const uint32_t total_blocks = next_new - 1;
+  const uint32_t total_blocks = free_list.total_blocks();
   const uint32_t appended_blocks = total_blocks - file_blocks;
   std::string head = h.raw;
   auto* hp = reinterpret_cast<uint8_t*>(head.data());
   PutU32(hp + f::kRecordCount, record_count());
-  PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(h.used_blocks + pieces_added - freed));
+  PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(h.used_blocks + pieces_added - free_list.freed()));
   if (appended_blocks > 0) {
     PutU16(hp + f::kFileBlocks, static_cast<uint16_t>(total_blocks));
     PutU16(hp + f::kMaxBlocks,
            static_cast<uint16_t>(std::max<uint32_t>(GetU16(hp + f::kMaxBlocks), total_blocks)));
   }
-  PutU16(hp + f::kFirstFreeBlock, free_head);
+  PutU16(hp + f::kFirstFreeBlock, free_list.head());
   if (new_last != 0) PutU16(hp + f::kLastBlock, new_last);
   hp[f::kChangeCount1] = stamp;
   if (h.version >= f::kVersion4First) {
@@ -666,7 +647,7 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   uint64_t px_size = 0, px_old_size = 0;
   if (keyed) {
     px_path = FindCompanion(env_, path_, "px");
-    Status s = pieces_added == 0 && freed == 0
+    Status s = pieces_added == 0 && free_list.freed() == 0
                    ? PatchPrimaryIndex(px, targets, stamp, &journal)
                    : RelayPrimaryIndex(env_, px, h, targets, stamp, px_path, &journal, &px_size);
     if (!s.ok()) return s;

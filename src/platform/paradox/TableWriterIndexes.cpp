@@ -28,6 +28,7 @@
 #include <unordered_map>
 
 #include "paradox/Coding.h"
+#include "paradox/CommitFreeList.h"
 #include "paradox/Format.h"
 #include "paradox/Journal.h"
 #include "paradox/PrimaryIndex.h"
@@ -281,7 +282,6 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     const uint32_t file_blocks = std::max<uint32_t>(
         x.file_blocks,
         static_cast<uint32_t>(xf->Size() > x.header_size ? (xf->Size() - x.header_size + bs - 1) / bs : 0));
-    uint32_t next_new = file_blocks + 1;
     const JournalImage::File xid =
         static_cast<JournalImage::File>(JournalImage::kFirstNamed + journal->named.size());
     const JournalImage::File yid = static_cast<JournalImage::File>(xid + 1);
@@ -292,44 +292,28 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     std::unordered_map<uint16_t, uint16_t> prev_fix;  // block -> its new prev link
     uint16_t new_last = 0;
     // The X file's free list as the commit leaves it (see the .DB's).
-    uint16_t free_head = x.first_free_block;
-    std::unordered_map<uint16_t, uint16_t> freed_next;  // freed now -> next free
-    uint32_t pieces = 0, freed = 0;
-    auto take_block = [&](uint16_t* number) -> Status {
-      if (free_head == 0) {
-        if (next_new > f::kMaxBlockNumber)
-          return Status::InvalidArgument(name_, "secondary index " + index.Describe() +
-                                                    " would need more than " +
-                                                    std::to_string(f::kMaxBlockNumber) + " blocks");
-        *number = static_cast<uint16_t>(next_new++);
-        return Status::OK();
-      }
-      if (free_head > file_blocks) return damaged("free list leads outside the file");
-      *number = free_head;
-      if (auto it = freed_next.find(free_head); it != freed_next.end()) {
-        free_head = it->second;
-        return Status::OK();
-      }
-      std::string link;
-      Status r =
-          xf->Read(x.header_size + static_cast<uint64_t>(free_head - 1) * bs + f::kBlockNext, 2, &link);
-      if (!r.ok()) return r;
-      if (link.size() != 2) return damaged("file is cut off");
-      free_head = GetU16(link.data());
-      return Status::OK();
+    CommitFreeList free_list(x.first_free_block, file_blocks);
+    uint32_t pieces = 0;
+    auto take_block = [&](uint16_t* number) {
+      return free_list.Take(
+          xn,
+          [&](uint16_t block, uint16_t* next) {
+            std::string link;
+            Status r =
+                xf->Read(x.header_size + static_cast<uint64_t>(block - 1) * bs + f::kBlockNext, 2, &link);
+            if (!r.ok()) return r;
+            if (link.size() != 2) return damaged("file is cut off");
+            *next = GetU16(link.data());
+            return Status::OK();
+          },
+          number);
     };
+
     auto free_block = [&](uint16_t number, uint16_t prev) {
-      std::string head(f::kBlockHeaderSize, '\0');
-      auto* b = reinterpret_cast<uint8_t*>(head.data());
-      PutU16(b + f::kBlockNext, free_head);
-      PutU16(b + f::kBlockPrev, prev);
-      PutU16(b + f::kBlockLastOffset, static_cast<uint16_t>(-static_cast<int32_t>(rs)));
-      journal->images.push_back(
-          {xid, false, x.header_size + static_cast<uint64_t>(number - 1) * bs, std::move(head)});
-      freed_next[number] = free_head;
-      free_head = number;
-      ++freed;
+      journal->images.push_back({xid, false, x.header_size + static_cast<uint64_t>(number - 1) * bs,
+                                 free_list.Put(number, prev, rs)});
     };
+
     // The chain's first block, once emptied, while it waits for the entries
     // of the block after it (0: none waits).
     uint16_t refill = 0;
@@ -426,13 +410,13 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     }
 
     // The X header: what a whole rewrite would say, but for the blocks.
-    const uint32_t total_blocks = next_new - 1;
+    const uint32_t total_blocks = free_list.total_blocks();
     const uint32_t added = total_blocks - file_blocks;
     std::string head = x.raw;
     auto* hp = reinterpret_cast<uint8_t*>(head.data());
     PutU32(hp + f::kRecordCount, static_cast<uint32_t>(x.record_count + added_records));
-    PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(x.used_blocks + pieces - freed));
-    PutU16(hp + f::kFirstFreeBlock, free_head);
+    PutU16(hp + f::kUsedBlocks, static_cast<uint16_t>(x.used_blocks + pieces - free_list.freed()));
+    PutU16(hp + f::kFirstFreeBlock, free_list.head());
     if (added > 0) {
       PutU16(hp + f::kFileBlocks, static_cast<uint16_t>(total_blocks));
       PutU16(hp + f::kMaxBlocks,
@@ -451,7 +435,7 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     // rewrite lays it out, and only the blocks that differ from the file's
     // are written. Either way it is the tree a layout of the X chain makes.
     const uint8_t code = IndexTreeBlockSizeCode(index.y.block_size_code, tree_key + f::kIndexEntryTrailer, 2);
-    if (pieces == 0 && freed == 0 && code == index.y.block_size_code) {
+    if (pieces == 0 && free_list.freed() == 0 && code == index.y.block_size_code) {
       std::vector<uint32_t> first_entry(leaves.size());
       for (size_t l = 1; l < leaves.size(); ++l) first_entry[l] = first_entry[l - 1] + leaves[l - 1].second;
       std::vector<PrimaryIndex::LeafChange> changes;
