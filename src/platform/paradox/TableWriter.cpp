@@ -856,9 +856,25 @@ Status TableWriter::Commit() {
   if (in_place_) {
     bool rewrite = false;
     Status s = CommitInPlace(&rewrite);
+    const Status in_place = s;
+    if (s.IsCorruption()) {
+      // Before its commit point an in-place commit has written nothing (new
+      // .MB values are cut off again). The files did not agree where the
+      // change goes (a damaged .PX, index or block): the whole rewrite reads
+      // every record, through the block chain when the .PX is wrong, and
+      // writes the table and its indexes again, or meets the damage itself.
+      repairs_.push_back("its files did not agree (" + s.message() + ") and have been written again");
+      rewrite = true;
+    }
     if (!rewrite) return s;
     s = LoadRows();
-    if (!s.ok()) return s;
+    if (!s.ok()) {
+      if (in_place.IsCorruption()) {
+        repairs_.pop_back();
+        return in_place;
+      }
+      return s;
+    }
   }
   const TableHeader& h = table_->header();
   const size_t per_block = (h.block_size() - f::kBlockHeaderSize) / h.record_size;

@@ -90,6 +90,15 @@ Status ReadIndexFiles(Env* env, const SecondaryIndex& index, std::unique_ptr<Ran
   for (const auto& [block, count] : *leaves) listed += count;
   if (listed != index.x.record_count || first_keys->size() != leaves->size() || leaves->empty())
     return Status::Corruption(xn, "its tree does not list its entries");
+  // Each leaf a block of the X file, once, with entries it can hold.
+  const size_t per_block = (index.x.block_size() - f::kBlockHeaderSize) / index.x.record_size;
+  std::vector<bool> seen(size_t{index.x.file_blocks} + 1);
+  for (const auto& [block, count] : *leaves) {
+    if (block == 0 || block > index.x.file_blocks || seen[block] || count == 0 || count > per_block)
+      return Status::Corruption(xn, "its tree names block " + std::to_string(block) + " with " +
+                                        std::to_string(count) + " entries, which it cannot be");
+    seen[block] = true;
+  }
   return Status::OK();
 }
 
