@@ -46,6 +46,20 @@ TEST(Coding, DoublesAreByteOrderComparable) {
   EXPECT_FALSE(DecodeDouble(null).has_value());
 }
 
+// A field is encoded into its own bytes: the next field's first byte (or
+// whatever follows the record) is left as it was.
+TEST(Coding, EncodingWritesOnlyTheFieldsOwnBytes) {
+  uint8_t b[10];
+  std::memset(b, 0xA5, sizeof b);
+  EncodeDouble(b, 12.5);
+  EXPECT_EQ(Hex(b + 8, 2), "a5a5");
+  for (size_t width : {2u, 4u}) {
+    std::memset(b, 0xA5, sizeof b);
+    EncodeInt(b, width, -7);
+    EXPECT_EQ(b[width], 0xA5) << width;
+  }
+}
+
 TEST(Coding, BcdPositiveNegativeNullAndGarbageDigits) {
   uint8_t v[17] = {0xC2};
   v[16] = 0x23;

@@ -120,6 +120,32 @@ TEST(MadeIndexes, ValuesOfUnknownOrderAreRefusedAndNothingChanges) {
   EXPECT_EQ(Changed(before, Snapshot(dir)), "");
 }
 
+// An alpha field in descending order: a blank value (whose place there is
+// not known) is refused, any other taken.
+TEST(MadeIndexes, ADescendingAlphaFieldRefusesOnlyBlanks) {
+  TempDir dir;
+  const std::string path = dir.File("names.db");
+  CreateOptions co;
+  co.key_field_count = 1;
+  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20)}, co).ok());
+  std::unique_ptr<TableWriter> w;
+  ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
+  ASSERT_TRUE(w->Insert({Value::Int(1), Value::Text("Alpha")}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  IndexDefinition down;
+  down.fields = {{1, true}};
+  down.ignore_case = true;
+  down.name = "NameDown";
+  ASSERT_TRUE(w->CreateIndex(down).ok());
+  const Status blank = w->Insert({Value::Int(2), Value()});
+  EXPECT_TRUE(blank.IsNotSupported()) << blank.ToString();
+  EXPECT_NE(blank.message().find("descending"), std::string::npos) << blank.message();
+  ASSERT_TRUE(w->Insert({Value::Int(3), Value::Text("Beta")}).ok());
+  ASSERT_TRUE(w->Commit().ok());
+  w.reset();
+  EXPECT_EQ(testing::ReadAll(path).size(), 2u);
+}
+
 // An index file without its tree gets one.
 TEST(MadeIndexes, MissingTreeIsBuilt) {
   TempDir dir;
