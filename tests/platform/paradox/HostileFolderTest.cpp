@@ -406,6 +406,8 @@ TEST(ImpossibleValues, AnImpossibleDateOrAutoincrementNumberIsRefused) {
   EXPECT_FALSE(Date::IsValidYmd(1900, 2, 29));
   EXPECT_TRUE(Date::IsValidYmd(2000, 2, 29));
   EXPECT_FALSE(Date::IsValidYmd(2026, 4, 31));
+  EXPECT_FALSE(Date::IsValidYmd(2026, 1, 32));
+  EXPECT_TRUE(Date::IsValidYmd(2026, 1, 31));
   EXPECT_FALSE(Date::IsValidYmd(2026, 13, 1));
   EXPECT_FALSE(Date::IsValidYmd(2026, 1, 0));
 

@@ -120,27 +120,35 @@ TEST(MadeIndexes, ValuesOfUnknownOrderAreRefusedAndNothingChanges) {
   EXPECT_EQ(Changed(before, Snapshot(dir)), "");
 }
 
-// An alpha field in descending order: a blank value (whose place there is
-// not known) is refused, any other taken.
-TEST(MadeIndexes, ADescendingAlphaFieldRefusesOnlyBlanks) {
+// Fields in descending order: a blank value (whose place there is not
+// known) is refused, any other taken, -32767 in a short field too (its
+// first byte is zero, as a blank's is).
+TEST(MadeIndexes, ADescendingFieldRefusesOnlyBlanks) {
   TempDir dir;
   const std::string path = dir.File("names.db");
   CreateOptions co;
   co.key_field_count = 1;
-  ASSERT_TRUE(CreateTable(path, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20)}, co).ok());
+  ASSERT_TRUE(
+      CreateTable(path, {FieldDef::Long("Id"), FieldDef::Alpha("Name", 20), FieldDef::Short("Small")}, co)
+          .ok());
   std::unique_ptr<TableWriter> w;
   ASSERT_TRUE(TableWriter::Open(path, WriteOptions(), &w).ok());
-  ASSERT_TRUE(w->Insert({Value::Int(1), Value::Text("Alpha")}).ok());
+  ASSERT_TRUE(w->Insert({Value::Int(1), Value::Text("Alpha"), Value::Int(5)}).ok());
   ASSERT_TRUE(w->Commit().ok());
-  IndexDefinition down;
-  down.fields = {{1, true}};
-  down.ignore_case = true;
-  down.name = "NameDown";
-  ASSERT_TRUE(w->CreateIndex(down).ok());
-  const Status blank = w->Insert({Value::Int(2), Value()});
-  EXPECT_TRUE(blank.IsNotSupported()) << blank.ToString();
-  EXPECT_NE(blank.message().find("descending"), std::string::npos) << blank.message();
-  ASSERT_TRUE(w->Insert({Value::Int(3), Value::Text("Beta")}).ok());
+  for (unsigned field : {1u, 2u}) {
+    IndexDefinition down;
+    down.fields = {{field, true}};
+    down.ignore_case = true;
+    down.name = field == 1 ? "NameDown" : "SmallDown";
+    ASSERT_TRUE(w->CreateIndex(down).ok());
+  }
+  for (const Record& blank : {Record{Value::Int(2), Value(), Value::Int(1)},
+                              Record{Value::Int(2), Value::Text("Gamma"), Value()}}) {
+    const Status s = w->Insert(blank);
+    EXPECT_TRUE(s.IsNotSupported()) << s.ToString();
+    EXPECT_NE(s.message().find("descending"), std::string::npos) << s.message();
+  }
+  ASSERT_TRUE(w->Insert({Value::Int(3), Value::Text("Beta"), Value::Int(-32767)}).ok());
   ASSERT_TRUE(w->Commit().ok());
   w.reset();
   EXPECT_EQ(testing::ReadAll(path).size(), 2u);
