@@ -406,8 +406,12 @@ TEST(ImpossibleValues, AnImpossibleDateOrAutoincrementNumberIsRefused) {
   EXPECT_FALSE(Date::IsValidYmd(1900, 2, 29));
   EXPECT_TRUE(Date::IsValidYmd(2000, 2, 29));
   EXPECT_FALSE(Date::IsValidYmd(2026, 4, 31));
-  EXPECT_FALSE(Date::IsValidYmd(2026, 1, 32));
-  EXPECT_TRUE(Date::IsValidYmd(2026, 1, 31));
+  // Every month's last day, and the day after it.
+  const unsigned last[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  for (unsigned m = 1; m <= 12; ++m) {
+    EXPECT_TRUE(Date::IsValidYmd(2026, m, last[m - 1])) << m;
+    EXPECT_FALSE(Date::IsValidYmd(2026, m, last[m - 1] + 1)) << m;
+  }
   EXPECT_FALSE(Date::IsValidYmd(2026, 13, 1));
   EXPECT_FALSE(Date::IsValidYmd(2026, 1, 0));
 
