@@ -19,24 +19,28 @@ std::string CommitFreeList::Put(uint16_t number, uint16_t prev, size_t record_si
   return head;
 }
 
-Status CommitFreeList::Take(const std::string& file,
-                            const std::function<Status(uint16_t, uint16_t*)>& read_next, uint16_t* number) {
-  if (head_ == 0) {
-    if (next_new_ > f::kMaxBlockNumber)
-      return Status::InvalidArgument(
-          file, "would need more than " + std::to_string(f::kMaxBlockNumber) + " blocks");
-    *number = static_cast<uint16_t>(next_new_++);
-    return Status::OK();
+Status CommitFreeList::Take(const std::string& file, const ReadNext& read_next, size_t count,
+                            std::vector<uint16_t>* numbers) {
+  for (size_t i = 0; i < count; ++i) {
+    if (head_ == 0) {
+      if (next_new_ > f::kMaxBlockNumber)
+        return Status::InvalidArgument(
+            file, "would need more than " + std::to_string(f::kMaxBlockNumber) + " blocks");
+      numbers->push_back(static_cast<uint16_t>(next_new_++));
+      continue;
+    }
+    if (head_ > file_blocks_)
+      return Status::Corruption(file,
+                                "its free list leads outside the file (block " + std::to_string(head_) + ")");
+    numbers->push_back(head_);
+    if (auto it = put_next_.find(head_); it != put_next_.end()) {
+      head_ = it->second;
+      continue;
+    }
+    Status s = read_next(head_, &head_);
+    if (!s.ok()) return s;
   }
-  if (head_ > file_blocks_)
-    return Status::Corruption(file,
-                              "its free list leads outside the file (block " + std::to_string(head_) + ")");
-  *number = head_;
-  if (auto it = put_next_.find(head_); it != put_next_.end()) {
-    head_ = it->second;
-    return Status::OK();
-  }
-  return read_next(head_, &head_);
+  return Status::OK();
 }
 
 }  // namespace orba::pdx

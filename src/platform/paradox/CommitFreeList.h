@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "paradox/Status.h"
 
@@ -24,12 +25,14 @@ class CommitFreeList {
   // in the chain it left, and a last-record offset of minus one record.
   std::string Put(uint16_t number, uint16_t prev, size_t record_size);
 
-  // A block for a split: the list's head, else a new block at the end of
-  // the file. `read_next` reads a listed block's link to the next free one.
-  // InvalidArgument when `file` would need more blocks than a block number
-  // can name; Corruption when its list leads outside it.
-  Status Take(const std::string& file, const std::function<Status(uint16_t, uint16_t*)>& read_next,
-              uint16_t* number);
+  // `count` blocks for a split, appended to *numbers: each the list's head,
+  // else a new block at the end of the file. `read_next` reads a listed
+  // block's link to the next free one. InvalidArgument when `file` would
+  // need more blocks than a block number can name; Corruption when its list
+  // leads outside it.
+  using ReadNext = std::function<Status(uint16_t, uint16_t*)>;
+  Status Take(const std::string& file, const ReadNext& read_next, size_t count,
+              std::vector<uint16_t>* numbers);
 
   uint16_t head() const { return head_; }
   uint32_t freed() const { return freed_; }

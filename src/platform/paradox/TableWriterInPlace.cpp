@@ -448,16 +448,11 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
   uint32_t pieces_added = 0;
   std::vector<PlacedInPlace> placed;  // for the secondary indexes
   std::vector<std::string> removed;   // the old bytes of records updated or deleted
-  auto take_block = [&](uint16_t* number) {
-    return free_list.Take(
-        name_,
-        [&](uint16_t block, uint16_t* next) {
-          std::string head;
-          Status s = table_->ReadBlockBytes(block, f::kBlockHeaderSize, &head);
-          if (s.ok()) *next = GetU16(head.data() + f::kBlockNext);
-          return s;
-        },
-        number);
+  const CommitFreeList::ReadNext next_free = [&](uint16_t block, uint16_t* next) {
+    std::string head;
+    Status s = table_->ReadBlockBytes(block, f::kBlockHeaderSize, &head);
+    if (s.ok()) *next = GetU16(head.data() + f::kBlockNext);
+    return s;
   };
 
   // A block leaving the chain goes onto the free list (see the file comment).
@@ -577,13 +572,9 @@ Status TableWriter::CommitInPlace(bool* rewrite) {
     const std::vector<size_t> sizes = SplitSizes(n, per_block, old_next == 0 && grows_at_end);
     std::vector<uint16_t>& numbers = t.numbers;
     numbers.push_back(home);
-    for (size_t c = 1; c < sizes.size(); ++c) {
-      uint16_t piece = 0;
-      s = take_block(&piece);
-      if (!s.ok()) return s;
-      numbers.push_back(piece);
-      ++pieces_added;
-    }
+    s = free_list.Take(name_, next_free, sizes.size() - 1, &numbers);
+    if (!s.ok()) return s;
+    pieces_added += static_cast<uint32_t>(sizes.size() - 1);
     size_t first = 0;
     for (size_t c = 0; c < sizes.size(); ++c) {
       std::string block(bs, '\0');

@@ -303,19 +303,13 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
     // The X file's free list as the commit leaves it (see the .DB's).
     CommitFreeList free_list(x.first_free_block, file_blocks);
     uint32_t pieces = 0;
-    auto take_block = [&](uint16_t* number) {
-      return free_list.Take(
-          xn,
-          [&](uint16_t block, uint16_t* next) {
-            std::string link;
-            Status r =
-                xf->Read(x.header_size + static_cast<uint64_t>(block - 1) * bs + f::kBlockNext, 2, &link);
-            if (!r.ok()) return r;
-            if (link.size() != 2) return damaged("file is cut off");
-            *next = GetU16(link.data());
-            return Status::OK();
-          },
-          number);
+    const CommitFreeList::ReadNext next_free = [&](uint16_t block, uint16_t* next) {
+      std::string link;
+      Status r = xf->Read(x.header_size + static_cast<uint64_t>(block - 1) * bs + f::kBlockNext, 2, &link);
+      if (!r.ok()) return r;
+      if (link.size() != 2) return damaged("file is cut off");
+      *next = GetU16(link.data());
+      return Status::OK();
     };
 
     auto free_block = [&](uint16_t number, uint16_t prev) {
@@ -380,13 +374,9 @@ Status TableWriter::KeepIndexesInPlace(const std::vector<PlacedInPlace>& placed,
           w.next == 0 && w.entries.size() >= w.stored && w.entries[w.stored - 1] == w.stored_last;
       const std::vector<size_t> counts = SplitSizes(w.entries.size(), per_block, at_end);
       std::vector<uint16_t> numbers{home};
-      for (size_t c = 1; c < counts.size(); ++c) {
-        uint16_t piece = 0;
-        s = take_block(&piece);
-        if (!s.ok()) return s;
-        numbers.push_back(piece);
-        ++pieces;
-      }
+      s = free_list.Take(xn, next_free, counts.size() - 1, &numbers);
+      if (!s.ok()) return s;
+      pieces += static_cast<uint32_t>(counts.size() - 1);
       size_t first = 0;
       for (size_t c = 0; c < counts.size(); ++c) {
         std::string block(bs, '\0');
